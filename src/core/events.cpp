@@ -1,0 +1,106 @@
+// Event dispatch.
+#include "core/events.h"
+
+#include "core/game.h"
+#include "core/levels.h"
+#include "core/messages.h"
+#include "core/scores.h"
+#include "core/sound.h"
+#include "particles/bonds.h"
+#include "player/hazards.h"
+#include "player/tail.h"
+#include "settings/about_help.h"
+#include "settings/update_check.h"
+
+namespace brivane {
+
+void GameEvents::mouseMove(float x, float y) {
+    if (g_.ended) {
+        return;
+    }
+    playerMoved(g_, x, y);
+    addTailPoint(g_, x, y);
+}
+
+void GameEvents::mouseDown(int button) {
+    if (!g_.ended && button == 2) {
+        buyShield(g_);
+    }
+}
+
+void GameEvents::keyPress(int code) {
+    if (!g_.ended) {
+        keyPressed(g_, code);
+    }
+}
+
+void GameEvents::menuChosen(MenuItem item) {
+    if (g_.ended) {
+        return;
+    }
+    switch (item) {
+        case MenuItem::mnuFileJumpLevel:
+            menuJumpLevel(g_);
+            break;
+        case MenuItem::mnuFileMusic:
+            menuMusic(g_);
+            break;
+        case MenuItem::mnuFileExit:
+            saveScores(g_);
+            break;
+        case MenuItem::mnuSettingsAutoSpeed:
+            menuAutoSpeed(g_);
+            break;
+        case MenuItem::mnuSettingsDisplayRender:
+            menuDisplayRender(g_);
+            break;
+        case MenuItem::mnuSettingsUpdates:
+            menuUpdates(g_);
+            break;
+        case MenuItem::mnuHelpAbout:
+            menuAbout(g_);
+            break;
+        case MenuItem::mnuHelpHelp:
+            menuHelpTopics(g_);
+            break;
+    }
+}
+
+void GameEvents::timerTick(TimerId timer) {
+    if (g_.ended) {
+        return;
+    }
+    switch (timer) {
+        case TimerId::tmrClearText:
+            tmrClearTextTick(g_);
+            break;
+        case TimerId::tmrDoElectron:
+            toggleSparking(g_);
+            break;
+        case TimerId::tmrToggleBonds:
+            setBondsRed(g_, !getBondsRed(g_));
+            break;
+        case TimerId::tmrKillTails:
+            clearTail(g_);
+            break;
+        case TimerId::tmrLoopMusic:
+            tmrLoopMusicTick(g_);
+            break;
+    }
+}
+
+void GameEvents::windowClosing() {
+    if (!g_.ended) {
+        saveScores(g_);
+    }
+}
+
+void GameEvents::soundDone(int device) { brivane::soundDone(g_, static_cast<std::int16_t>(device)); }
+
+void GameEvents::socketConnected() { sockConnected(g_); }
+
+void GameEvents::socketDataArrived(std::size_t) { sockDataArrival(g_); }
+
+void GameEvents::socketClosed() { sockClosed(g_); }
+
+}  // namespace brivane

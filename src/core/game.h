@@ -1,0 +1,27 @@
+// Start-up, the main loop and its pacing, the speed keys and the two speed menu items.
+#pragma once
+
+#include <cstdint>
+
+#include "core/game_state.h"
+
+namespace brivane {
+
+// Brings the game up in its fixed order, up to and including the set-up of level 1.
+void startUp(GameState& g);
+// Runs passes until the program is told to end.
+void mainLoop(GameState& g);
+// One pass of the main loop: draw, move, age, die, then yield until the next frame.
+void runPass(GameState& g);
+
+int areaFactor(const GameState& g);
+// The movement multiplier of the current pass.
+std::int16_t frameStep(const GameState& g);
+
+void adjustSpeed(GameState& g, bool up);
+void showRenderTiming(GameState& g);
+void keyPressed(GameState& g, int code);
+void menuAutoSpeed(GameState& g);
+void menuDisplayRender(GameState& g);
+
+}  // namespace brivane

@@ -1,0 +1,22 @@
+// The game-state record starts with empty lists whose slot 0 is reserved.
+#include "core/game_state.h"
+
+#include "particles/particle.h"
+
+namespace brivane {
+
+GameState::GameState(Platform& platform)
+    : pf(platform),
+      balls(1),
+      quarks(1),
+      electron(std::make_shared<clsParticle>()),
+      strings(1),
+      tail(1) {}
+
+GameState::~GameState() = default;
+
+std::int16_t getHighLevel(const GameState& g) { return g.highLevel; }
+
+void setHighLevel(GameState& g, std::int16_t value) { g.highLevel = value; }
+
+}  // namespace brivane

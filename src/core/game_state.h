@@ -1,0 +1,98 @@
+// The game-state record: every variable of a running game, in one plain struct. Routines of
+// every subsystem take it by reference and act on it directly; there is one per run, and tests
+// make as many as they like.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/rnd.h"
+#include "platform/platform.h"
+
+namespace brivane {
+
+class clsParticle;
+
+// Particle lists keep slot 0 empty and the live particles in slots 1..count. Shared ownership
+// keeps a particle alive while its own move() removes it from its list.
+using ParticleList = std::vector<std::shared_ptr<clsParticle>>;
+
+struct TailPoint {
+    float x = 0.0f;
+    float y = 0.0f;
+    std::int16_t age = 0;
+    std::int16_t inLoop = 0;  // -1 (true) once the point belongs to a closed loop
+};
+
+struct GameState {
+    explicit GameState(Platform& platform);
+    ~GameState();
+    GameState(const GameState&) = delete;
+    GameState& operator=(const GameState&) = delete;
+
+    Platform& pf;
+    Rnd rnd;
+
+    bool electronSparking = false;
+    bool ballsCollide = false;
+    double ballCount = 0;
+    ParticleList balls;
+    std::int16_t quarkCount = 0;
+    ParticleList quarks;
+    std::shared_ptr<clsParticle> electron;
+    bool electronActive = false;
+    std::int16_t stringCount = 0;
+    ParticleList strings;
+    double tailCount = 0;
+    std::vector<TailPoint> tail;
+    std::int16_t level = 0;
+    std::int16_t highLevel = 0;
+    std::int16_t levelCaptures = 0;
+    std::int16_t lives = 0;
+    float playerX = 0.0f;
+    float playerY = 0.0f;
+    double score = 0;
+    double highScore = 0;
+    bool dying = false;
+    std::int16_t deathFade = 0;
+    std::int16_t graceCount = 0;
+    std::int16_t userSpeed = 0;
+    std::int32_t frameTicks = 0;
+    std::int32_t renderTicks = 0;
+    bool bondsRed = false;
+    bool bondDeath = false;
+    float bondHitX = 0.0f;
+    float bondHitY = 0.0f;
+    std::string messageText;
+    std::uint8_t messageLevel = 0;
+    bool shieldOwned = false;
+    bool shieldOn = false;
+
+    // Sound devices: true while an effect's device is free to start.
+    bool soundReady[soundDeviceCount] = {};
+
+    // Update check.
+    std::string updateBuffer;
+    bool updateNoticeShown = false;
+
+    // Seed given on the command line; the time of day seeds the generator otherwise.
+    std::optional<std::uint32_t> fixedSeed;
+    // The command line as text; start-up skips the music when it holds "nomusic".
+    std::string commandText;
+
+    // Set once the program has been told to end; the main loop stops at once.
+    bool ended = false;
+    // A loop was found since the tail was last emptied, so the next search must look at every
+    // pair again rather than only at the newest point.
+    bool tailHasLoop = false;
+    // Counts particles made this run; part of their identity so no two ever share one.
+    std::uint32_t particleSerial = 0;
+};
+
+std::int16_t getHighLevel(const GameState& g);
+void setHighLevel(GameState& g, std::int16_t value);
+
+}  // namespace brivane

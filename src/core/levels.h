@@ -1,0 +1,18 @@
+// Level set-up and progression, and File > Jump To Level.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/game_state.h"
+
+namespace brivane {
+
+void startLevel(GameState& g, const std::string& message);
+void addBall(GameState& g);
+void addQuark(GameState& g);
+void addString(GameState& g);
+void jumpToLevel(GameState& g, std::int16_t n);
+void menuJumpLevel(GameState& g);
+
+}  // namespace brivane

@@ -1,0 +1,26 @@
+// Rnd, the game's one uniform generator in [0, 1). SplitMix64, so a seed reproduces a game on
+// any machine and compiler (the standard library's distributions differ between vendors).
+#pragma once
+
+#include <cstdint>
+
+namespace brivane {
+
+class Rnd {
+public:
+    explicit Rnd(std::uint32_t seed = 0) : state_(seed) {}
+    void seed(std::uint32_t seed) { state_ = seed; }
+    double operator()() {
+        state_ += 0x9E3779B97F4A7C15ULL;
+        std::uint64_t z = state_;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        z = z ^ (z >> 31);
+        return static_cast<double>(z >> 11) * 0x1.0p-53;
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+}  // namespace brivane

@@ -1,0 +1,75 @@
+// clsParticle: one ball, quark, string or the electron, with its movement, capture fade and
+// masked drawing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/game_state.h"
+
+namespace brivane {
+
+enum class ParticleKind : std::uint8_t { ball = 0, quark = 1, string = 2, electron = 3 };
+
+struct point {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+class clsParticle {
+public:
+    bool isDying() const { return isDying_; }
+    std::int16_t colour() const;
+    const std::string& IDnum() const { return IDnum_; }
+    const std::string& boundTo() const { return boundTo_; }
+    void setBoundTo(const std::string& ballID) { boundTo_ = ballID; }
+    std::int16_t speedX() const { return speedX_; }
+    void setSpeedX(std::int16_t v);
+    std::int16_t speedY() const { return speedY_; }
+    void setSpeedY(std::int16_t v);
+    float top() const { return top_; }
+    void setTop(float newTop) { top_ = newTop; }
+    float left() const { return left_; }
+    void setLeft(float newLeft) { left_ = newLeft; }
+    float x() const;
+    float y() const;
+    float width() const { return width_; }
+    float height() const { return height_; }
+    double num() const { return num_; }
+    void setNum(double newNum) { num_ = newNum; }
+    void init(GameState& g, double number, std::uint8_t kind);
+    void move(GameState& g);
+    void setLocation(float sX, float sY) {
+        left_ = sX;
+        top_ = sY;
+    }
+    bool detectCapture(GameState& g);
+    void paint(GameState& g);
+    void implode(GameState& g, std::int16_t n);
+    point centrePoint(const GameState& g) const;
+
+    ParticleKind kind() const { return kind_; }
+    std::int16_t fadeLevel() const { return fadeLevel_; }
+    bool isAttracted() const { return isAttracted_; }
+
+private:
+    void fadeOut(GameState& g);
+
+    double num_ = 0;
+    std::string IDnum_;
+    ParticleKind kind_ = ParticleKind::ball;
+    float left_ = 0.0f;
+    float top_ = 0.0f;
+    std::int16_t speedX_ = 0;
+    std::int16_t speedY_ = 0;
+    std::int16_t fadeLevel_ = 0;
+    bool isDying_ = false;
+    bool isAttracted_ = false;
+    std::string boundTo_;
+    Picture sprite_ = Picture::imgBalls;
+    float colour_ = 0.0f;
+    float width_ = 0.0f;
+    float height_ = 0.0f;
+};
+
+}  // namespace brivane

@@ -1,0 +1,320 @@
+// The headless platform. Its clock reads T while a pass draws and moves; the pass's yield first
+// delivers the events scripted for it, then fires every timer due by T + d in order of due time
+// (the clock reading each timer's due time while its handler runs), and leaves the clock at
+// T + d. A repeating timer is next due one interval after its due time, or one interval after
+// T + d when that is already past: like the window system's timers, missed ticks do not burst.
+#include "platform/headless/headless_platform.h"
+
+#include <algorithm>
+
+#include "platform/layout.h"
+
+namespace brivane {
+
+HeadlessPlatform::HeadlessPlatform() {
+    // The window is created with Auto Speed Adjust checked; start-up then applies the setting.
+    checks_[static_cast<int>(MenuItem::mnuSettingsAutoSpeed)] = true;
+    for (int i = 0; i < timerCount; ++i) {
+        timers_[i].enabled = timerSpecs[i].enabledAtStart;
+        timers_[i].due = static_cast<std::uint64_t>(timerSpecs[i].intervalMs);
+    }
+}
+
+void HeadlessPlatform::setPlayfieldSize(int w, int h) {
+    width_ = w;
+    height_ = h;
+    if (surface_ != nullptr) {
+        surface_->resize(w, h);
+    }
+}
+
+void HeadlessPlatform::attachSurface(DrawingSurface* surface) {
+    surface_ = surface;
+    if (surface_ != nullptr) {
+        surface_->resize(width_, height_);
+        surface_->setPlayerPictures(playerSprite, playerMatte);
+    }
+}
+
+std::optional<std::uint64_t> HeadlessPlatform::timerDue(TimerId t) const {
+    const TimerState& timer = timers_[static_cast<int>(t)];
+    if (!timer.enabled) {
+        return std::nullopt;
+    }
+    return timer.due;
+}
+
+void HeadlessPlatform::setLifeIconVisible(int index, bool visible) {
+    if (index >= 0 && index < 8) {
+        lifeIconVisible[index] = visible;
+    }
+}
+
+void HeadlessPlatform::setPlayerPictures(Picture sprite, Picture matte) {
+    playerSprite = sprite;
+    playerMatte = matte;
+    if (surface_ != nullptr) {
+        surface_->setPlayerPictures(sprite, matte);
+    }
+}
+
+void HeadlessPlatform::record(DrawCall call) {
+    if (recordDraws_) {
+        draws.push_back(std::move(call));
+    }
+}
+
+void HeadlessPlatform::clear() {
+    if (recordDraws_) {
+        draws.clear();  // a recording keeps what one pass drew, as the playfield does
+    }
+    record(DrawCall{});
+    if (surface_ != nullptr) {
+        surface_->clear();
+    }
+}
+
+void HeadlessPlatform::refresh() {
+    DrawCall call;
+    call.kind = DrawCall::Kind::refresh;
+    record(call);
+}
+
+void HeadlessPlatform::line(float x1, float y1, float x2, float y2) {
+    DrawCall call;
+    call.kind = DrawCall::Kind::line;
+    call.colour = foreColor_;
+    call.width = drawWidth_;
+    call.x1 = x1;
+    call.y1 = y1;
+    call.x2 = x2;
+    call.y2 = y2;
+    record(call);
+    if (surface_ != nullptr) {
+        surface_->line(x1, y1, x2, y2, foreColor_, drawWidth_);
+    }
+}
+
+void HeadlessPlatform::paintPicture(Picture picture, float dx, float dy, float w, float h,
+                                    float sx, float sy, RasterOp op) {
+    DrawCall call;
+    call.kind = DrawCall::Kind::picture;
+    call.picture = picture;
+    call.x1 = dx;
+    call.y1 = dy;
+    call.w = w;
+    call.h = h;
+    call.sx = sx;
+    call.sy = sy;
+    call.op = op;
+    record(call);
+    if (surface_ != nullptr) {
+        surface_->paintPicture(picture, dx, dy, w, h, sx, sy, op);
+    }
+}
+
+void HeadlessPlatform::printText(float x, float y, const std::string& text) {
+    DrawCall call;
+    call.kind = DrawCall::Kind::text;
+    call.colour = foreColor_;
+    call.x1 = x;
+    call.y1 = y;
+    call.text = text;
+    record(call);
+    if (surface_ != nullptr) {
+        surface_->printText(x, y, text, foreColor_);
+    }
+}
+
+void HeadlessPlatform::deliverOne(const ScriptedEvent& e) {
+    if (sink_ == nullptr && e.kind != ScriptedEvent::Kind::call &&
+        e.kind != ScriptedEvent::Kind::resize) {
+        return;
+    }
+    switch (e.kind) {
+        case ScriptedEvent::Kind::mouseMove:
+            sink_->mouseMove(e.x, e.y);
+            break;
+        case ScriptedEvent::Kind::mouseDown:
+            sink_->mouseDown(e.value);
+            break;
+        case ScriptedEvent::Kind::key:
+            sink_->keyPress(e.value);
+            break;
+        case ScriptedEvent::Kind::menu:
+            sink_->menuChosen(e.menu);
+            break;
+        case ScriptedEvent::Kind::timer:
+            // A tick of a disabled timer cannot happen with real timers either.
+            if (timers_[static_cast<int>(e.timer)].enabled) {
+                sink_->timerTick(e.timer);
+            }
+            break;
+        case ScriptedEvent::Kind::resize: {
+            const WindowLayout l = layoutWindow(e.value, e.value2);
+            setPlayfieldSize(l.playfieldWidth, l.playfieldHeight);
+            break;
+        }
+        case ScriptedEvent::Kind::close:
+            sink_->windowClosing();
+            break;
+        case ScriptedEvent::Kind::soundDone:
+            sink_->soundDone(e.value);
+            break;
+        case ScriptedEvent::Kind::socketConnected:
+            sockState = SocketState::connected;
+            sink_->socketConnected();
+            break;
+        case ScriptedEvent::Kind::socketData:
+            sink_->socketDataArrived(sockIncoming.size());
+            break;
+        case ScriptedEvent::Kind::socketClosed:
+            sockState = SocketState::closed;
+            sink_->socketClosed();
+            break;
+        case ScriptedEvent::Kind::call:
+            e.action();
+            break;
+    }
+}
+
+void HeadlessPlatform::deliver(std::deque<ScriptedEvent>& queue) {
+    // Handlers may yield and so take further events from the same queue; pop before handling.
+    while (!queue.empty() && !programEnded) {
+        const ScriptedEvent event = std::move(queue.front());
+        queue.pop_front();
+        deliverOne(event);
+    }
+}
+
+void HeadlessPlatform::fireTimersUpTo(std::uint64_t limit) {
+    if (!timersFromClock_) {
+        return;
+    }
+    while (!programEnded) {
+        int next = -1;
+        for (int i = 0; i < timerCount; ++i) {
+            if (timers_[i].enabled && timers_[i].due <= limit &&
+                (next < 0 || timers_[i].due < timers_[next].due)) {
+                next = i;
+            }
+        }
+        if (next < 0) {
+            return;
+        }
+        TimerState& timer = timers_[next];
+        const std::uint64_t due = timer.due;
+        const auto interval = static_cast<std::uint64_t>(timerSpecs[next].intervalMs);
+        timer.due = due + interval <= limit ? limit + interval : due + interval;
+        const std::uint64_t resume = clock_;
+        clock_ = std::max(clock_, due);
+        if (sink_ != nullptr) {
+            sink_->timerTick(static_cast<TimerId>(next));
+        }
+        clock_ = std::max(clock_, resume);
+    }
+}
+
+void HeadlessPlatform::processEvents() {
+    ++sub_;
+    auto it = byYield_.find(YieldId{pass_, sub_});
+    if (it != byYield_.end()) {
+        std::deque<ScriptedEvent> events = std::move(it->second);
+        byYield_.erase(it);
+        deliver(events);
+    }
+    deliver(nextYield_);
+    fireTimersUpTo(clock_);
+}
+
+void HeadlessPlatform::processEventsUntilNextFrame() {
+    const std::uint64_t passStart = clock_;
+    auto it = byYield_.find(YieldId{pass_, 0});
+    if (it != byYield_.end()) {
+        std::deque<ScriptedEvent> events = std::move(it->second);
+        byYield_.erase(it);
+        deliver(events);
+    }
+    deliver(nextYield_);
+    const std::uint64_t passEnd = passStart + static_cast<std::uint64_t>(passDuration_);
+    fireTimersUpTo(passEnd);
+    clock_ = std::max(clock_, passEnd);
+    ++pass_;
+    sub_ = 0;
+}
+
+void HeadlessPlatform::setTimerEnabled(TimerId timer, bool enabled) {
+    TimerState& t = timers_[static_cast<int>(timer)];
+    if (enabled && !t.enabled) {
+        t.due = clock_ + static_cast<std::uint64_t>(timerSpecs[static_cast<int>(timer)].intervalMs);
+    }
+    t.enabled = enabled;
+}
+
+std::string HeadlessPlatform::inputBox(const std::string& prompt, const std::string& title,
+                                       const std::string& defaultText) {
+    dialogs.push_back({prompt, title, defaultText, true, DialogButtons::ok});
+    if (dialogAnswers_.empty()) {
+        return "";
+    }
+    std::string answer = std::move(dialogAnswers_.front());
+    dialogAnswers_.pop_front();
+    return answer == acceptDefault ? defaultText : answer;
+}
+
+DialogResult HeadlessPlatform::messageBox(const std::string& text, const std::string& title,
+                                          DialogButtons buttons) {
+    dialogs.push_back({text, title, "", false, buttons});
+    if (buttons == DialogButtons::ok) {
+        if (!dialogAnswers_.empty()) {
+            dialogAnswers_.pop_front();
+        }
+        return DialogResult::ok;
+    }
+    if (dialogAnswers_.empty()) {
+        return DialogResult::no;
+    }
+    const std::string answer = std::move(dialogAnswers_.front());
+    dialogAnswers_.pop_front();
+    return answer == "yes" ? DialogResult::yes : DialogResult::no;
+}
+
+std::optional<std::string> HeadlessPlatform::readSetting(const std::string& section,
+                                                         const std::string& key) {
+    auto it = settings.find({section, key});
+    if (it == settings.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+void HeadlessPlatform::saveSetting(const std::string& section, const std::string& key,
+                                   const std::string& value) {
+    settings[{section, key}] = value;
+}
+
+bool HeadlessPlatform::writeScoresFile(const std::string& bytes) {
+    if (scoresWriteFails_) {
+        return false;
+    }
+    scoresFile = bytes;
+    return true;
+}
+
+void HeadlessPlatform::socketConnect(const std::string& host, int port) {
+    sockConnects.emplace_back(host, port);
+    sockState = SocketState::connecting;
+}
+
+std::string HeadlessPlatform::socketRead() {
+    std::string data = std::move(sockIncoming);
+    sockIncoming.clear();
+    return data;
+}
+
+void HeadlessPlatform::socketClose() {
+    ++sockCloses;
+    sockState = SocketState::closed;
+}
+
+}  // namespace brivane

@@ -1,0 +1,234 @@
+// The headless home of the platform: a virtual clock advanced by given pass durations, events
+// scripted in advance and delivered only inside a yield, timers that fire from the virtual
+// clock, a recording of every draw call in twips, and in-memory settings, files, sound, socket
+// and dialogs. Tests, replays and benchmarks run the real game code on it.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/pictures.h"
+#include "platform/platform.h"
+
+namespace brivane {
+
+struct DrawCall {
+    enum class Kind : std::uint8_t { clear, refresh, line, picture, text };
+    Kind kind = Kind::clear;
+    Rgb colour;
+    int width = 1;
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line ends; picture and text use x1, y1
+    float w = 0, h = 0, sx = 0, sy = 0;    // picture rectangle
+    Picture picture = Picture::imgPlayer;
+    RasterOp op = RasterOp::srcAnd;
+    std::string text;
+};
+
+struct ScriptedEvent {
+    enum class Kind : std::uint8_t {
+        mouseMove,
+        mouseDown,
+        key,
+        menu,
+        timer,
+        resize,
+        close,
+        soundDone,
+        socketConnected,
+        socketData,
+        socketClosed,
+        call,  // runs an arbitrary test action inside the yield
+    };
+    Kind kind = Kind::mouseMove;
+    float x = 0, y = 0;
+    int value = 0;  // button, key code, device, width
+    int value2 = 0; // height
+    MenuItem menu = MenuItem::mnuFileJumpLevel;
+    TimerId timer = TimerId::tmrClearText;
+    std::function<void()> action;
+
+    static ScriptedEvent move(float x, float y) { return {Kind::mouseMove, x, y, 0, 0, {}, {}, {}}; }
+    static ScriptedEvent down(int button) { return {Kind::mouseDown, 0, 0, button, 0, {}, {}, {}}; }
+    static ScriptedEvent key(int code) { return {Kind::key, 0, 0, code, 0, {}, {}, {}}; }
+    static ScriptedEvent menuItem(MenuItem m) { return {Kind::menu, 0, 0, 0, 0, m, {}, {}}; }
+    static ScriptedEvent tick(TimerId t) { return {Kind::timer, 0, 0, 0, 0, {}, t, {}}; }
+    static ScriptedEvent closeWindow() { return {Kind::close, 0, 0, 0, 0, {}, {}, {}}; }
+    static ScriptedEvent run(std::function<void()> f) {
+        return {Kind::call, 0, 0, 0, 0, {}, {}, std::move(f)};
+    }
+};
+
+// Identifies a yield: pass n's main-loop yield is {n, 0}; the k-th nested yield during pass n
+// (counted from 1 across the pass) is {n, k}.
+struct YieldId {
+    int pass = 0;
+    int sub = 0;
+    auto operator<=>(const YieldId&) const = default;
+};
+
+class HeadlessPlatform : public Platform {
+public:
+    HeadlessPlatform();
+
+    // --- Scripting -------------------------------------------------------------------------
+    // Delivered inside the next yield of any kind.
+    void post(ScriptedEvent event) { nextYield_.push_back(std::move(event)); }
+    // Delivered inside the given yield.
+    void postAt(YieldId at, ScriptedEvent event) { byYield_[at].push_back(std::move(event)); }
+    void setPassDuration(int ms) { passDuration_ = ms; }
+    // When false, timers fire only through scripted timer events.
+    void setTimersFromClock(bool on) { timersFromClock_ = on; }
+    // An input-box answer that accepts the offered default text.
+    static constexpr const char* acceptDefault = "<default>";
+    void queueDialogAnswer(std::string answer) { dialogAnswers_.push_back(std::move(answer)); }
+    void setPlayfieldSize(int w, int h);
+    void setTimeOfDayBase(double seconds) { timeOfDayBase_ = seconds; }
+    void attachSurface(DrawingSurface* surface);
+    void setRecordDraws(bool on) { recordDraws_ = on; }
+    void setScoresWriteFails(bool fails) { scoresWriteFails_ = fails; }
+
+    // --- What happened ---------------------------------------------------------------------
+    std::vector<DrawCall> draws;
+    std::map<std::pair<std::string, std::string>, std::string> settings;
+    std::optional<std::string> scoresFile;
+    std::string caption;
+    std::string statusText = "Brivane!";
+    bool windowLoaded = false;
+    bool windowShown = false;
+    bool programEnded = false;
+    bool lifeIconVisible[8] = {};
+    Picture playerSprite = Picture::imgPlayer;
+    Picture playerMatte = Picture::imgPlayerMatte;
+    struct Dialog {
+        std::string text;
+        std::string title;
+        std::string defaultText;
+        bool input = false;
+        DialogButtons buttons = DialogButtons::ok;
+    };
+    std::vector<Dialog> dialogs;
+    std::vector<std::pair<std::uint32_t, int>> soundsPlayed;  // (clock, device)
+    std::map<int, std::string> soundFiles;
+    bool musicWindowCreated = false;
+    bool musicWindowShown = false;
+    std::vector<std::string> musicStarted;
+    bool musicHasFinished = false;
+    std::vector<std::string> webPagesOpened;
+    std::vector<std::string> helpShown;
+    std::string folder = "/opt/brivane";
+    // Socket: what the game did, and what the test makes it read.
+    SocketState sockState = SocketState::closed;
+    std::vector<std::pair<std::string, int>> sockConnects;
+    std::string sockSent;
+    std::string sockIncoming;
+    int sockCloses = 0;
+
+    int passNumber() const { return pass_; }
+    std::uint64_t clock() const { return clock_; }
+    int yieldsInPass() const { return sub_; }
+    std::optional<std::uint64_t> timerDue(TimerId t) const;
+
+    // --- Platform --------------------------------------------------------------------------
+    void setEventSink(EventSink* sink) override { sink_ = sink; }
+    void loadWindow() override { windowLoaded = true; }
+    void showWindow() override { windowShown = true; }
+    void setCaption(const std::string& text) override { caption = text; }
+    void setStatusText(const std::string& text) override { statusText = text; }
+    void setLifeIconVisible(int index, bool visible) override;
+    void setPlayerPictures(Picture sprite, Picture matte) override;
+    bool menuChecked(MenuItem item) const override { return checks_[static_cast<int>(item)]; }
+    void setMenuChecked(MenuItem item, bool checked) override {
+        checks_[static_cast<int>(item)] = checked;
+    }
+    int playfieldWidth() const override { return width_; }
+    int playfieldHeight() const override { return height_; }
+    void clear() override;
+    void refresh() override;
+    void setForeColor(Rgb colour) override { foreColor_ = colour; }
+    void setDrawWidth(int pixels) override { drawWidth_ = pixels; }
+    void line(float x1, float y1, float x2, float y2) override;
+    void paintPicture(Picture picture, float dx, float dy, float w, float h, float sx, float sy,
+                      RasterOp op) override;
+    void printText(float x, float y, const std::string& text) override;
+    int pictureWidth(Picture picture) const override { return pictureWidthTwips(picture); }
+    int pictureHeight(Picture picture) const override { return pictureHeightTwips(picture); }
+    std::uint32_t tickCount() override { return static_cast<std::uint32_t>(clock_); }
+    double timeOfDay() override { return timeOfDayBase_ + static_cast<double>(clock_) / 1000.0; }
+    void processEvents() override;
+    void processEventsUntilNextFrame() override;
+    void setTimerEnabled(TimerId timer, bool enabled) override;
+    bool timerEnabled(TimerId timer) const override {
+        return timers_[static_cast<int>(timer)].enabled;
+    }
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    DialogResult messageBox(const std::string& text, const std::string& title,
+                            DialogButtons buttons) override;
+    std::optional<std::string> readSetting(const std::string& section,
+                                           const std::string& key) override;
+    void saveSetting(const std::string& section, const std::string& key,
+                     const std::string& value) override;
+    std::string programFolder() override { return folder; }
+    std::optional<std::string> readScoresFile() override { return scoresFile; }
+    bool writeScoresFile(const std::string& bytes) override;
+    void endProgram() override { programEnded = true; }
+    void openSoundDevice(int device, const std::string& path) override {
+        soundFiles[device] = path;
+    }
+    void playSoundDevice(int device) override {
+        soundsPlayed.emplace_back(static_cast<std::uint32_t>(clock_), device);
+    }
+    void createMusicWindow() override { musicWindowCreated = true; }
+    void showMusicWindow() override { musicWindowShown = true; }
+    void startMusic(const std::string& playlistPath) override {
+        musicStarted.push_back(playlistPath);
+        musicHasFinished = false;
+    }
+    bool musicFinished() override { return musicHasFinished; }
+    SocketState socketState() override { return sockState; }
+    void socketConnect(const std::string& host, int port) override;
+    void socketSend(const std::string& bytes) override { sockSent += bytes; }
+    std::string socketRead() override;
+    void socketClose() override;
+    void openWebPage(const std::string& url) override { webPagesOpened.push_back(url); }
+    void showHelp(const std::string& path) override { helpShown.push_back(path); }
+
+private:
+    struct TimerState {
+        bool enabled = false;
+        std::uint64_t due = 0;
+    };
+
+    void deliver(std::deque<ScriptedEvent>& queue);
+    void deliverOne(const ScriptedEvent& event);
+    void fireTimersUpTo(std::uint64_t limit);
+    void record(DrawCall call);
+
+    EventSink* sink_ = nullptr;
+    DrawingSurface* surface_ = nullptr;
+    bool recordDraws_ = true;
+    bool scoresWriteFails_ = false;
+    bool timersFromClock_ = true;
+    int width_ = 8955;
+    int height_ = 6615;
+    Rgb foreColor_{255, 255, 255};
+    int drawWidth_ = 1;
+    bool checks_[menuItemCount] = {};
+    TimerState timers_[timerCount];
+    std::uint64_t clock_ = 0;
+    int passDuration_ = 16;
+    double timeOfDayBase_ = 43200.0;
+    int pass_ = 1;
+    int sub_ = 0;
+    std::deque<ScriptedEvent> nextYield_;
+    std::map<YieldId, std::deque<ScriptedEvent>> byYield_;
+    std::deque<std::string> dialogAnswers_;
+};
+
+}  // namespace brivane

@@ -1,0 +1,198 @@
+// The window and its layout. The client area below the menu bar is the window's outer size less
+// a fixed frame, so the layout rule gives a 8955 x 6615 twip playfield at the minimum size and
+// the playfield grows one for one with the window.
+#include "platform/qt/frm_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <cmath>
+
+namespace brivane {
+
+namespace {
+
+constexpr int px(int twips) { return twips / twipsPerPixel; }
+
+struct MenuEntry {
+    MenuItem item;
+    int menu;  // 0 File, 1 Settings, 2 Help
+    const char* caption;
+    bool checkable;
+};
+
+constexpr MenuEntry menuEntries[menuItemCount] = {
+    {MenuItem::mnuFileJumpLevel, 0, "Jump To Level", false},
+    {MenuItem::mnuFileMusic, 0, "Music", false},
+    {MenuItem::mnuFileExit, 0, "Exit", false},
+    {MenuItem::mnuSettingsAutoSpeed, 1, "Auto Speed Adjust", true},
+    {MenuItem::mnuSettingsDisplayRender, 1, "Display render timing", true},
+    {MenuItem::mnuSettingsUpdates, 1, "Check for updates on startup", true},
+    {MenuItem::mnuHelpAbout, 2, "About", false},
+    {MenuItem::mnuHelpHelp, 2, "Help Topics", false},
+};
+
+}  // namespace
+
+PlayfieldWidget::PlayfieldWidget(QWidget* parent, PlayfieldImage& image)
+    : QWidget(parent), image_(image) {
+    setObjectName(QStringLiteral("pic"));
+    setMouseTracking(true);
+    setCursor(Qt::BlankCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PlayfieldWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QImage& frame = image_.image();
+    const qreal ratio = image_.devicePixelRatio();
+    painter.fillRect(rect(), Qt::black);
+    painter.drawImage(QRectF(0, 0, frame.width() / ratio, frame.height() / ratio), frame);
+}
+
+void PlayfieldWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (onMove) {
+        const QPointF p = event->position();
+        onMove(static_cast<float>(std::floor(p.x())) * twipsPerPixel,
+               static_cast<float>(std::floor(p.y())) * twipsPerPixel);
+    }
+}
+
+void PlayfieldWidget::mousePressEvent(QMouseEvent* event) {
+    if (!onButton) {
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        onButton(1);
+    } else if (event->button() == Qt::RightButton) {
+        onButton(2);
+    }
+}
+
+void PlayfieldWidget::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (onKey && !text.isEmpty()) {
+        onKey(text.at(0).unicode());
+    }
+}
+
+frmMain::frmMain(PlayfieldImage& image) : layout_(layoutWindow(minOuterWidth, minOuterHeight)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Brivane"));
+    client_ = new QWidget(this);
+    client_->setAutoFillBackground(true);
+    QPalette palette = client_->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    client_->setPalette(palette);
+    setCentralWidget(client_);
+
+    pic = new PlayfieldWidget(client_, image);
+
+    lblStatus = new QLabel(QStringLiteral("Brivane!"), client_);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setFont(statusFont());
+    lblStatus->setStyleSheet(QStringLiteral("QLabel { background: black; color: rgb(0, 255, 0); }"));
+
+    for (int i = 0; i < 8; ++i) {
+        imgPlayer[i] = new QLabel(client_);
+        imgPlayer[i]->setObjectName(QStringLiteral("imgPlayer%1").arg(i));
+        imgPlayer[i]->hide();
+    }
+    imgPlayerMatte = new QLabel(client_);
+    imgPlayerMatte->setObjectName(QStringLiteral("imgPlayerMatte"));
+    imgPlayerMatte->hide();
+    setPlayerPictures(PictureStore::instance().image(Picture::imgPlayer),
+                      PictureStore::instance().image(Picture::imgPlayerMatte));
+
+    buildMenus();
+    // Initial client area 607 x 474 pixels, below the menu bar.
+    resize(px(minOuterWidth - frameWidth),
+           px(minOuterHeight - frameHeight) + menuBar()->sizeHint().height());
+    applyLayout();
+}
+
+void frmMain::buildMenus() {
+    QMenu* menus[3] = {menuBar()->addMenu(QStringLiteral("File")),
+                       menuBar()->addMenu(QStringLiteral("Settings")),
+                       menuBar()->addMenu(QStringLiteral("Help"))};
+    menus[0]->setObjectName(QStringLiteral("mnuFile"));
+    menus[1]->setObjectName(QStringLiteral("mnuSettings"));
+    menus[2]->setObjectName(QStringLiteral("mnuHelp"));
+    static const char* const names[menuItemCount] = {
+        "mnuFileJumpLevel",     "mnuFileMusic",             "mnuFileExit",
+        "mnuSettingsAutoSpeed", "mnuSettingsDisplayRender", "mnuSettingsUpdates",
+        "mnuHelpAbout",         "mnuHelpHelp"};
+    for (const MenuEntry& entry : menuEntries) {
+        QAction* action = menus[entry.menu]->addAction(QString::fromLatin1(entry.caption));
+        action->setObjectName(QString::fromLatin1(names[static_cast<int>(entry.item)]));
+        action->setCheckable(entry.checkable);
+        const MenuItem item = entry.item;
+        connect(action, &QAction::triggered, this, [this, action, item] {
+            // The game flips its own check marks; undo the toggle Qt made on the way in.
+            if (action->isCheckable()) {
+                action->setChecked(!action->isChecked());
+            }
+            if (onMenu) {
+                onMenu(item);
+            }
+        });
+        menuActions[static_cast<int>(entry.item)] = action;
+    }
+    menuActions[static_cast<int>(MenuItem::mnuSettingsAutoSpeed)]->setChecked(true);
+}
+
+void frmMain::setPlayerPictures(const QImage& sprite, const QImage& matte) {
+    const QPixmap icon = QPixmap::fromImage(sprite);
+    for (QLabel* label : imgPlayer) {
+        label->setPixmap(icon);
+    }
+    imgPlayerMatte->setPixmap(QPixmap::fromImage(matte));
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    applyLayout();
+}
+
+void frmMain::applyLayout() {
+    if (isMinimized()) {
+        return;  // a minimised window has no size to lay out
+    }
+    // Before the window is shown the client area has no size of its own yet.
+    const QSize client = isVisible() ? client_->size()
+                                     : QSize(width(), height() - menuBar()->sizeHint().height());
+    const int outerW = client.width() * twipsPerPixel + frameWidth;
+    const int outerH = client.height() * twipsPerPixel + frameHeight;
+    layout_ = layoutWindow(outerW, outerH);
+    pic->setGeometry(px(playfieldLeft), px(playfieldTop), px(layout_.playfieldWidth),
+                     px(layout_.playfieldHeight));
+    for (int i = 0; i < 8; ++i) {
+        imgPlayer[i]->setGeometry(px(iconLeft0 + iconSpacing * i), px(layout_.iconTop),
+                                  px(lifeIconSize), px(lifeIconSize));
+    }
+    imgPlayerMatte->setGeometry(px(8700), px(layout_.iconTop), px(lifeIconSize), px(lifeIconSize));
+    lblStatus->setGeometry(px(labelLeft), px(layout_.labelTop), px(labelWidth),
+                           px(labelHeight));
+    if (onLayout) {
+        onLayout();
+    }
+    if (isVisible() && (layout_.outerWidth != outerW || layout_.outerHeight != outerH)) {
+        // Too small: snap back to the minimum, which lays the window out once more.
+        resize(px(layout_.outerWidth - frameWidth),
+               px(layout_.outerHeight - frameHeight) + menuBar()->height());
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    event->ignore();  // the game decides: it writes the scores and then ends the program
+    if (onClose) {
+        onClose();
+    }
+}
+
+}  // namespace brivane

@@ -1,0 +1,74 @@
+// frmMain, the game's one window: the playfield pic, the status label lblStatus, the row of
+// life icons imgPlayer(0..7), the hidden imgPlayerMatte and the menu bar.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "platform/layout.h"
+#include "platform/platform.h"
+#include "platform/render/playfield_image.h"
+
+class QAction;
+
+namespace brivane {
+
+// The playfield: shows the backing image, hides the pointer, and turns pointer, button and key
+// events into the game's events (positions in twips).
+class PlayfieldWidget : public QWidget {
+    Q_OBJECT
+public:
+    PlayfieldWidget(QWidget* parent, PlayfieldImage& image);
+
+    std::function<void(float, float)> onMove;
+    std::function<void(int)> onButton;
+    std::function<void(int)> onKey;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    PlayfieldImage& image_;
+};
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(PlayfieldImage& image);
+
+    PlayfieldWidget* pic = nullptr;
+    QLabel* lblStatus = nullptr;
+    std::array<QLabel*, 8> imgPlayer{};
+    QLabel* imgPlayerMatte = nullptr;
+    std::array<QAction*, menuItemCount> menuActions{};
+
+    // The playfield size the layout rule gave, in twips.
+    int playfieldWidth() const { return layout_.playfieldWidth; }
+    int playfieldHeight() const { return layout_.playfieldHeight; }
+    const WindowLayout& currentLayout() const { return layout_; }
+    // Sets the pictures that the life icons and the hidden matte show.
+    void setPlayerPictures(const QImage& sprite, const QImage& matte);
+
+    std::function<void(MenuItem)> onMenu;
+    std::function<void()> onClose;
+    std::function<void()> onLayout;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void applyLayout();
+
+    QWidget* client_ = nullptr;
+    WindowLayout layout_;
+};
+
+}  // namespace brivane

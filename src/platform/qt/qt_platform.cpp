@@ -1,0 +1,349 @@
+// The Qt platform. The main loop's yield processes events until the next display refresh is
+// due, so the game shows one pass per refresh and sleeps in between instead of spinning; the
+// waiting is event processing, so input is handled as soon as it arrives.
+#include "platform/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTime>
+#include <QUrl>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/qt/qt_services.h"
+
+namespace brivane {
+
+namespace {
+
+const char* const scoresName = "scores";
+
+QString settingsKey(const std::string& section, const std::string& key) {
+    return QString::fromStdString(section) + QLatin1Char('/') + QString::fromStdString(key);
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform(Options options)
+    : options_(std::move(options)), services_(std::make_unique<QtServices>(*this)) {
+    if (options_.settingsFile.isEmpty()) {
+        settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                QStringLiteral("brivane"),
+                                                QStringLiteral("brivane"));
+    } else {
+        settings_ = std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
+    }
+    for (int i = 0; i < timerCount; ++i) {
+        QTimer& timer = timers_[static_cast<std::size_t>(i)];
+        timer.setInterval(timerSpecs[i].intervalMs);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this, i] {
+            if (sink_ != nullptr && !ended_) {
+                sink_->timerTick(static_cast<TimerId>(i));
+            }
+        });
+        if (timerSpecs[i].enabledAtStart) {
+            timer.start();
+        }
+    }
+    frameClock_.start();
+}
+
+QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::ensureWindow() {
+    if (window_) {
+        return;
+    }
+    image_.setDevicePixelRatio(screenRatio());
+    window_ = std::make_unique<frmMain>(image_);
+    image_.resize(window_->playfieldWidth(), window_->playfieldHeight());
+    window_->onLayout = [this] {
+        if (image_.image().width() > 0) {
+            image_.setDevicePixelRatio(window_->devicePixelRatioF());
+        }
+    };
+    window_->pic->onMove = [this](float x, float y) {
+        if (sink_ != nullptr && !ended_) {
+            sink_->mouseMove(x, y);
+        }
+    };
+    window_->pic->onButton = [this](int button) {
+        if (sink_ != nullptr && !ended_) {
+            sink_->mouseDown(button);
+        }
+    };
+    window_->pic->onKey = [this](int code) {
+        if (sink_ != nullptr && !ended_) {
+            sink_->keyPress(code);
+        }
+    };
+    window_->onMenu = [this](MenuItem item) {
+        if (sink_ != nullptr && !ended_) {
+            sink_->menuChosen(item);
+        }
+    };
+    window_->onClose = [this] {
+        if (sink_ != nullptr && !ended_) {
+            sink_->windowClosing();
+        }
+    };
+}
+
+qreal QtPlatform::screenRatio() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->devicePixelRatio() : 1.0;
+}
+
+int QtPlatform::frameIntervalMs() const {
+    const QScreen* screen = window_ ? window_->screen() : QGuiApplication::primaryScreen();
+    qreal hz = screen != nullptr ? screen->refreshRate() : 0.0;
+    if (!(hz >= 20.0 && hz <= 500.0)) {
+        hz = 60.0;
+    }
+    return static_cast<int>(1000.0 / hz + 0.5);
+}
+
+void QtPlatform::loadWindow() { ensureWindow(); }
+
+void QtPlatform::showWindow() {
+    ensureWindow();
+    window_->show();
+    window_->pic->setFocus();
+}
+
+void QtPlatform::setCaption(const std::string& text) {
+    ensureWindow();
+    window_->setWindowTitle(QString::fromStdString(text));
+}
+
+void QtPlatform::setStatusText(const std::string& text) {
+    ensureWindow();
+    window_->lblStatus->setText(QString::fromStdString(text));
+}
+
+void QtPlatform::setLifeIconVisible(int index, bool visible) {
+    ensureWindow();
+    if (index >= 0 && index < 8) {
+        window_->imgPlayer[static_cast<std::size_t>(index)]->setVisible(visible);
+    }
+}
+
+void QtPlatform::setPlayerPictures(Picture sprite, Picture matte) {
+    ensureWindow();
+    window_->setPlayerPictures(PictureStore::instance().image(sprite),
+                               PictureStore::instance().image(matte));
+    image_.setPlayerPictures(sprite, matte);
+}
+
+bool QtPlatform::menuChecked(MenuItem item) const {
+    const QAction* action = window_ ? window_->menuActions[static_cast<int>(item)] : nullptr;
+    return action != nullptr && action->isChecked();
+}
+
+void QtPlatform::setMenuChecked(MenuItem item, bool checked) {
+    ensureWindow();
+    window_->menuActions[static_cast<int>(item)]->setChecked(checked);
+}
+
+int QtPlatform::playfieldWidth() const {
+    return window_ ? window_->playfieldWidth() : 8955;
+}
+
+int QtPlatform::playfieldHeight() const {
+    return window_ ? window_->playfieldHeight() : 6615;
+}
+
+void QtPlatform::clear() {
+    ensureWindow();
+    if (image_.image().width() * twipsPerPixel <
+            static_cast<int>(playfieldWidth() * image_.devicePixelRatio()) ||
+        image_.image().height() * twipsPerPixel <
+            static_cast<int>(playfieldHeight() * image_.devicePixelRatio())) {
+        image_.resize(playfieldWidth(), playfieldHeight());
+    } else {
+        image_.clear();
+    }
+}
+
+void QtPlatform::refresh() {
+    if (window_) {
+        window_->pic->update();
+    }
+}
+
+void QtPlatform::line(float x1, float y1, float x2, float y2) {
+    image_.line(x1, y1, x2, y2, foreColor_, drawWidth_);
+}
+
+void QtPlatform::paintPicture(Picture picture, float dx, float dy, float w, float h, float sx,
+                              float sy, RasterOp op) {
+    image_.paintPicture(picture, dx, dy, w, h, sx, sy, op);
+}
+
+void QtPlatform::printText(float x, float y, const std::string& text) {
+    image_.printText(x, y, text, foreColor_);
+}
+
+int QtPlatform::pictureWidth(Picture picture) const {
+    return PictureStore::instance().image(picture).width() * twipsPerPixel;
+}
+
+int QtPlatform::pictureHeight(Picture picture) const {
+    return PictureStore::instance().image(picture).height() * twipsPerPixel;
+}
+
+std::uint32_t QtPlatform::tickCount() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+double QtPlatform::timeOfDay() { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
+
+void QtPlatform::processEvents() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtPlatform::processEventsUntilNextFrame() {
+    refresh();
+    processEvents();
+    const qint64 due = lastFrameEnd_ + frameIntervalMs();
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    while (!ended_) {
+        const qint64 remaining = due - frameClock_.elapsed();
+        if (remaining <= 0) {
+            break;
+        }
+        wake.start(static_cast<int>(remaining));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    const qint64 now = frameClock_.elapsed();
+    // A pass that ran late starts the next frame now rather than trying to catch up.
+    lastFrameEnd_ = now - due > frameIntervalMs() ? now : std::max(due, lastFrameEnd_);
+}
+
+void QtPlatform::setTimerEnabled(TimerId timer, bool enabled) {
+    QTimer& t = timers_[static_cast<std::size_t>(timer)];
+    if (enabled && !t.isActive()) {
+        t.start();
+    } else if (!enabled) {
+        t.stop();
+    }
+}
+
+bool QtPlatform::timerEnabled(TimerId timer) const {
+    return timers_[static_cast<std::size_t>(timer)].isActive();
+}
+
+std::string QtPlatform::inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) {
+    ensureWindow();
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        window_.get(), QString::fromStdString(title), QString::fromStdString(prompt),
+        QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
+    return ok ? text.toStdString() : std::string();
+}
+
+DialogResult QtPlatform::messageBox(const std::string& text, const std::string& title,
+                                    DialogButtons buttons) {
+    ensureWindow();
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
+                    QString::fromStdString(text),
+                    buttons == DialogButtons::ok ? QMessageBox::Ok
+                                                 : QMessageBox::Yes | QMessageBox::No,
+                    window_.get());
+    const int answer = box.exec();
+    if (buttons == DialogButtons::ok) {
+        return DialogResult::ok;
+    }
+    return answer == QMessageBox::Yes ? DialogResult::yes : DialogResult::no;
+}
+
+std::optional<std::string> QtPlatform::readSetting(const std::string& section,
+                                                   const std::string& key) {
+    const QVariant value = settings_->value(settingsKey(section, key));
+    if (!value.isValid()) {
+        return std::nullopt;
+    }
+    return value.toString().toStdString();
+}
+
+void QtPlatform::saveSetting(const std::string& section, const std::string& key,
+                             const std::string& value) {
+    settings_->setValue(settingsKey(section, key), QString::fromStdString(value));
+    settings_->sync();
+}
+
+std::string QtPlatform::programFolder() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::optional<std::string> QtPlatform::readScoresFile() {
+    return services_->readScoresFile();
+}
+
+bool QtPlatform::writeScoresFile(const std::string& bytes) {
+    return services_->writeScoresFile(bytes);
+}
+
+void QtPlatform::endProgram() {
+    ended_ = true;
+    if (options_.exitProcessOnEnd) {
+        // Nothing of the game may run after this: no further pass, event or timer.
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+}
+
+void QtPlatform::openSoundDevice(int device, const std::string& path) {
+    services_->openSoundDevice(device, path);
+}
+
+void QtPlatform::playSoundDevice(int device) { services_->playSoundDevice(device); }
+
+void QtPlatform::createMusicWindow() { services_->createMusicWindow(); }
+
+void QtPlatform::showMusicWindow() { services_->showMusicWindow(); }
+
+void QtPlatform::startMusic(const std::string& playlistPath) {
+    services_->startMusic(playlistPath);
+}
+
+bool QtPlatform::musicFinished() { return services_->musicFinished(); }
+
+SocketState QtPlatform::socketState() { return services_->socketState(); }
+
+void QtPlatform::socketConnect(const std::string& host, int port) {
+    services_->socketConnect(host, port);
+}
+
+void QtPlatform::socketSend(const std::string& bytes) { services_->socketSend(bytes); }
+
+std::string QtPlatform::socketRead() { return services_->socketRead(); }
+
+void QtPlatform::socketClose() { services_->socketClose(); }
+
+void QtPlatform::openWebPage(const std::string& url) {
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+void QtPlatform::showHelp(const std::string& path) { services_->showHelp(path); }
+
+}  // namespace brivane

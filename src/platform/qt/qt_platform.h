@@ -1,0 +1,118 @@
+// The Qt home of the platform: frmMain and its elements, the five timers, dialogs, the settings
+// store, files beside the program, sound devices, the music window and the update socket.
+// Every Qt signal that matters to the game is turned into a call on the EventSink, and Qt only
+// dispatches them inside processEvents, so handlers run only where the game yields.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+#include "platform/platform.h"
+#include "platform/qt/frm_main.h"
+#include "platform/render/playfield_image.h"
+
+class QSettings;
+
+namespace brivane {
+
+class QtServices;
+
+class QtPlatform : public Platform {
+public:
+    struct Options {
+        QString settingsFile;  // empty: the user's store for application "brivane"
+        bool exitProcessOnEnd = true;
+    };
+    explicit QtPlatform(Options options);
+    ~QtPlatform() override;
+
+    frmMain* window() { return window_.get(); }
+    PlayfieldImage& playfieldImage() { return image_; }
+    bool programEnded() const { return ended_; }
+    QtServices& services() { return *services_; }
+    // Where the game's events go; nothing once the program has been told to end.
+    EventSink* sink() const { return ended_ ? nullptr : sink_; }
+
+    void setEventSink(EventSink* sink) override { sink_ = sink; }
+    void loadWindow() override;
+    void showWindow() override;
+    void setCaption(const std::string& text) override;
+    void setStatusText(const std::string& text) override;
+    void setLifeIconVisible(int index, bool visible) override;
+    void setPlayerPictures(Picture sprite, Picture matte) override;
+    bool menuChecked(MenuItem item) const override;
+    void setMenuChecked(MenuItem item, bool checked) override;
+
+    int playfieldWidth() const override;
+    int playfieldHeight() const override;
+    void clear() override;
+    void refresh() override;
+    void setForeColor(Rgb colour) override { foreColor_ = colour; }
+    void setDrawWidth(int pixels) override { drawWidth_ = pixels; }
+    void line(float x1, float y1, float x2, float y2) override;
+    void paintPicture(Picture picture, float dx, float dy, float w, float h, float sx, float sy,
+                      RasterOp op) override;
+    void printText(float x, float y, const std::string& text) override;
+    int pictureWidth(Picture picture) const override;
+    int pictureHeight(Picture picture) const override;
+
+    std::uint32_t tickCount() override;
+    double timeOfDay() override;
+    void processEvents() override;
+    void processEventsUntilNextFrame() override;
+    void setTimerEnabled(TimerId timer, bool enabled) override;
+    bool timerEnabled(TimerId timer) const override;
+
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    DialogResult messageBox(const std::string& text, const std::string& title,
+                            DialogButtons buttons) override;
+
+    std::optional<std::string> readSetting(const std::string& section,
+                                           const std::string& key) override;
+    void saveSetting(const std::string& section, const std::string& key,
+                     const std::string& value) override;
+
+    std::string programFolder() override;
+    std::optional<std::string> readScoresFile() override;
+    bool writeScoresFile(const std::string& bytes) override;
+    void endProgram() override;
+
+    void openSoundDevice(int device, const std::string& path) override;
+    void playSoundDevice(int device) override;
+    void createMusicWindow() override;
+    void showMusicWindow() override;
+    void startMusic(const std::string& playlistPath) override;
+    bool musicFinished() override;
+
+    SocketState socketState() override;
+    void socketConnect(const std::string& host, int port) override;
+    void socketSend(const std::string& bytes) override;
+    std::string socketRead() override;
+    void socketClose() override;
+    void openWebPage(const std::string& url) override;
+    void showHelp(const std::string& path) override;
+
+private:
+    void ensureWindow();
+    qreal screenRatio() const;
+    int frameIntervalMs() const;
+
+    Options options_;
+    EventSink* sink_ = nullptr;
+    PlayfieldImage image_;
+    std::unique_ptr<frmMain> window_;
+    std::unique_ptr<QSettings> settings_;
+    std::array<QTimer, timerCount> timers_;
+    std::unique_ptr<QtServices> services_;
+    QElapsedTimer frameClock_;
+    qint64 lastFrameEnd_ = 0;
+    Rgb foreColor_{255, 255, 255};
+    int drawWidth_ = 1;
+    bool ended_ = false;
+};
+
+}  // namespace brivane

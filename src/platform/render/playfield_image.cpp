@@ -1,0 +1,192 @@
+// Drawing the playfield. Sprites are two blits with raster operations (mask AND, sprite OR),
+// scaled with nearest-neighbour sampling; wide lines have round caps, which is what turns the
+// game's very short wide lines into discs.
+#include "platform/render/playfield_image.h"
+
+#include <QFontDatabase>
+#include <QPainter>
+#include <QPen>
+#include <cmath>
+
+// The pictures and the font are compiled into a static library, whose resource initialiser the
+// linker would otherwise drop.
+static void initGameResources() { Q_INIT_RESOURCE(resources); }
+
+namespace brivane {
+
+namespace {
+
+const char* const pictureResources[pictureCount] = {
+    ":/sprites/player.png", ":/sprites/player_matte.png", ":/sprites/player_shield.png",
+    ":/sprites/player_shield_matte.png", ":/sprites/balls.png", ":/sprites/electrons.png",
+    ":/sprites/strings.png", ":/sprites/quarks.png", ":/sprites/player.png",
+    ":/sprites/player_matte.png",
+};
+
+QColor toQColor(Rgb c) { return QColor(c.r & 0xFF, c.g & 0xFF, c.b & 0xFF); }
+
+}  // namespace
+
+PictureStore::PictureStore() {
+    initGameResources();
+    for (int i = 0; i < pictureCount; ++i) {
+        QImage loaded(QString::fromLatin1(pictureResources[i]));
+        const PictureSize size = pictureSizes[i];
+        if (loaded.isNull() || loaded.width() != size.widthPx ||
+            loaded.height() != size.heightPx) {
+            // A broken build without its pictures still runs: a transparent sprite, an open mask.
+            loaded = QImage(size.widthPx, size.heightPx, QImage::Format_RGB32);
+            loaded.fill(i % 2 == 1 || i == static_cast<int>(Picture::imgPlayerMatte)
+                            ? Qt::white
+                            : Qt::black);
+        }
+        images_[i] = loaded.convertToFormat(QImage::Format_RGB32);
+    }
+}
+
+const PictureStore& PictureStore::instance() {
+    static const PictureStore store;
+    return store;
+}
+
+void registerGameFonts() {
+    static bool done = false;
+    if (done) {
+        return;
+    }
+    done = true;
+    initGameResources();
+    const int id = QFontDatabase::addApplicationFont(":/fonts/ComicNeue-Bold.otf");
+    if (!QFontDatabase::families().contains(QStringLiteral("Comic Sans MS")) && id >= 0) {
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (!families.isEmpty()) {
+            QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), families.first());
+        }
+    }
+}
+
+QFont playfieldFont(qreal devicePixelRatio) {
+    registerGameFonts();
+    QFont font(QStringLiteral("Comic Sans MS"));
+    font.setBold(true);
+    // 12 points at the reference 96 dots per inch.
+    font.setPixelSize(static_cast<int>(std::lround(16 * devicePixelRatio)));
+    return font;
+}
+
+QFont statusFont() {
+    registerGameFonts();
+    QFont font(QStringLiteral("Comic Sans MS"));
+    font.setBold(true);
+    font.setPixelSize(12);  // 9 points at 96 dots per inch
+    return font;
+}
+
+PlayfieldImage::PlayfieldImage(qreal devicePixelRatio)
+    : dpr_(devicePixelRatio), font_(playfieldFont(devicePixelRatio)) {}
+
+void PlayfieldImage::setDevicePixelRatio(qreal ratio) {
+    if (ratio == dpr_) {
+        return;
+    }
+    dpr_ = ratio;
+    font_ = playfieldFont(ratio);
+    resize(widthTwips_, heightTwips_);
+}
+
+int PlayfieldImage::toDevicePixel(float twips) const {
+    return static_cast<int>(std::floor(toDevice(twips)));
+}
+
+void PlayfieldImage::resize(int widthTwips, int heightTwips) {
+    finish();
+    widthTwips_ = widthTwips;
+    heightTwips_ = heightTwips;
+    const int w = std::max(1, static_cast<int>(std::ceil(toDevice(static_cast<float>(widthTwips)))));
+    const int h =
+        std::max(1, static_cast<int>(std::ceil(toDevice(static_cast<float>(heightTwips)))));
+    image_ = QImage(w, h, QImage::Format_RGB32);
+    image_.fill(Qt::black);
+}
+
+void PlayfieldImage::clear() {
+    finish();
+    image_.fill(Qt::black);
+}
+
+QPainter& PlayfieldImage::begin() {
+    if (!painter_.isActive()) {
+        painter_.begin(&image_);
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    }
+    return painter_;
+}
+
+void PlayfieldImage::finish() {
+    if (painter_.isActive()) {
+        painter_.end();
+    }
+}
+
+const QImage& PlayfieldImage::image() {
+    finish();
+    return image_;
+}
+
+void PlayfieldImage::line(float x1, float y1, float x2, float y2, Rgb colour, int widthPx) {
+    QPainter& painter = begin();
+    const bool wide = widthPx > 1;
+    painter.setRenderHint(QPainter::Antialiasing, wide);
+    QPen pen(toQColor(colour));
+    pen.setWidthF(std::max(1, widthPx) * dpr_);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter.setPen(pen);
+    // Half a pixel moves a thin line onto pixel centres, so it covers the pixels it names.
+    const qreal offset = wide ? 0.0 : 0.5;
+    painter.drawLine(QLineF(toDevice(x1) + offset, toDevice(y1) + offset, toDevice(x2) + offset,
+                            toDevice(y2) + offset));
+}
+
+void PlayfieldImage::paintPicture(Picture picture, float dx, float dy, float w, float h, float sx,
+                                  float sy, RasterOp op) {
+    Picture source = picture;
+    if (picture == Picture::lifeIcon) {
+        source = playerSprite_;
+    } else if (picture == Picture::lifeIconMatte) {
+        source = playerMatte_;
+    }
+    const QImage& sheet = PictureStore::instance().image(source);
+    const int sxPx = static_cast<int>(std::floor(sx / twipsPerPixel));
+    const int syPx = static_cast<int>(std::floor(sy / twipsPerPixel));
+    const int wPx = static_cast<int>(std::floor(w / twipsPerPixel));
+    const int hPx = static_cast<int>(std::floor(h / twipsPerPixel));
+    if (wPx <= 0 || hPx <= 0) {
+        return;
+    }
+    const int x = toDevicePixel(dx);
+    const int y = toDevicePixel(dy);
+    const int scaledW = static_cast<int>(std::lround(wPx * dpr_));
+    const int scaledH = static_cast<int>(std::lround(hPx * dpr_));
+    QPainter& painter = begin();
+    painter.setCompositionMode(op == RasterOp::srcAnd ? QPainter::RasterOp_SourceAndDestination
+                                                      : QPainter::RasterOp_SourceOrDestination);
+    painter.drawImage(QRect(x, y, scaledW, scaledH), sheet, QRect(sxPx, syPx, wPx, hPx));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void PlayfieldImage::printText(float x, float y, const std::string& text, Rgb colour) {
+    QPainter& painter = begin();
+    painter.setFont(font_);
+    painter.setPen(toQColor(colour));
+    const QString s = QString::fromStdString(text);
+    const QRectF box(toDevice(x), toDevice(y), 1e6, 1e4);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
+}
+
+void PlayfieldImage::setPlayerPictures(Picture sprite, Picture matte) {
+    playerSprite_ = sprite;
+    playerMatte_ = matte;
+}
+
+}  // namespace brivane

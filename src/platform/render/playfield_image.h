@@ -1,0 +1,71 @@
+// Renders the playfield's draw calls into an image at the screen's device-pixel ratio, so that
+// lines, discs and text stay crisp on HiDPI screens. Positions arrive in twips and are turned
+// into device pixels here and nowhere else. Both the window and the headless image surface
+// draw through this class, so they produce the same pixels.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <array>
+
+#include "platform/pictures.h"
+
+namespace brivane {
+
+// The sprite sheets, loaded once from the program's resources.
+class PictureStore {
+public:
+    static const PictureStore& instance();
+    const QImage& image(Picture p) const { return images_[static_cast<int>(p)]; }
+
+private:
+    PictureStore();
+    std::array<QImage, pictureCount> images_;
+};
+
+// Registers the bundled font and maps the game's font family onto it where it is missing.
+void registerGameFonts();
+QFont playfieldFont(qreal devicePixelRatio);
+QFont statusFont();
+
+class PlayfieldImage : public DrawingSurface {
+public:
+    explicit PlayfieldImage(qreal devicePixelRatio = 1.0);
+    ~PlayfieldImage() override { finish(); }
+    PlayfieldImage(const PlayfieldImage&) = delete;
+    PlayfieldImage& operator=(const PlayfieldImage&) = delete;
+
+    void setDevicePixelRatio(qreal ratio);
+    qreal devicePixelRatio() const { return dpr_; }
+    // The image in device pixels; the window scales it by 1 / devicePixelRatio() to show it.
+    // Ends the painting of the pass so far.
+    const QImage& image();
+
+    void resize(int widthTwips, int heightTwips) override;
+    void clear() override;
+    void line(float x1, float y1, float x2, float y2, Rgb colour, int widthPx) override;
+    void paintPicture(Picture picture, float dx, float dy, float w, float h, float sx, float sy,
+                      RasterOp op) override;
+    void printText(float x, float y, const std::string& text, Rgb colour) override;
+    void setPlayerPictures(Picture sprite, Picture matte) override;
+
+private:
+    qreal toDevice(float twips) const { return static_cast<qreal>(twips) * dpr_ / twipsPerPixel; }
+    int toDevicePixel(float twips) const;
+    // One painter stays open across a pass's draw calls; opening one per call costs more than
+    // most of the calls themselves.
+    QPainter& begin();
+    void finish();
+
+    qreal dpr_;
+    int widthTwips_ = 0;
+    int heightTwips_ = 0;
+    QImage image_;
+    QPainter painter_;
+    QFont font_;
+    Picture playerSprite_ = Picture::imgPlayer;
+    Picture playerMatte_ = Picture::imgPlayerMatte;
+};
+
+}  // namespace brivane

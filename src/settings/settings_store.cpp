@@ -1,0 +1,65 @@
+// Booleans are stored as the words True and False, the speed as a decimal integer. A value that
+// is absent, or whose text is not of its form, reads as the default rather than as garbage.
+#include "settings/settings_store.h"
+
+#include <charconv>
+#include <optional>
+#include <string>
+
+namespace brivane {
+
+namespace {
+
+constexpr const char* sectionMisc = "misc";
+constexpr const char* sectionSettings = "settings";
+
+bool readBool(GameState& g, const char* section, const char* key, bool fallback) {
+    const std::optional<std::string> text = g.pf.readSetting(section, key);
+    if (!text) {
+        return fallback;
+    }
+    if (*text == "True") {
+        return true;
+    }
+    if (*text == "False") {
+        return false;
+    }
+    return fallback;
+}
+
+const char* boolWord(bool value) { return value ? "True" : "False"; }
+
+}  // namespace
+
+bool readCheckUpdates(GameState& g) { return readBool(g, sectionMisc, "checkUpdates", true); }
+
+bool readAutoSpeed(GameState& g) { return readBool(g, sectionMisc, "autoSpeed", true); }
+
+std::int16_t readUserSpeed(GameState& g) {
+    const std::optional<std::string> text = g.pf.readSetting(sectionSettings, "userSpeed");
+    if (!text || text->empty()) {
+        return 0;
+    }
+    int value = 0;
+    const char* first = text->data();
+    const char* last = first + text->size();
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || value < -32768 || value > 32767) {
+        return 0;
+    }
+    return static_cast<std::int16_t>(value);
+}
+
+void saveCheckUpdates(GameState& g, bool value) {
+    g.pf.saveSetting(sectionMisc, "checkUpdates", boolWord(value));
+}
+
+void saveAutoSpeed(GameState& g, bool value) {
+    g.pf.saveSetting(sectionMisc, "autoSpeed", boolWord(value));
+}
+
+void saveUserSpeed(GameState& g, std::int16_t value) {
+    g.pf.saveSetting(sectionSettings, "userSpeed", std::to_string(value));
+}
+
+}  // namespace brivane

@@ -1,0 +1,17 @@
+// The three stored settings: their sections, keys, text forms and defaults.
+#pragma once
+
+#include <cstdint>
+
+#include "core/game_state.h"
+
+namespace brivane {
+
+bool readCheckUpdates(GameState& g);
+bool readAutoSpeed(GameState& g);
+std::int16_t readUserSpeed(GameState& g);
+void saveCheckUpdates(GameState& g, bool value);
+void saveAutoSpeed(GameState& g, bool value);
+void saveUserSpeed(GameState& g, std::int16_t value);
+
+}  // namespace brivane
