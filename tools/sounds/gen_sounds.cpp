@@ -42,7 +42,7 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // Our own noise source: the library's distributions are allowed to differ between
 // implementations, and the files must come out identical everywhere.
 class XorShift32 {
-   public:
+  public:
     explicit XorShift32(std::uint32_t seed) : state_(seed != 0 ? seed : 0x9E3779B9u) {}
 
     std::uint32_t Next() {
@@ -57,13 +57,17 @@ class XorShift32 {
     double Bipolar() { return Uniform() * 2.0 - 1.0; }
     double Range(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
 
-   private:
+  private:
     std::uint32_t state_;
 };
 
-double MidiToHz(double midi) { return 440.0 * std::exp2((midi - 69.0) / 12.0); }
+double MidiToHz(double midi) {
+    return 440.0 * std::exp2((midi - 69.0) / 12.0);
+}
 
-double DbToGain(double db) { return std::pow(10.0, db / 20.0); }
+double DbToGain(double db) {
+    return std::pow(10.0, db / 20.0);
+}
 
 int SampleCount(double seconds, int rate) {
     return static_cast<int>(std::nearbyint(seconds * rate));
@@ -89,18 +93,23 @@ double Pulse(double phase, double dt, double duty) {
     double v = phase < duty ? 1.0 : -1.0;
     v += PolyBlep(phase, dt);
     double falling = phase - duty;
-    if (falling < 0.0) falling += 1.0;
+    if (falling < 0.0)
+        falling += 1.0;
     v -= PolyBlep(falling, dt);
     return v - (2.0 * duty - 1.0);
 }
 
-double Triangle(double phase) { return 4.0 * std::abs(phase - 0.5) - 1.0; }
+double Triangle(double phase) {
+    return 4.0 * std::abs(phase - 0.5) - 1.0;
+}
 
-double Wrap(double phase) { return phase - std::floor(phase); }
+double Wrap(double phase) {
+    return phase - std::floor(phase);
+}
 
 // Two-pole state-variable filter (trapezoidal form, stable at any cutoff).
 class Svf {
-   public:
+  public:
     void Set(double cutoff_hz, double q, int rate) {
         const double g = std::tan(std::numbers::pi * cutoff_hz / rate);
         k_ = 1.0 / q;
@@ -121,7 +130,7 @@ class Svf {
         return x - k_ * band_ - low_;
     }
 
-   private:
+  private:
     void Step(double x) {
         const double v3 = x - ic2_;
         band_ = a1_ * ic1_ + a2_ * v3;
@@ -162,18 +171,24 @@ void BlockDc(Buffer& buf, int rate) {
 
 void NormalizePeak(Buffer& buf, double dbfs) {
     float peak = 0.0f;
-    for (float s : buf) peak = std::max(peak, std::abs(s));
-    if (peak <= 0.0f) return;
+    for (float s : buf)
+        peak = std::max(peak, std::abs(s));
+    if (peak <= 0.0f)
+        return;
     const double gain = DbToGain(dbfs) / peak;
-    for (float& s : buf) s = static_cast<float>(s * gain);
+    for (float& s : buf)
+        s = static_cast<float>(s * gain);
 }
 
 void NormalizeRms(Buffer& buf, double dbfs) {
     double sum = 0.0;
-    for (float s : buf) sum += static_cast<double>(s) * s;
-    if (sum <= 0.0) return;
+    for (float s : buf)
+        sum += static_cast<double>(s) * s;
+    if (sum <= 0.0)
+        return;
     const double gain = DbToGain(dbfs) / std::sqrt(sum / static_cast<double>(buf.size()));
-    for (float& s : buf) s = static_cast<float>(s * gain);
+    for (float& s : buf)
+        s = static_cast<float>(s * gain);
 }
 
 // Leaves everything below the knee alone and bends louder samples smoothly toward the ceiling,
@@ -183,7 +198,8 @@ void SoftLimit(Buffer& buf, double knee_dbfs, double ceiling_dbfs) {
     const double room = DbToGain(ceiling_dbfs) - knee;
     for (float& s : buf) {
         const double a = std::abs(static_cast<double>(s));
-        if (a <= knee) continue;
+        if (a <= knee)
+            continue;
         const double limited = knee + room * std::tanh((a - knee) / room);
         s = static_cast<float>(s < 0.0f ? -limited : limited);
     }
@@ -202,10 +218,12 @@ void WriteFileAtomically(const fs::path& path, const std::string& bytes) {
     tmp += ".tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) throw std::runtime_error("cannot open " + tmp.string() + " for writing");
+        if (!out)
+            throw std::runtime_error("cannot open " + tmp.string() + " for writing");
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.close();
-        if (!out) throw std::runtime_error("cannot write " + tmp.string());
+        if (!out)
+            throw std::runtime_error("cannot write " + tmp.string());
     }
     fs::rename(tmp, path);
 }
@@ -302,7 +320,8 @@ Buffer MakeCapture() {
         const int start = SampleCount(strike.time, kEffectRate);
         for (const Partial& p : partials) {
             const double f = strike.freq * p.ratio;
-            if (f >= 0.45 * kEffectRate) continue;
+            if (f >= 0.45 * kEffectRate)
+                continue;
             for (int i = start; i < n; ++i) {
                 const double t = static_cast<double>(i - start) / kEffectRate;
                 const double attack = std::min(1.0, t / 0.002);
@@ -338,7 +357,8 @@ Buffer MakeBonds() {
         const double buzz = std::tanh(1.8 * s);
         const double tremolo = 0.62 + 0.38 * std::sin(kTwoPi * 13.0 * t);
         // Random short snaps on top of the hum.
-        if (rng.Uniform() < 0.0009) crackle_env = rng.Range(0.4, 1.0);
+        if (rng.Uniform() < 0.0009)
+            crackle_env = rng.Range(0.4, 1.0);
         crackle_env *= 0.9965;
         const double crackle = crackle_filter.BandPass(rng.Bipolar()) * crackle_env;
         const double env = std::min(1.0, t / 0.02) * (1.0 - 0.3 * t / duration);
@@ -435,7 +455,8 @@ Buffer MakeShieldDie() {
     double grain = 0.0;
     for (int i = 0; i < n; ++i) {
         const double t = static_cast<double>(i) / kEffectRate;
-        if (rng.Uniform() < 0.004) grain = rng.Range(0.3, 1.0);
+        if (rng.Uniform() < 0.004)
+            grain = rng.Range(0.3, 1.0);
         grain *= 0.997;
         const double tail = tail_filter.HighPass(rng.Bipolar());
         out[i] += static_cast<float>(0.25 * grain * std::exp(-t / 0.25) * tail);
@@ -481,7 +502,8 @@ Chord ParseChord(std::string_view name) {
         c.third = 3;
         ++i;
     }
-    if (i != name.size()) throw std::runtime_error("bad chord \"" + std::string(name) + "\"");
+    if (i != name.size())
+        throw std::runtime_error("bad chord \"" + std::string(name) + "\"");
     return c;
 }
 
@@ -555,17 +577,20 @@ int ParseMelody(std::string_view text, int first_step, std::vector<Note>& notes)
         } else if (ch >= 'A' && ch <= 'G') {
             ++i;
             const int pc = kLetterClass[ch - 'A'] + ParseAccidental(text, i);
-            if (i >= text.size() || text[i] < '0' || text[i] > '9') fail("missing octave");
+            if (i >= text.size() || text[i] < '0' || text[i] > '9')
+                fail("missing octave");
             const int octave = text[i++] - '0';
             midi = (octave + 1) * 12 + pc;
         } else {
             fail("unexpected character");
         }
         int length = i < text.size() ? LengthSteps(text[i]) : 0;
-        if (length == 0) fail("missing length");
+        if (length == 0)
+            fail("missing length");
         ++i;
         if (i < text.size() && text[i] == '.') {
-            if (length % 2 != 0) fail("cannot dot a sixteenth");
+            if (length % 2 != 0)
+                fail("cannot dot a sixteenth");
             length += length / 2;
             ++i;
         }
@@ -635,7 +660,8 @@ void RenderNote(Buffer& buf, const Note& note, double step_sec, const VoiceShape
         } else {
             env = v.sustain + (1.0 - v.sustain) * std::exp(-(t - v.attack) / v.decay);
         }
-        if (t > gate) env *= std::max(0.0, 1.0 - (t - gate) / v.release);
+        if (t > gate)
+            env *= std::max(0.0, 1.0 - (t - gate) / v.release);
         double hz = base_hz;
         if (v.vibrato > 0.0 && t > 0.18) {
             const double depth = v.vibrato * std::min(1.0, (t - 0.18) / 0.25);
@@ -702,7 +728,8 @@ void RenderCrash(Buffer& buf, int start, double gain, XorShift32& rng) {
 void Soften(Buffer& buf, double cutoff_hz) {
     Svf filter;
     filter.Set(cutoff_hz, 0.6, kMusicRate);
-    for (float& s : buf) s = static_cast<float>(filter.LowPass(s));
+    for (float& s : buf)
+        s = static_cast<float>(filter.LowPass(s));
 }
 
 // Dotted-eighth echo on the lead: gives the thin chip voice some room without smearing the beat.
@@ -711,7 +738,8 @@ void AddEcho(Buffer& buf, int delay, double feedback, double wet) {
     for (std::size_t i = static_cast<std::size_t>(delay); i < buf.size(); ++i) {
         echo[i] = static_cast<float>(buf[i - delay] + feedback * echo[i - delay]);
     }
-    for (std::size_t i = 0; i < buf.size(); ++i) buf[i] += static_cast<float>(wet * echo[i]);
+    for (std::size_t i = 0; i < buf.size(); ++i)
+        buf[i] += static_cast<float>(wet * echo[i]);
 }
 
 void CheckPattern(std::string_view pattern, std::string_view what) {
@@ -774,7 +802,8 @@ Track RenderSong(const Song& song) {
             const bool last = b == bars - 1;
             const bool ending = last && section.ending;
             int bass_root = 36 + chord.root;  // keep the bass between E2 and D#3
-            if (bass_root < 40) bass_root += 12;
+            if (bass_root < 40)
+                bass_root += 12;
 
             if (ending) {
                 // The final chord: root in the bass, the triad held on the arp voice.
@@ -790,16 +819,19 @@ Track RenderSong(const Song& song) {
 
             for (int s = 0; s < kStepsPerBar; ++s) {
                 const int interval = BassInterval(song.bass[s], chord);
-                if (interval < 0) continue;
+                if (interval < 0)
+                    continue;
                 int len = 1;
-                while (s + len < kStepsPerBar && song.bass[s + len] == '-') ++len;
+                while (s + len < kStepsPerBar && song.bass[s + len] == '-')
+                    ++len;
                 bass.push_back({bar_step + s, len, bass_root + interval, 1.0, 0.0});
             }
 
             if (section.arp) {
                 for (int s = 0; s < kStepsPerBar; ++s) {
                     const char c = song.arp[s];
-                    if (c < '0' || c > '5') continue;
+                    if (c < '0' || c > '5')
+                        continue;
                     const double accent = (s % 4 == 0) ? 1.0 : 0.75;
                     arp.push_back({bar_step + s, 1, 60 + chord.root + ChordTone(chord, c - '0'),
                                    accent, 0.0});
@@ -807,19 +839,26 @@ Track RenderSong(const Song& song) {
             }
 
             const DrumPattern* pattern = nullptr;
-            if (section.drums == Drums::kLight) pattern = &song.light;
-            if (section.drums == Drums::kFull) pattern = &song.full;
-            if (pattern != nullptr && last && section.fill) pattern = &song.fill;
+            if (section.drums == Drums::kLight)
+                pattern = &song.light;
+            if (section.drums == Drums::kFull)
+                pattern = &song.full;
+            if (pattern != nullptr && last && section.fill)
+                pattern = &song.fill;
             if (pattern != nullptr) {
-                if (b == 0 && section.drums == Drums::kFull) hits.push_back({bar_step, 'c', 1.0});
+                if (b == 0 && section.drums == Drums::kFull)
+                    hits.push_back({bar_step, 'c', 1.0});
                 for (int s = 0; s < kStepsPerBar; ++s) {
                     const double beat_accent = (s % 4 == 0) ? 1.0 : 0.7;
-                    if (pattern->kick[s] == 'x') hits.push_back({bar_step + s, 'k', 1.0});
+                    if (pattern->kick[s] == 'x')
+                        hits.push_back({bar_step + s, 'k', 1.0});
                     if (pattern->snare[s] == 'x') {
                         hits.push_back({bar_step + s, 's', s % 4 == 0 ? 1.0 : 0.75});
                     }
-                    if (pattern->hat[s] == 'x') hits.push_back({bar_step + s, 'h', beat_accent});
-                    if (pattern->hat[s] == 'o') hits.push_back({bar_step + s, 'o', beat_accent});
+                    if (pattern->hat[s] == 'x')
+                        hits.push_back({bar_step + s, 'h', beat_accent});
+                    if (pattern->hat[s] == 'o')
+                        hits.push_back({bar_step + s, 'o', beat_accent});
                 }
             }
         }
@@ -837,9 +876,12 @@ Track RenderSong(const Song& song) {
     const VoiceShape lead_voice{false, song.lead_duty, 0.006, 0.15, 0.6, 0.07, 0.22};
     const VoiceShape arp_voice{false, song.arp_duty, 0.002, 0.06, 0.35, 0.03, 0.0};
     const VoiceShape bass_voice{true, 0.5, 0.004, 0.12, 0.8, 0.03, 0.0};
-    for (const Note& note : lead) RenderNote(lead_buf, note, step_sec, lead_voice);
-    for (const Note& note : arp) RenderNote(arp_buf, note, step_sec, arp_voice);
-    for (const Note& note : bass) RenderNote(bass_buf, note, step_sec, bass_voice);
+    for (const Note& note : lead)
+        RenderNote(lead_buf, note, step_sec, lead_voice);
+    for (const Note& note : arp)
+        RenderNote(arp_buf, note, step_sec, arp_voice);
+    for (const Note& note : bass)
+        RenderNote(bass_buf, note, step_sec, bass_voice);
     Soften(lead_buf, 6000.0);
     Soften(arp_buf, 5000.0);
     AddEcho(lead_buf, SampleCount(3 * step_sec, kMusicRate), 0.3, 0.28);
@@ -847,11 +889,16 @@ Track RenderSong(const Song& song) {
     XorShift32 rng(song.seed);
     for (const Hit& hit : hits) {
         const int start = SampleCount(hit.step * step_sec, kMusicRate);
-        if (hit.kind == 'k') RenderKick(drum_buf, start, 0.9 * hit.gain);
-        if (hit.kind == 's') RenderSnare(drum_buf, start, 0.5 * hit.gain, rng);
-        if (hit.kind == 'h') RenderHat(drum_buf, start, 0.22 * hit.gain, 0.012, rng);
-        if (hit.kind == 'o') RenderHat(drum_buf, start, 0.2 * hit.gain, 0.06, rng);
-        if (hit.kind == 'c') RenderCrash(drum_buf, start, 0.16 * hit.gain, rng);
+        if (hit.kind == 'k')
+            RenderKick(drum_buf, start, 0.9 * hit.gain);
+        if (hit.kind == 's')
+            RenderSnare(drum_buf, start, 0.5 * hit.gain, rng);
+        if (hit.kind == 'h')
+            RenderHat(drum_buf, start, 0.22 * hit.gain, 0.012, rng);
+        if (hit.kind == 'o')
+            RenderHat(drum_buf, start, 0.2 * hit.gain, 0.06, rng);
+        if (hit.kind == 'c')
+            RenderCrash(drum_buf, start, 0.16 * hit.gain, rng);
     }
 
     Track track;

@@ -23,6 +23,7 @@
 #include <cstdlib>
 
 #include "platform/qt/qt_services.h"
+#include "platform/qt/qt_sound.h"
 
 namespace brivane {
 
@@ -37,7 +38,9 @@ QString settingsKey(const std::string& section, const std::string& key) {
 }  // namespace
 
 QtPlatform::QtPlatform(Options options)
-    : options_(std::move(options)), services_(std::make_unique<QtServices>(*this)) {
+    : options_(std::move(options)),
+      services_(std::make_unique<QtServices>(*this)),
+      sound_(std::make_unique<QtSound>(*this)) {
     if (options_.settingsFile.isEmpty()) {
         settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                                 QStringLiteral("brivane"),
@@ -313,20 +316,20 @@ void QtPlatform::endProgram() {
 }
 
 void QtPlatform::openSoundDevice(int device, const std::string& path) {
-    services_->openSoundDevice(device, path);
+    sound_->openSoundDevice(device, path);
 }
 
-void QtPlatform::playSoundDevice(int device) { services_->playSoundDevice(device); }
+void QtPlatform::playSoundDevice(int device) { sound_->playSoundDevice(device); }
 
-void QtPlatform::createMusicWindow() { services_->createMusicWindow(); }
+void QtPlatform::createMusicWindow() { sound_->createMusicWindow(); }
 
-void QtPlatform::showMusicWindow() { services_->showMusicWindow(); }
+void QtPlatform::showMusicWindow() { sound_->showMusicWindow(); }
 
 void QtPlatform::startMusic(const std::string& playlistPath) {
-    services_->startMusic(playlistPath);
+    sound_->startMusic(playlistPath);
 }
 
-bool QtPlatform::musicFinished() { return services_->musicFinished(); }
+bool QtPlatform::musicFinished() { return sound_->musicFinished(); }
 
 SocketState QtPlatform::socketState() { return services_->socketState(); }
 

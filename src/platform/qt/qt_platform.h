@@ -19,6 +19,7 @@ class QSettings;
 namespace brivane {
 
 class QtServices;
+class QtSound;
 
 class QtPlatform : public Platform {
 public:
@@ -33,6 +34,7 @@ public:
     PlayfieldImage& playfieldImage() { return image_; }
     bool programEnded() const { return ended_; }
     QtServices& services() { return *services_; }
+    QtSound& sound() { return *sound_; }
     // Where the game's events go; nothing once the program has been told to end.
     EventSink* sink() const { return ended_ ? nullptr : sink_; }
 
@@ -108,6 +110,7 @@ private:
     std::unique_ptr<QSettings> settings_;
     std::array<QTimer, timerCount> timers_;
     std::unique_ptr<QtServices> services_;
+    std::unique_ptr<QtSound> sound_;
     QElapsedTimer frameClock_;
     qint64 lastFrameEnd_ = 0;
     Rgb foreColor_{255, 255, 255};

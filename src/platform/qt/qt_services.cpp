@@ -48,13 +48,6 @@ bool QtServices::writeScoresFile(const std::string& bytes) {
     return file.commit();
 }
 
-void QtServices::openSoundDevice(int, const std::string&) {}
-void QtServices::playSoundDevice(int) {}
-void QtServices::createMusicWindow() {}
-void QtServices::showMusicWindow() {}
-void QtServices::startMusic(const std::string&) {}
-bool QtServices::musicFinished() { return false; }
-
 SocketState QtServices::socketState() { return SocketState::closed; }
 void QtServices::socketConnect(const std::string&, int) {}
 void QtServices::socketSend(const std::string&) {}

@@ -1,5 +1,5 @@
-// The Qt platform's services beyond the window: the scores file, sound devices, the music
-// window, the update socket and the help viewer.
+// The Qt platform's services beyond the window: the scores file, the update socket and the
+// help viewer.
 #pragma once
 
 #include <QString>
@@ -24,13 +24,6 @@ public:
     QString scoresPath() const;
     std::optional<std::string> readScoresFile();
     bool writeScoresFile(const std::string& bytes);
-
-    void openSoundDevice(int device, const std::string& path);
-    void playSoundDevice(int device);
-    void createMusicWindow();
-    void showMusicWindow();
-    void startMusic(const std::string& playlistPath);
-    bool musicFinished();
 
     SocketState socketState();
     void socketConnect(const std::string& host, int port);
