@@ -20,7 +20,8 @@ int main(int argc, char* argv[]) {
                                             .arg(brivane::versionRevision));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Brivane, an arcade game of loops and particles."));
+    parser.setApplicationDescription(
+        QStringLiteral("Brivane, an arcade game of loops and particles."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption seedOption(QStringLiteral("seed"),

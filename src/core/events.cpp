@@ -95,12 +95,20 @@ void GameEvents::windowClosing() {
     }
 }
 
-void GameEvents::soundDone(int device) { brivane::soundDone(g_, static_cast<std::int16_t>(device)); }
+void GameEvents::soundDone(int device) {
+    brivane::soundDone(g_, static_cast<std::int16_t>(device));
+}
 
-void GameEvents::socketConnected() { sockConnected(g_); }
+void GameEvents::socketConnected() {
+    sockConnected(g_);
+}
 
-void GameEvents::socketDataArrived(std::size_t) { sockDataArrival(g_); }
+void GameEvents::socketDataArrived(std::size_t) {
+    sockDataArrival(g_);
+}
 
-void GameEvents::socketClosed() { sockClosed(g_); }
+void GameEvents::socketClosed() {
+    sockClosed(g_);
+}
 
 }  // namespace brivane

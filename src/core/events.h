@@ -8,7 +8,7 @@
 namespace brivane {
 
 class GameEvents : public EventSink {
-public:
+  public:
     explicit GameEvents(GameState& g) : g_(g) {}
 
     void mouseMove(float x, float y) override;
@@ -22,7 +22,7 @@ public:
     void socketDataArrived(std::size_t bytes) override;
     void socketClosed() override;
 
-private:
+  private:
     GameState& g_;
 };
 

@@ -15,8 +15,12 @@ GameState::GameState(Platform& platform)
 
 GameState::~GameState() = default;
 
-std::int16_t getHighLevel(const GameState& g) { return g.highLevel; }
+std::int16_t getHighLevel(const GameState& g) {
+    return g.highLevel;
+}
 
-void setHighLevel(GameState& g, std::int16_t value) { g.highLevel = value; }
+void setHighLevel(GameState& g, std::int16_t value) {
+    g.highLevel = value;
+}
 
 }  // namespace brivane

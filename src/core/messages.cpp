@@ -31,7 +31,9 @@ void drawMessage(GameState& g) {
     }
 }
 
-void clearMessage(GameState& g) { g.messageText.clear(); }
+void clearMessage(GameState& g) {
+    g.messageText.clear();
+}
 
 void tmrClearTextTick(GameState& g) {
     clearMessage(g);
@@ -40,9 +42,8 @@ void tmrClearTextTick(GameState& g) {
 
 void updateStatus(GameState& g) {
     g.pf.setStatusText("Lv: " + std::to_string(g.level) + " / " + std::to_string(getHighLevel(g)) +
-                       " Particles: " + shortestDecimal(g.ballCount) +
-                       " Score: " + shortestDecimal(g.score) + " / " +
-                       shortestDecimal(g.highScore));
+                       " Particles: " + shortestDecimal(g.ballCount) + " Score: " +
+                       shortestDecimal(g.score) + " / " + shortestDecimal(g.highScore));
 }
 
 }  // namespace brivane

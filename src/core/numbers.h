@@ -9,10 +9,14 @@
 
 namespace brivane {
 
-inline double intFloor(double v) { return std::floor(v); }
+inline double intFloor(double v) {
+    return std::floor(v);
+}
 
 // Nearest whole number, halves to even (the default rounding mode; never std::round).
-inline double roundEven(double v) { return std::nearbyint(v); }
+inline double roundEven(double v) {
+    return std::nearbyint(v);
+}
 
 inline std::int16_t clamp16(double v) {
     if (!(v >= -32768.0)) {
@@ -25,7 +29,9 @@ inline std::int16_t clamp16(double v) {
 }
 
 // A value stored into a 16-bit field: rounded halves to even, then kept inside the range.
-inline std::int16_t toInt16(double v) { return clamp16(roundEven(v)); }
+inline std::int16_t toInt16(double v) {
+    return clamp16(roundEven(v));
+}
 
 // The leading number of a text: blanks skipped, optional sign, digits with an optional point and
 // exponent; reading stops at the first character that cannot continue it; no number gives 0.

@@ -7,7 +7,7 @@
 namespace brivane {
 
 class Rnd {
-public:
+  public:
     explicit Rnd(std::uint32_t seed = 0) : state_(seed) {}
     void seed(std::uint32_t seed) { state_ = seed; }
     double operator()() {
@@ -19,7 +19,7 @@ public:
         return static_cast<double>(z >> 11) * 0x1.0p-53;
     }
 
-private:
+  private:
     std::uint64_t state_;
 };
 

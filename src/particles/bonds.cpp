@@ -40,6 +40,8 @@ void setBondsRed(GameState& g, bool v) {
     }
 }
 
-bool getBondsRed(const GameState& g) { return g.bondsRed; }
+bool getBondsRed(const GameState& g) {
+    return g.bondsRed;
+}
 
 }  // namespace brivane

@@ -39,7 +39,7 @@ inline constexpr int pictureHeightTwips(Picture p) {
 // Something that renders the playfield's draw calls (the window's backing image, or the
 // headless image surface). Colours and pen widths arrive with each call.
 class DrawingSurface {
-public:
+  public:
     virtual ~DrawingSurface() = default;
     virtual void resize(int widthTwips, int heightTwips) = 0;
     virtual void clear() = 0;

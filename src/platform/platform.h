@@ -83,7 +83,7 @@ inline constexpr int soundDeviceCount = 5;
 // What the platform delivers to the game. Called only from inside Platform::processEvents or
 // Platform::processEventsUntilNextFrame, never from anywhere else.
 class EventSink {
-public:
+  public:
     virtual ~EventSink() = default;
     virtual void mouseMove(float x, float y) = 0;  // playfield twips
     virtual void mouseDown(int button) = 0;        // 1 left, 2 right
@@ -98,7 +98,7 @@ public:
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     virtual void setEventSink(EventSink* sink) = 0;

@@ -4,7 +4,9 @@
 namespace brivane {
 
 void mouseMoveHazards(GameState&) {}
-bool playerHitsBall(GameState&) { return false; }
+bool playerHitsBall(GameState&) {
+    return false;
+}
 void checkBondCollision(GameState&, double, const std::string&) {}
 void toggleSparking(GameState&) {}
 void sparkStep(GameState&) {}

@@ -27,13 +27,19 @@ bool readBool(GameState& g, const char* section, const char* key, bool fallback)
     return fallback;
 }
 
-const char* boolWord(bool value) { return value ? "True" : "False"; }
+const char* boolWord(bool value) {
+    return value ? "True" : "False";
+}
 
 }  // namespace
 
-bool readCheckUpdates(GameState& g) { return readBool(g, sectionMisc, "checkUpdates", true); }
+bool readCheckUpdates(GameState& g) {
+    return readBool(g, sectionMisc, "checkUpdates", true);
+}
 
-bool readAutoSpeed(GameState& g) { return readBool(g, sectionMisc, "autoSpeed", true); }
+bool readAutoSpeed(GameState& g) {
+    return readBool(g, sectionMisc, "autoSpeed", true);
+}
 
 std::int16_t readUserSpeed(GameState& g) {
     const std::optional<std::string> text = g.pf.readSetting(sectionSettings, "userSpeed");

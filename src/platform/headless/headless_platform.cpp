@@ -95,8 +95,8 @@ void HeadlessPlatform::line(float x1, float y1, float x2, float y2) {
     }
 }
 
-void HeadlessPlatform::paintPicture(Picture picture, float dx, float dy, float w, float h,
-                                    float sx, float sy, RasterOp op) {
+void HeadlessPlatform::paintPicture(Picture picture, float dx, float dy, float w, float h, float sx,
+                                    float sy, RasterOp op) {
     DrawCall call;
     call.kind = DrawCall::Kind::picture;
     call.picture = picture;

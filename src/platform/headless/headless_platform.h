@@ -47,13 +47,15 @@ struct ScriptedEvent {
     };
     Kind kind = Kind::mouseMove;
     float x = 0, y = 0;
-    int value = 0;  // button, key code, device, width
-    int value2 = 0; // height
+    int value = 0;   // button, key code, device, width
+    int value2 = 0;  // height
     MenuItem menu = MenuItem::mnuFileJumpLevel;
     TimerId timer = TimerId::tmrClearText;
     std::function<void()> action;
 
-    static ScriptedEvent move(float x, float y) { return {Kind::mouseMove, x, y, 0, 0, {}, {}, {}}; }
+    static ScriptedEvent move(float x, float y) {
+        return {Kind::mouseMove, x, y, 0, 0, {}, {}, {}};
+    }
     static ScriptedEvent down(int button) { return {Kind::mouseDown, 0, 0, button, 0, {}, {}, {}}; }
     static ScriptedEvent key(int code) { return {Kind::key, 0, 0, code, 0, {}, {}, {}}; }
     static ScriptedEvent menuItem(MenuItem m) { return {Kind::menu, 0, 0, 0, 0, m, {}, {}}; }
@@ -73,7 +75,7 @@ struct YieldId {
 };
 
 class HeadlessPlatform : public Platform {
-public:
+  public:
     HeadlessPlatform();
 
     // --- Scripting -------------------------------------------------------------------------
@@ -199,7 +201,7 @@ public:
     void openWebPage(const std::string& url) override { webPagesOpened.push_back(url); }
     void showHelp(const std::string& path) override { helpShown.push_back(path); }
 
-private:
+  private:
     struct TimerState {
         bool enabled = false;
         std::uint64_t due = 0;

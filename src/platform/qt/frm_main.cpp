@@ -16,7 +16,9 @@ namespace brivane {
 
 namespace {
 
-constexpr int px(int twips) { return twips / twipsPerPixel; }
+constexpr int px(int twips) {
+    return twips / twipsPerPixel;
+}
 
 struct MenuEntry {
     MenuItem item;
@@ -96,7 +98,8 @@ frmMain::frmMain(PlayfieldImage& image) : layout_(layoutWindow(minOuterWidth, mi
     lblStatus = new QLabel(QStringLiteral("Brivane!"), client_);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setFont(statusFont());
-    lblStatus->setStyleSheet(QStringLiteral("QLabel { background: black; color: rgb(0, 255, 0); }"));
+    lblStatus->setStyleSheet(
+        QStringLiteral("QLabel { background: black; color: rgb(0, 255, 0); }"));
 
     for (int i = 0; i < 8; ++i) {
         imgPlayer[i] = new QLabel(client_);
@@ -124,9 +127,8 @@ void frmMain::buildMenus() {
     menus[1]->setObjectName(QStringLiteral("mnuSettings"));
     menus[2]->setObjectName(QStringLiteral("mnuHelp"));
     static const char* const names[menuItemCount] = {
-        "mnuFileJumpLevel",     "mnuFileMusic",             "mnuFileExit",
-        "mnuSettingsAutoSpeed", "mnuSettingsDisplayRender", "mnuSettingsUpdates",
-        "mnuHelpAbout",         "mnuHelpHelp"};
+        "mnuFileJumpLevel",         "mnuFileMusic",       "mnuFileExit",  "mnuSettingsAutoSpeed",
+        "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp"};
     for (const MenuEntry& entry : menuEntries) {
         QAction* action = menus[entry.menu]->addAction(QString::fromLatin1(entry.caption));
         action->setObjectName(QString::fromLatin1(names[static_cast<int>(entry.item)]));
@@ -164,8 +166,8 @@ void frmMain::applyLayout() {
         return;  // a minimised window has no size to lay out
     }
     // Before the window is shown the client area has no size of its own yet.
-    const QSize client = isVisible() ? client_->size()
-                                     : QSize(width(), height() - menuBar()->sizeHint().height());
+    const QSize client =
+        isVisible() ? client_->size() : QSize(width(), height() - menuBar()->sizeHint().height());
     const int outerW = client.width() * twipsPerPixel + frameWidth;
     const int outerH = client.height() * twipsPerPixel + frameHeight;
     layout_ = layoutWindow(outerW, outerH);
@@ -176,8 +178,7 @@ void frmMain::applyLayout() {
                                   px(lifeIconSize), px(lifeIconSize));
     }
     imgPlayerMatte->setGeometry(px(8700), px(layout_.iconTop), px(lifeIconSize), px(lifeIconSize));
-    lblStatus->setGeometry(px(labelLeft), px(layout_.labelTop), px(labelWidth),
-                           px(labelHeight));
+    lblStatus->setGeometry(px(labelLeft), px(layout_.labelTop), px(labelWidth), px(labelHeight));
     if (onLayout) {
         onLayout();
     }

@@ -20,26 +20,26 @@ namespace brivane {
 // events into the game's events (positions in twips).
 class PlayfieldWidget : public QWidget {
     Q_OBJECT
-public:
+  public:
     PlayfieldWidget(QWidget* parent, PlayfieldImage& image);
 
     std::function<void(float, float)> onMove;
     std::function<void(int)> onButton;
     std::function<void(int)> onKey;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     PlayfieldImage& image_;
 };
 
 class frmMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit frmMain(PlayfieldImage& image);
 
     PlayfieldWidget* pic = nullptr;
@@ -59,11 +59,11 @@ public:
     std::function<void()> onClose;
     std::function<void()> onLayout;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     void applyLayout();
 

@@ -42,9 +42,9 @@ QtPlatform::QtPlatform(Options options)
       services_(std::make_unique<QtServices>(*this)),
       sound_(std::make_unique<QtSound>(*this)) {
     if (options_.settingsFile.isEmpty()) {
-        settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                QStringLiteral("brivane"),
-                                                QStringLiteral("brivane"));
+        settings_ =
+            std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                        QStringLiteral("brivane"), QStringLiteral("brivane"));
     } else {
         settings_ = std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
     }
@@ -119,7 +119,9 @@ int QtPlatform::frameIntervalMs() const {
     return static_cast<int>(1000.0 / hz + 0.5);
 }
 
-void QtPlatform::loadWindow() { ensureWindow(); }
+void QtPlatform::loadWindow() {
+    ensureWindow();
+}
 
 void QtPlatform::showWindow() {
     ensureWindow();
@@ -214,7 +216,9 @@ std::uint32_t QtPlatform::tickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-double QtPlatform::timeOfDay() { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
+double QtPlatform::timeOfDay() {
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
 
 void QtPlatform::processEvents() {
     QCoreApplication::sendPostedEvents();
@@ -258,20 +262,19 @@ std::string QtPlatform::inputBox(const std::string& prompt, const std::string& t
                                  const std::string& defaultText) {
     ensureWindow();
     bool ok = false;
-    const QString text = QInputDialog::getText(
-        window_.get(), QString::fromStdString(title), QString::fromStdString(prompt),
-        QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
+    const QString text = QInputDialog::getText(window_.get(), QString::fromStdString(title),
+                                               QString::fromStdString(prompt), QLineEdit::Normal,
+                                               QString::fromStdString(defaultText), &ok);
     return ok ? text.toStdString() : std::string();
 }
 
 DialogResult QtPlatform::messageBox(const std::string& text, const std::string& title,
                                     DialogButtons buttons) {
     ensureWindow();
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
-                    QString::fromStdString(text),
-                    buttons == DialogButtons::ok ? QMessageBox::Ok
-                                                 : QMessageBox::Yes | QMessageBox::No,
-                    window_.get());
+    QMessageBox box(
+        QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
+        buttons == DialogButtons::ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
+        window_.get());
     const int answer = box.exec();
     if (buttons == DialogButtons::ok) {
         return DialogResult::ok;
@@ -319,34 +322,52 @@ void QtPlatform::openSoundDevice(int device, const std::string& path) {
     sound_->openSoundDevice(device, path);
 }
 
-void QtPlatform::playSoundDevice(int device) { sound_->playSoundDevice(device); }
+void QtPlatform::playSoundDevice(int device) {
+    sound_->playSoundDevice(device);
+}
 
-void QtPlatform::createMusicWindow() { sound_->createMusicWindow(); }
+void QtPlatform::createMusicWindow() {
+    sound_->createMusicWindow();
+}
 
-void QtPlatform::showMusicWindow() { sound_->showMusicWindow(); }
+void QtPlatform::showMusicWindow() {
+    sound_->showMusicWindow();
+}
 
 void QtPlatform::startMusic(const std::string& playlistPath) {
     sound_->startMusic(playlistPath);
 }
 
-bool QtPlatform::musicFinished() { return sound_->musicFinished(); }
+bool QtPlatform::musicFinished() {
+    return sound_->musicFinished();
+}
 
-SocketState QtPlatform::socketState() { return services_->socketState(); }
+SocketState QtPlatform::socketState() {
+    return services_->socketState();
+}
 
 void QtPlatform::socketConnect(const std::string& host, int port) {
     services_->socketConnect(host, port);
 }
 
-void QtPlatform::socketSend(const std::string& bytes) { services_->socketSend(bytes); }
+void QtPlatform::socketSend(const std::string& bytes) {
+    services_->socketSend(bytes);
+}
 
-std::string QtPlatform::socketRead() { return services_->socketRead(); }
+std::string QtPlatform::socketRead() {
+    return services_->socketRead();
+}
 
-void QtPlatform::socketClose() { services_->socketClose(); }
+void QtPlatform::socketClose() {
+    services_->socketClose();
+}
 
 void QtPlatform::openWebPage(const std::string& url) {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
-void QtPlatform::showHelp(const std::string& path) { services_->showHelp(path); }
+void QtPlatform::showHelp(const std::string& path) {
+    services_->showHelp(path);
+}
 
 }  // namespace brivane

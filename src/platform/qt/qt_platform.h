@@ -22,7 +22,7 @@ class QtServices;
 class QtSound;
 
 class QtPlatform : public Platform {
-public:
+  public:
     struct Options {
         QString settingsFile;  // empty: the user's store for application "brivane"
         bool exitProcessOnEnd = true;
@@ -98,7 +98,7 @@ public:
     void openWebPage(const std::string& url) override;
     void showHelp(const std::string& path) override;
 
-private:
+  private:
     void ensureWindow();
     qreal screenRatio() const;
     int frameIntervalMs() const;

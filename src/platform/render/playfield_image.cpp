@@ -10,20 +10,25 @@
 
 // The pictures and the font are compiled into a static library, whose resource initialiser the
 // linker would otherwise drop.
-static void initGameResources() { Q_INIT_RESOURCE(resources); }
+static void initGameResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace brivane {
 
 namespace {
 
 const char* const pictureResources[pictureCount] = {
-    ":/sprites/player.png", ":/sprites/player_matte.png", ":/sprites/player_shield.png",
-    ":/sprites/player_shield_matte.png", ":/sprites/balls.png", ":/sprites/electrons.png",
-    ":/sprites/strings.png", ":/sprites/quarks.png", ":/sprites/player.png",
-    ":/sprites/player_matte.png",
+    ":/sprites/player.png",        ":/sprites/player_matte.png",
+    ":/sprites/player_shield.png", ":/sprites/player_shield_matte.png",
+    ":/sprites/balls.png",         ":/sprites/electrons.png",
+    ":/sprites/strings.png",       ":/sprites/quarks.png",
+    ":/sprites/player.png",        ":/sprites/player_matte.png",
 };
 
-QColor toQColor(Rgb c) { return QColor(c.r & 0xFF, c.g & 0xFF, c.b & 0xFF); }
+QColor toQColor(Rgb c) {
+    return QColor(c.r & 0xFF, c.g & 0xFF, c.b & 0xFF);
+}
 
 }  // namespace
 
@@ -32,13 +37,11 @@ PictureStore::PictureStore() {
     for (int i = 0; i < pictureCount; ++i) {
         QImage loaded(QString::fromLatin1(pictureResources[i]));
         const PictureSize size = pictureSizes[i];
-        if (loaded.isNull() || loaded.width() != size.widthPx ||
-            loaded.height() != size.heightPx) {
+        if (loaded.isNull() || loaded.width() != size.widthPx || loaded.height() != size.heightPx) {
             // A broken build without its pictures still runs: a transparent sprite, an open mask.
             loaded = QImage(size.widthPx, size.heightPx, QImage::Format_RGB32);
-            loaded.fill(i % 2 == 1 || i == static_cast<int>(Picture::imgPlayerMatte)
-                            ? Qt::white
-                            : Qt::black);
+            loaded.fill(i % 2 == 1 || i == static_cast<int>(Picture::imgPlayerMatte) ? Qt::white
+                                                                                     : Qt::black);
         }
         images_[i] = loaded.convertToFormat(QImage::Format_RGB32);
     }
@@ -102,7 +105,8 @@ void PlayfieldImage::resize(int widthTwips, int heightTwips) {
     finish();
     widthTwips_ = widthTwips;
     heightTwips_ = heightTwips;
-    const int w = std::max(1, static_cast<int>(std::ceil(toDevice(static_cast<float>(widthTwips)))));
+    const int w =
+        std::max(1, static_cast<int>(std::ceil(toDevice(static_cast<float>(widthTwips)))));
     const int h =
         std::max(1, static_cast<int>(std::ceil(toDevice(static_cast<float>(heightTwips)))));
     image_ = QImage(w, h, QImage::Format_RGB32);

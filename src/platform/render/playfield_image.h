@@ -15,11 +15,11 @@ namespace brivane {
 
 // The sprite sheets, loaded once from the program's resources.
 class PictureStore {
-public:
+  public:
     static const PictureStore& instance();
     const QImage& image(Picture p) const { return images_[static_cast<int>(p)]; }
 
-private:
+  private:
     PictureStore();
     std::array<QImage, pictureCount> images_;
 };
@@ -30,7 +30,7 @@ QFont playfieldFont(qreal devicePixelRatio);
 QFont statusFont();
 
 class PlayfieldImage : public DrawingSurface {
-public:
+  public:
     explicit PlayfieldImage(qreal devicePixelRatio = 1.0);
     ~PlayfieldImage() override { finish(); }
     PlayfieldImage(const PlayfieldImage&) = delete;
@@ -50,7 +50,7 @@ public:
     void printText(float x, float y, const std::string& text, Rgb colour) override;
     void setPlayerPictures(Picture sprite, Picture matte) override;
 
-private:
+  private:
     qreal toDevice(float twips) const { return static_cast<qreal>(twips) * dpr_ / twipsPerPixel; }
     int toDevicePixel(float twips) const;
     // One painter stays open across a pass's draw calls; opening one per call costs more than
