@@ -1,0 +1,180 @@
+// Loop finding and the enclosure test, on tails laid out point by point.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "harness.h"
+#include "player/capture.h"
+#include "player/tail.h"
+
+namespace brivane {
+namespace {
+
+using test::Harness;
+
+struct P {
+    float x;
+    float y;
+};
+
+// Lays a tail out directly, every point marked as part of a loop unless told otherwise.
+void layTail(GameState& g, const std::vector<P>& points, bool marked = true) {
+    g.tail.assign(1, TailPoint{});
+    for (const P& p : points) {
+        g.tail.push_back(TailPoint{p.x, p.y, 0, static_cast<std::int16_t>(marked ? -1 : 0)});
+    }
+    g.tailCount = static_cast<double>(points.size());
+}
+
+// A closed square loop of points 200 apart with corners (x0, y0) and (x1, y1).
+std::vector<P> square(float x0, float y0, float x1, float y1) {
+    std::vector<P> pts;
+    for (float x = x0; x < x1; x += 200)
+        pts.push_back({x, y0});
+    for (float y = y0; y < y1; y += 200)
+        pts.push_back({x1, y});
+    for (float x = x1; x > x0; x -= 200)
+        pts.push_back({x, y1});
+    for (float y = y1; y > y0; y -= 200)
+        pts.push_back({x0, y});
+    return pts;
+}
+
+bool enclosesCentre(GameState& g, float cx, float cy) {
+    // A 315-twip ball whose centre is (cx, cy).
+    return isEnclosed(g, cx - 157, 315, cy - 157, 315);
+}
+
+TEST(Enclosure, AxisParallelSquareCatchesWhatIsInsideOnly) {
+    Harness h;
+    layTail(h.g, square(2000, 2000, 4000, 4000));
+    EXPECT_TRUE(enclosesCentre(h.g, 3000, 3000));
+    EXPECT_TRUE(enclosesCentre(h.g, 2100, 3900));
+    EXPECT_FALSE(enclosesCentre(h.g, 1000, 3000));
+    EXPECT_FALSE(enclosesCentre(h.g, 3000, 5000));
+    EXPECT_FALSE(enclosesCentre(h.g, 6000, 6000));
+}
+
+TEST(Enclosure, UnmarkedTailCatchesNothing) {
+    Harness h;
+    layTail(h.g, square(2000, 2000, 4000, 4000), false);
+    EXPECT_FALSE(enclosesCentre(h.g, 3000, 3000));
+}
+
+TEST(Enclosure, TheHollowOfACShapeCounts) {
+    Harness h;
+    // A C opening to the right; the centre in its mouth sees the arms above and below and the
+    // back to the left, and the corner rays to the right hit the arms' far ends.
+    std::vector<P> c;
+    for (float x = 8000; x >= 2000; x -= 200)
+        c.push_back({x, 2000});
+    for (float y = 2200; y <= 5000; y += 200)
+        c.push_back({2000, y});
+    for (float x = 2200; x <= 8000; x += 200)
+        c.push_back({x, 5000});
+    layTail(h.g, c);
+    EXPECT_TRUE(enclosesCentre(h.g, 4000, 3500));
+    EXPECT_TRUE(enclosesCentre(h.g, 7000, 3500));  // even out in the open mouth
+}
+
+TEST(Enclosure, CentreOnTheLeftEdgeIsNudgedRightForTheRestOfTheTest) {
+    Harness h;
+    layTail(h.g, square(200, 2000, 1400, 4000));
+    // The centre at x = 0 lies outside the loop; its rays to the left corners are vertical, so
+    // the centre moves one twip right, which keeps the crossings to the right of it unhit.
+    EXPECT_FALSE(isEnclosed(h.g, -157, 315, 2843, 315));
+    point c{0, 3000};
+    point q{500, 0};
+    crossingPoint(c, {0, 0}, q, {600, 6000}, 8955, 6615);
+    EXPECT_FLOAT_EQ(c.x, 1);
+    point right{8955, 3000};
+    crossingPoint(right, {8955, 6615}, q, {600, 6000}, 8955, 6615);
+    EXPECT_FLOAT_EQ(right.x, 8956);
+}
+
+TEST(CrossingPoint, ParallelAndVerticalCases) {
+    point p1{1000, 1000};
+    point q1{0, 2000};
+    // Both lines have slope 1: parallel, no crossing.
+    EXPECT_FLOAT_EQ(crossingPoint(p1, {2000, 2000}, q1, {1000, 3000}, 8955, 6615).x, -1);
+    // A vertical segment is nudged one twip right in the caller's copy.
+    point q2{3000, 0};
+    const point hit = crossingPoint(p1, {5000, 1000}, q2, {3000, 5000}, 8955, 6615);
+    EXPECT_FLOAT_EQ(q2.x, 3001);
+    EXPECT_NEAR(hit.x, 3000.5f, 0.6f);
+    EXPECT_FLOAT_EQ(hit.y, 1000);
+    // Outside the segment's extent: no crossing.
+    point q3{3000, 2000};
+    EXPECT_FLOAT_EQ(crossingPoint(p1, {5000, 1000}, q3, {3000, 5000}, 8955, 6615).x, -1);
+}
+
+TEST(CrossingPoint, HorizontalSegmentIsHitDespiteRounding) {
+    // A diagonal ray from an awkward centre across a horizontal segment: the float result for y
+    // can miss the segment's own y by a unit in the last place.
+    int misses = 0;
+    for (float cx = 1001; cx < 1400; cx += 7) {
+        for (float cy = 3001; cy < 3400; cy += 11) {
+            point c{cx, cy};
+            point q1{0, 2137};
+            const point hit = crossingPoint(c, {0, 0}, q1, {8000, 2137}, 8955, 6615);
+            misses += hit.x == -1 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(misses, 0);
+}
+
+TEST(FindLoop, PointsTenApartWithin360OnBothAxesCloseALoop) {
+    const struct {
+        int span;
+        float dx;
+        float dy;
+        bool closes;
+    } cases[] = {
+        {10, 0, 0, true},       {9, 0, 0, false},       {10, 360, 360, true},
+        {10, 360.5f, 0, false}, {10, 0, 360.5f, false}, {12, -360, 200, true},
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        h.g.graceCount = 5;  // mark and flash only
+        std::vector<P> pts;
+        pts.push_back({1000, 1000});
+        for (int i = 1; i < c.span; ++i) {
+            pts.push_back({1000 + 400.0f * static_cast<float>(i), 3000});
+        }
+        layTail(h.g, pts, false);
+        // The closing point arrives through the real pointer path.
+        h.g.tail.back() = {1000 + 400.0f * static_cast<float>(c.span - 1), 3000, 0, 0};
+        addTailPoint(h.g, 1000 + c.dx, 1000 + c.dy);
+        EXPECT_EQ(h.g.tail[1].inLoop != 0, c.closes) << c.span << " " << c.dx << "," << c.dy;
+        EXPECT_EQ(h.pf.timerEnabled(TimerId::tmrKillTails), c.closes);
+    }
+}
+
+TEST(FindLoop, FanLinesGoFromTheFirstLoopPointToEveryEvenPoint) {
+    Harness h;
+    h.g.graceCount = 5;
+    std::vector<P> pts;
+    for (int i = 0; i < 12; ++i) {
+        pts.push_back({500.0f + 400.0f * static_cast<float>(i), 500});
+    }
+    layTail(h.g, pts, false);
+    h.pf.clear();
+    addTailPoint(h.g, 700, 600);  // point 13 lies within reach of point 1: loop 1..13
+    int fans = 0;
+    for (const DrawCall& d : h.pf.draws) {
+        if (d.kind == DrawCall::Kind::line) {
+            ++fans;
+            EXPECT_FLOAT_EQ(d.x2, 500);
+            EXPECT_GE(d.colour.r, 50);
+            EXPECT_GE(d.colour.g, 50);
+            EXPECT_GE(d.colour.b, 50);
+        }
+    }
+    EXPECT_EQ(fans, 6);  // points 2, 4, ..., 12
+    for (int i = 1; i <= 13; ++i) {
+        EXPECT_EQ(h.g.tail[static_cast<std::size_t>(i)].inLoop, -1);
+    }
+}
+
+}  // namespace
+}  // namespace brivane
