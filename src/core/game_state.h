@@ -88,6 +88,8 @@ struct GameState {
     // A loop was found since the tail was last emptied, so the next search must look at every
     // pair again rather than only at the newest point.
     bool tailHasLoop = false;
+    // A death step is running: a hit that arrives meanwhile is already being handled.
+    bool inDeathStep = false;
     // Counts particles made this run; part of their identity so no two ever share one.
     std::uint32_t particleSerial = 0;
 };
