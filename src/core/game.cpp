@@ -27,6 +27,8 @@ namespace brivane {
 namespace {
 
 constexpr double initialPlayfieldArea = 59237325.0;  // 8955 x 6615 twips
+// The automatic step of a 100 ms pass; longer passes move no farther.
+constexpr std::int16_t maxAutoFrameStep = 25;
 
 std::uint32_t seedFromTimeOfDay(double seconds) {
     return static_cast<std::uint32_t>(std::fmod(seconds * 1000.0, 4294967296.0));
@@ -122,7 +124,10 @@ int areaFactor(const GameState& g) {
 
 std::int16_t frameStep(const GameState& g) {
     if (g.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed)) {
-        return toInt16(static_cast<double>(g.frameTicks) * 4.0 / 16.0);
+        // A stall (a modal dialog held open, the window being dragged) would otherwise make one
+        // pass throw every particle across the playfield and end fades and deaths at once.
+        const std::int16_t step = toInt16(static_cast<double>(g.frameTicks) * 4.0 / 16.0);
+        return std::min(step, maxAutoFrameStep);
     }
     return clamp16(static_cast<double>(g.userSpeed) + areaFactor(g));
 }

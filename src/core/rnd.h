@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 namespace brivane {
 
@@ -10,7 +12,12 @@ class Rnd {
   public:
     explicit Rnd(std::uint32_t seed = 0) : state_(seed) {}
     void seed(std::uint32_t seed) { state_ = seed; }
+    // Tests replace the generator with a scripted sequence to pin down the order of draws.
+    void setSource(std::function<double()> source) { source_ = std::move(source); }
     double operator()() {
+        if (source_) {
+            return source_();
+        }
         state_ += 0x9E3779B97F4A7C15ULL;
         std::uint64_t z = state_;
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
@@ -21,6 +28,7 @@ class Rnd {
 
   private:
     std::uint64_t state_;
+    std::function<double()> source_;
 };
 
 }  // namespace brivane

@@ -17,7 +17,7 @@ struct point {
 };
 
 class clsParticle {
-public:
+  public:
     bool isDying() const { return isDying_; }
     std::int16_t colour() const;
     const std::string& IDnum() const { return IDnum_; }
@@ -52,7 +52,10 @@ public:
     std::int16_t fadeLevel() const { return fadeLevel_; }
     bool isAttracted() const { return isAttracted_; }
 
-private:
+  private:
+    // Lets tests put a particle into states that only play reaches (captured, mid-fade).
+    friend struct ParticleTestAccess;
+
     void fadeOut(GameState& g);
 
     double num_ = 0;

@@ -1,0 +1,320 @@
+// Level set-up: contents over many seeds, the order of its random draws, the hints, what carries
+// over between levels, and File > Jump To Level.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/levels.h"
+#include "core/messages.h"
+#include "harness.h"
+#include "particle_access.h"
+#include "particles/particle.h"
+
+namespace brivane {
+namespace {
+
+using test::Harness;
+using test::scriptRnd;
+
+void expectList(const ParticleList& list, double count, ParticleKind kind) {
+    ASSERT_EQ(list.size(), static_cast<std::size_t>(count) + 1);
+    EXPECT_EQ(list[0], nullptr);
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        EXPECT_EQ(list[i]->kind(), kind);
+        EXPECT_EQ(list[i]->num(), static_cast<double>(i));
+    }
+}
+
+TEST(LevelContents, CountsAreExactAndChancesHoldOverManySeeds) {
+    constexpr int seeds = 400;
+    const int levels[] = {1, 2, 14, 15, 20};
+    struct Tally {
+        int strings[5] = {};
+        int electrons = 0;
+    } tally[5];
+    for (int seed = 1; seed <= seeds; ++seed) {
+        Harness h(static_cast<std::uint32_t>(seed));
+        h.start();  // level 1
+        for (int li = 0; li < 5; ++li) {
+            const int level = levels[li];
+            if (level > 1) {
+                h.g.level = static_cast<std::int16_t>(level - 1);
+                startLevel(h.g, "");
+            }
+            ASSERT_EQ(h.g.level, level);
+            ASSERT_EQ(h.g.ballCount, level);
+            expectList(h.g.balls, h.g.ballCount, ParticleKind::ball);
+            ASSERT_EQ(h.g.quarkCount, 21);
+            expectList(h.g.quarks, h.g.quarkCount, ParticleKind::quark);
+            ASSERT_TRUE(h.g.stringCount == 0 || h.g.stringCount == 3 || h.g.stringCount == 4)
+                << h.g.stringCount;
+            expectList(h.g.strings, h.g.stringCount, ParticleKind::string);
+            ++tally[li].strings[h.g.stringCount];
+            if (h.g.electronActive) {
+                ++tally[li].electrons;
+                EXPECT_EQ(h.g.electron->kind(), ParticleKind::electron);
+                EXPECT_EQ(h.g.electron->num(), h.g.ballCount + 1);
+                EXPECT_FALSE(h.g.electron->isDying());
+            }
+            EXPECT_FALSE(h.g.electronSparking);
+            EXPECT_EQ(h.g.ballsCollide, level >= 20);
+            if (level < 10) {
+                for (std::size_t i = 1; i <= h.g.balls.size() - 1; ++i) {
+                    EXPECT_TRUE(h.g.balls[i]->boundTo().empty());
+                }
+            }
+        }
+        // A restart at level 1 keeps the balls bouncing off each other.
+        h.g.level = 0;
+        startLevel(h.g, "");
+        EXPECT_TRUE(h.g.ballsCollide);
+    }
+    // Five standard deviations either way: a real fault shows, chance never does.
+    for (int li = 0; li < 5; ++li) {
+        SCOPED_TRACE(levels[li]);
+        EXPECT_NEAR(tally[li].strings[0], seeds / 2, 50);
+        EXPECT_NEAR(tally[li].strings[3], seeds / 4, 44);
+        EXPECT_NEAR(tally[li].strings[4], seeds / 4, 44);
+        if (levels[li] < 15) {
+            EXPECT_EQ(tally[li].electrons, 0);
+        } else {
+            EXPECT_NEAR(tally[li].electrons, seeds / 2, 50);
+        }
+    }
+}
+
+TEST(LevelContents, BondsJoinAboutOneBallInTenToTheOneBeforeFromLevelTen) {
+    int bonds = 0;
+    int chances = 0;
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        Harness h(seed);
+        h.start();
+        for (const int level : {9, 10}) {
+            h.g.level = static_cast<std::int16_t>(level - 1);
+            startLevel(h.g, "");
+            EXPECT_TRUE(h.g.balls[1]->boundTo().empty());
+            for (std::size_t i = 2; i <= h.g.balls.size() - 1; ++i) {
+                const std::string& to = h.g.balls[i]->boundTo();
+                if (level == 9) {
+                    EXPECT_TRUE(to.empty());
+                    continue;
+                }
+                ++chances;
+                if (!to.empty()) {
+                    ++bonds;
+                    EXPECT_EQ(to, h.g.balls[i - 1]->IDnum());
+                }
+            }
+        }
+    }
+    EXPECT_EQ(chances, 360);
+    EXPECT_NEAR(bonds, 36, 28);
+}
+
+TEST(LevelSetUp, DrawsOneValueSetPerParticleInTheFixedOrder) {
+    // Every draw 0.3: no strings (Int(1.2) = 1), an electron (31 <= 50), no bonds (31 > 10).
+    const struct {
+        int level;
+        std::size_t draws;
+    } cases[] = {
+        {1, 7 + 21 * 6 + 1},
+        {9, 9 * 7 + 21 * 6 + 1},
+        {10, 10 * 7 + 9 + 21 * 6 + 1},  // a bond draw for each ball after the first
+        {14, 14 * 7 + 13 + 21 * 6 + 1},
+        {15, 15 * 7 + 14 + 21 * 6 + 1 + 1 + 6},  // the electron's draw, then its set-up
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        h.start();
+        const auto drawn = scriptRnd(h.g, {}, 0.3);
+        h.g.level = static_cast<std::int16_t>(c.level - 1);
+        startLevel(h.g, "");
+        EXPECT_EQ(*drawn, c.draws) << "level " << c.level;
+        EXPECT_EQ(h.g.stringCount, 0);
+        EXPECT_EQ(h.g.electronActive, c.level >= 15);
+    }
+    // The string draw: 0.5 gives Int(2) = 2, three strings; 0.75 gives four; 0.4999 none.
+    for (const auto& [r, strings] : {std::pair{0.4999, 0}, std::pair{0.5, 3}, std::pair{0.75, 4}}) {
+        Harness h;
+        h.start();
+        scriptRnd(h.g, std::vector<double>(7 + 21 * 6, 0.3), r);
+        h.g.level = 0;
+        startLevel(h.g, "");
+        EXPECT_EQ(h.g.stringCount, strings) << r;
+    }
+    // The electron draw: 0.49 gives 50 (present), 0.5 gives 51 (absent).
+    for (const auto& [r, present] : {std::pair{0.49, true}, std::pair{0.5, false}}) {
+        Harness h;
+        h.start();
+        scriptRnd(h.g, std::vector<double>(15 * 7 + 14 + 21 * 6 + 1, 0.3), r);
+        h.g.level = 14;
+        startLevel(h.g, "");
+        EXPECT_EQ(h.g.electronActive, present) << r;
+    }
+}
+
+TEST(LevelHints, ShownLetterForLetterOnlyWhereTheLevelHasOne) {
+    const struct {
+        int level;
+        const char* hint;
+    } cases[] = {
+        {1, "Trap particles in a loop of your tail"},
+        {2, ""},
+        {3, "Avoid hitting particles"},
+        {4, "The fast moving quarks are harmless to you, catch them for bonus points"},
+        {5, "Catch multiple particles at once for extra points"},
+        {6, ""},
+        {9, ""},
+        {10, "Avoid bonds between particles when they are red"},
+        {11, ""},
+        {14, ""},
+        {15, "Electrons will stop and spark occationally, keep clear!"},
+        {16, ""},
+        {17, "Some particles are attracted to you!"},
+        {18, ""},
+        {20, ""},
+        {21, "Stanard particles will now bounce off each other."},
+        {22, ""},
+        {23, "An extra life is given for every 10,000 pts."},
+        {24, ""},
+        {25,
+         "Remember, as soon as you've captured one particle, it's just as easy as the last "
+         "level, and you survived that didn't you?"},
+        {26, ""},
+        {29, ""},
+        {30, "Level 30, really?!  Are you cheating?!"},
+        {31, ""},
+        {99, ""},
+        {100, "OMG there is NO WAY you can survive this!"},
+        {101, ""},
+    };
+    Harness h;
+    h.start();
+    for (const auto& c : cases) {
+        clearMessage(h.g);
+        h.g.level = static_cast<std::int16_t>(c.level - 1);
+        startLevel(h.g, "");
+        EXPECT_EQ(h.g.messageText, c.hint) << "level " << c.level;
+    }
+    // A message of its own replaces the hint.
+    h.g.level = 0;
+    startLevel(h.g, "Game over");
+    EXPECT_EQ(h.g.messageText, "Game over");
+    EXPECT_EQ(h.g.messageLevel, 255);
+}
+
+TEST(LevelSetUp, ResetsThePerLevelStateAndCarriesTheRestOver) {
+    const struct {
+        int from;
+        int highLevel;
+        double scoreAfter;
+        int highAfter;
+    } cases[] = {
+        {6, 30, 500, 30},   // below the highest level: it stays
+        {29, 30, 500, 30},  // reaching it exactly
+        {30, 30, 500, 31},  // passing it
+        {0, 30, 0, 30},     // level 1 starts the score from zero
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        h.start();
+        h.g.level = static_cast<std::int16_t>(c.from);
+        h.g.highLevel = static_cast<std::int16_t>(c.highLevel);
+        h.g.score = 500;
+        h.g.highScore = 900;
+        h.g.lives = 3;
+        h.g.shieldOwned = true;
+        h.g.playerX = 1234;
+        h.g.dying = true;
+        h.g.deathFade = 7;
+        h.g.graceCount = 0;
+        h.g.levelCaptures = 4;
+        h.g.electronSparking = true;
+        h.g.tailCount = 2;
+        h.g.tail.resize(3);
+        startLevel(h.g, "");
+        EXPECT_EQ(h.g.level, c.from + 1);
+        EXPECT_EQ(h.g.highLevel, c.highAfter);
+        EXPECT_EQ(h.g.score, c.scoreAfter);
+        EXPECT_FALSE(h.g.dying);
+        EXPECT_EQ(h.g.deathFade, 255);
+        EXPECT_EQ(h.g.graceCount, 100);
+        EXPECT_EQ(h.g.levelCaptures, 0);
+        EXPECT_FALSE(h.g.electronSparking);
+        EXPECT_EQ(h.g.tailCount, 0);
+        EXPECT_EQ(h.g.tail.size(), 1u);
+        EXPECT_EQ(h.g.lives, 3);
+        EXPECT_TRUE(h.g.shieldOwned);
+        EXPECT_EQ(h.g.playerX, 1234);
+        EXPECT_EQ(h.pf.statusText, "Lv: " + std::to_string(c.from + 1) + " / " +
+                                       std::to_string(c.highAfter) +
+                                       " Particles: " + std::to_string(c.from + 1) +
+                                       " Score: " + (c.scoreAfter == 0 ? "0" : "500") + " / 900");
+    }
+}
+
+TEST(JumpToLevel, DialogTextPicksTheLevelUnderTheRules) {
+    const struct {
+        const char* answer;
+        int levelAfter;  // 0: no jump
+        double scoreAfter;
+    } cases[] = {
+        // clang-format off
+        {HeadlessPlatform::acceptDefault, 9, 500}, {"9", 9, 500}, {"10", 0, 500} /* not reached */,
+        {"7", 7, 500}, {"1", 1, 0}, {"0", 0, 500}, {"", 0, 500} /* cancelled */, {"abc", 0, 500},
+        {"-3", 0, 500}, {"0.99", 0, 500}, {"1.4", 1, 0}, {"  3 levels", 3, 500},
+        {"32000", 0, 500}, {"1e1", 0, 500}, {"9e0", 9, 500},
+        // halves go to the even neighbour
+        {"7.5", 8, 500}, {"8.5", 8, 500}, {"6.5", 6, 500},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        h.start();
+        h.g.level = 4;
+        h.g.highLevel = 9;
+        h.g.score = 500;
+        h.pf.queueDialogAnswer(c.answer);
+        // A death in progress when the menu is chosen.
+        h.pf.post(ScriptedEvent::run([&h] { h.g.dying = true; }));
+        h.pf.post(ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel));
+        h.passes(1);
+        ASSERT_EQ(h.pf.dialogs.size(), 1u);
+        EXPECT_EQ(h.pf.dialogs[0].text, "Enter level number");
+        EXPECT_EQ(h.pf.dialogs[0].title, "Jump To Level");
+        EXPECT_EQ(h.pf.dialogs[0].defaultText, "9");
+        const int want = c.levelAfter == 0 ? 4 : c.levelAfter;
+        EXPECT_EQ(h.g.level, want) << '"' << c.answer << '"';
+        EXPECT_EQ(h.g.score, c.scoreAfter) << '"' << c.answer << '"';
+        EXPECT_EQ(h.g.dying, c.levelAfter == 0) << '"' << c.answer << '"';
+        if (c.levelAfter != 0) {
+            EXPECT_EQ(h.g.ballCount, c.levelAfter);
+        }
+    }
+}
+
+TEST(JumpToLevel, OnlyLevelsFromOneToTheHighestBelowThirtyTwoThousand) {
+    const struct {
+        int n;
+        int highLevel;
+        bool jumps;
+    } cases[] = {
+        {0, 5, false},  {1, 5, true},          {5, 5, true},          {6, 5, false},
+        {-1, 5, false}, {32000, 32000, false}, {32767, 32767, false},
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        h.start();
+        h.g.level = 3;
+        h.g.highLevel = static_cast<std::int16_t>(c.highLevel);
+        h.g.messageText.clear();
+        jumpToLevel(h.g, static_cast<std::int16_t>(c.n));
+        EXPECT_EQ(h.g.level, c.jumps ? c.n : 3) << c.n;
+        if (!c.jumps) {
+            EXPECT_EQ(h.g.messageText, "");  // refused without a word
+        }
+    }
+}
+
+}  // namespace
+}  // namespace brivane
