@@ -15,11 +15,17 @@ enum Effect : std::int16_t {
     effectShieldDie = 4,
 };
 
+// Start-up: the music (unless noMusic) and then the five effect devices.
 void initSound(GameState& g, bool noMusic);
+// Plays an effect from its start unless its device is still busy; other numbers are ignored.
 void playSound(GameState& g, std::int16_t effect);
+// A device reports that its effect has finished.
 void soundDone(GameState& g, std::int16_t effect);
+// Assigns the playlist to the player, which starts it from its first entry.
 void startMusic(GameState& g);
+// tmrLoopMusic: restarts the playlist once it has ended on its own.
 void tmrLoopMusicTick(GameState& g);
+// File > Music.
 void menuMusic(GameState& g);
 
 }  // namespace brivane

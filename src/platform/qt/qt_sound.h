@@ -1,17 +1,88 @@
 // The Qt platform's sound: one effect device per sound effect, and the music window frmMusic
-// with its media player.
+// with its media player wmp under a control bar of our own.
 #pragma once
 
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
+
+class QAudioOutput;
+class QLabel;
+class QMediaPlayer;
+class QSlider;
+class QSoundEffect;
+class QToolButton;
 
 namespace brivane {
 
 class QtPlatform;
 
+// The music window: a small tool window holding the player and its controls. It plays the
+// entries of one playlist once, in order; closing the window only hides it, so the music and
+// the loop timer go on.
+class frmMusic : public QWidget {
+  public:
+    // Where the player stands, as the loop timer and the buttons see it.
+    enum class State {
+        idle,      // nothing assigned, or nothing in the playlist could be played
+        playing,   // playing (or loading) an entry
+        paused,    // paused by the user
+        stopped,   // stopped by the user
+        finished,  // the last entry ended on its own
+    };
+
+    explicit frmMusic(QWidget* owner);
+    ~frmMusic() override;
+
+    // Reads the playlist and plays its entries from the first one.
+    void startPlaylist(const QString& m3uPath);
+    void play();
+    void pause();
+    void stop();
+    void previousEntry();
+    void nextEntry();
+
+    State state() const { return state_; }
+    const QStringList& entries() const { return entries_; }
+    int currentEntry() const { return current_; }
+
+    QMediaPlayer* wmp = nullptr;
+    QAudioOutput* audio = nullptr;
+    QToolButton* cmdPlay = nullptr;
+    QToolButton* cmdPause = nullptr;
+    QToolButton* cmdStop = nullptr;
+    QToolButton* cmdMute = nullptr;
+    QSlider* sldSeek = nullptr;
+    QSlider* sldVolume = nullptr;
+    QLabel* lblTime = nullptr;
+    QLabel* lblTrack = nullptr;
+
+  private:
+    void playEntry(int index);
+    void entryEnded(int token);
+    void entryFailed(int token);
+    void showState();
+    void showTime(qint64 positionMs);
+
+    QStringList entries_;
+    int current_ = -1;
+    State state_ = State::idle;
+    // Counts the entries started, so late news from an entry already left behind is ignored.
+    int token_ = 0;
+    int failedToken_ = -1;
+    // Whether any entry of this run played to its end; a run in which every entry failed has
+    // not finished in the loop timer's sense, or a broken playlist would be retried forever.
+    bool anyEnded_ = false;
+};
+
 class QtSound {
-public:
+  public:
     explicit QtSound(QtPlatform& platform);
     ~QtSound();
     QtSound(const QtSound&) = delete;
@@ -24,8 +95,20 @@ public:
     void startMusic(const std::string& playlistPath);
     bool musicFinished();
 
-private:
+    // The music window, or nullptr before it was first needed.
+    frmMusic* musicWindow() { return music_.data(); }
+    QSoundEffect* device(int index);
+
+  private:
+    void deviceChanged(int index);
+
     QtPlatform& platform_;
+    std::array<std::unique_ptr<QSoundEffect>, soundDeviceCount> devices_;
+    // A device is busy from its play until it reports that it stopped playing.
+    std::array<bool, soundDeviceCount> busy_{};
+    // Owned here; the game window is only its owner for stacking, but should that window go
+    // first it takes the music window with it, which the guarded pointer notices.
+    QPointer<frmMusic> music_;
 };
 
 }  // namespace brivane
