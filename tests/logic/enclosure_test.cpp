@@ -3,9 +3,13 @@
 
 #include <vector>
 
+#include "core/numbers.h"
 #include "harness.h"
 #include "player/capture.h"
 #include "player/tail.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace brivane {
 namespace {
@@ -173,6 +177,56 @@ TEST(FindLoop, FanLinesGoFromTheFirstLoopPointToEveryEvenPoint) {
     EXPECT_EQ(fans, 6);  // points 2, 4, ..., 12
     for (int i = 1; i <= 13; ++i) {
         EXPECT_EQ(h.g.tail[static_cast<std::size_t>(i)].inLoop, -1);
+    }
+}
+
+}  // namespace
+}  // namespace brivane
+
+namespace brivane {
+namespace {
+
+// The first pair the full search over every pair of points would close.
+std::pair<std::size_t, std::size_t> firstPairByFullSearch(const GameState& g) {
+    const auto n = static_cast<std::size_t>(g.tailCount);
+    for (std::size_t i = 1; i <= n; ++i) {
+        for (std::size_t j = 1; j <= n; ++j) {
+            const std::size_t span = i > j ? i - j : j - i;
+            if (span >= 10 && std::fabs(g.tail[i].x - g.tail[j].x) <= 360 &&
+                std::fabs(g.tail[i].y - g.tail[j].y) <= 360) {
+                return {std::min(i, j), std::max(i, j)};
+            }
+        }
+    }
+    return {0, 0};
+}
+
+TEST(FindLoop, ClosesTheSamePairAsTheFullSearchOnRandomWalks) {
+    Rnd rnd(7);
+    for (int walk = 0; walk < 300; ++walk) {
+        Harness h;
+        h.g.graceCount = 30000;  // mark only
+        float x = 4000;
+        float y = 3000;
+        for (int step = 0; step < 200; ++step) {
+            x += static_cast<float>(intFloor(rnd() * 900 - 450));
+            y += static_cast<float>(intFloor(rnd() * 900 - 450));
+            const GameState& g = h.g;
+            const double before = g.tailCount;
+            addTailPoint(h.g, x, y);
+            if (g.tailCount == before || g.tail.back().inLoop == 0) {
+                continue;
+            }
+            // The loop closed: every point from the first pair's lower end is marked.
+            const auto want = firstPairByFullSearch(g);
+            ASSERT_NE(want.first, 0u);
+            EXPECT_EQ(g.tail[want.first].inLoop, -1);
+            if (want.first > 1) {
+                EXPECT_EQ(g.tail[want.first - 1].inLoop, 0) << walk;
+            }
+            EXPECT_EQ(want.second, static_cast<std::size_t>(g.tailCount)) << walk;
+            break;
+        }
     }
 }
 
