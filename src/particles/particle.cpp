@@ -136,14 +136,6 @@ void clsParticle::setSpeedY(std::int16_t v) {
     speedY_ = limitSpeed(v);
 }
 
-float clsParticle::x() const {
-    return std::floor(width_ / 2.0f) + left_;
-}
-
-float clsParticle::y() const {
-    return std::floor(height_ / 2.0f) + top_;
-}
-
 void clsParticle::init(GameState& g, double number, std::uint8_t kind) {
     num_ = number;
     kind_ = static_cast<ParticleKind>(kind);

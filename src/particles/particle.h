@@ -2,6 +2,7 @@
 // masked drawing.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -31,8 +32,9 @@ class clsParticle {
     void setTop(float newTop) { top_ = newTop; }
     float left() const { return left_; }
     void setLeft(float newLeft) { left_ = newLeft; }
-    float x() const;
-    float y() const;
+    // The centre; inline because ball collisions ask it of every pair of balls each pass.
+    float x() const { return std::floor(width_ / 2.0f) + left_; }
+    float y() const { return std::floor(height_ / 2.0f) + top_; }
     float width() const { return width_; }
     float height() const { return height_; }
     double num() const { return num_; }

@@ -57,6 +57,8 @@ class PlayfieldImage : public DrawingSurface {
     // most of the calls themselves.
     QPainter& begin();
     void finish();
+    void blitScaled(const QImage& sheet, int sx, int sy, int w, int h, int x, int y, int scale,
+                    RasterOp op);
 
     qreal dpr_;
     int widthTwips_ = 0;

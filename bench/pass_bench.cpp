@@ -1,0 +1,89 @@
+// What one pass costs at level 100: the game's own work (simulate and issue draw calls) and the
+// same pass rendered into pixels by the window's renderer; and the loop search on a long tail.
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+#include "core/events.h"
+#include "core/game.h"
+#include "core/levels.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/render/playfield_image.h"
+#include "player/tail.h"
+
+namespace brivane {
+namespace {
+
+struct Level100 {
+    HeadlessPlatform pf;
+    GameState g{pf};
+    GameEvents events{g};
+
+    explicit Level100(DrawingSurface* surface) {
+        pf.setRecordDraws(false);
+        pf.attachSurface(surface);
+        pf.setEventSink(&events);
+        g.fixedSeed = 100;
+        startUp(g);
+        g.highLevel = 100;
+        jumpToLevel(g, 100);
+        g.graceCount = 30000;  // the player is not hit while the benchmark moves it about
+    }
+};
+
+void passAtLevel100(benchmark::State& state, bool render) {
+    PlayfieldImage image(1.0);
+    Level100 game(render ? &image : nullptr);
+    float x = 1000;
+    for (auto _ : state) {
+        x = x > 8000 ? 1000 : x + 200;  // a moving pointer keeps a tail of a few dozen points
+        game.pf.post(ScriptedEvent::move(x, 3000 + (x / 7)));
+        runPass(game.g);
+        if (game.g.level != 100) {
+            game.g.highLevel = 100;
+            jumpToLevel(game.g, 100);
+        }
+    }
+    state.counters["balls"] = game.g.ballCount;
+}
+
+void BM_PassLogicLevel100(benchmark::State& state) {
+    passAtLevel100(state, false);
+}
+void BM_PassRenderedLevel100(benchmark::State& state) {
+    passAtLevel100(state, true);
+}
+BENCHMARK(BM_PassLogicLevel100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PassRenderedLevel100)->Unit(benchmark::kMicrosecond);
+
+// A new point on a long tail with no loop in it: the search must stay linear in the tail.
+void BM_AddTailPointLongTail(benchmark::State& state) {
+    HeadlessPlatform pf;
+    GameState g(pf);
+    const auto n = static_cast<std::size_t>(state.range(0));
+    for (std::size_t i = 1; i <= n; ++i) {
+        // A spiral that never comes back within reach of itself.
+        g.tail.push_back(
+            TailPoint{static_cast<float>(i * 400), static_cast<float>(i % 2) * 400, 0, 0});
+    }
+    g.tailCount = static_cast<double>(n);
+    for (auto _ : state) {
+        addTailPoint(g, static_cast<float>((n + 10) * 400), 0);
+        g.tail.pop_back();
+        g.tailCount -= 1;
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_AddTailPointLongTail)->RangeMultiplier(4)->Range(64, 16384)->Complexity();
+
+}  // namespace
+}  // namespace brivane
+
+// Fonts and images need a GUI application object, even offscreen.
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
