@@ -1,0 +1,245 @@
+// What kills the player: ball contact and the shield, a red bond within reach of the drawn line,
+// the electron's sparks; and buying the shield with the right button.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "core/lives.h"
+#include "core/sound.h"
+#include "danger_scene.h"
+
+namespace brivane {
+namespace {
+
+using test::halfBall;
+using test::Scene;
+
+TEST(BallContact, KillsCloserThanThreeHundredFourteenAndNeverWhileFading) {
+    const struct {
+        float dx, dy;
+        bool fading;
+        bool dies;
+    } cases[] = {
+        {313, 0, false, true},
+        {314, 0, false, false},
+        {0, -313, false, true},
+        {0, -314, false, false},
+        {-222, 222, false, true} /* 313.96 */,
+        {-223, 222, false, false} /* 314.67 */,
+        {0, 0, true, false},
+        {100, 0, true, false},
+    };
+    for (const auto& c : cases) {
+        // Frame step 0 holds a captured ball's fade, so it stays on the playfield.
+        Scene s(5, 0);
+        s.placeBalls({{3000, 3000}, {6000, 1000}});
+        if (c.fading) {
+            ParticleTestAccess::capture(s.ball(1));
+        }
+        s.moveTo(3000 + halfBall + c.dx, 3000 + halfBall + c.dy);
+        EXPECT_EQ(s.g.dying, c.dies) << c.dx << ", " << c.dy << (c.fading ? " fading" : "");
+        EXPECT_FALSE(s.g.bondDeath);
+    }
+}
+
+TEST(BallContact, OnlyAPointerMoveTestsIt) {
+    Scene s(5, 1);
+    s.placeBalls({{3000, 3000, 1, 10, 0}});
+    s.moveTo(3000 + halfBall + 600, 3000 + halfBall);
+    s.passes(40);  // the ball runs through the resting player
+    EXPECT_FALSE(s.g.dying);
+}
+
+TEST(Shield, RightClickBuysItOnceFromLevelHundredForTwentyThousand) {
+    const struct {
+        int level;
+        double score;
+        int button;
+        bool bought;
+    } cases[] = {
+        {99, 50000, 2, false},  {100, 19999, 2, false}, {100, 20000, 2, true},
+        {100, 50000, 1, false}, {250, 20001, 2, true},
+    };
+    for (const auto& c : cases) {
+        Scene s(c.level, 1);
+        s.g.score = c.score;
+        s.pf.post(ScriptedEvent::down(c.button));
+        s.passes(1);
+        EXPECT_EQ(s.g.shieldOwned, c.bought) << c.level << " " << c.score;
+        EXPECT_EQ(s.g.shieldOn, c.bought);
+        EXPECT_EQ(s.g.score, c.bought ? c.score - 20000 : c.score);
+        EXPECT_EQ(s.g.messageText, c.bought ? "Shield Purchased & Activated" : "");
+        EXPECT_EQ(s.pf.playerSprite, c.bought ? Picture::imgPlayerShield : Picture::imgPlayer);
+        EXPECT_EQ(s.pf.playerMatte,
+                  c.bought ? Picture::imgPlayerShieldMatte : Picture::imgPlayerMatte);
+    }
+}
+
+TEST(Shield, AbsorbsOneContactThenTheNextKillsAndItReturnsWithEachLife) {
+    Scene s(100, 10);
+    s.placeBalls({{3000, 3000}, {6000, 4000}});
+    s.g.score = 60000;
+    s.pf.post(ScriptedEvent::down(2));
+    s.passes(1);
+    ASSERT_TRUE(s.g.shieldOn);
+
+    s.moveTo(3000 + halfBall, 3000 + halfBall);
+    EXPECT_FALSE(s.g.dying);
+    EXPECT_FALSE(s.g.shieldOn);
+    EXPECT_EQ(s.soundCount(effectShieldDie), 1);
+    EXPECT_EQ(s.pf.playerSprite, Picture::imgPlayer);
+    EXPECT_EQ(s.g.lives, 5);
+
+    s.moveTo(3000 + halfBall + 10, 3000 + halfBall);
+    EXPECT_TRUE(s.g.dying);
+    EXPECT_EQ(s.soundCount(effectDie), 1);
+    s.passes(20);
+    EXPECT_FALSE(s.g.dying);
+    EXPECT_EQ(s.g.lives, 4);
+    EXPECT_TRUE(s.g.shieldOn);
+    EXPECT_EQ(s.pf.playerSprite, Picture::imgPlayerShield);
+
+    // A second purchase does nothing, even with the shield used up.
+    s.g.graceCount = 0;
+    s.moveTo(6000 + halfBall, 4000 + halfBall);
+    ASSERT_FALSE(s.g.shieldOn);
+    s.pf.post(ScriptedEvent::down(2));
+    s.passes(1);
+    EXPECT_FALSE(s.g.shieldOn);
+    EXPECT_EQ(s.g.score, 40000);
+
+    // The last life: the shield is up again after the restart at level 1.
+    setLives(s.g, 0);
+    s.moveTo(6000 + halfBall, 4000 + halfBall + 5);
+    ASSERT_TRUE(s.g.dying);
+    s.passes(20);
+    EXPECT_EQ(s.g.level, 1);
+    EXPECT_TRUE(s.g.shieldOwned);
+    EXPECT_TRUE(s.g.shieldOn);
+    EXPECT_EQ(s.pf.playerSprite, Picture::imgPlayerShield);
+}
+
+// A red bond from centre (1157, 3157) to (5157, 3157); the player stays clear of the balls
+// unless noted, so only the bond can mark a bond death.
+TEST(BondContact, KillsWithinReachOfTheDrawnLineBetweenItsEnds) {
+    const struct {
+        float x, y;
+        bool red;
+        bool dies;
+        float hitX;
+    } cases[] = {
+        {3157, 3157 + 100, true, true, 3157},
+        {3157, 3157 + 159, true, true, 3157},
+        {3157, 3157 + 160, true, false, 0},
+        {3157, 3157 - 159, true, true, 3157},
+        {3157, 3157 - 160, true, false, 0},
+        {3157, 3157 - 300, true, false, 0},
+        {3157, 3157 + 100, false, false, 0},
+        {3157, 3157, false, false, 0},
+        // the ends: samples reach 1/21 and 20/21 of the way, 1347 and 4967
+        {1347 - 159, 3157, true, true, 1347},
+        {1347 - 160, 3157, true, false, 0},
+        {4967 + 159, 3157, true, true, 4967},
+        {4967 + 160, 3157, true, false, 0},
+    };
+    for (const auto& c : cases) {
+        Scene s(10, 1);
+        s.placeBalls({{1000, 3000}, {5000, 3000}});
+        s.bond(2, 1);
+        s.g.bondsRed = c.red;
+        s.moveTo(c.x, c.y);
+        EXPECT_EQ(s.g.bondDeath, c.dies) << c.x << ", " << c.y << (c.red ? " red" : " blue");
+        if (c.dies) {
+            EXPECT_TRUE(s.g.dying);
+            EXPECT_EQ(s.g.bondHitX, c.hitX);
+            EXPECT_EQ(s.g.bondHitY, 3157);
+        }
+    }
+}
+
+TEST(BondContact, HarmlessDuringTheGracePeriodThenKillsFromTheBallsOwnDrawing) {
+    Scene s(10, 1);
+    s.placeBalls({{1000, 3000}, {5000, 3000}});
+    s.bond(2, 1);
+    s.g.bondsRed = true;
+    s.g.graceCount = 30;
+    s.moveTo(2000, 3157 + 50);
+    s.passes(10);
+    EXPECT_FALSE(s.g.dying);
+    s.g.graceCount = 0;
+    s.passes(1);
+    EXPECT_TRUE(s.g.dying);
+    EXPECT_TRUE(s.g.bondDeath);
+    EXPECT_EQ(s.g.bondHitY, 3157);
+    EXPECT_LT(std::fabs(s.g.bondHitX - 2000), 160);
+}
+
+// The electron's centre is at (4159, 3150); only the first spark of the step is scripted, the
+// others point up and left and cannot kill.
+TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
+    const struct {
+        int a, b;
+        float dx, dy;
+        bool dies;
+    } cases[] = {
+        {400, 300, -399, -299, true},  {400, 300, 399, 299, true}, {400, 300, -400, -299, false},
+        {400, 300, -399, -300, false}, {0, 300, 0, 0, false},      {400, 0, 0, 0, false},
+        {-1, 300, 0, 0, false},        {400, -1, 0, 0, false},     {1, 1, 0, 0, true},
+    };
+    for (const auto& c : cases) {
+        Scene s(15, 1);
+        s.placeBalls({{200, 200}});
+        s.g.electron->init(s.g, 2, static_cast<std::uint8_t>(ParticleKind::electron));
+        s.g.electron->setLocation(4000, 3000);
+        ParticleTestAccess::setSpeeds(*s.g.electron, 0, 0);
+        s.g.electronActive = true;
+        s.moveTo(4159 + c.dx, 3150 + c.dy);
+        s.tick(TimerId::tmrDoElectron);
+        ASSERT_TRUE(s.g.electronSparking);
+        EXPECT_EQ(s.soundCount(effectSpark), 1);
+        s.g.graceCount = 100;  // no protection from sparks
+        test::scriptRnd(s.g, {(c.a + 1000.5) / 2000.0, (c.b + 1000.5) / 2000.0, 0.5, 0.5}, 0.25);
+        s.passes(1);
+        EXPECT_EQ(s.g.dying, c.dies) << c.a << ", " << c.b << " at " << c.dx << ", " << c.dy;
+        const auto first = std::find_if(s.pf.draws.begin(), s.pf.draws.end(), [](const auto& d) {
+            return d.kind == DrawCall::Kind::line && d.x1 == 4159 && d.y1 == 3150;
+        });
+        ASSERT_NE(first, s.pf.draws.end());
+        EXPECT_EQ(first->colour, (Rgb{200, 200, 255}));
+        EXPECT_EQ(first->x2, 4159 + c.a);
+        EXPECT_EQ(first->y2, 3150 + c.b);
+        EXPECT_EQ((first + 1)->x2, 4159);  // c = e = 0: back to the centre
+        EXPECT_EQ((first + 1)->y2, 3150);
+    }
+}
+
+TEST(Sparks, ADeathUnderTheShieldFadesGreenAndKeepsTheShield) {
+    Scene s(100, 10);
+    s.placeBalls({{200, 200}});
+    s.g.score = 20000;
+    s.pf.post(ScriptedEvent::down(2));
+    s.passes(1);
+    s.g.electron->init(s.g, 2, static_cast<std::uint8_t>(ParticleKind::electron));
+    s.g.electron->setLocation(4000, 3000);
+    ParticleTestAccess::setSpeeds(*s.g.electron, 0, 0);
+    s.g.electronActive = true;
+    s.moveTo(4159, 3150);
+    s.g.electronSparking = true;
+    test::scriptRnd(s.g, {0.9, 0.9, 0.5, 0.5}, 0.25);
+    s.passes(1);
+    ASSERT_TRUE(s.g.dying);
+    EXPECT_EQ(s.soundCount(effectShieldDie), 1);
+    EXPECT_EQ(s.soundCount(effectDie), 0);
+    EXPECT_TRUE(s.g.shieldOn);
+    bool green = false;
+    for (const DrawCall& d : s.pf.draws) {
+        green = green ||
+                (d.kind == DrawCall::Kind::line && d.colour == Rgb{235, 255, 235} && d.width == 65);
+    }
+    EXPECT_TRUE(green);
+}
+
+}  // namespace
+}  // namespace brivane
