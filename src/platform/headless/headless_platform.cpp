@@ -6,6 +6,7 @@
 #include "platform/headless/headless_platform.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/layout.h"
 
@@ -227,8 +228,20 @@ void HeadlessPlatform::processEvents() {
     fireTimersUpTo(clock_);
 }
 
+int HeadlessPlatform::passDurationOf(int pass) const {
+    auto it = passDurations_.upper_bound(pass);
+    if (it == passDurations_.begin()) {
+        return passDuration_;
+    }
+    return std::prev(it)->second;
+}
+
 void HeadlessPlatform::processEventsUntilNextFrame() {
     const std::uint64_t passStart = clock_;
+    inFrameYield_ = true;
+    if (onFrameYield) {
+        onFrameYield(pass_);
+    }
     auto it = byYield_.find(YieldId{pass_, 0});
     if (it != byYield_.end()) {
         std::deque<ScriptedEvent> events = std::move(it->second);
@@ -236,9 +249,10 @@ void HeadlessPlatform::processEventsUntilNextFrame() {
         deliver(events);
     }
     deliver(nextYield_);
-    const std::uint64_t passEnd = passStart + static_cast<std::uint64_t>(passDuration_);
+    const std::uint64_t passEnd = passStart + static_cast<std::uint64_t>(passDurationOf(pass_));
     fireTimersUpTo(passEnd);
     clock_ = std::max(clock_, passEnd);
+    inFrameYield_ = false;
     ++pass_;
     sub_ = 0;
 }
@@ -254,29 +268,37 @@ void HeadlessPlatform::setTimerEnabled(TimerId timer, bool enabled) {
 std::string HeadlessPlatform::inputBox(const std::string& prompt, const std::string& title,
                                        const std::string& defaultText) {
     dialogs.push_back({prompt, title, defaultText, true, DialogButtons::ok});
-    if (dialogAnswers_.empty()) {
-        return "";
+    std::string answer;
+    if (!dialogAnswers_.empty()) {
+        answer = std::move(dialogAnswers_.front());
+        dialogAnswers_.pop_front();
+        if (answer == acceptDefault) {
+            answer = defaultText;
+        }
     }
-    std::string answer = std::move(dialogAnswers_.front());
-    dialogAnswers_.pop_front();
-    return answer == acceptDefault ? defaultText : answer;
+    if (onDialogAnswer) {
+        onDialogAnswer(answer.empty() ? "cancel" : answer);
+    }
+    return answer;
 }
 
 DialogResult HeadlessPlatform::messageBox(const std::string& text, const std::string& title,
                                           DialogButtons buttons) {
     dialogs.push_back({text, title, "", false, buttons});
-    if (buttons == DialogButtons::ok) {
-        if (!dialogAnswers_.empty()) {
-            dialogAnswers_.pop_front();
-        }
-        return DialogResult::ok;
+    std::string answer;
+    if (!dialogAnswers_.empty()) {
+        answer = std::move(dialogAnswers_.front());
+        dialogAnswers_.pop_front();
     }
-    if (dialogAnswers_.empty()) {
-        return DialogResult::no;
+    const DialogResult result = buttons == DialogButtons::ok ? DialogResult::ok
+                                : answer == "yes"            ? DialogResult::yes
+                                                             : DialogResult::no;
+    if (onDialogAnswer) {
+        onDialogAnswer(result == DialogResult::ok    ? "ok"
+                       : result == DialogResult::yes ? "yes"
+                                                     : "no");
     }
-    const std::string answer = std::move(dialogAnswers_.front());
-    dialogAnswers_.pop_front();
-    return answer == "yes" ? DialogResult::yes : DialogResult::no;
+    return result;
 }
 
 std::optional<std::string> HeadlessPlatform::readSetting(const std::string& section,

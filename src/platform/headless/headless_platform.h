@@ -84,11 +84,15 @@ class HeadlessPlatform : public Platform {
     // Delivered inside the given yield.
     void postAt(YieldId at, ScriptedEvent event) { byYield_[at].push_back(std::move(event)); }
     void setPassDuration(int ms) { passDuration_ = ms; }
+    // Pass `pass` and every later one last `ms`, until the next such change.
+    void setPassDurationFrom(int pass, int ms) { passDurations_[pass] = ms; }
+    int passDurationOf(int pass) const;
     // When false, timers fire only through scripted timer events.
     void setTimersFromClock(bool on) { timersFromClock_ = on; }
     // An input-box answer that accepts the offered default text.
     static constexpr const char* acceptDefault = "<default>";
     void queueDialogAnswer(std::string answer) { dialogAnswers_.push_back(std::move(answer)); }
+    void clearDialogAnswers() { dialogAnswers_.clear(); }
     void setPlayfieldSize(int w, int h);
     void setTimeOfDayBase(double seconds) { timeOfDayBase_ = seconds; }
     void attachSurface(DrawingSurface* surface);
@@ -134,6 +138,12 @@ class HeadlessPlatform : public Platform {
     int passNumber() const { return pass_; }
     std::uint64_t clock() const { return clock_; }
     int yieldsInPass() const { return sub_; }
+    // The yield now running, as replay files number them.
+    YieldId currentYield() const { return YieldId{pass_, inFrameYield_ ? 0 : sub_}; }
+    // Called as the main-loop yield of pass n begins, before its events.
+    std::function<void(int)> onFrameYield;
+    // Called with the answer every dialog got: the text, "cancel", "yes", "no" or "ok".
+    std::function<void(const std::string&)> onDialogAnswer;
     std::optional<std::uint64_t> timerDue(TimerId t) const;
 
     // --- Platform --------------------------------------------------------------------------
@@ -225,9 +235,11 @@ class HeadlessPlatform : public Platform {
     TimerState timers_[timerCount];
     std::uint64_t clock_ = 0;
     int passDuration_ = 16;
+    std::map<int, int> passDurations_;
     double timeOfDayBase_ = 43200.0;
     int pass_ = 1;
     int sub_ = 0;
+    bool inFrameYield_ = false;
     std::deque<ScriptedEvent> nextYield_;
     std::map<YieldId, std::deque<ScriptedEvent>> byYield_;
     std::deque<std::string> dialogAnswers_;

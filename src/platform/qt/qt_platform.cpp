@@ -77,6 +77,9 @@ void QtPlatform::ensureWindow() {
         if (image_.image().width() > 0) {
             image_.setDevicePixelRatio(window_->devicePixelRatioF());
         }
+        if (onResize) {
+            onResize(window_->currentLayout().outerWidth, window_->currentLayout().outerHeight);
+        }
     };
     window_->pic->onMove = [this](float x, float y) {
         if (sink_ != nullptr && !ended_) {
@@ -221,11 +224,18 @@ double QtPlatform::timeOfDay() {
 }
 
 void QtPlatform::processEvents() {
+    if (!inFrameYield_) {
+        ++sub_;
+    }
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void QtPlatform::processEventsUntilNextFrame() {
+    inFrameYield_ = true;
+    if (onFrameYield) {
+        onFrameYield(pass_);
+    }
     refresh();
     processEvents();
     const qint64 due = lastFrameEnd_ + frameIntervalMs();
@@ -243,6 +253,9 @@ void QtPlatform::processEventsUntilNextFrame() {
     const qint64 now = frameClock_.elapsed();
     // A pass that ran late starts the next frame now rather than trying to catch up.
     lastFrameEnd_ = now - due > frameIntervalMs() ? now : std::max(due, lastFrameEnd_);
+    inFrameYield_ = false;
+    ++pass_;
+    sub_ = 0;
 }
 
 void QtPlatform::setTimerEnabled(TimerId timer, bool enabled) {
@@ -265,6 +278,9 @@ std::string QtPlatform::inputBox(const std::string& prompt, const std::string& t
     const QString text = QInputDialog::getText(window_.get(), QString::fromStdString(title),
                                                QString::fromStdString(prompt), QLineEdit::Normal,
                                                QString::fromStdString(defaultText), &ok);
+    if (onDialogAnswer) {
+        onDialogAnswer(ok ? text.toStdString() : std::string("cancel"));
+    }
     return ok ? text.toStdString() : std::string();
 }
 
@@ -276,6 +292,11 @@ DialogResult QtPlatform::messageBox(const std::string& text, const std::string& 
         buttons == DialogButtons::ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
         window_.get());
     const int answer = box.exec();
+    if (onDialogAnswer) {
+        onDialogAnswer(buttons == DialogButtons::ok ? "ok"
+                       : answer == QMessageBox::Yes ? "yes"
+                                                    : "no");
+    }
     if (buttons == DialogButtons::ok) {
         return DialogResult::ok;
     }

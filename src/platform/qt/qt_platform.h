@@ -8,8 +8,10 @@
 #include <QString>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <memory>
 
+#include "platform/headless/headless_platform.h"
 #include "platform/platform.h"
 #include "platform/qt/frm_main.h"
 #include "platform/render/playfield_image.h"
@@ -37,6 +39,16 @@ class QtPlatform : public Platform {
     QtSound& sound() { return *sound_; }
     // Where the game's events go; nothing once the program has been told to end.
     EventSink* sink() const { return ended_ ? nullptr : sink_; }
+
+    // The yield now running, numbered as replay files number them: pass n's main-loop yield
+    // is {n, 0}, the k-th nested yield during pass n is {n, k}.
+    YieldId currentYield() const { return YieldId{pass_, inFrameYield_ ? 0 : sub_}; }
+    int passNumber() const { return pass_; }
+    // For a recording: the main-loop yield of pass n begins; a dialog was answered ("yes",
+    // "no", "ok", the text typed, or "cancel"); the window took a new outer size (twips).
+    std::function<void(int)> onFrameYield;
+    std::function<void(const std::string&)> onDialogAnswer;
+    std::function<void(int, int)> onResize;
 
     void setEventSink(EventSink* sink) override { sink_ = sink; }
     void loadWindow() override;
@@ -116,6 +128,9 @@ class QtPlatform : public Platform {
     Rgb foreColor_{255, 255, 255};
     int drawWidth_ = 1;
     bool ended_ = false;
+    int pass_ = 1;
+    int sub_ = 0;
+    bool inFrameYield_ = false;
 };
 
 }  // namespace brivane

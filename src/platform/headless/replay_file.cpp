@@ -1,0 +1,509 @@
+// Reading and writing replay files.
+#include "platform/headless/replay_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <string_view>
+#include <system_error>
+
+namespace brivane {
+
+namespace {
+
+constexpr const char* menuNames[menuItemCount] = {
+    "mnuFileJumpLevel",         "mnuFileMusic",       "mnuFileExit",  "mnuSettingsAutoSpeed",
+    "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp",
+};
+constexpr const char* timerNames[timerCount] = {
+    "tmrClearText", "tmrDoElectron", "tmrToggleBonds", "tmrKillTails", "tmrLoopMusic",
+};
+
+// Big enough for any real window, small enough that a screenshot of it fits in memory.
+constexpr int maxTwips = 60000;
+constexpr int maxPassMs = 600000;
+constexpr double maxWholeScore = 9007199254740992.0;  // beyond this doubles skip integers
+
+// Builds "before<text>after" by appending, which keeps GCC's -Wrestrict quiet at -O3.
+std::string say(const char* before, std::string_view text, const char* after) {
+    std::string s(before);
+    s += text;
+    s += after;
+    return s;
+}
+
+struct Token {
+    std::string_view text;
+    std::size_t end = 0;  // offset in the line just after the token
+};
+
+std::vector<Token> tokenize(std::string_view line) {
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') {
+            ++i;
+        }
+        if (i > start) {
+            tokens.push_back({line.substr(start, i - start), i});
+        }
+    }
+    return tokens;
+}
+
+// A comment starts at a '#' that opens the line or follows a blank.
+std::string_view stripComment(std::string_view line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+            return line.substr(0, i);
+        }
+    }
+    return line;
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+template <typename T>
+std::optional<T> wholeNumber(std::string_view s, T lo, T hi) {
+    T value{};
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || end != s.data() + s.size() || value < lo || value > hi) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<float> twipsNumber(std::string_view s) {
+    float value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(value) ||
+        std::fabs(value) > static_cast<float>(maxTwips)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<YieldId> yieldNumber(std::string_view s) {
+    const std::size_t dot = s.find('.');
+    const auto pass = wholeNumber<int>(s.substr(0, dot), 1, INT_MAX - 1);
+    if (!pass) {
+        return std::nullopt;
+    }
+    if (dot == std::string_view::npos) {
+        return YieldId{*pass, 0};
+    }
+    const auto sub = wholeNumber<int>(s.substr(dot + 1), 1, INT_MAX - 1);
+    if (!sub) {
+        return std::nullopt;
+    }
+    return YieldId{*pass, *sub};
+}
+
+// Nested yields of a pass come before its main yield, which ends the pass.
+std::pair<int, int> deliveryOrder(YieldId y) {
+    return {y.pass, y.sub == 0 ? INT_MAX : y.sub};
+}
+
+bool isText(std::string_view line) {
+    return std::none_of(line.begin(), line.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && c != '\t' && c != '\r') || u == 0x7F;
+    });
+}
+
+class Parser {
+  public:
+    ReplayParse run(const std::string& text);
+
+  private:
+    bool fail(std::string message) {
+        error_ = {line_, std::move(message)};
+        return false;
+    }
+    bool headerLine(std::string_view keyword, const std::vector<Token>& t);
+    bool passLine(const std::vector<Token>& t);
+    bool atLine(std::string_view line, const std::vector<Token>& t);
+    bool expectCount(const std::vector<Token>& t, std::size_t n, const char* usage) {
+        if (t.size() < n) {
+            return fail(std::string("incomplete line, expected '") + usage + "'");
+        }
+        if (t.size() > n) {
+            return fail(say("unexpected '", t[n].text, "' after '") + usage + "'");
+        }
+        return true;
+    }
+
+    Replay replay_;
+    ReplayError error_;
+    int line_ = 0;
+    bool sawMagic_ = false;
+    bool sawBody_ = false;
+    std::vector<std::string> seenHeader_;
+};
+
+bool Parser::headerLine(std::string_view keyword, const std::vector<Token>& t) {
+    if (sawBody_) {
+        return fail(say("'", keyword, "' must come before the first pass or at line"));
+    }
+    if (std::find(seenHeader_.begin(), seenHeader_.end(), keyword) != seenHeader_.end()) {
+        return fail(say("'", keyword, "' given twice"));
+    }
+    seenHeader_.emplace_back(keyword);
+    if (keyword == "seed") {
+        if (!expectCount(t, 2, "seed <n>")) {
+            return false;
+        }
+        const auto v = wholeNumber<std::uint32_t>(t[1].text, 0, UINT32_MAX);
+        if (!v) {
+            return fail(say("bad seed '", t[1].text, "', expected 0 to 4294967295"));
+        }
+        replay_.seed = *v;
+    } else if (keyword == "playfield") {
+        if (!expectCount(t, 3, "playfield <width> <height>")) {
+            return false;
+        }
+        const auto w = wholeNumber<int>(t[1].text, 1, maxTwips);
+        const auto h = wholeNumber<int>(t[2].text, 1, maxTwips);
+        if (!w || !h) {
+            return fail("bad playfield size, expected two whole numbers of twips from 1 to " +
+                        std::to_string(maxTwips));
+        }
+        replay_.playfieldWidth = *w;
+        replay_.playfieldHeight = *h;
+    } else if (keyword == "autospeed") {
+        if (!expectCount(t, 2, "autospeed on|off")) {
+            return false;
+        }
+        if (t[1].text != "on" && t[1].text != "off") {
+            return fail(say("bad autospeed '", t[1].text, "', expected on or off"));
+        }
+        replay_.autoSpeed = t[1].text == "on";
+    } else if (keyword == "userspeed") {
+        if (!expectCount(t, 2, "userspeed <n>")) {
+            return false;
+        }
+        const auto v = wholeNumber<int>(t[1].text, 0, 50);
+        if (!v) {
+            return fail(say("bad userspeed '", t[1].text, "', expected 0 to 50"));
+        }
+        replay_.userSpeed = *v;
+    } else if (keyword == "highlevel") {
+        if (!expectCount(t, 2, "highlevel <n>")) {
+            return false;
+        }
+        const auto v = wholeNumber<int>(t[1].text, 0, 32767);
+        if (!v) {
+            return fail(say("bad highlevel '", t[1].text, "', expected 0 to 32767"));
+        }
+        replay_.highLevel = *v;
+    } else if (keyword == "highscore") {
+        if (!expectCount(t, 2, "highscore <n>")) {
+            return false;
+        }
+        const auto v =
+            wholeNumber<std::uint64_t>(t[1].text, 0, static_cast<std::uint64_t>(maxWholeScore));
+        if (!v) {
+            return fail(say("bad highscore '", t[1].text, "', expected a whole number from 0"));
+        }
+        replay_.highScore = static_cast<double>(*v);
+    } else {  // timers
+        if (!expectCount(t, 2, "timers clock|recorded")) {
+            return false;
+        }
+        if (t[1].text != "clock" && t[1].text != "recorded") {
+            return fail(say("bad timers '", t[1].text, "', expected clock or recorded"));
+        }
+        replay_.timersRecorded = t[1].text == "recorded";
+    }
+    return true;
+}
+
+bool Parser::passLine(const std::vector<Token>& t) {
+    sawBody_ = true;
+    if (!expectCount(t, 3, "pass <n> <ms>")) {
+        return false;
+    }
+    const auto n = wholeNumber<int>(t[1].text, 1, INT_MAX - 1);
+    if (!n) {
+        return fail(say("bad pass number '", t[1].text, "'"));
+    }
+    const auto ms = wholeNumber<int>(t[2].text, 0, maxPassMs);
+    if (!ms) {
+        return fail(say("bad pass duration '", t[2].text, "', expected 0 to ") +
+                    std::to_string(maxPassMs) + " ms");
+    }
+    if (!replay_.durations.empty() && *n <= replay_.durations.back().pass) {
+        return fail("pass " + std::to_string(*n) + " is out of order (after pass " +
+                    std::to_string(replay_.durations.back().pass) + ")");
+    }
+    replay_.durations.push_back({*n, *ms});
+    return true;
+}
+
+bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
+    sawBody_ = true;
+    if (t.size() < 3) {
+        return fail("incomplete line, expected 'at <yield> <event>'");
+    }
+    const auto at = yieldNumber(t[1].text);
+    if (!at) {
+        return fail(say("bad yield '", t[1].text, "', expected <pass> or <pass>.<k>"));
+    }
+    if (!replay_.inputs.empty() && deliveryOrder(*at) < deliveryOrder(replay_.inputs.back().at)) {
+        return fail("yield " + yieldText(*at) + " is out of order (after yield " +
+                    yieldText(replay_.inputs.back().at) + ")");
+    }
+    const std::vector<Token> args(t.begin() + 2, t.end());
+    const std::string_view name = args[0].text;
+    ReplayEvent e;
+    if (name == "move") {
+        e.kind = ReplayEvent::Kind::move;
+        if (!expectCount(args, 3, "move <x> <y>")) {
+            return false;
+        }
+        const auto x = twipsNumber(args[1].text);
+        const auto y = twipsNumber(args[2].text);
+        if (!x || !y) {
+            return fail("bad pointer position, expected two numbers of twips");
+        }
+        e.x = *x;
+        e.y = *y;
+    } else if (name == "down") {
+        e.kind = ReplayEvent::Kind::down;
+        if (!expectCount(args, 2, "down <button>")) {
+            return false;
+        }
+        const auto b = wholeNumber<int>(args[1].text, 1, 2);
+        if (!b) {
+            return fail(say("bad button '", args[1].text, "', expected 1 or 2"));
+        }
+        e.value = *b;
+    } else if (name == "key") {
+        e.kind = ReplayEvent::Kind::key;
+        if (!expectCount(args, 2, "key <code>")) {
+            return false;
+        }
+        const auto c = wholeNumber<int>(args[1].text, 0, 0x10FFFF);
+        if (!c) {
+            return fail(say("bad key code '", args[1].text, "'"));
+        }
+        e.value = *c;
+    } else if (name == "menu") {
+        e.kind = ReplayEvent::Kind::menu;
+        if (args.size() < 2) {
+            return fail("incomplete line, expected 'menu <name> [<answer>]'");
+        }
+        const auto item = menuItemByName(std::string(args[1].text));
+        if (!item) {
+            return fail(say("unknown menu item '", args[1].text, "'"));
+        }
+        e.menu = *item;
+        if (args.size() > 2) {
+            // The answer is the rest of the line, blanks inside it included.
+            e.answer = std::string(trim(line.substr(args[1].end)));
+        }
+    } else if (name == "timer") {
+        e.kind = ReplayEvent::Kind::timer;
+        if (!expectCount(args, 2, "timer <name>")) {
+            return false;
+        }
+        const auto timer = timerByName(std::string(args[1].text));
+        if (!timer) {
+            return fail(say("unknown timer '", args[1].text, "'"));
+        }
+        if (!replay_.timersRecorded) {
+            return fail("timer events need 'timers recorded' in the header");
+        }
+        e.timer = *timer;
+    } else if (name == "resize") {
+        e.kind = ReplayEvent::Kind::resize;
+        if (!expectCount(args, 3, "resize <w> <h>")) {
+            return false;
+        }
+        const auto w = wholeNumber<int>(args[1].text, 1, maxTwips);
+        const auto h = wholeNumber<int>(args[2].text, 1, maxTwips);
+        if (!w || !h) {
+            return fail("bad window size, expected two whole numbers of twips from 1 to " +
+                        std::to_string(maxTwips));
+        }
+        e.value = *w;
+        e.value2 = *h;
+    } else if (name == "close") {
+        e.kind = ReplayEvent::Kind::close;
+        if (!expectCount(args, 1, "close")) {
+            return false;
+        }
+    } else {
+        return fail(say("unknown event '", name, "'"));
+    }
+    replay_.inputs.push_back({*at, std::move(e)});
+    return true;
+}
+
+ReplayParse Parser::run(const std::string& text) {
+    std::size_t start = 0;
+    bool ok = true;
+    while (ok && start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        ++line_;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (!isText(line)) {
+            ok = fail("not a text line (binary data?)");
+            break;
+        }
+        line = stripComment(line);
+        const std::vector<Token> t = tokenize(line);
+        if (t.empty()) {
+            continue;
+        }
+        if (!sawMagic_) {
+            if (t.size() != 2 || t[0].text != "brivane-replay") {
+                ok = fail(std::string("not a replay file, expected '") + replayMagic + "'");
+            } else if (t[1].text != "1") {
+                ok = fail(say("unsupported replay version '", t[1].text,
+                              "', this program reads version 1"));
+            }
+            sawMagic_ = true;
+            continue;
+        }
+        const std::string_view k = t[0].text;
+        if (k == "seed" || k == "playfield" || k == "autospeed" || k == "userspeed" ||
+            k == "highlevel" || k == "highscore" || k == "timers") {
+            ok = headerLine(k, t);
+        } else if (k == "pass") {
+            ok = passLine(t);
+        } else if (k == "at") {
+            ok = atLine(line, t);
+        } else {
+            ok = fail(say("unknown keyword '", k, "'"));
+        }
+    }
+    if (ok && !sawMagic_) {
+        error_ = {std::max(line_, 1),
+                  std::string("empty file, expected '") + replayMagic + "' on the first line"};
+        ok = false;
+    }
+    if (!ok) {
+        return {std::nullopt, error_};
+    }
+    return {std::move(replay_), {}};
+}
+
+}  // namespace
+
+int Replay::lastPass() const {
+    int last = durations.empty() ? 0 : durations.back().pass;
+    if (!inputs.empty()) {
+        last = std::max(last, inputs.back().at.pass);
+    }
+    return last;
+}
+
+std::string ReplayError::text() const {
+    return "line " + std::to_string(line) + ": " + message;
+}
+
+ReplayParse parseReplay(const std::string& text) {
+    return Parser().run(text);
+}
+
+std::optional<MenuItem> menuItemByName(const std::string& name) {
+    for (int i = 0; i < menuItemCount; ++i) {
+        if (name == menuNames[i]) {
+            return static_cast<MenuItem>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<TimerId> timerByName(const std::string& name) {
+    for (int i = 0; i < timerCount; ++i) {
+        if (name == timerNames[i]) {
+            return static_cast<TimerId>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+const char* menuItemName(MenuItem item) {
+    return menuNames[static_cast<int>(item)];
+}
+
+const char* timerName(TimerId timer) {
+    return timerNames[static_cast<int>(timer)];
+}
+
+std::string yieldText(YieldId at) {
+    std::string s = std::to_string(at.pass);
+    if (at.sub != 0) {
+        s += '.';
+        s += std::to_string(at.sub);
+    }
+    return s;
+}
+
+std::string floatText(float v) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+std::string headerText(const Replay& r) {
+    std::string s = std::string(replayMagic) + "\n";
+    s += "seed " + std::to_string(r.seed) + "\n";
+    s += "playfield " + std::to_string(r.playfieldWidth) + " " + std::to_string(r.playfieldHeight) +
+         "\n";
+    s += std::string("autospeed ") + (r.autoSpeed ? "on" : "off") + "\n";
+    s += "userspeed " + std::to_string(r.userSpeed) + "\n";
+    s += "highlevel " + std::to_string(r.highLevel) + "\n";
+    char buf[32];
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, r.highScore, std::chars_format::fixed);
+    s += "highscore " + (ec == std::errc() ? std::string(buf, end) : std::string("0")) + "\n";
+    s += std::string("timers ") + (r.timersRecorded ? "recorded" : "clock") + "\n";
+    return s;
+}
+
+std::string eventText(const ReplayEvent& e) {
+    switch (e.kind) {
+        case ReplayEvent::Kind::move:
+            return "move " + floatText(e.x) + " " + floatText(e.y);
+        case ReplayEvent::Kind::down:
+            return "down " + std::to_string(e.value);
+        case ReplayEvent::Kind::key:
+            return "key " + std::to_string(e.value);
+        case ReplayEvent::Kind::menu:
+            return std::string("menu ") + menuItemName(e.menu) +
+                   (e.answer ? " " + *e.answer : std::string());
+        case ReplayEvent::Kind::timer:
+            return std::string("timer ") + timerName(e.timer);
+        case ReplayEvent::Kind::resize:
+            return "resize " + std::to_string(e.value) + " " + std::to_string(e.value2);
+        case ReplayEvent::Kind::close:
+            return "close";
+    }
+    return "close";
+}
+
+}  // namespace brivane

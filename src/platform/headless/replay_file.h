@@ -1,0 +1,81 @@
+// Replay files: a header that sets up a game (seed, playfield, speed settings, scores, how timers
+// fire) followed by pass durations and the inputs delivered inside numbered yields. Parsing is
+// strict, so a damaged file is refused with the line at fault instead of replaying something
+// else; writing produces the same text the parser reads back.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_platform.h"
+
+namespace brivane {
+
+inline constexpr const char* replayMagic = "brivane-replay 1";
+
+struct ReplayEvent {
+    enum class Kind : std::uint8_t { move, down, key, menu, timer, resize, close };
+    Kind kind = Kind::move;
+    float x = 0, y = 0;
+    int value = 0;   // button, key code, outer width
+    int value2 = 0;  // outer height
+    MenuItem menu = MenuItem::mnuFileJumpLevel;
+    TimerId timer = TimerId::tmrClearText;
+    std::optional<std::string> answer;  // for a menu item whose dialog takes one
+};
+
+struct ReplayInput {
+    YieldId at;
+    ReplayEvent event;
+};
+
+struct ReplayPassDuration {
+    int pass = 1;
+    int ms = 16;
+};
+
+struct Replay {
+    std::uint32_t seed = 0;
+    int playfieldWidth = 8955;
+    int playfieldHeight = 6615;
+    bool autoSpeed = true;
+    int userSpeed = 0;
+    int highLevel = 0;
+    double highScore = 0;
+    bool timersRecorded = false;
+    std::vector<ReplayPassDuration> durations;  // increasing pass numbers
+    std::vector<ReplayInput> inputs;            // in delivery order
+    // The last pass the file mentions, by an input or a duration; 0 when none.
+    int lastPass() const;
+};
+
+struct ReplayError {
+    int line = 0;
+    std::string message;
+    // "line <n>: <message>"
+    std::string text() const;
+};
+
+struct ReplayParse {
+    std::optional<Replay> replay;
+    ReplayError error;
+};
+
+ReplayParse parseReplay(const std::string& text);
+
+// Names as they appear in files (the window's element names); nullopt for an unknown one.
+std::optional<MenuItem> menuItemByName(const std::string& name);
+std::optional<TimerId> timerByName(const std::string& name);
+const char* menuItemName(MenuItem item);
+const char* timerName(TimerId timer);
+
+// File text: "<n>" for a pass's main yield, "<n>.<k>" for a nested one.
+std::string yieldText(YieldId at);
+// Shortest text that reads back to the same float.
+std::string floatText(float v);
+std::string headerText(const Replay& replay);
+std::string eventText(const ReplayEvent& event);
+
+}  // namespace brivane

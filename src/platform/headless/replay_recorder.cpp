@@ -1,0 +1,174 @@
+// The replay recorder.
+#include "platform/headless/replay_recorder.h"
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+
+#include "platform/layout.h"
+
+namespace brivane {
+
+ReplayRecorder::ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
+                               std::function<YieldId()> currentYield, Replay header)
+    : out_(out),
+      inner_(inner),
+      g_(g),
+      currentYield_(std::move(currentYield)),
+      header_(std::move(header)) {
+    header_.timersRecorded = true;
+}
+
+void ReplayRecorder::writeHeader() {
+    if (!headerWritten_) {
+        out_ << headerText(header_);
+        headerWritten_ = true;
+    }
+}
+
+void ReplayRecorder::writeDuration(int pass, int ms) {
+    // A dialog held open for minutes makes a pass that long; past the longest a file may
+    // hold, every automatic step is the same anyway.
+    ms = std::clamp(ms, 0, 600000);
+    if (ms != lastDuration_ && pass > lastDurationPass_) {
+        out_ << "pass " << pass << " " << ms << "\n";
+        lastDuration_ = ms;
+        lastDurationPass_ = pass;
+    }
+}
+
+void ReplayRecorder::frameYieldStarting(int pass) {
+    writeHeader();
+    // The game measured the previous pass just after its yield.
+    if (pass > 1) {
+        writeDuration(pass - 1, g_.frameTicks);
+    }
+    out_.flush();
+}
+
+void ReplayRecorder::finish(int lastPass) {
+    writeHeader();
+    if (lastPass > lastDurationPass_ && lastPass >= 1) {
+        lastDuration_ = -1;
+        writeDuration(lastPass, g_.frameTicks);
+    }
+    out_.flush();
+}
+
+YieldId ReplayRecorder::yieldNow() {
+    const auto order = [](YieldId y) { return std::pair{y.pass, y.sub == 0 ? INT_MAX : y.sub}; };
+    YieldId at = currentYield_();
+    if (lastYield_ && order(at) < order(*lastYield_)) {
+        at = *lastYield_;
+    }
+    lastYield_ = at;
+    return at;
+}
+
+void ReplayRecorder::writeLine(YieldId at, const ReplayEvent& event) {
+    writeHeader();
+    out_ << "at " << yieldText(at) << " " << eventText(event) << "\n";
+}
+
+void ReplayRecorder::write(const ReplayEvent& event) {
+    if (inMenu_) {
+        heldBack_.push_back("at " + yieldText(menuYield_) + " " + eventText(event) + "\n");
+    } else {
+        writeLine(yieldNow(), event);
+    }
+}
+
+void ReplayRecorder::dialogAnswered(const std::string& answer) {
+    if (inMenu_ && !menuAnswer_) {
+        menuAnswer_ = answer;
+    }
+}
+
+void ReplayRecorder::windowResized(int outerWidth, int outerHeight) {
+    if (!headerWritten_) {
+        const WindowLayout l = layoutWindow(outerWidth, outerHeight);
+        header_.playfieldWidth = l.playfieldWidth;
+        header_.playfieldHeight = l.playfieldHeight;
+        return;
+    }
+    ReplayEvent e;
+    e.kind = ReplayEvent::Kind::resize;
+    e.value = outerWidth;
+    e.value2 = outerHeight;
+    write(e);
+}
+
+void ReplayRecorder::mouseMove(float x, float y) {
+    ReplayEvent e;
+    e.kind = ReplayEvent::Kind::move;
+    e.x = x;
+    e.y = y;
+    write(e);
+    inner_.mouseMove(x, y);
+}
+
+void ReplayRecorder::mouseDown(int button) {
+    ReplayEvent e;
+    e.kind = ReplayEvent::Kind::down;
+    e.value = button;
+    write(e);
+    inner_.mouseDown(button);
+}
+
+void ReplayRecorder::keyPress(int code) {
+    ReplayEvent e;
+    e.kind = ReplayEvent::Kind::key;
+    e.value = code;
+    write(e);
+    inner_.keyPress(code);
+}
+
+void ReplayRecorder::menuChosen(MenuItem item) {
+    ReplayEvent e;
+    e.kind = ReplayEvent::Kind::menu;
+    e.menu = item;
+    if (inMenu_) {  // a menu chosen while another one's dialog is open
+        write(e);
+        inner_.menuChosen(item);
+        return;
+    }
+    const YieldId at = yieldNow();
+    if (item == MenuItem::mnuFileExit) {
+        // Exit ends the program inside the handler: the line must be out before it.
+        writeLine(at, e);
+        out_.flush();
+        inner_.menuChosen(item);
+        return;
+    }
+    inMenu_ = true;
+    menuYield_ = at;
+    menuAnswer_.reset();
+    heldBack_.clear();
+    inner_.menuChosen(item);
+    inMenu_ = false;
+    e.answer = std::move(menuAnswer_);
+    menuAnswer_.reset();
+    writeLine(at, e);
+    for (const std::string& line : heldBack_) {
+        out_ << line;
+    }
+    heldBack_.clear();
+}
+
+void ReplayRecorder::timerTick(TimerId timer) {
+    ReplayEvent e;
+    e.kind = ReplayEvent::Kind::timer;
+    e.timer = timer;
+    write(e);
+    inner_.timerTick(timer);
+}
+
+void ReplayRecorder::windowClosing() {
+    ReplayEvent e;
+    e.kind = ReplayEvent::Kind::close;
+    write(e);
+    out_.flush();  // closing ends the program inside the handler
+    inner_.windowClosing();
+}
+
+}  // namespace brivane

@@ -1,0 +1,73 @@
+// Records a game as a replay file while it is played: stands between the platform and the
+// game's event sink, writes every input with the yield it arrived in, and learns from the
+// platform when a pass's yield begins (to write the last pass's duration and flush), which
+// answer a dialog got, and when the window was resized. Knows nothing of any window system,
+// so the window and the tests record the same way.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/game_state.h"
+#include "platform/headless/replay_file.h"
+#include "platform/platform.h"
+
+namespace brivane {
+
+class ReplayRecorder : public EventSink {
+  public:
+    // `header` is written before the first input or pass; a resize before then (the window
+    // being shown during start-up) changes its playfield instead. Its timer mode is forced to
+    // recorded, since every tick the game sees is written.
+    ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
+                   std::function<YieldId()> currentYield, Replay header);
+
+    // From the platform.
+    void frameYieldStarting(int pass);
+    void dialogAnswered(const std::string& answer);
+    void windowResized(int outerWidth, int outerHeight);
+    // After the main loop: writes the last pass's duration so a replay runs through it.
+    void finish(int lastPass);
+
+    void mouseMove(float x, float y) override;
+    void mouseDown(int button) override;
+    void keyPress(int code) override;
+    void menuChosen(MenuItem item) override;
+    void timerTick(TimerId timer) override;
+    void windowClosing() override;
+    void soundDone(int device) override { inner_.soundDone(device); }
+    void socketConnected() override { inner_.socketConnected(); }
+    void socketDataArrived(std::size_t bytes) override { inner_.socketDataArrived(bytes); }
+    void socketClosed() override { inner_.socketClosed(); }
+
+  private:
+    void writeHeader();
+    void write(const ReplayEvent& event);
+    void writeLine(YieldId at, const ReplayEvent& event);
+    // The yield to write an input under: never one that a replay would reach before the
+    // previous input's, so the file stays in delivery order whatever the platform reports.
+    YieldId yieldNow();
+    void writeDuration(int pass, int ms);
+
+    std::ostream& out_;
+    EventSink& inner_;
+    const GameState& g_;
+    std::function<YieldId()> currentYield_;
+    Replay header_;
+    bool headerWritten_ = false;
+    int lastDuration_ = -1;
+    int lastDurationPass_ = 0;
+    // While a menu item's handler runs, what arrives (ticks during its dialog) is held back and
+    // written after the menu line, which needs the dialog's answer.
+    bool inMenu_ = false;
+    YieldId menuYield_;
+    std::optional<YieldId> lastYield_;
+    std::optional<std::string> menuAnswer_;
+    std::vector<std::string> heldBack_;
+};
+
+}  // namespace brivane

@@ -1,0 +1,49 @@
+// Runs a replay: the real game on the headless platform, set up from the file's header (never
+// from the user's settings or high-score file) and fed the file's inputs at their yields. The
+// caller steps it pass by pass, so the same runner serves the headless command, the replay
+// window and the tests.
+#pragma once
+
+#include <string>
+
+#include "core/events.h"
+#include "core/game_state.h"
+#include "platform/headless/headless_platform.h"
+#include "platform/headless/replay_file.h"
+
+namespace brivane {
+
+class ReplayRunner {
+  public:
+    // Runs through `passLimit` passes when it is positive, else through the last pass the
+    // file mentions; either way it stops early when the game ends.
+    ReplayRunner(const Replay& replay, int passLimit);
+    ReplayRunner(const ReplayRunner&) = delete;
+    ReplayRunner& operator=(const ReplayRunner&) = delete;
+
+    void start();
+    bool finished() const;
+    void runOnePass();
+    int passesRun() const { return passesRun_; }
+    int passLimit() const { return passLimit_; }
+    // The duration of the next pass to run, for showing it at its recorded pace.
+    int nextPassMs() const { return pf_.passDurationOf(passesRun_ + 1); }
+
+    GameState& game() { return g_; }
+    HeadlessPlatform& platform() { return pf_; }
+
+    // One JSON object (no newline) describing the game after the pass just run.
+    std::string reportLine(bool withParticles) const;
+    std::string summary() const;
+
+  private:
+    void schedule(const ReplayInput& input);
+
+    HeadlessPlatform pf_;
+    GameState g_{pf_};
+    GameEvents events_{g_};
+    int passLimit_ = 0;
+    int passesRun_ = 0;
+};
+
+}  // namespace brivane

@@ -1,0 +1,186 @@
+// The replay commands. The window shows the frames of a game run on the headless platform
+// rather than driving the real window from the file: the game then sees exactly the same
+// platform as the headless runner, so what is watched is what the report describes.
+#include "platform/qt/replay_cli.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "platform/headless/replay_runner.h"
+#include "platform/render/playfield_image.h"
+
+namespace brivane {
+
+namespace {
+
+// Replay files are small; anything far larger is not one, and is refused before reading it.
+constexpr qint64 maxReplayBytes = 512LL * 1024 * 1024;
+
+void printError(const std::string& text) {
+    std::fprintf(stderr, "brivane: %s\n", text.c_str());
+}
+
+}  // namespace
+
+std::optional<Replay> loadReplayFile(const QString& path, std::string& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = path.toStdString() + ": cannot read: " + file.errorString().toStdString();
+        return std::nullopt;
+    }
+    if (file.size() > maxReplayBytes) {
+        error = path.toStdString() + ": too large for a replay file";
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    ReplayParse parsed = parseReplay(std::string(bytes.constData(), bytes.size()));
+    if (!parsed.replay) {
+        error = path.toStdString() + ": " + parsed.error.text();
+        return std::nullopt;
+    }
+    return std::move(parsed.replay);
+}
+
+std::optional<ScreenshotRequest> parseScreenshotRequest(const QString& text) {
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    if (colon <= 0 || colon == text.size() - 1) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int pass = text.left(colon).toInt(&ok);
+    if (!ok || pass < 1) {
+        return std::nullopt;
+    }
+    return ScreenshotRequest{pass, text.mid(colon + 1)};
+}
+
+int runHeadlessReplay(const HeadlessRunOptions& options) {
+    std::string error;
+    const std::optional<Replay> replay = loadReplayFile(options.replayPath, error);
+    if (!replay) {
+        printError(error);
+        return 2;
+    }
+    std::unique_ptr<QFile> report;
+    if (!options.reportPath.isEmpty()) {
+        report = std::make_unique<QFile>(options.reportPath);
+        if (!report->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            printError(options.reportPath.toStdString() +
+                       ": cannot write: " + report->errorString().toStdString());
+            return 2;
+        }
+    }
+    ReplayRunner runner(*replay, options.passes);
+    runner.start();
+    PlayfieldImage image(1.0);
+    int status = 0;
+    while (!runner.finished()) {
+        const int pass = runner.passesRun() + 1;
+        // Drawing pixels costs far more than the game itself: only the passes photographed
+        // are drawn, and every pass draws its scene from scratch, so nothing is lost.
+        const bool shoot =
+            std::any_of(options.screenshots.begin(), options.screenshots.end(),
+                        [pass](const ScreenshotRequest& s) { return s.pass == pass; });
+        if (shoot) {
+            runner.platform().attachSurface(&image);
+        }
+        runner.runOnePass();
+        if (shoot) {
+            runner.platform().attachSurface(nullptr);
+            for (const ScreenshotRequest& s : options.screenshots) {
+                if (s.pass == pass && !image.image().save(s.path, "PNG")) {
+                    printError(s.path.toStdString() + ": cannot write the screenshot");
+                    status = 1;
+                }
+            }
+        }
+        if (report) {
+            const std::string line = runner.reportLine(options.reportParticles) + "\n";
+            report->write(line.data(), static_cast<qint64>(line.size()));
+        }
+    }
+    for (const ScreenshotRequest& s : options.screenshots) {
+        if (s.pass > runner.passesRun()) {
+            printError("no screenshot " + s.path.toStdString() + ": the replay ended after pass " +
+                       std::to_string(runner.passesRun()));
+        }
+    }
+    if (report && !report->flush()) {
+        printError(options.reportPath.toStdString() + ": cannot write the report");
+        status = 1;
+    }
+    std::printf("%s\n", runner.summary().c_str());
+    std::fflush(stdout);
+    return status;
+}
+
+namespace {
+
+class ReplayWindow : public QWidget {
+  public:
+    explicit ReplayWindow(const Replay& replay) : runner_(replay, 0), image_(devicePixelRatioF()) {
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(4, 4, 4, 4);
+        picture_ = new QLabel(this);
+        picture_->setAlignment(Qt::AlignCenter);
+        picture_->setStyleSheet(QStringLiteral("background: black"));
+        status_ = new QLabel(this);
+        status_->setFont(statusFont());
+        layout->addWidget(picture_, 1);
+        layout->addWidget(status_);
+        runner_.platform().attachSurface(&image_);
+        runner_.start();
+        setWindowTitle(QString::fromStdString(runner_.platform().caption) +
+                       QStringLiteral(" (replay)"));
+        show();
+        step_.setSingleShot(true);
+        step_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&step_, &QTimer::timeout, [this] { runOne(); });
+        step_.start(0);
+    }
+
+  private:
+    void runOne() {
+        if (runner_.finished()) {
+            status_->setText(QString::fromStdString("Replay ended: " + runner_.summary()));
+            return;
+        }
+        const int ms = runner_.nextPassMs();
+        runner_.runOnePass();
+        const QImage& frame = image_.image();
+        QPixmap pixmap = QPixmap::fromImage(frame);
+        pixmap.setDevicePixelRatio(image_.devicePixelRatio());
+        picture_->setPixmap(pixmap);
+        status_->setText(QString::fromStdString(runner_.platform().statusText));
+        step_.start(ms);
+    }
+
+    ReplayRunner runner_;
+    PlayfieldImage image_;
+    QLabel* picture_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTimer step_;
+};
+
+}  // namespace
+
+int runReplayWindow(const QString& replayPath) {
+    std::string error;
+    const std::optional<Replay> replay = loadReplayFile(replayPath, error);
+    if (!replay) {
+        printError(error);
+        return 2;
+    }
+    ReplayWindow window(*replay);
+    return QApplication::exec();
+}
+
+}  // namespace brivane

@@ -1,0 +1,42 @@
+// The replay commands of the program: the headless runner (no window, virtual clock, report,
+// screenshots, summary line) and the replay window, which shows a replay's passes at their
+// recorded pace. Both run the real game on the headless platform, drawn by the window's own
+// renderer.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/headless/replay_file.h"
+
+namespace brivane {
+
+struct ScreenshotRequest {
+    int pass = 0;
+    QString path;
+};
+
+struct HeadlessRunOptions {
+    QString replayPath;
+    QString reportPath;  // empty: no report
+    bool reportParticles = false;
+    std::vector<ScreenshotRequest> screenshots;
+    int passes = 0;  // 0: through the last pass the file mentions
+};
+
+// Exit status: 0 after a run, 2 for a file that cannot be read or parsed (nothing written).
+// Messages go to stderr, the summary line to stdout.
+int runHeadlessReplay(const HeadlessRunOptions& options);
+
+// Opens the replay window and runs the application's event loop until it is closed.
+int runReplayWindow(const QString& replayPath);
+
+// Reads and parses a replay file; on failure `error` holds "<file>: line <n>: <message>".
+std::optional<Replay> loadReplayFile(const QString& path, std::string& error);
+
+// "PASS:OUT.png"; nullopt when malformed.
+std::optional<ScreenshotRequest> parseScreenshotRequest(const QString& text);
+
+}  // namespace brivane
