@@ -1,7 +1,7 @@
 // What one pass costs at level 100: the game's own work (simulate and issue draw calls) and the
 // same pass rendered into pixels by the window's renderer; and the loop search on a long tail.
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
+#include <QGuiApplication>
 
 #include "core/events.h"
 #include "core/game.h"
