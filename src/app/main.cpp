@@ -49,10 +49,12 @@ int fail(const char* text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // The headless runner needs no display at all.
+    // The headless runner, --help and --version need no display at all.
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--headless") == 0) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        for (const char* option : {"--headless", "--help", "-h", "--help-all", "--version", "-v"}) {
+            if (std::strcmp(argv[i], option) == 0) {
+                setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            }
         }
     }
     QApplication app(argc, argv);
