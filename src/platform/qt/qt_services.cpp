@@ -1,38 +1,86 @@
-// Services of the Qt platform.
+// Services of the Qt platform: the scores file written atomically, the update socket turned
+// into game events, and the help window.
 #include "platform/qt/qt_services.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QTcpSocket>
+#include <QTextBrowser>
+#include <QUrl>
+#include <algorithm>
 
 #include "platform/qt/qt_platform.h"
 
 namespace brivane {
 
-QtServices::QtServices(QtPlatform& platform) : platform_(platform) {}
+namespace {
 
-QtServices::~QtServices() = default;
+const QString scoresName = QStringLiteral("scores");
+
+// BRIVANE_UPDATE_SERVER=host:port points the update check at a mirror or a test server. A value
+// that is not a host with an optional port is ignored rather than half used.
+void applyServerOverride(QString& host, int& port) {
+    const QString value = qEnvironmentVariable("BRIVANE_UPDATE_SERVER");
+    if (value.isEmpty()) {
+        return;
+    }
+    const QUrl url(QStringLiteral("http://") + value, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() || !url.path().isEmpty() || url.hasQuery() ||
+        url.hasFragment() || !url.userInfo().isEmpty()) {
+        return;
+    }
+    host = url.host();
+    port = url.port(port);
+}
+
+}  // namespace
+
+QtServices::QtServices(QtPlatform& platform) : platform_(platform) {
+    giveUp_.setSingleShot(true);
+    QObject::connect(&giveUp_, &QTimer::timeout, &context_, [this] { dropConnection(); });
+}
+
+// The socket is aborted quietly first: destroying a connected socket signals its
+// disconnection, which must not reach members already gone.
+QtServices::~QtServices() {
+    dropConnection();
+}
+
+QString QtServices::programFolder() const {
+    return programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
+}
 
 QString QtServices::scoresPath() const {
-    const QString folder = QCoreApplication::applicationDirPath();
-    if (QFileInfo(folder).isWritable()) {
-        return QDir(folder).filePath(QStringLiteral("scores"));
+    const QFileInfo folder(programFolder());
+    if (folder.isDir() && folder.isWritable()) {
+        return QDir(folder.absoluteFilePath()).filePath(scoresName);
     }
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-        .filePath(QStringLiteral("scores"));
+        .filePath(scoresName);
 }
 
 std::optional<std::string> QtServices::readScoresFile() {
     QFile file(scoresPath());
+    if (!file.exists()) {
+        // A player of an installed game has no file of their own yet: start from the one an
+        // earlier version or an administrator left beside the program, if any.
+        file.setFileName(QDir(programFolder()).filePath(scoresName));
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
     return file.readAll().toStdString();
 }
 
+// Written to a temporary file that replaces the old one only once complete, so a full disk or
+// a killed process never costs the best score kept so far.
 bool QtServices::writeScoresFile(const std::string& bytes) {
     const QString path = scoresPath();
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -40,19 +88,144 @@ bool QtServices::writeScoresFile(const std::string& bytes) {
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
+    // The explicit flush matters: commit() renames the temporary file over the old one even
+    // when its own final flush fails (a full disk), which would leave a cut-off file.
     if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
-        file.cancelWriting();
+            static_cast<qint64>(bytes.size()) ||
+        !file.flush()) {
+        file.cancelWriting();  // the temporary file goes; the old one stays as it was
         return false;
     }
     return file.commit();
 }
 
-SocketState QtServices::socketState() { return SocketState::closed; }
-void QtServices::socketConnect(const std::string&, int) {}
-void QtServices::socketSend(const std::string&) {}
-std::string QtServices::socketRead() { return {}; }
-void QtServices::socketClose() {}
-void QtServices::showHelp(const std::string&) {}
+void QtServices::post(std::function<void(EventSink&)> event) {
+    QMetaObject::invokeMethod(
+        &context_,
+        [this, event = std::move(event), connection = connection_] {
+            if (connection != connection_) {
+                return;
+            }
+            if (EventSink* sink = platform_.sink()) {
+                event(*sink);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+SocketState QtServices::socketState() {
+    // A connection that failed before it opened is simply closed, as nothing will follow.
+    if (seen_ == SocketState::connecting &&
+        (!socket_ || socket_->state() == QAbstractSocket::UnconnectedState)) {
+        return SocketState::closed;
+    }
+    return seen_;
+}
+
+void QtServices::socketConnect(const std::string& host, int port) {
+    if (!socket_) {
+        socket_ = std::make_unique<QTcpSocket>();
+        // Qt stops reading from the network once this much waits unread, so a flood costs
+        // no memory even while the game is not reading.
+        socket_->setReadBufferSize(replyLimit + 1);
+        QObject::connect(socket_.get(), &QTcpSocket::connected, &context_, [this] {
+            giveUp_.start(giveUpAfterMs_);
+            post([this](EventSink& sink) {
+                seen_ = SocketState::connected;
+                sink.socketConnected();
+            });
+        });
+        QObject::connect(socket_.get(), &QTcpSocket::readyRead, &context_, [this] {
+            const auto bytes = static_cast<std::size_t>(socket_->bytesAvailable());
+            post([bytes](EventSink& sink) { sink.socketDataArrived(bytes); });
+        });
+        QObject::connect(socket_.get(), &QTcpSocket::disconnected, &context_, [this] {
+            giveUp_.stop();
+            post([this](EventSink& sink) {
+                seen_ = SocketState::closed;
+                sink.socketClosed();
+            });
+        });
+        // A lookup or connection that failed leaves nothing to give up on; the game is not
+        // told (it has no use for the error).
+        QObject::connect(socket_.get(), &QTcpSocket::errorOccurred, &context_, [this] {
+            if (socket_->state() == QAbstractSocket::UnconnectedState) {
+                giveUp_.stop();
+            }
+        });
+    }
+    dropConnection();
+    seen_ = SocketState::connecting;
+    replyBytes_ = 0;
+    QString target = QString::fromStdString(host);
+    applyServerOverride(target, port);
+    if (port < 1 || port > 65535) {
+        seen_ = SocketState::closed;
+        return;
+    }
+    giveUp_.start(giveUpAfterMs_);
+    socket_->connectToHost(target, static_cast<quint16>(port));
+}
+
+void QtServices::socketSend(const std::string& bytes) {
+    if (socket_ && socket_->state() == QAbstractSocket::ConnectedState) {
+        socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+}
+
+std::string QtServices::socketRead() {
+    if (!socket_) {
+        return {};
+    }
+    const qint64 room = replyLimit - replyBytes_;
+    const QByteArray data = socket_->read(std::min(room, socket_->bytesAvailable()));
+    replyBytes_ += data.size();
+    if (replyBytes_ >= replyLimit && socket_->bytesAvailable() > 0) {
+        // More than the limit: stop reading, and let the game parse what it has kept as if
+        // the server had closed there.
+        dropConnection();
+        post([this](EventSink& sink) { sink.socketClosed(); });
+    }
+    return data.toStdString();
+}
+
+void QtServices::socketClose() {
+    dropConnection();
+}
+
+// Ends the connection without an event: the game closing it, or giving up on it, is not the
+// server closing it.
+void QtServices::dropConnection() {
+    giveUp_.stop();
+    ++connection_;
+    seen_ = SocketState::closed;
+    if (socket_) {
+        const QSignalBlocker quiet(socket_.get());
+        socket_->abort();
+    }
+}
+
+void QtServices::showHelp(const std::string& path) {
+    if (!help_) {
+        help_ = std::make_unique<QTextBrowser>();
+        help_->setWindowTitle(QStringLiteral("Brivane Help"));
+        help_->setOpenExternalLinks(true);
+        help_->resize(680, 620);
+    }
+    const QString file = QString::fromStdString(path);
+    help_->clearHistory();
+    if (QFile(file).open(QIODevice::ReadOnly)) {
+        help_->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()),
+                         QTextDocument::HtmlResource);
+        help_->verticalScrollBar()->setValue(0);  // the contents stand at the top
+    } else {
+        help_->setHtml(QStringLiteral("<h2>Brivane Help</h2><p>The help document could not be "
+                                      "opened:</p><p><tt>%1</tt></p>")
+                           .arg(file.toHtmlEscaped()));
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
 
 }  // namespace brivane

@@ -2,22 +2,39 @@
 // help viewer.
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/platform.h"
+
+class QTcpSocket;
+class QTextBrowser;
 
 namespace brivane {
 
 class QtPlatform;
 
 class QtServices {
-public:
+  public:
+    // The most of a reply the game is handed; a server sending more is cut off there.
+    static constexpr std::int64_t replyLimit = 64 * 1024;
+    // A connection still open this long after it was made is given up without a word.
+    static constexpr int giveUpMs = 30000;
+
     explicit QtServices(QtPlatform& platform);
     ~QtServices();
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
+
+    // The folder the game keeps its own files in: the executable's, unless told otherwise.
+    QString programFolder() const;
+    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
 
     // The scores file lives beside the program when that folder is writable, otherwise in the
     // user's data folder, so an installed game still keeps its best score.
@@ -25,15 +42,35 @@ public:
     std::optional<std::string> readScoresFile();
     bool writeScoresFile(const std::string& bytes);
 
+    // The update socket. Its events reach the game queued, so they arrive only inside a yield
+    // even when Qt signals them from within one of these calls, and the state the game sees
+    // follows the events it has been given. The environment variable BRIVANE_UPDATE_SERVER
+    // (host:port) sends the connection to another server.
     SocketState socketState();
     void socketConnect(const std::string& host, int port);
     void socketSend(const std::string& bytes);
     std::string socketRead();
     void socketClose();
-    void showHelp(const std::string& path);
+    void setGiveUpAfter(int ms) { giveUpAfterMs_ = ms; }
 
-private:
+    // The help window: beside the game, not modal, one for the whole run.
+    void showHelp(const std::string& path);
+    QTextBrowser* helpWindow() const { return help_.get(); }
+
+  private:
+    void post(std::function<void(EventSink&)> event);
+    void dropConnection();
+
     QtPlatform& platform_;
+    QString programFolder_;
+    QObject context_;  // owns the queued socket events
+    std::unique_ptr<QTcpSocket> socket_;
+    QTimer giveUp_;
+    int giveUpAfterMs_ = giveUpMs;
+    std::uint64_t connection_ = 0;  // events of an earlier connection are dropped
+    SocketState seen_ = SocketState::closed;
+    std::int64_t replyBytes_ = 0;
+    std::unique_ptr<QTextBrowser> help_;
 };
 
 }  // namespace brivane
