@@ -16,6 +16,7 @@
 #include "core/game.h"
 #include "core/game_state.h"
 #include "core/scores.h"
+#include "platform/headless/pass_report.h"
 #include "platform/headless/replay_recorder.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/replay_cli.h"
@@ -87,7 +88,8 @@ int main(int argc, char* argv[]) {
                        "a summary line."));
     const QCommandLineOption reportOption(
         QStringLiteral("report"),
-        QStringLiteral("With --headless: write one JSON line per pass to <file>."),
+        QStringLiteral("Write one JSON line per pass to <file>, for a replay run headless or a "
+                       "game played in the window."),
         QStringLiteral("file"));
     const QCommandLineOption particlesOption(
         QStringLiteral("report-particles"),
@@ -132,15 +134,20 @@ int main(int argc, char* argv[]) {
         }
         return brivane::runHeadlessReplay(options);
     }
-    for (const QCommandLineOption* o :
-         {&reportOption, &particlesOption, &screenshotOption, &passesOption}) {
+    for (const QCommandLineOption* o : {&screenshotOption, &passesOption}) {
         if (parser.isSet(*o)) {
-            return fail("--report, --report-particles, --screenshot and --passes need --headless");
+            return fail("--screenshot and --passes need --headless");
         }
+    }
+    if (parser.isSet(particlesOption) && !parser.isSet(reportOption)) {
+        return fail("--report-particles needs --report FILE");
     }
     if (parser.isSet(replayOption)) {
         if (parser.isSet(recordOption)) {
             return fail("--replay and --record cannot be combined");
+        }
+        if (parser.isSet(reportOption)) {
+            return fail("--replay writes a report only with --headless");
         }
         brivane::registerGameFonts();
         return brivane::runReplayWindow(parser.value(replayOption));
@@ -186,9 +193,30 @@ int main(int argc, char* argv[]) {
         platform.onDialogAnswer = [r](const std::string& answer) { r->dialogAnswered(answer); };
         platform.onResize = [r](int w, int h) { r->windowResized(w, h); };
     }
+    // The report of a game played in the window is written line by line as passes end, and
+    // once more when the program ends inside a pass, since its process stops right there;
+    // a replay of its recording reports the same lines.
+    std::ofstream reportFile;
+    if (parser.isSet(reportOption)) {
+        reportFile.open(parser.value(reportOption).toStdString(),
+                        std::ios::out | std::ios::trunc | std::ios::binary);
+        if (!reportFile) {
+            return fail("--report: cannot write the file");
+        }
+    }
+    const bool reportParticles = parser.isSet(particlesOption);
+    const auto report = [&](int pass) {
+        if (reportFile.is_open()) {
+            reportFile << brivane::passReport(game, pass, platform.statusText(), reportParticles)
+                       << '\n';
+            reportFile.flush();
+        }
+    };
+    platform.onProgramEnd = [&] { report(platform.passNumber()); };
+
     game.fixedSeed = seed;
     brivane::startUp(game);
-    brivane::mainLoop(game);
+    brivane::mainLoop(game, [&] { report(platform.passNumber() - 1); });
     if (recorder) {
         recorder->finish(platform.passNumber() - 1);
     }

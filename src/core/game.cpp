@@ -72,9 +72,12 @@ void startUp(GameState& g) {
     startLevel(g, "");
 }
 
-void mainLoop(GameState& g) {
+void mainLoop(GameState& g, const std::function<void()>& afterPass) {
     while (g.lives >= 0 && !g.ended) {
         runPass(g);
+        if (afterPass) {
+            afterPass();
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "core/game_state.h"
 
@@ -9,8 +10,8 @@ namespace brivane {
 
 // Brings the game up in its fixed order, up to and including the set-up of level 1.
 void startUp(GameState& g);
-// Runs passes until the program is told to end.
-void mainLoop(GameState& g);
+// Runs passes until the program is told to end, calling `afterPass` (when given) after each.
+void mainLoop(GameState& g, const std::function<void()>& afterPass = {});
 // One pass of the main loop: draw, move, age, die, then yield until the next frame.
 void runPass(GameState& g);
 

@@ -245,12 +245,15 @@ TEST(ReplayRunner, RecordedTimersFireOnlyFromTheFile) {
 }
 
 TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
-    ReplayRunner closed(parsed("brivane-replay 1\nseed 1\nat 4 close\npass 50 16\n"), 0);
+    ReplayRunner closed(
+        parsed("brivane-replay 1\nseed 1\npass 1 16\npass 4 40\nat 4 close\npass 50 16\n"), 0);
     closed.start();
     while (!closed.finished()) {
         closed.runOnePass();
     }
     EXPECT_EQ(closed.passesRun(), 4);
+    // The recorded program stopped inside pass 4's yield, before that pass was measured.
+    EXPECT_EQ(closed.game().frameTicks, 16);
     EXPECT_TRUE(closed.platform().scoresFile.has_value());  // saved in memory only
 
     ReplayRunner limited(parsed("brivane-replay 1\nseed 1\npass 50 16\n"), 12);
@@ -338,6 +341,37 @@ struct NullSink : EventSink {
     void socketDataArrived(std::size_t) override {}
     void socketClosed() override {}
 };
+
+// A tick that fires while a menu item's dialog is open reached the game before the item
+// changed anything, so the file must deliver it first.
+TEST(ReplayRecorder, TicksDuringAMenuDialogAreWrittenBeforeTheItem) {
+    struct DialogSink : NullSink {
+        ReplayRecorder* recorder = nullptr;
+        void menuChosen(MenuItem) override {
+            recorder->timerTick(TimerId::tmrDoElectron);
+            recorder->dialogAnswered("2");
+        }
+    } sink;
+    HeadlessPlatform pf;
+    GameState g(pf);
+    std::ostringstream file;
+    ReplayRecorder recorder(
+        file, sink, g,
+        [] {
+            return YieldId{5, 0};
+        },
+        Replay{});
+    sink.recorder = &recorder;
+    recorder.frameYieldStarting(5);
+    recorder.keyPress(43);
+    recorder.menuChosen(MenuItem::mnuFileJumpLevel);
+    const Replay r = parsed(file.str());
+    ASSERT_EQ(r.inputs.size(), 3u);
+    EXPECT_EQ(r.inputs[0].event.kind, ReplayEvent::Kind::key);
+    EXPECT_EQ(r.inputs[1].event.kind, ReplayEvent::Kind::timer);
+    EXPECT_EQ(r.inputs[2].event.kind, ReplayEvent::Kind::menu);
+    EXPECT_EQ(r.inputs[2].event.answer, std::optional<std::string>("2"));
+}
 
 TEST(ReplayRecorder, ResizeBeforeTheFirstPassSetsTheHeaderAndLaterOnesAreEvents) {
     HeadlessPlatform pf;

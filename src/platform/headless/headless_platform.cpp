@@ -179,6 +179,13 @@ void HeadlessPlatform::deliverOne(const ScriptedEvent& e) {
     }
 }
 
+void HeadlessPlatform::endProgram() {
+    programEnded = true;
+    if (unwindOnEnd_) {
+        throw ProgramEnd{};
+    }
+}
+
 void HeadlessPlatform::deliver(std::deque<ScriptedEvent>& queue) {
     // Handlers may yield and so take further events from the same queue; pop before handling.
     while (!queue.empty() && !programEnded) {

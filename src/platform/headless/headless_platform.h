@@ -74,6 +74,9 @@ struct YieldId {
     auto operator<=>(const YieldId&) const = default;
 };
 
+// Thrown by `endProgram` when the platform is set to unwind on end.
+struct ProgramEnd {};
+
 class HeadlessPlatform : public Platform {
   public:
     HeadlessPlatform();
@@ -98,6 +101,10 @@ class HeadlessPlatform : public Platform {
     void attachSurface(DrawingSurface* surface);
     void setRecordDraws(bool on) { recordDraws_ = on; }
     void setScoresWriteFails(bool fails) { scoresWriteFails_ = fails; }
+    // Ending the program then unwinds the game at once by throwing `ProgramEnd`, as the
+    // window's process exit stops it, so no more of the pass runs; replays need that to end
+    // where the recorded game ended.
+    void setUnwindOnEnd(bool unwind) { unwindOnEnd_ = unwind; }
 
     // --- What happened ---------------------------------------------------------------------
     std::vector<DrawCall> draws;
@@ -189,7 +196,7 @@ class HeadlessPlatform : public Platform {
     std::string programFolder() override { return folder; }
     std::optional<std::string> readScoresFile() override { return scoresFile; }
     bool writeScoresFile(const std::string& bytes) override;
-    void endProgram() override { programEnded = true; }
+    void endProgram() override;
     void openSoundDevice(int device, const std::string& path) override {
         soundFiles[device] = path;
     }
@@ -226,6 +233,7 @@ class HeadlessPlatform : public Platform {
     DrawingSurface* surface_ = nullptr;
     bool recordDraws_ = true;
     bool scoresWriteFails_ = false;
+    bool unwindOnEnd_ = false;
     bool timersFromClock_ = true;
     int width_ = 8955;
     int height_ = 6615;

@@ -148,11 +148,15 @@ void ReplayRecorder::menuChosen(MenuItem item) {
     inMenu_ = false;
     e.answer = std::move(menuAnswer_);
     menuAnswer_.reset();
-    writeLine(at, e);
+    // What arrived while the item's dialog was open goes first: every item with a dialog opens
+    // it before changing anything, so a replay that delivers these just before the item sees
+    // the game in the same state as the ticks did.
+    writeHeader();
     for (const std::string& line : heldBack_) {
         out_ << line;
     }
     heldBack_.clear();
+    writeLine(at, e);
 }
 
 void ReplayRecorder::timerTick(TimerId timer) {

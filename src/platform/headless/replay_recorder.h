@@ -61,8 +61,8 @@ class ReplayRecorder : public EventSink {
     bool headerWritten_ = false;
     int lastDuration_ = -1;
     int lastDurationPass_ = 0;
-    // While a menu item's handler runs, what arrives (ticks during its dialog) is held back and
-    // written after the menu line, which needs the dialog's answer.
+    // While a menu item's handler runs, what arrives (ticks during its dialog) is held back
+    // until the dialog's answer, which the menu line carries, is known.
     bool inMenu_ = false;
     YieldId menuYield_;
     std::optional<YieldId> lastYield_;

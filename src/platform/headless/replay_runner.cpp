@@ -1,127 +1,10 @@
-// The replay runner and its report: one JSON object per pass, written with shortest round-trip
-// numbers so that two runs of the same file give the same bytes.
+// The replay runner.
 #include "platform/headless/replay_runner.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-
 #include "core/game.h"
-#include "particles/particle.h"
+#include "platform/headless/pass_report.h"
 
 namespace brivane {
-
-namespace {
-
-std::string jsonNumber(double v) {
-    if (!std::isfinite(v)) {
-        return "null";
-    }
-    char buf[32];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, end) : std::string("null");
-}
-
-std::string jsonNumber(float v) {
-    if (!std::isfinite(v)) {
-        return "null";
-    }
-    return floatText(v);
-}
-
-std::string jsonString(const std::string& s) {
-    std::string out = "\"";
-    for (const char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-                    out += buf;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
-}
-
-class JsonObject {
-  public:
-    JsonObject& raw(const char* key, const std::string& value) {
-        text_ += (text_.size() > 1 ? "," : "");
-        text_ += "\"";
-        text_ += key;
-        text_ += "\":";
-        text_ += value;
-        return *this;
-    }
-    JsonObject& num(const char* key, double v) { return raw(key, jsonNumber(v)); }
-    JsonObject& num(const char* key, float v) { return raw(key, jsonNumber(v)); }
-    JsonObject& num(const char* key, int v) { return raw(key, std::to_string(v)); }
-    JsonObject& flag(const char* key, bool v) { return raw(key, v ? "true" : "false"); }
-    JsonObject& str(const char* key, const std::string& v) { return raw(key, jsonString(v)); }
-    std::string done() { return text_ + "}"; }
-
-  private:
-    std::string text_ = "{";
-};
-
-const char* kindName(ParticleKind kind) {
-    switch (kind) {
-        case ParticleKind::ball:
-            return "ball";
-        case ParticleKind::quark:
-            return "quark";
-        case ParticleKind::string:
-            return "string";
-        case ParticleKind::electron:
-            return "electron";
-    }
-    return "ball";
-}
-
-std::string particleJson(const clsParticle& p) {
-    return JsonObject()
-        .str("kind", kindName(p.kind()))
-        .num("num", p.num())
-        .num("left", p.left())
-        .num("top", p.top())
-        .num("speedX", static_cast<int>(p.speedX()))
-        .num("speedY", static_cast<int>(p.speedY()))
-        .flag("isDying", p.isDying())
-        .num("fadeLevel", static_cast<int>(p.fadeLevel()))
-        .flag("isAttracted", p.isAttracted())
-        .str("boundTo", p.boundTo())
-        .str("IDnum", p.IDnum())
-        .done();
-}
-
-void appendList(std::string& out, const ParticleList& list, double count) {
-    for (std::size_t i = 1; i < list.size() && static_cast<double>(i) <= count; ++i) {
-        if (list[i]) {
-            out += (out.size() > 1 ? "," : "");
-            out += particleJson(*list[i]);
-        }
-    }
-}
-
-}  // namespace
 
 ReplayRunner::ReplayRunner(const Replay& replay, int passLimit)
     : passLimit_(passLimit > 0 ? passLimit : replay.lastPass()) {
@@ -130,12 +13,13 @@ ReplayRunner::ReplayRunner(const Replay& replay, int passLimit)
     g_.commandText = "nomusic";
     pf_.setEventSink(&events_);
     pf_.setRecordDraws(false);
+    pf_.setUnwindOnEnd(true);
     pf_.setPlayfieldSize(replay.playfieldWidth, replay.playfieldHeight);
     pf_.settings[{"misc", "checkUpdates"}] = "False";
     pf_.settings[{"misc", "autoSpeed"}] = replay.autoSpeed ? "True" : "False";
     pf_.settings[{"settings", "userSpeed"}] = std::to_string(replay.userSpeed);
     pf_.scoresFile = "highlvl:" + std::to_string(replay.highLevel) +
-                     "\r\nhighscore:" + jsonNumber(replay.highScore) + "\r\n";
+                     "\r\nhighscore:" + reportNumber(replay.highScore) + "\r\n";
     pf_.setTimersFromClock(!replay.timersRecorded);
     for (const ReplayPassDuration& d : replay.durations) {
         pf_.setPassDurationFrom(d.pass, d.ms);
@@ -199,54 +83,23 @@ bool ReplayRunner::finished() const {
 }
 
 void ReplayRunner::runOnePass() {
-    runPass(g_);
+    try {
+        runPass(g_);
+    } catch (const ProgramEnd&) {
+        // The recorded game's process stopped right there, in the middle of the pass.
+    }
     ++passesRun_;
 }
 
 std::string ReplayRunner::reportLine(bool withParticles) const {
-    JsonObject o;
-    o.num("pass", passesRun_)
-        .num("ticks", static_cast<double>(g_.frameTicks))
-        .num("frameStep", static_cast<int>(frameStep(g_)))
-        .num("level", static_cast<int>(g_.level))
-        .num("highLevel", static_cast<int>(g_.highLevel))
-        .num("lives", static_cast<int>(g_.lives))
-        .num("score", g_.score)
-        .num("highScore", g_.highScore)
-        .num("ballCount", g_.ballCount)
-        .num("quarkCount", static_cast<int>(g_.quarkCount))
-        .num("stringCount", static_cast<int>(g_.stringCount))
-        .flag("electronActive", g_.electronActive)
-        .flag("electronSparking", g_.electronSparking)
-        .flag("bondsRed", g_.bondsRed)
-        .flag("ballsCollide", g_.ballsCollide)
-        .num("tailCount", g_.tailCount)
-        .num("graceCount", static_cast<int>(g_.graceCount))
-        .flag("dying", g_.dying)
-        .num("deathFade", static_cast<int>(g_.deathFade))
-        .flag("shieldOwned", g_.shieldOwned)
-        .flag("shieldOn", g_.shieldOn)
-        .str("messageText", g_.messageText)
-        .num("messageLevel", static_cast<int>(g_.messageLevel))
-        .str("status", pf_.statusText);
-    if (withParticles) {
-        std::string list = "[";
-        appendList(list, g_.balls, g_.ballCount);
-        appendList(list, g_.quarks, static_cast<double>(g_.quarkCount));
-        appendList(list, g_.strings, static_cast<double>(g_.stringCount));
-        if (g_.electronActive && g_.electron) {
-            list += (list.size() > 1 ? "," : "");
-            list += particleJson(*g_.electron);
-        }
-        o.raw("particles", list + "]");
-    }
-    return o.done();
+    return passReport(g_, passesRun_, pf_.statusText, withParticles);
 }
 
 std::string ReplayRunner::summary() const {
     return "passes=" + std::to_string(passesRun_) + " level=" + std::to_string(g_.level) +
-           " score=" + jsonNumber(g_.score) + " lives=" + std::to_string(g_.lives) +
-           " highLevel=" + std::to_string(g_.highLevel) + " highScore=" + jsonNumber(g_.highScore);
+           " score=" + reportNumber(g_.score) + " lives=" + std::to_string(g_.lives) +
+           " highLevel=" + std::to_string(g_.highLevel) +
+           " highScore=" + reportNumber(g_.highScore);
 }
 
 }  // namespace brivane

@@ -330,8 +330,15 @@ bool QtPlatform::writeScoresFile(const std::string& bytes) {
     return services_->writeScoresFile(bytes);
 }
 
+std::string QtPlatform::statusText() const {
+    return window_->lblStatus->text().toStdString();
+}
+
 void QtPlatform::endProgram() {
     ended_ = true;
+    if (onProgramEnd) {
+        onProgramEnd();
+    }
     if (options_.exitProcessOnEnd) {
         // Nothing of the game may run after this: no further pass, event or timer.
         std::fflush(nullptr);

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/headless/headless_platform.h"
 #include "platform/platform.h"
@@ -49,6 +50,9 @@ class QtPlatform : public Platform {
     std::function<void(int)> onFrameYield;
     std::function<void(const std::string&)> onDialogAnswer;
     std::function<void(int, int)> onResize;
+    // The program is about to end inside a handler: the last chance to write anything out.
+    std::function<void()> onProgramEnd;
+    std::string statusText() const;
 
     void setEventSink(EventSink* sink) override { sink_ = sink; }
     void loadWindow() override;
