@@ -1,0 +1,241 @@
+#!/bin/bash
+# Plays a real game in a real window on a private X server, driven like a player would drive
+# it (pointer loops, speed keys, menu choices with a dialog, running into a ball until a life is
+# lost, File > Exit), recording it and writing its report as it goes. Then replays the
+# recording headless and checks that the replay reports the very same passes.
+#
+# Usage: record_replay.sh PATH/TO/brivane
+# Needs Xvfb, xvfb-run, xauth and xdotool. Exits 0 on success, 1 on a mismatch or failure.
+set -u
+
+if [ -z "${DISPLAY_READY:-}" ]; then
+    # Re-run inside a private X server. The screen is larger than the window so that menus
+    # and dialogs open fully on it.
+    exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+
+program=$(readlink -f "$1")
+work=$(mktemp -d)
+pid=""
+cleanup() {
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill -9 "$pid" 2>/dev/null
+    fi
+    if [ "${KEEP_WORK:-}" = "" ]; then
+        rm -rf "$work"
+    else
+        echo "work folder kept: $work"
+    fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    if [ -f "$work/out.txt" ]; then
+        echo "--- program output"
+        tail -20 "$work/out.txt"
+    fi
+    exit 1
+}
+
+# The program keeps its high scores beside itself, so it plays from a copy in a folder of its
+# own, with settings in a home of its own and the update check pointed at a closed port.
+cp "$program" "$work/brivane"
+for f in "$(dirname "$program")"/*.wav "$(dirname "$program")"/music.m3u; do
+    [ -e "$f" ] && cp "$f" "$work/"
+done
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local"
+export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb BRIVANE_UPDATE_SERVER=127.0.0.1:1
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+cd "$work" || exit 1
+
+"$work/brivane" --seed 2024 --nomusic --record rec.replay --report live.jsonl \
+    --report-particles >out.txt 2>&1 &
+pid=$!
+
+win=""
+for _ in $(seq 100); do
+    win=$(xdotool search --name '^Brivane v' 2>/dev/null | head -1)
+    [ -n "$win" ] && break
+    sleep 0.1
+done
+[ -n "$win" ] || fail "the window did not appear"
+# Without a window manager nothing gives the window the keyboard; a player's click would.
+xdotool windowfocus --sync "$win"
+
+# Waits (up to 10 s) until the recording holds a line matching $1.
+await_record() {
+    for _ in $(seq 200); do
+        grep -qE "$1" rec.replay 2>/dev/null && return 0
+        sleep 0.05
+    done
+    fail "the recording never got a line matching '$1'"
+}
+
+# Moves the pointer to window pixel ($1, $2) and prints the twips the game got it as.
+probe_move() {
+    local before
+    before=$(grep -cE '^at [0-9.]+ move ' rec.replay)
+    xdotool mousemove --window "$win" "$1" "$2"
+    for _ in $(seq 200); do
+        if [ "$(grep -cE '^at [0-9.]+ move ' rec.replay)" -gt "$before" ]; then
+            grep -E '^at [0-9.]+ move ' rec.replay | tail -1 | awk '{print $4, $5}'
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# Where the playfield sits in the window: two pointer moves and the twips they were recorded as.
+p1=$(probe_move 300 200) || fail "a pointer move never reached the recording"
+p2=$(probe_move 400 300) || fail "a pointer move never reached the recording"
+read -r x1 y1 <<<"$p1"
+read -r x2 y2 <<<"$p2"
+scale=$(awk -v a="$x1" -v b="$x2" -v c="$y1" -v d="$y2" \
+    'BEGIN { print ((b - a) == (d - c)) ? (b - a) / 100 : "uneven" }')
+offx=$(awk -v a="$x1" -v s="$scale" 'BEGIN { printf "%d", 300 - a / s }')
+offy=$(awk -v a="$y1" -v s="$scale" 'BEGIN { printf "%d", 200 - a / s }')
+[ "$scale" = "15" ] || fail "pointer moves were recorded at $scale twips a pixel, not 15"
+
+# Pointer loops: circles of the tail around the middle of the playfield.
+for loop in 1 2 3; do
+    for step in $(seq 0 24); do
+        read -r px py < <(awk -v s="$step" -v r=$((60 + 20 * loop)) 'BEGIN {
+            a = s * 6.2832 / 24; printf "%d %d", 300 + r * cos(a), 220 + r * sin(a) }')
+        xdotool mousemove --window "$win" $((px + offx)) $((py + offy))
+        sleep 0.03
+    done
+done
+
+# The speed keys: up twice and down once, which also turns Auto Speed Adjust off.
+xdotool key plus plus minus
+await_record ' key 45$'
+
+# Settings > Auto Speed Adjust (back on): open File with the pointer, step right to Settings,
+# whose first item is then selected.
+xdotool mousemove --window "$win" 12 8 click 1
+sleep 0.3
+xdotool key Right Return
+await_record ' menu mnuSettingsAutoSpeed$'
+
+# File > Jump To Level, answering 1 in its dialog: level 1 again, with new particles.
+xdotool mousemove --window "$win" 12 8 click 1
+sleep 0.3
+xdotool key Down Return
+dialog=""
+for _ in $(seq 100); do
+    dialog=$(xdotool search --name '^Jump To Level$' 2>/dev/null | head -1)
+    [ -n "$dialog" ] && break
+    sleep 0.05
+done
+[ -n "$dialog" ] || fail "the Jump To Level dialog did not open"
+xdotool windowfocus --sync "$dialog"
+xdotool key ctrl+a
+xdotool type 1
+xdotool key Return
+await_record ' menu mnuFileJumpLevel 1$'
+xdotool windowfocus --sync "$win"
+
+# Where ball 1 will be a few passes after the live report's last line, in window pixels.
+ball_ahead() {
+    tail -1 live.jsonl | grep -oE '"frameStep":[0-9]+|"kind":"ball","num":1,"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
+        tr '\n' ',' | awk -F'[:,]' -v n="$1" -v ox="$offx" -v oy="$offy" '
+        { step = $2; for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
+        END { if ("\"left\"" in v) printf "%d %d",
+            (v["\"left\""] + v["\"speedX\""] * step * n + 157) / 15 + ox,
+            (v["\"top\""] + v["\"speedY\""] * step * n + 157) / 15 + oy }'
+}
+
+# A loop of the tail drawn quickly around where the ball is heading, until it is caught.
+caught=""
+for _ in $(seq 20); do
+    read -r cx cy < <(ball_ahead 8)
+    [ -n "${cx:-}" ] || break
+    for step in $(seq 0 18); do
+        xdotool mousemove --window "$win" \
+            $(awk -v s="$step" -v x="$cx" -v y="$cy" 'BEGIN {
+                a = s * 6.2832 / 16; printf "%d %d", x + 70 * cos(a), y + 70 * sin(a) }')
+    done
+    sleep 0.3
+    if tail -1 live.jsonl | grep -qE '"score":[1-9]'; then
+        caught=yes
+        break
+    fi
+done
+
+# Run into the ball until a life is lost: the live report says where it is each pass. Each
+# step moves the pointer a little, since only moves use up the grace after a level starts, and
+# stays inside the playfield, where a ball hugging an edge can still be reached.
+died=""
+for i in $(seq 600); do
+    if tail -1 live.jsonl | grep -q '"dying":true'; then
+        died=yes
+        break
+    fi
+    read -r bx by < <(ball_ahead 2)
+    if [ -n "${bx:-}" ]; then
+        xdotool mousemove --window "$win" \
+            "$(awk -v b="$bx" -v o="$offx" -v j=$((i % 2 * 4 - 2)) 'BEGIN {
+                b += j; if (b < o + 3) b = o + 3; if (b > o + 593) b = o + 593; print b }')" \
+            "$(awk -v b="$by" -v o="$offy" 'BEGIN {
+                if (b < o + 3) b = o + 3; if (b > o + 437) b = o + 437; print b }')"
+    fi
+    sleep 0.05
+done
+[ -n "$died" ] || fail "the player never ran into the ball"
+
+# Let the death play out and the next life begin, then more loops.
+sleep 3
+for step in $(seq 0 24); do
+    read -r px py < <(awk -v s="$step" 'BEGIN {
+        a = s * 6.2832 / 24; printf "%d %d", 200 + 90 * cos(a), 150 + 90 * sin(a) }')
+    xdotool mousemove --window "$win" $((px + offx)) $((py + offy))
+    sleep 0.03
+done
+
+# File > Exit: the last item, reached by stepping up from the top.
+xdotool mousemove --window "$win" 12 8 click 1
+sleep 0.3
+xdotool key Up Return
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
+wait "$pid"
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "the program exited with status $status"
+grep -q ' menu mnuFileExit$' rec.replay || fail "the recording does not end with File > Exit"
+
+# The replay, headless.
+"$work/brivane" --headless --replay rec.replay --report replay.jsonl --report-particles \
+    >summary.txt 2>replay.err || fail "the headless replay failed: $(cat summary.txt replay.err)"
+
+# Identities carry the time of day, real in the window and derived from the virtual clock in a
+# replay; everything else must match byte for byte.
+mask() { sed -E 's/"IDnum":"[^"]*"/"IDnum":""/g' "$1"; }
+live_lines=$(wc -l <live.jsonl)
+replay_lines=$(wc -l <replay.jsonl)
+if ! cmp -s <(mask live.jsonl) <(mask replay.jsonl); then
+    first=$(cmp <(mask live.jsonl) <(mask replay.jsonl) | grep -oE 'line [0-9]+' | cut -d' ' -f2)
+    echo "live:   $(mask live.jsonl | sed -n "${first:-1}p" | cut -c1-600)"
+    echo "replay: $(mask replay.jsonl | sed -n "${first:-1}p" | cut -c1-600)"
+    fail "the replay's report differs from the live one (live $live_lines passes, replay" \
+        "$replay_lines), first at line ${first:-?}"
+fi
+
+# The summary line describes the same final state as the live report's last line.
+last=$(tail -1 live.jsonl)
+field() { printf '%s' "$last" | grep -oE "\"$1\":[-0-9.e]+" | head -1 | cut -d: -f2; }
+expected="passes=$(field pass) level=$(field level) score=$(field score) lives=$(field lives)"
+expected="$expected highLevel=$(field highLevel) highScore=$(field highScore)"
+[ "$(cat summary.txt)" = "$expected" ] ||
+    fail "summary '$(cat summary.txt)', expected '$expected'"
+
+echo "live and replay agree over $live_lines passes: $(cat summary.txt)"
+echo "ball caught in a loop: ${caught:-no}"
+echo "recording: $(grep -c ' move ' rec.replay) moves, $(grep -c ' key ' rec.replay) keys," \
+    "$(grep -c ' menu ' rec.replay) menu choices, $(grep -c ' timer ' rec.replay) timer ticks"
+exit 0
