@@ -153,6 +153,7 @@ for _ in $(seq 20); do
     read -r cx cy < <(ball_ahead 8)
     [ -n "${cx:-}" ] || break
     for step in $(seq 0 18); do
+        # shellcheck disable=SC2046  # awk prints the two coordinates
         xdotool mousemove --window "$win" \
             $(awk -v s="$step" -v x="$cx" -v y="$cy" 'BEGIN {
                 a = s * 6.2832 / 16; printf "%d %d", x + 70 * cos(a), y + 70 * sin(a) }')
