@@ -53,13 +53,18 @@ cd "$work" || exit 1
     --report-particles >out.txt 2>&1 &
 pid=$!
 
-win=""
-for _ in $(seq 100); do
-    win=$(xdotool search --name '^Brivane v' 2>/dev/null | head -1)
-    [ -n "$win" ] && break
-    sleep 0.1
-done
-[ -n "$win" ] || fail "the window did not appear"
+# Prints the id of the first window whose title matches $1, waiting up to 10 s for it.
+await_window() {
+    local id
+    for _ in $(seq 200); do
+        id=$(xdotool search --name "$1" 2>/dev/null | head -1)
+        [ -n "$id" ] && echo "$id" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+win=$(await_window '^Brivane v') || fail "the window did not appear"
 # Without a window manager nothing gives the window the keyboard; a player's click would.
 xdotool windowfocus --sync "$win"
 
@@ -123,13 +128,7 @@ await_record ' menu mnuSettingsAutoSpeed$'
 xdotool mousemove --window "$win" 12 8 click 1
 sleep 0.3
 xdotool key Down Return
-dialog=""
-for _ in $(seq 100); do
-    dialog=$(xdotool search --name '^Jump To Level$' 2>/dev/null | head -1)
-    [ -n "$dialog" ] && break
-    sleep 0.05
-done
-[ -n "$dialog" ] || fail "the Jump To Level dialog did not open"
+dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
 xdotool windowfocus --sync "$dialog"
 xdotool key ctrl+a
 xdotool type 1
