@@ -6,32 +6,25 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QPointer>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QTextFragment>
-#include <QTextImageFormat>
 
 #include <csignal>
-#include <deque>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/events.h"
 #include "core/scores.h"
 #include "platform/qt/frm_main.h"
-#include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_services.h"
+#include "qt_test_support.h"
 #include "settings/about_help.h"
 #include "settings/update_check.h"
 #include "version.h"
@@ -39,32 +32,23 @@
 namespace brivane {
 namespace {
 
+using test::QtGame;
+using test::readFile;
+using test::testOptions;
+using test::writeFile;
+
 constexpr int waitMs = 10000;
 
-QtPlatform::Options testOptions(const QTemporaryDir& dir) {
-    QtPlatform::Options options;
-    options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
-    options.exitProcessOnEnd = false;
-    return options;
-}
-
-// The Qt platform with its two outward-facing dialogs replaced: the offer is answered from a
-// queue (No when empty) and web pages are recorded instead of opened.
+// The offer is recorded and answered No; web pages are recorded, never opened.
 class TestPlatform : public QtPlatform {
   public:
     using QtPlatform::QtPlatform;
     std::vector<std::string> dialogs;
-    std::deque<DialogResult> answers;
     std::vector<std::string> pagesOpened;
 
     DialogResult messageBox(const std::string& text, const std::string&, DialogButtons) override {
         dialogs.push_back(text);
-        if (answers.empty()) {
-            return DialogResult::no;
-        }
-        const DialogResult answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return DialogResult::no;
     }
     void openWebPage(const std::string& url) override { pagesOpened.push_back(url); }
 };
@@ -85,170 +69,103 @@ class CountingEvents : public GameEvents {
     }
 };
 
-// Sets an environment variable for one scope and puts the old value back afterwards.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (had_) {
-            qputenv(name_, old_);
-        } else {
-            qunsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+using UpdateGame = QtGame<TestPlatform, CountingEvents>;
 
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
+// Sets (or, given no value, removes) an environment variable until the end of the scope.
+auto scopedEnv(const char* name, const std::optional<QByteArray>& value) {
+    const auto set = [name](const std::optional<QByteArray>& to) {
+        to ? qputenv(name, *to) : qunsetenv(name);
+    };
+    const auto old = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    set(value);
+    return qScopeGuard([set, old] { set(old); });
+}
 
 // A local update server: collects the request and, once it is complete, sends the reply and
 // closes, or keeps the connection open.
-class FakeServer {
-  public:
-    FakeServer(QByteArray reply, bool closeAfterReply)
-        : reply_(std::move(reply)), close_(closeAfterReply) {
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            client_ = server_.nextPendingConnection();
+struct FakeServer {
+    FakeServer(QByteArray reply, bool closeAfterReply) {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [=, this] {
+            QTcpSocket* client = server.nextPendingConnection();
             ++connections;
-            QObject::connect(client_, &QTcpSocket::readyRead, [this] {
-                request += client_->readAll();
-                if (!replied_ && request.endsWith("\r\n\r\n")) {
-                    replied_ = true;
-                    client_->write(reply_);
-                    if (close_) {
-                        client_->disconnectFromHost();
+            QObject::connect(client, &QTcpSocket::readyRead, [=, this] {
+                const bool complete = request.endsWith("\r\n\r\n");
+                request += client->readAll();
+                if (!complete && request.endsWith("\r\n\r\n")) {
+                    client->write(reply);
+                    if (closeAfterReply) {
+                        client->disconnectFromHost();
                     }
                 }
             });
-            QObject::connect(client_, &QTcpSocket::disconnected, [this] { clientGone = true; });
+            QObject::connect(client, &QTcpSocket::disconnected, [this] { clientGone = true; });
         });
     }
-    ~FakeServer() {
-        if (client_) {
-            QObject::disconnect(client_, nullptr, nullptr, nullptr);
-            client_->abort();
-        }
-    }
-    FakeServer(const FakeServer&) = delete;
-    FakeServer& operator=(const FakeServer&) = delete;
-
-    quint16 port() const { return server_.serverPort(); }
-    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(port()); }
+    QByteArray address() const { return "127.0.0.1:" + QByteArray::number(server.serverPort()); }
 
     QByteArray request;
     int connections = 0;
     bool clientGone = false;
-
-  private:
-    QTcpServer server_;
-    QPointer<QTcpSocket> client_;
-    QByteArray reply_;
-    bool close_;
-    bool replied_ = false;
+    QTcpServer server;  // last, so the sockets it owns go while the members above are still there
 };
 
-// A game without a window: just the record, its handlers and the platform.
-struct UpdateGame {
-    QTemporaryDir dir;
-    TestPlatform pf{testOptions(dir)};
-    GameState g{pf};
-    CountingEvents events{g};
-    UpdateGame() { pf.setEventSink(&events); }
-};
-
-std::string request() {
-    return std::string("GET http://") + updateHost + "/games/brivane/ver.txt HTTP/1.0\r\n\r\n";
-}
-
-std::string offer(const std::string& version) {
-    return "(This update check can be disabled in settings)\r\nThere is a more recent version (" +
-           version + ") of this game available at\r\n" + webSite +
-           "\r\nWould you like to go to the web site now?";
-}
-
-quint16 unusedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
+// One update check against the server, until the server has closed.
+bool checkAgainst(UpdateGame& game, const FakeServer& server) {
+    const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", server.address());
+    const int closedBefore = game.events.closed;
+    startUpdateCheck(game.g);
+    return QTest::qWaitFor([&] { return game.events.closed == closedBefore + 1; }, waitMs);
 }
 
 // --- The scores file ---------------------------------------------------------------------------
 
+// A read-only program folder sends the file to the user's data folder, yet still hands the file
+// left beside the program to a new player.
 TEST(ScoresFile, BesideTheProgramWhenWritableElseInTheUsersDataFolder) {
     QTemporaryDir home;
-    const ScopedEnv dataHome("XDG_DATA_HOME", home.path().toLocal8Bit());
-    const QString userFile = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-                                 .filePath(QStringLiteral("scores"));
+    const auto dataHome = scopedEnv("XDG_DATA_HOME", home.path().toLocal8Bit());
+    const QString userFile =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("scores");
     ASSERT_TRUE(userFile.startsWith(home.path()));
-
+    const QByteArray old = "highlvl:30\r\nhighscore:5000\r\n";
+    const QByteArray fresh = "highlvl:31\r\nhighscore:6000\r\n";
     enum class Folder { writable, readOnly, missing };
-    const struct {
-        Folder folder;
-        bool besideProgram;
-    } cases[] = {{Folder::writable, true}, {Folder::readOnly, false}, {Folder::missing, false}};
-    for (const auto& c : cases) {
+    for (const Folder folder : {Folder::writable, Folder::readOnly, Folder::missing}) {
+        SCOPED_TRACE(folder == Folder::writable   ? "writable"
+                     : folder == Folder::readOnly ? "read-only"
+                                                  : "missing");
+        if (folder == Folder::readOnly && ::geteuid() == 0) {
+            continue;
+        }
         QFile::remove(userFile);
         QTemporaryDir dir;
         QTemporaryDir settings;
-        QString program = dir.filePath(QStringLiteral("game"));
-        if (c.folder != Folder::missing) {
+        const QString program = dir.filePath("game");
+        std::optional<std::string> before;
+        if (folder != Folder::missing) {
             ASSERT_TRUE(QDir().mkpath(program));
         }
-        if (c.folder == Folder::readOnly) {
+        if (folder == Folder::readOnly) {
+            writeFile(QDir(program).filePath("scores"), old);
             QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
-            if (::geteuid() == 0) {
-                // The superuser writes into any folder, so the program's folder is rightly
-                // used; this row needs an ordinary user.
-                QFile::setPermissions(program,
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-                continue;
-            }
+            before = old.toStdString();
         }
         QtPlatform pf(testOptions(settings));
         pf.services().setProgramFolder(program);
         const QString expected =
-            c.besideProgram ? QDir(program).filePath(QStringLiteral("scores")) : userFile;
+            folder == Folder::writable ? QDir(program).filePath("scores") : userFile;
         EXPECT_EQ(pf.services().scoresPath(), expected);
-        EXPECT_FALSE(pf.readScoresFile().has_value());
-        EXPECT_TRUE(pf.writeScoresFile("highlvl:2\r\nhighscore:20\r\n"));
-        QFile written(expected);
-        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-        EXPECT_EQ(written.readAll(), QByteArray("highlvl:2\r\nhighscore:20\r\n"));
-        EXPECT_EQ(pf.readScoresFile(), std::optional<std::string>("highlvl:2\r\nhighscore:20\r\n"));
-        if (c.folder == Folder::readOnly) {
-            QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        }
+        EXPECT_EQ(pf.readScoresFile(), before);
+        EXPECT_TRUE(pf.writeScoresFile(fresh.toStdString()));
+        EXPECT_EQ(readFile(expected), fresh);
+        EXPECT_EQ(pf.readScoresFile(), std::optional<std::string>(fresh.toStdString()));
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-}
-
-TEST(ScoresFile, ReadOnlyProgramFolderStillGivesItsOldFileToANewPlayer) {
     if (::geteuid() == 0) {
-        GTEST_SKIP() << "the superuser can write into a read-only folder";
+        GTEST_SKIP() << "the superuser writes into any folder, so the read-only row needs an "
+                        "ordinary user; the other rows ran";
     }
-    QTemporaryDir home;
-    const ScopedEnv dataHome("XDG_DATA_HOME", home.path().toLocal8Bit());
-    QTemporaryDir dir;
-    QTemporaryDir settings;
-    {
-        QFile old(dir.filePath(QStringLiteral("scores")));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("highlvl:30\r\nhighscore:5000\r\n");
-    }
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    QtPlatform pf(testOptions(settings));
-    pf.services().setProgramFolder(dir.path());
-    EXPECT_EQ(pf.readScoresFile(), std::optional<std::string>("highlvl:30\r\nhighscore:5000\r\n"));
-    EXPECT_TRUE(pf.writeScoresFile("highlvl:31\r\nhighscore:6000\r\n"));
-    EXPECT_EQ(pf.readScoresFile(), std::optional<std::string>("highlvl:31\r\nhighscore:6000\r\n"));
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // A write that cannot finish (here the file-size limit stands in for a full disk) keeps the
@@ -257,11 +174,7 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     QTemporaryDir dir;
     QTemporaryDir settings;
     const QByteArray old = "highlvl:4\r\nhighscore:40\r\n";
-    {
-        QFile file(dir.filePath(QStringLiteral("scores")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(old);
-    }
+    const QString scores = writeFile(dir.filePath("scores"), old);
     QtPlatform pf(testOptions(settings));
     pf.services().setProgramFolder(dir.path());
 
@@ -276,125 +189,103 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     std::signal(SIGXFSZ, savedSignal);
 
     EXPECT_FALSE(written);
-    QFile file(dir.filePath(QStringLiteral("scores")));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), old);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("scores")});
+    EXPECT_EQ(readFile(scores), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scores"});
 }
 
-// Only the window and the game's handlers: closing goes through the real close event.
+// Closing goes through the real close event; the next run reads back what it wrote.
 TEST(ScoresFile, ClosingTheWindowWritesItAndTheNextRunKeepsTheBest) {
     QTemporaryDir dir;
-    QTemporaryDir settings;
     {
-        TestPlatform pf(testOptions(settings));
-        pf.services().setProgramFolder(dir.path());
-        GameState g(pf);
-        GameEvents events(g);
-        pf.setEventSink(&events);
-        pf.showWindow();
-        g.highLevel = 12;
-        g.highScore = 1250;
-        pf.window()->close();
-        EXPECT_TRUE(pf.programEnded());
-        EXPECT_TRUE(g.ended);
-        QFile file(dir.filePath(QStringLiteral("scores")));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(), QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
+        QtGame<TestPlatform> game;
+        game.pf.services().setProgramFolder(dir.path());
+        game.pf.showWindow();
+        game.g.highLevel = 12;
+        game.g.highScore = 1250;
+        game.pf.window()->close();
+        EXPECT_TRUE(game.pf.programEnded());
+        EXPECT_TRUE(game.g.ended);
+        EXPECT_EQ(readFile(dir.filePath("scores")), QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
     }
-    TestPlatform pf(testOptions(settings));
-    pf.services().setProgramFolder(dir.path());
-    GameState g(pf);
-    loadScores(g);
-    EXPECT_EQ(g.highLevel, 12);
-    EXPECT_EQ(g.highScore, 1250);
+    QtGame<TestPlatform> next;
+    next.pf.services().setProgramFolder(dir.path());
+    loadScores(next.g);
+    EXPECT_EQ(next.g.highLevel, 12);
+    EXPECT_EQ(next.g.highScore, 1250);
 }
 
 // --- The update exchange -----------------------------------------------------------------------
 
-TEST(UpdateExchange, RequestAndRepliesFromALocalServer) {
-    const struct {
-        QByteArray reply;
-        std::optional<std::string> offered;
-    } cases[] = {
-        {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\ntmkver:1.3.8", std::nullopt},
-        {"HTTP/1.0 200 OK\r\n\r\ntmkver: 1.4.0\r\n", "1.4.0"},
-        {"HTTP/1.0 200 OK\r\n\r\ntmkver:1.4.0beta\r\nmore\r\n", "1.4.0"},
-        {"HTTP/1.0 200 OK\r\n\r\ntmkver:\r\n", ""},
-        {"tmkver:1.10.0", "1.10.0"},
-        {"tmkver:1.2.0\n", "1.2.0"},
-        {"HTTP/1.0 200 OK\r\n\r\nTMKVER:1.4.0\r\n", std::nullopt},
-        {"HTTP/1.0 200 OK\r\n\r\ntmkver:1.", "1."},  // cut off
-        {"", std::nullopt},
-    };
-    for (const auto& c : cases) {
-        FakeServer server(c.reply, true);
-        const ScopedEnv target("BRIVANE_UPDATE_SERVER", server.address());
-        UpdateGame game;
-        startUpdateCheck(game.g);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return game.events.closed == 1; }, waitMs))
-            << c.reply.constData();
-        EXPECT_EQ(server.request.toStdString(), request());
-        if (c.offered) {
-            ASSERT_EQ(game.pf.dialogs.size(), 1u) << c.reply.constData();
-            EXPECT_EQ(game.pf.dialogs[0], offer(*c.offered));
-        } else {
-            EXPECT_TRUE(game.pf.dialogs.empty()) << c.reply.constData();
-        }
-        EXPECT_EQ(game.pf.socketState(), SocketState::closed);
-    }
-}
-
-TEST(UpdateExchange, ReplyIsCutAt64KiB) {
+// What the reply says is read in the logic tests; here it comes over a real socket, with the
+// cut-off at 64 KiB that only the socket side can make.
+TEST(UpdateExchange, RepliesFromALocalServerAreReadUpTo64KiB) {
     constexpr int limit = 64 * 1024;
     const struct {
         QByteArray reply;
-        bool serverCloses;
         std::optional<std::string> offered;
+        bool serverCloses;
     } cases[] = {
-        // Exactly the limit: all of it is read.
-        {QByteArray(limit - 12, 'x') + "tmkver:1.4.0", true, "1.4.0"},
-        // One byte more: the last one is not.
-        {QByteArray(limit - 12, 'x') + "tmkver:1.4.07", true, "1.4.0"},
-        // The key itself across the limit is never seen.
-        {QByteArray(limit - 6, 'x') + "tmkver:1.4.0", true, std::nullopt},
+        {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\ntmkver:1.3.8", std::nullopt, true},
+        {"HTTP/1.0 200 OK\r\n\r\ntmkver: 1.4.0\r\n", "1.4.0", true},
+        {"tmkver:1.2.0\n", "1.2.0", true},                 // no header, a bare line feed
+        {"HTTP/1.0 200 OK\r\n\r\ntmkver:1.", "1.", true},  // cut off
+        {"", std::nullopt, true},
+        // Exactly the limit is all read, one byte more is not, a key across it is never seen.
+        {QByteArray(limit - 12, 'x') + "tmkver:1.4.0", "1.4.0", true},
+        {QByteArray(limit - 12, 'x') + "tmkver:1.4.07", "1.4.0", true},
+        {QByteArray(limit - 6, 'x') + "tmkver:1.4.0", std::nullopt, true},
         // A flood that never ends is cut off, and what was kept still counts.
-        {"tmkver:1.4.0\r\n" + QByteArray(4 * limit, 'x'), false, "1.4.0"},
+        {"tmkver:1.4.0\r\n" + QByteArray(4 * limit, 'x'), "1.4.0", false},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply.left(60).toStdString());
         FakeServer server(c.reply, c.serverCloses);
-        const ScopedEnv target("BRIVANE_UPDATE_SERVER", server.address());
         UpdateGame game;
-        startUpdateCheck(game.g);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return game.events.closed == 1; }, waitMs));
+        ASSERT_TRUE(checkAgainst(game, server));
+        EXPECT_EQ(server.request.toStdString(), std::string("GET http://") + updateHost +
+                                                    "/games/brivane/ver.txt HTTP/1.0\r\n\r\n");
         EXPECT_LE(game.g.updateBuffer.size(), static_cast<std::size_t>(limit));
+        ASSERT_EQ(game.pf.dialogs.size(), c.offered ? 1u : 0u);
         if (c.offered) {
-            ASSERT_EQ(game.pf.dialogs.size(), 1u);
-            EXPECT_EQ(game.pf.dialogs[0], offer(*c.offered));
-        } else {
-            EXPECT_TRUE(game.pf.dialogs.empty());
+            EXPECT_NE(game.pf.dialogs[0].find("version (" + *c.offered + ")"), std::string::npos);
         }
-        if (!c.serverCloses) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientGone; }, waitMs));
-        }
+        EXPECT_EQ(game.pf.socketState(), SocketState::closed);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientGone; }, waitMs));
     }
 }
 
-TEST(UpdateExchange, NoServerRefusedPortAndSilentServerShowNothing) {
-    enum class Kind { unresolvable, refused, neverCloses };
-    const Kind kinds[] = {Kind::unresolvable, Kind::refused, Kind::neverCloses};
-    for (const Kind kind : kinds) {
+// None of these is the server closing after a reply, so none may show or open anything: the
+// connection given up after the time limit (here shortened) and the game closing its own end
+// included.
+TEST(UpdateExchange, FailedOrAbandonedConnectionsShowNothing) {
+    enum class Kind { unresolvable, refused, neverCloses, closedByGame };
+    for (const Kind kind :
+         {Kind::unresolvable, Kind::refused, Kind::neverCloses, Kind::closedByGame}) {
+        SCOPED_TRACE(static_cast<int>(kind));  // in the order listed
         FakeServer server("tmkver:1.4.0\r\n", false);
+        quint16 unused = 0;
+        if (kind == Kind::refused) {
+            QTcpServer probe;
+            probe.listen(QHostAddress::LocalHost, 0);
+            unused = probe.serverPort();
+        }
         const QByteArray address =
             kind == Kind::unresolvable ? QByteArray("no-such-host.invalid:80")
-            : kind == Kind::refused    ? "127.0.0.1:" + QByteArray::number(unusedPort())
+            : kind == Kind::refused    ? "127.0.0.1:" + QByteArray::number(unused)
                                        : server.address();
-        const ScopedEnv target("BRIVANE_UPDATE_SERVER", address);
+        const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", address);
         UpdateGame game;
-        game.pf.services().setGiveUpAfter(300);
+        if (kind != Kind::closedByGame) {
+            game.pf.services().setGiveUpAfter(300);
+        }
         startUpdateCheck(game.g);
-        if (kind == Kind::neverCloses) {
+        if (kind == Kind::closedByGame) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return game.events.connected == 1; }, waitMs));
+            EXPECT_EQ(game.pf.socketState(), SocketState::connected);
+            game.pf.socketClose();
+            EXPECT_EQ(game.pf.socketState(), SocketState::closed);
+        }
+        if (kind == Kind::neverCloses || kind == Kind::closedByGame) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientGone; }, waitMs));
             EXPECT_EQ(game.events.connected, 1);
         }
@@ -405,45 +296,6 @@ TEST(UpdateExchange, NoServerRefusedPortAndSilentServerShowNothing) {
         EXPECT_TRUE(game.pf.dialogs.empty());
         EXPECT_TRUE(game.pf.pagesOpened.empty());
     }
-}
-
-TEST(UpdateExchange, OfferedOnceAndYesOpensOurPage) {
-    const struct {
-        DialogResult answer;
-        bool opened;
-    } cases[] = {{DialogResult::yes, true}, {DialogResult::no, false}};
-    for (const auto& c : cases) {
-        UpdateGame game;
-        game.pf.answers.push_back(c.answer);
-        for (int run = 0; run < 2; ++run) {
-            FakeServer server("tmkver:2.0.0 see http://elsewhere.example/\r\n", true);
-            const ScopedEnv target("BRIVANE_UPDATE_SERVER", server.address());
-            startUpdateCheck(game.g);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return game.events.closed == run + 1; }, waitMs));
-        }
-        EXPECT_EQ(game.pf.dialogs.size(), 1u);
-        if (c.opened) {
-            EXPECT_EQ(game.pf.pagesOpened,
-                      std::vector<std::string>{std::string(webSite) + "/games/brivane"});
-        } else {
-            EXPECT_TRUE(game.pf.pagesOpened.empty());
-        }
-    }
-}
-
-// Closing our own end is not the server closing: the game hears nothing of it.
-TEST(UpdateExchange, GameClosingItsConnectionIsNoEvent) {
-    FakeServer server("", false);
-    const ScopedEnv target("BRIVANE_UPDATE_SERVER", server.address());
-    UpdateGame game;
-    startUpdateCheck(game.g);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return game.events.connected == 1; }, waitMs));
-    EXPECT_EQ(game.pf.socketState(), SocketState::connected);
-    game.pf.socketClose();
-    EXPECT_EQ(game.pf.socketState(), SocketState::closed);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientGone; }, waitMs));
-    QTest::qWait(100);
-    EXPECT_EQ(game.events.closed, 0);
 }
 
 TEST(UpdateExchange, ServerVariableChoosesHostAndPort) {
@@ -458,30 +310,27 @@ TEST(UpdateExchange, ServerVariableChoosesHostAndPort) {
         {overridden.address(), true},
         {"127.0.0.1:notaport", false},
         {"127.0.0.1:99999", false},
-        {"127.0.0.1:" + QByteArray::number(overridden.port()) + "/path", false},
+        {"127.0.0.1:" + QByteArray::number(overridden.server.serverPort()) + "/path", false},
     };
     for (const auto& c : cases) {
-        const int namedBefore = named.connections;
-        const int overriddenBefore = overridden.connections;
-        std::optional<ScopedEnv> target;
-        if (c.variable) {
-            target.emplace("BRIVANE_UPDATE_SERVER", *c.variable);
-        } else {
-            qunsetenv("BRIVANE_UPDATE_SERVER");
-        }
-        UpdateGame game;
-        game.pf.socketConnect("127.0.0.1", named.port());
+        SCOPED_TRACE(c.variable ? c.variable->toStdString() : "(unset)");
+        const int before = named.connections + overridden.connections;
+        const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", c.variable);
         FakeServer& expected = c.toOverridden ? overridden : named;
-        const int before = c.toOverridden ? overriddenBefore : namedBefore;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return expected.connections == before + 1; }, waitMs))
-            << (c.variable ? c.variable->constData() : "(unset)");
+        const int expectedBefore = expected.connections;
+        UpdateGame game;
+        game.pf.socketConnect("127.0.0.1", named.server.serverPort());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return expected.connections == expectedBefore + 1; }, waitMs));
         QTest::qWait(50);
-        EXPECT_EQ(named.connections + overridden.connections, namedBefore + overriddenBefore + 1);
+        EXPECT_EQ(named.connections + overridden.connections, before + 1);
     }
 }
 
 // --- Help --------------------------------------------------------------------------------------
 
+// The document beside the game, with every picture it names, in one modeless window that comes
+// back at its contents; a missing document shows the viewer's own notice, never a dialog.
 TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     UpdateGame game;
     menuHelpTopics(game.g);
@@ -491,55 +340,36 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     EXPECT_TRUE(help->isWindow());
     EXPECT_EQ(help->windowModality(), Qt::NonModal);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(help->source().fileName(), QStringLiteral("brivane.hlp"));
+    EXPECT_EQ(help->source().fileName(), "brivane.hlp");
     const QString text = help->toPlainText();
-    for (const char* heading :
-         {"Contents", "How to play", "The particles", "Scoring", "Hazards and the shield", "Menus",
-          "Mouse and keys", "Settings", "Files"}) {
-        EXPECT_TRUE(text.contains(QString::fromLatin1(heading))) << heading;
-    }
+    EXPECT_TRUE(text.contains("Contents"));
+    EXPECT_TRUE(text.contains("How to play"));
 
-    // Every picture the document names is there and loads.
     int pictures = 0;
     QTextDocument* doc = help->document();
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            if (format.isImageFormat()) {
-                const QString name = format.toImageFormat().name();
-                const QVariant data = doc->resource(QTextDocument::ImageResource, QUrl(name));
-                QImage image;
-                if (data.typeId() == QMetaType::QByteArray) {
-                    image.loadFromData(data.toByteArray());
-                } else if (data.canConvert<QImage>()) {
-                    image = data.value<QImage>();
-                }
-                EXPECT_FALSE(image.isNull()) << name.toStdString();
-                ++pictures;
-            }
+    for (const auto& img : QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(doc->toHtml())) {
+        const QVariant data = doc->resource(QTextDocument::ImageResource, QUrl(img.captured(1)));
+        QImage image = data.value<QImage>();
+        if (image.isNull()) {
+            image.loadFromData(data.toByteArray());
         }
+        EXPECT_FALSE(image.isNull()) << img.captured(1).toStdString();
+        ++pictures;
     }
     EXPECT_GE(pictures, 6);
 
-    // Asked again after reading on, it comes back at the contents.
     help->resize(400, 200);
     QApplication::processEvents();
     help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
     ASSERT_GT(help->verticalScrollBar()->value(), 0);
     menuHelpTopics(game.g);
     EXPECT_EQ(help->verticalScrollBar()->value(), 0);
-    EXPECT_EQ(game.pf.services().helpWindow(), help);  // one window for the run
-}
+    EXPECT_EQ(game.pf.services().helpWindow(), help);
 
-TEST(HelpWindow, MissingDocumentShowsTheViewersNotice) {
-    QTemporaryDir dir;
-    UpdateGame game;
-    const std::string path = dir.filePath(QStringLiteral("brivane.hlp")).toStdString();
-    game.pf.showHelp(path);
-    QTextBrowser* help = game.pf.services().helpWindow();
-    ASSERT_NE(help, nullptr);
+    const std::string missing = game.dir.filePath("brivane.hlp").toStdString();
+    game.pf.showHelp(missing);
     EXPECT_TRUE(help->isVisible());
-    EXPECT_TRUE(help->toPlainText().contains(QString::fromStdString(path)));
+    EXPECT_TRUE(help->toPlainText().contains(QString::fromStdString(missing)));
     EXPECT_TRUE(game.pf.dialogs.empty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

@@ -5,59 +5,42 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "core/events.h"
-#include "core/game.h"
-#include "platform/qt/qt_platform.h"
+#include "qt_test_support.h"
 
 namespace brivane {
 namespace {
 
-QtPlatform::Options testOptions(const QTemporaryDir& dir) {
-    QtPlatform::Options options;
-    options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
-    options.exitProcessOnEnd = false;
-    return options;
-}
+using test::QtGame;
+using test::testOptions;
 
 TEST(Window, StartsWithItsElementsMenusAndCheckMarks) {
-    QTemporaryDir dir;
-    QtPlatform pf(testOptions(dir));
-    GameState g(pf);
-    g.fixedSeed = 1;
-    g.commandText = "nomusic";
-    GameEvents events(g);
-    pf.setEventSink(&events);
-    startUp(g);
-    frmMain* w = pf.window();
+    QtGame<> game;
+    game.start();
+    frmMain* w = game.pf.window();
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Brivane v1.3.8"));
+    EXPECT_EQ(w->windowTitle(), "Brivane v1.3.8");
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->pic->cursor().shape(), Qt::BlankCursor);
 
     const QList<QAction*> menus = w->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
-    const QStringList titles = {QStringLiteral("File"), QStringLiteral("Settings"),
-                                QStringLiteral("Help")};
     const QList<QStringList> captions = {
-        {QStringLiteral("Jump To Level"), QStringLiteral("Music"), QStringLiteral("Exit")},
-        {QStringLiteral("Auto Speed Adjust"), QStringLiteral("Display render timing"),
-         QStringLiteral("Check for updates on startup")},
-        {QStringLiteral("About"), QStringLiteral("Help Topics")}};
-    for (int m = 0; m < 3; ++m) {
-        EXPECT_EQ(menus[m]->text(), titles[m]);
-        QStringList items;
+        {"File", "Jump To Level", "Music", "Exit"},
+        {"Settings", "Auto Speed Adjust", "Display render timing", "Check for updates on startup"},
+        {"Help", "About", "Help Topics"}};
+    ASSERT_EQ(menus.size(), captions.size());
+    for (int m = 0; m < captions.size(); ++m) {
+        QStringList items{menus[m]->text()};
         for (QAction* a : menus[m]->menu()->actions()) {
             items << a->text();
-            EXPECT_TRUE(a->shortcut().isEmpty());
+            EXPECT_TRUE(a->shortcut().isEmpty()) << a->text().toStdString();
         }
         EXPECT_EQ(items, captions[m]);
     }
-    EXPECT_TRUE(pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
-    EXPECT_TRUE(pf.menuChecked(MenuItem::mnuSettingsUpdates));
-    EXPECT_FALSE(pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
+    EXPECT_TRUE(game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
+    EXPECT_TRUE(game.pf.menuChecked(MenuItem::mnuSettingsUpdates));
+    EXPECT_FALSE(game.pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
 
     int visible = 0;
     for (QLabel* icon : w->imgPlayer) {
@@ -65,42 +48,41 @@ TEST(Window, StartsWithItsElementsMenusAndCheckMarks) {
     }
     EXPECT_EQ(visible, 5);
     EXPECT_FALSE(w->imgPlayerMatte->isVisible());
-    EXPECT_EQ(w->playfieldWidth(), 8955);
-    EXPECT_EQ(w->playfieldHeight(), 6615);
-    EXPECT_EQ(w->pic->geometry(), QRect(4, 4, 597, 441));
-    EXPECT_EQ(w->lblStatus->geometry(), QRect(208, 452, 365, 17));
-    EXPECT_EQ(w->imgPlayer[0]->geometry(), QRect(8, 448, 21, 21));
-    EXPECT_EQ(w->imgPlayer[7]->geometry(), QRect(8 + 7 * 24, 448, 21, 21));
 
     // Choosing a check item through the menu flips it exactly once.
-    pf.menuChecked(MenuItem::mnuSettingsDisplayRender);
     w->menuActions[static_cast<int>(MenuItem::mnuSettingsDisplayRender)]->trigger();
-    EXPECT_TRUE(pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
+    EXPECT_TRUE(game.pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
     w->menuActions[static_cast<int>(MenuItem::mnuSettingsAutoSpeed)]->trigger();
-    EXPECT_FALSE(pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
-    EXPECT_EQ(g.messageText, "Press + or - to adjust frame rate");
+    EXPECT_FALSE(game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
+    EXPECT_EQ(game.g.messageText, "Press + or - to adjust frame rate");
 }
 
+// The playfield grows with the window (15 twips a pixel) and the bottom row moves down with it;
+// a window made smaller than its first size snaps back to it.
 TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
     QTemporaryDir dir;
     QtPlatform pf(testOptions(dir));
     pf.showWindow();
     frmMain* w = pf.window();
     const QSize minimum = w->size();
-    w->resize(minimum + QSize(100, 100));  // 1500 twips each way
-    QApplication::processEvents();
-    EXPECT_EQ(w->playfieldWidth(), 10455);
-    EXPECT_EQ(w->playfieldHeight(), 8115);
-    EXPECT_EQ(w->pic->geometry(), QRect(4, 4, 697, 541));
-    EXPECT_EQ(w->lblStatus->geometry(), QRect(208, 552, 365, 17));
-    EXPECT_EQ(w->imgPlayer[0]->geometry(), QRect(8, 548, 21, 21));
-
-    w->resize(minimum - QSize(50, 30));
-    QApplication::processEvents();
-    EXPECT_EQ(w->size(), minimum);
-    EXPECT_EQ(w->playfieldWidth(), 8955);
-    EXPECT_EQ(w->playfieldHeight(), 6615);
-    EXPECT_EQ(w->pic->geometry(), QRect(4, 4, 597, 441));
+    const struct {
+        QSize resize;
+        QSize grown;
+    } cases[] = {{{0, 0}, {0, 0}}, {{100, 100}, {100, 100}}, {{-50, -30}, {0, 0}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resize.width());
+        w->resize(minimum + c.resize);
+        QApplication::processEvents();
+        const int dx = c.grown.width();
+        const int dy = c.grown.height();
+        EXPECT_EQ(w->size(), minimum + c.grown);
+        EXPECT_EQ(w->playfieldWidth(), 8955 + 15 * dx);
+        EXPECT_EQ(w->playfieldHeight(), 6615 + 15 * dy);
+        EXPECT_EQ(w->pic->geometry(), QRect(4, 4, 597 + dx, 441 + dy));
+        EXPECT_EQ(w->lblStatus->geometry(), QRect(208, 452 + dy, 365, 17));
+        EXPECT_EQ(w->imgPlayer[0]->geometry(), QRect(8, 448 + dy, 21, 21));
+        EXPECT_EQ(w->imgPlayer[7]->geometry(), QRect(8 + 7 * 24, 448 + dy, 21, 21));
+    }
 }
 
 TEST(Window, SettingsRoundTripThroughTheStore) {
@@ -117,21 +99,15 @@ TEST(Window, SettingsRoundTripThroughTheStore) {
 }
 
 TEST(Window, PointerKeysAndClicksReachTheGameInTwips) {
-    QTemporaryDir dir;
-    QtPlatform pf(testOptions(dir));
-    GameState g(pf);
-    g.fixedSeed = 1;
-    g.commandText = "nomusic";
-    GameEvents events(g);
-    pf.setEventSink(&events);
-    startUp(g);
-    QWidget* pic = pf.window()->pic;
+    QtGame<> game;
+    game.start();
+    QWidget* pic = game.pf.window()->pic;
     QTest::mouseMove(pic, QPoint(100, 50));
     QTest::keyClick(pic, Qt::Key_Plus);
-    pf.processEvents();
-    EXPECT_FLOAT_EQ(g.playerX, 1500);
-    EXPECT_FLOAT_EQ(g.playerY, 750);
-    EXPECT_EQ(g.userSpeed, 1);
+    game.pf.processEvents();
+    EXPECT_FLOAT_EQ(game.g.playerX, 1500);
+    EXPECT_FLOAT_EQ(game.g.playerY, 750);
+    EXPECT_EQ(game.g.userSpeed, 1);
 }
 
 }  // namespace

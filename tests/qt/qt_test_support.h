@@ -1,0 +1,52 @@
+// Scaffolding shared by the Qt tests: a platform whose settings live in a scratch folder, a game
+// on it with its handlers, and small file helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/events.h"
+#include "core/game.h"
+#include "platform/qt/qt_platform.h"
+
+namespace brivane::test {
+
+// Settings in a scratch file, and a program end that leaves the test run going.
+inline QtPlatform::Options testOptions(const QTemporaryDir& dir) {
+    QtPlatform::Options options;
+    options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
+    options.exitProcessOnEnd = false;
+    return options;
+}
+
+inline QString writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+    return path;
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+// The record, its handlers and the platform, wired as the program wires them.
+template <class Platform = QtPlatform, class Events = GameEvents>
+struct QtGame {
+    QTemporaryDir dir;
+    Platform pf{testOptions(dir)};
+    GameState g{pf};
+    Events events{g};
+    QtGame() { pf.setEventSink(&events); }
+    // A fixed seed, and no music so that nothing waits on an audio device.
+    void start() {
+        g.fixedSeed = 1;
+        g.commandText = "nomusic";
+        startUp(g);
+    }
+};
+
+}  // namespace brivane::test
