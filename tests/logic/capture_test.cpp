@@ -4,32 +4,25 @@
 
 #include <vector>
 
-#include "core/levels.h"
-#include "core/messages.h"
 #include "harness.h"
-#include "particle_access.h"
 #include "player/capture.h"
 #include "player/tail.h"
 
 namespace brivane {
 namespace {
 
-using test::Harness;
-
 constexpr float inX = 3000;  // centre of the loop laid by loopAround()
 constexpr float inY = 3000;
 
 // A started game at level 1 with exactly `balls` balls, `strings` strings and no electron, all
 // far outside the loop; no message, grace over.
-struct CaptureGame : Harness {
+struct CaptureGame : test::Harness {
     CaptureGame(int balls, int strings, bool electron = false) {
-        start();
-        test::setFrameStep(g, 1);
+        play(1);
         g.ballCount = 0;
         g.balls.resize(1);
         g.stringCount = 0;
         g.strings.resize(1);
-        g.levelCaptures = 0;
         for (int i = 0; i < balls; ++i) {
             addBall(g);
             place(*g.balls.back(), 7000, 500 + 600.0f * static_cast<float>(i));
@@ -43,12 +36,19 @@ struct CaptureGame : Harness {
             g.electron->init(g, g.ballCount + 1, 3);
             place(*g.electron, 8500, 6000);
         }
-        clearMessage(g);
         g.graceCount = 0;
     }
     static void place(clsParticle& p, float cx, float cy) {
         p.setLocation(cx - static_cast<float>(static_cast<int>(p.width()) / 2),
                       cy - static_cast<float>(static_cast<int>(p.height()) / 2));
+    }
+    // Puts the first n balls inside the loop, `first` twips right of its centre and `apart`
+    // from each other.
+    void ballsIn(int n, float apart, float first = 0) {
+        for (int i = 1; i <= n; ++i) {
+            place(*g.balls[static_cast<std::size_t>(i)],
+                  inX + first + apart * static_cast<float>(i - 1), inY);
+        }
     }
     // Moves the pointer round a square of side 2000 centred on (inX, inY); the last move closes
     // the loop through the real pointer path. The gap it leaves on the left side near the top
@@ -72,17 +72,7 @@ struct CaptureGame : Harness {
     }
 };
 
-TEST(Capture, AxisParallelSquareLoopCatchesTheBallInside) {
-    CaptureGame c(2, 0);
-    CaptureGame::place(*c.g.balls[1], inX, inY);
-    c.loopAround();
-    EXPECT_TRUE(c.g.balls[1]->isDying());
-    EXPECT_FALSE(c.g.balls[2]->isDying());
-    EXPECT_EQ(c.g.score, 10);
-    EXPECT_TRUE(c.pf.timerEnabled(TimerId::tmrKillTails));
-}
-
-TEST(Capture, ScoringTable) {
+TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
     const struct {
         int ballsIn;
         int stringsIn;
@@ -93,7 +83,9 @@ TEST(Capture, ScoringTable) {
         double gain;
         const char* message;
         int livesAfter;
+        const char* showing = "";  // a message already on the playfield
     } cases[] = {
+        // clang-format off
         {1, 0, false, false, 0, 5, 10, "", 5},
         {2, 0, false, false, 0, 5, 40, "40 Points!", 5},
         {3, 0, false, false, 0, 5, 90, "90 Points!", 5},
@@ -106,19 +98,22 @@ TEST(Capture, ScoringTable) {
         {2, 0, false, false, 9990, 7, 40, "40 Points!", 8},   // extra life without its message
         {2, 0, false, false, 9990, 8, 40, "40 Points!", 8},   // lost at the cap
         {1, 2, false, false, 19995, 5, 20, "Extra life!", 6},
+        {2, 0, false, false, 9990, 5, 40, "hint", 6, "hint"},  // silences the announcements
+        // clang-format on
     };
     for (const auto& t : cases) {
-        SCOPED_TRACE(t.gain);
+        SCOPED_TRACE(testing::Message() << t.gain << " " << t.message);
         CaptureGame c(t.ballsIn + 1, t.stringsIn + 1, t.electronIn);
-        for (int i = 1; i <= t.ballsIn; ++i) {
-            CaptureGame::place(*c.g.balls[static_cast<std::size_t>(i)], inX + 100.0f * i, inY);
-        }
+        c.ballsIn(t.ballsIn, 100, 100);
         for (int i = 1; i <= t.stringsIn; ++i) {
             CaptureGame::place(*c.g.strings[static_cast<std::size_t>(i)], inX + 300,
-                               inY + 100.0f * i);
+                               inY + 100.0f * static_cast<float>(i));
         }
         if (t.electronIn) {
             CaptureGame::place(*c.g.electron, inX - 300, inY);
+        }
+        if (*t.showing) {
+            showMessage(c.g, t.showing);
         }
         c.g.electronSparking = t.sparking;
         c.g.score = t.score;
@@ -131,30 +126,19 @@ TEST(Capture, ScoringTable) {
         EXPECT_EQ(c.g.highScore, std::max(50000.0, t.score + t.gain));
         EXPECT_FALSE(c.g.electronSparking);
         EXPECT_EQ(c.pf.statusText.substr(0, 4), "Lv: ");
+        for (int i = 1; i <= t.ballsIn + 1; ++i) {
+            EXPECT_EQ(c.g.balls[static_cast<std::size_t>(i)]->isDying(), i <= t.ballsIn);
+        }
+        EXPECT_TRUE(c.pf.timerEnabled(TimerId::tmrKillTails));
     }
-}
-
-TEST(Capture, AMessageAlreadyShowingSilencesTheAnnouncements) {
-    CaptureGame c(3, 0);
-    CaptureGame::place(*c.g.balls[1], inX, inY);
-    CaptureGame::place(*c.g.balls[2], inX + 200, inY);
-    showMessage(c.g, "hint");
-    c.g.score = 9990;
-    c.loopAround();
-    EXPECT_EQ(c.g.score, 10030);
-    EXPECT_EQ(c.g.messageText, "hint");
-    EXPECT_EQ(c.g.lives, 6);
 }
 
 TEST(Capture, NothingIsCaughtDuringGraceOrWhileDying) {
     for (const bool dying : {false, true}) {
         CaptureGame c(2, 0);
-        CaptureGame::place(*c.g.balls[1], inX, inY);
-        if (dying) {
-            c.g.dying = true;
-        } else {
-            c.g.graceCount = 50;
-        }
+        c.ballsIn(1, 0);
+        c.g.dying = dying;
+        c.g.graceCount = dying ? 0 : 50;
         c.loopAround();
         EXPECT_FALSE(c.g.balls[1]->isDying());
         EXPECT_EQ(c.g.score, 0);
@@ -165,7 +149,7 @@ TEST(Capture, NothingIsCaughtDuringGraceOrWhileDying) {
 
 TEST(Capture, APointBeforeTheTailEmptiesScoresTheSameLoopAgain) {
     CaptureGame c(2, 0);
-    CaptureGame::place(*c.g.balls[1], inX, inY);
+    c.ballsIn(1, 0);
     c.loopAround();
     EXPECT_EQ(c.g.score, 10);
     addTailPoint(c.g, 2000, 2500);
@@ -177,8 +161,7 @@ TEST(Capture, APointBeforeTheTailEmptiesScoresTheSameLoopAgain) {
 
 TEST(CaptureReentry, ALoopClosedInsideTheScoringYieldIsScoredToo) {
     CaptureGame c(3, 0);
-    CaptureGame::place(*c.g.balls[1], inX, inY);
-    CaptureGame::place(*c.g.balls[2], inX + 300, inY);
+    c.ballsIn(2, 300);
     // The first yield (after the first caught ball) delivers a pointer move that closes the
     // same loop again: a nested capture while the outer walk is under way.
     c.pf.post(ScriptedEvent::move(2000, 2500));
@@ -193,16 +176,13 @@ TEST(CaptureReentry, ALevelJumpOrEmptiedTailDuringTheYieldIsSafe) {
     for (const int what : {0, 1, 2}) {
         CaptureGame c(4, 0);
         c.g.highLevel = 30;
-        for (int i = 1; i <= 3; ++i) {
-            CaptureGame::place(*c.g.balls[static_cast<std::size_t>(i)], inX + 150.0f * i, inY);
-        }
+        c.ballsIn(3, 150, 150);
         c.pf.post(ScriptedEvent::run([&c, what] {
-            if (what == 0) {
-                jumpToLevel(c.g, 20);  // twenty new balls while the walk is at ball 3
-            } else if (what == 1) {
+            if (what == 1) {
                 clearTail(c.g);
             } else {
-                jumpToLevel(c.g, 1);  // fewer balls than the walk's position
+                // Twenty new balls while the walk is at ball 3, or fewer than its position.
+                jumpToLevel(c.g, what == 0 ? 20 : 1);
             }
         }));
         c.loopAround();
@@ -210,18 +190,6 @@ TEST(CaptureReentry, ALevelJumpOrEmptiedTailDuringTheYieldIsSafe) {
         c.passes(3);  // and the game goes on
         EXPECT_FALSE(c.g.ended);
     }
-}
-
-TEST(Capture, CaughtBallsFadeLeaveAndTheLastOneAdvancesTheLevel) {
-    CaptureGame c(1, 0);
-    CaptureGame::place(*c.g.balls[1], inX, inY);
-    c.loopAround();
-    for (int i = 0; i < 200 && c.g.level == 1; ++i) {
-        c.passes(1);
-    }
-    EXPECT_EQ(c.g.level, 2);
-    EXPECT_EQ(c.g.ballCount, 2);
-    EXPECT_EQ(c.pf.statusText, "Lv: 2 / 2 Particles: 2 Score: 10 / 10");
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // and limits of the new speeds, the push apart, and who takes part.
 #include <gtest/gtest.h>
 
-#include "danger_scene.h"
+#include <array>
+
+#include "harness.h"
 #include "particles/collisions.h"
 
 namespace brivane {
@@ -11,19 +13,10 @@ namespace {
 using test::PlacedBall;
 using test::Scene;
 
-struct BallState {
-    float left, top;
-    int speedX, speedY;
-    bool operator==(const BallState&) const = default;
-};
+using BallState = std::array<float, 4>;  // left, top, speedX, speedY
 
 BallState stateOf(const clsParticle& p) {
-    return {p.left(), p.top(), p.speedX(), p.speedY()};
-}
-
-std::ostream& operator<<(std::ostream& os, const BallState& b) {
-    return os << "(" << b.left << ", " << b.top << ") speed (" << b.speedX << ", " << b.speedY
-              << ")";
+    return {p.left(), p.top(), static_cast<float>(p.speedX()), static_cast<float>(p.speedY())};
 }
 
 TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
@@ -96,7 +89,8 @@ TEST(BallCollisions, NothingHappensAloneOrBeforeLevelTwenty) {
         for (std::size_t i = 0; i < c.balls.size(); ++i) {
             const PlacedBall& b = c.balls[i];
             EXPECT_EQ(stateOf(s.ball(static_cast<int>(i) + 1)),
-                      (BallState{b.left, b.top, b.speedX, b.speedY}))
+                      (BallState{b.left, b.top, static_cast<float>(b.speedX),
+                                 static_cast<float>(b.speedY)}))
                 << c.level << " ball " << i + 1;
         }
     }

@@ -1,15 +1,14 @@
 // Loop finding and the enclosure test, on tails laid out point by point.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/numbers.h"
 #include "harness.h"
 #include "player/capture.h"
 #include "player/tail.h"
-
-#include <algorithm>
-#include <cmath>
 
 namespace brivane {
 namespace {
@@ -44,30 +43,8 @@ std::vector<P> square(float x0, float y0, float x1, float y1) {
     return pts;
 }
 
-bool enclosesCentre(GameState& g, float cx, float cy) {
-    // A 315-twip ball whose centre is (cx, cy).
-    return isEnclosed(g, cx - 157, 315, cy - 157, 315);
-}
-
-TEST(Enclosure, AxisParallelSquareCatchesWhatIsInsideOnly) {
-    Harness h;
-    layTail(h.g, square(2000, 2000, 4000, 4000));
-    EXPECT_TRUE(enclosesCentre(h.g, 3000, 3000));
-    EXPECT_TRUE(enclosesCentre(h.g, 2100, 3900));
-    EXPECT_FALSE(enclosesCentre(h.g, 1000, 3000));
-    EXPECT_FALSE(enclosesCentre(h.g, 3000, 5000));
-    EXPECT_FALSE(enclosesCentre(h.g, 6000, 6000));
-}
-
-TEST(Enclosure, UnmarkedTailCatchesNothing) {
-    Harness h;
-    layTail(h.g, square(2000, 2000, 4000, 4000), false);
-    EXPECT_FALSE(enclosesCentre(h.g, 3000, 3000));
-}
-
-TEST(Enclosure, TheHollowOfACShapeCounts) {
-    Harness h;
-    // A C opening to the right; the centre in its mouth sees the arms above and below and the
+TEST(Enclosure, LoopsCatchABallByItsOwnRectangleAndAnUnmarkedTailNothing) {
+    // A C opening to the right: a centre in its mouth sees the arms above and below and the
     // back to the left, and the corner rays to the right hit the arms' far ends.
     std::vector<P> c;
     for (float x = 8000; x >= 2000; x -= 200)
@@ -76,12 +53,36 @@ TEST(Enclosure, TheHollowOfACShapeCounts) {
         c.push_back({2000, y});
     for (float x = 2200; x <= 8000; x += 200)
         c.push_back({x, 5000});
-    layTail(h.g, c);
-    EXPECT_TRUE(enclosesCentre(h.g, 4000, 3500));
-    EXPECT_TRUE(enclosesCentre(h.g, 7000, 3500));  // even out in the open mouth
+    const std::vector<P> box = square(2000, 2000, 4000, 4000);
+    const struct {
+        const std::vector<P>& tail;
+        float cx, cy;  // the ball's centre
+        bool inside;
+        bool marked = true;
+    } cases[] = {
+        // clang-format off
+        {box, 3000, 3000, true}, {box, 2100, 3900, true}, {box, 2657, 2657, true},
+        {box, 3857, 3857, true} /* its corner outside */, {box, 1000, 3000, false},
+        {box, 3000, 5000, false}, {box, 6000, 6000, false}, {box, 4657, 2657, false},
+        {box, 2657, 457, false}, {box, 3000, 3000, false, false},
+        {c, 4000, 3500, true}, {c, 7000, 3500, true} /* even out in the open mouth */,
+        // clang-format on
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << t.cx << "," << t.cy);
+        Harness h;
+        layTail(h.g, t.tail, t.marked);
+        EXPECT_EQ(isEnclosed(h.g, t.cx - 157, 315, t.cy - 157, 315), t.inside);
+        // A ball asks about its own rectangle, marks itself dying, and answers the same again
+        // while already fading.
+        const auto ball = test::makeParticle(h.g, ParticleKind::ball, t.cx - 157, t.cy - 157);
+        EXPECT_EQ(ball->detectCapture(h.g), t.inside);
+        EXPECT_EQ(ball->isDying(), t.inside);
+        EXPECT_EQ(ball->detectCapture(h.g), t.inside);
+    }
 }
 
-TEST(Enclosure, CentreOnTheLeftEdgeIsNudgedRightForTheRestOfTheTest) {
+TEST(CrossingPoint, LeftEdgeNudgeParallelAndVerticalCases) {
     Harness h;
     layTail(h.g, square(200, 2000, 1400, 4000));
     // The centre at x = 0 lies outside the loop; its rays to the left corners are vertical, so
@@ -94,9 +95,7 @@ TEST(Enclosure, CentreOnTheLeftEdgeIsNudgedRightForTheRestOfTheTest) {
     point right{8955, 3000};
     crossingPoint(right, {8955, 6615}, q, {600, 6000}, 8955, 6615);
     EXPECT_FLOAT_EQ(right.x, 8956);
-}
 
-TEST(CrossingPoint, ParallelAndVerticalCases) {
     point p1{1000, 1000};
     point q1{0, 2000};
     // Both lines have slope 1: parallel, no crossing.
@@ -120,8 +119,7 @@ TEST(CrossingPoint, HorizontalSegmentIsHitDespiteRounding) {
         for (float cy = 3001; cy < 3400; cy += 11) {
             point c{cx, cy};
             point q1{0, 2137};
-            const point hit = crossingPoint(c, {0, 0}, q1, {8000, 2137}, 8955, 6615);
-            misses += hit.x == -1 ? 1 : 0;
+            misses += crossingPoint(c, {0, 0}, q1, {8000, 2137}, 8955, 6615).x == -1 ? 1 : 0;
         }
     }
     EXPECT_EQ(misses, 0);
@@ -139,15 +137,13 @@ TEST(FindLoop, PointsTenApartWithin360OnBothAxesCloseALoop) {
     };
     for (const auto& c : cases) {
         Harness h;
-        h.g.graceCount = 5;  // mark and flash only
-        std::vector<P> pts;
-        pts.push_back({1000, 1000});
+        h.g.graceCount = 5;                // mark and flash only
+        std::vector<P> pts{{1000, 1000}};  // then along y = 3000, 400 apart
         for (int i = 1; i < c.span; ++i) {
             pts.push_back({1000 + 400.0f * static_cast<float>(i), 3000});
         }
         layTail(h.g, pts, false);
         // The closing point arrives through the real pointer path.
-        h.g.tail.back() = {1000 + 400.0f * static_cast<float>(c.span - 1), 3000, 0, 0};
         addTailPoint(h.g, 1000 + c.dx, 1000 + c.dy);
         EXPECT_EQ(h.g.tail[1].inLoop != 0, c.closes) << c.span << " " << c.dx << "," << c.dy;
         EXPECT_EQ(h.pf.timerEnabled(TimerId::tmrKillTails), c.closes);
@@ -169,22 +165,14 @@ TEST(FindLoop, FanLinesGoFromTheFirstLoopPointToEveryEvenPoint) {
         if (d.kind == DrawCall::Kind::line) {
             ++fans;
             EXPECT_FLOAT_EQ(d.x2, 500);
-            EXPECT_GE(d.colour.r, 50);
-            EXPECT_GE(d.colour.g, 50);
-            EXPECT_GE(d.colour.b, 50);
+            EXPECT_GE(std::min({d.colour.r, d.colour.g, d.colour.b}), 50);
         }
     }
     EXPECT_EQ(fans, 6);  // points 2, 4, ..., 12
-    for (int i = 1; i <= 13; ++i) {
-        EXPECT_EQ(h.g.tail[static_cast<std::size_t>(i)].inLoop, -1);
+    for (std::size_t i = 1; i <= 13; ++i) {
+        EXPECT_EQ(h.g.tail[i].inLoop, -1);
     }
 }
-
-}  // namespace
-}  // namespace brivane
-
-namespace brivane {
-namespace {
 
 // The first pair the full search over every pair of points would close.
 std::pair<std::size_t, std::size_t> firstPairByFullSearch(const GameState& g) {
@@ -204,14 +192,15 @@ std::pair<std::size_t, std::size_t> firstPairByFullSearch(const GameState& g) {
 TEST(FindLoop, ClosesTheSamePairAsTheFullSearchOnRandomWalks) {
     Rnd rnd(7);
     for (int walk = 0; walk < 300; ++walk) {
+        SCOPED_TRACE(walk);
         Harness h;
         h.g.graceCount = 30000;  // mark only
+        const GameState& g = h.g;
         float x = 4000;
         float y = 3000;
         for (int step = 0; step < 200; ++step) {
             x += static_cast<float>(intFloor(rnd() * 900 - 450));
             y += static_cast<float>(intFloor(rnd() * 900 - 450));
-            const GameState& g = h.g;
             const double before = g.tailCount;
             addTailPoint(h.g, x, y);
             if (g.tailCount == before || g.tail.back().inLoop == 0) {
@@ -222,9 +211,9 @@ TEST(FindLoop, ClosesTheSamePairAsTheFullSearchOnRandomWalks) {
             ASSERT_NE(want.first, 0u);
             EXPECT_EQ(g.tail[want.first].inLoop, -1);
             if (want.first > 1) {
-                EXPECT_EQ(g.tail[want.first - 1].inLoop, 0) << walk;
+                EXPECT_EQ(g.tail[want.first - 1].inLoop, 0);
             }
-            EXPECT_EQ(want.second, static_cast<std::size_t>(g.tailCount)) << walk;
+            EXPECT_EQ(want.second, static_cast<std::size_t>(g.tailCount));
             break;
         }
     }

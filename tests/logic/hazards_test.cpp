@@ -1,14 +1,17 @@
 // What kills the player: ball contact and the shield, a red bond within reach of the drawn line,
-// the electron's sparks; and buying the shield with the right button.
+// the electron's sparks; buying the shield with the right button; and how bonds follow their
+// balls through removals and switch to red.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
 #include "core/lives.h"
 #include "core/sound.h"
-#include "danger_scene.h"
+#include "harness.h"
+#include "particles/bonds.h"
 
 namespace brivane {
 namespace {
@@ -16,7 +19,7 @@ namespace {
 using test::halfBall;
 using test::Scene;
 
-TEST(BallContact, KillsCloserThanThreeHundredFourteenAndNeverWhileFading) {
+TEST(BallContact, KillsCloserThanThreeHundredFourteenOnlyOnAPointerMoveAndNeverWhileFading) {
     const struct {
         float dx, dy;
         bool fading;
@@ -42,9 +45,6 @@ TEST(BallContact, KillsCloserThanThreeHundredFourteenAndNeverWhileFading) {
         EXPECT_EQ(s.g.dying, c.dies) << c.dx << ", " << c.dy << (c.fading ? " fading" : "");
         EXPECT_FALSE(s.g.bondDeath);
     }
-}
-
-TEST(BallContact, OnlyAPointerMoveTestsIt) {
     Scene s(5, 1);
     s.placeBalls({{3000, 3000, 1, 10, 0}});
     s.moveTo(3000 + halfBall + 600, 3000 + halfBall);
@@ -63,11 +63,12 @@ TEST(Shield, RightClickBuysItOnceFromLevelHundredForTwentyThousand) {
         {100, 50000, 1, false}, {250, 20001, 2, true},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.level << " " << c.score);
         Scene s(c.level, 1);
         s.g.score = c.score;
         s.pf.post(ScriptedEvent::down(c.button));
         s.passes(1);
-        EXPECT_EQ(s.g.shieldOwned, c.bought) << c.level << " " << c.score;
+        EXPECT_EQ(s.g.shieldOwned, c.bought);
         EXPECT_EQ(s.g.shieldOn, c.bought);
         EXPECT_EQ(s.g.score, c.bought ? c.score - 20000 : c.score);
         EXPECT_EQ(s.g.messageText, c.bought ? "Shield Purchased & Activated" : "");
@@ -121,37 +122,29 @@ TEST(Shield, AbsorbsOneContactThenTheNextKillsAndItReturnsWithEachLife) {
     EXPECT_EQ(s.pf.playerSprite, Picture::imgPlayerShield);
 }
 
-// A red bond from centre (1157, 3157) to (5157, 3157); the player stays clear of the balls
-// unless noted, so only the bond can mark a bond death.
+// A bond from centre (1157, 3157) to (5157, 3157); the player stays clear of the balls, so only
+// the bond can mark a bond death.
 TEST(BondContact, KillsWithinReachOfTheDrawnLineBetweenItsEnds) {
     const struct {
         float x, y;
         bool red;
-        bool dies;
-        float hitX;
+        float hitX;  // 0: no death
     } cases[] = {
-        {3157, 3157 + 100, true, true, 3157},
-        {3157, 3157 + 159, true, true, 3157},
-        {3157, 3157 + 160, true, false, 0},
-        {3157, 3157 - 159, true, true, 3157},
-        {3157, 3157 - 160, true, false, 0},
-        {3157, 3157 - 300, true, false, 0},
-        {3157, 3157 + 100, false, false, 0},
-        {3157, 3157, false, false, 0},
+        // clang-format off
+        {3157, 3157 + 100, true, 3157}, {3157, 3157 + 159, true, 3157}, {3157, 3157 + 160, true, 0},
+        {3157, 3157 - 159, true, 3157}, {3157, 3157 - 160, true, 0},    {3157, 3157 - 300, true, 0},
+        {3157, 3157 + 100, false, 0},   {3157, 3157, false, 0},
         // the ends: samples reach 1/21 and 20/21 of the way, 1347 and 4967
-        {1347 - 159, 3157, true, true, 1347},
-        {1347 - 160, 3157, true, false, 0},
-        {4967 + 159, 3157, true, true, 4967},
-        {4967 + 160, 3157, true, false, 0},
+        {1347 - 159, 3157, true, 1347}, {1347 - 160, 3157, true, 0},
+        {4967 + 159, 3157, true, 4967}, {4967 + 160, 3157, true, 0},
+        // clang-format on
     };
     for (const auto& c : cases) {
         Scene s(10, 1);
-        s.placeBalls({{1000, 3000}, {5000, 3000}});
-        s.bond(2, 1);
-        s.g.bondsRed = c.red;
+        s.bondedPair(c.red);
         s.moveTo(c.x, c.y);
-        EXPECT_EQ(s.g.bondDeath, c.dies) << c.x << ", " << c.y << (c.red ? " red" : " blue");
-        if (c.dies) {
+        EXPECT_EQ(s.g.bondDeath, c.hitX != 0) << c.x << ", " << c.y << (c.red ? " red" : "");
+        if (c.hitX != 0) {
             EXPECT_TRUE(s.g.dying);
             EXPECT_EQ(s.g.bondHitX, c.hitX);
             EXPECT_EQ(s.g.bondHitY, 3157);
@@ -161,9 +154,7 @@ TEST(BondContact, KillsWithinReachOfTheDrawnLineBetweenItsEnds) {
 
 TEST(BondContact, HarmlessDuringTheGracePeriodThenKillsFromTheBallsOwnDrawing) {
     Scene s(10, 1);
-    s.placeBalls({{1000, 3000}, {5000, 3000}});
-    s.bond(2, 1);
-    s.g.bondsRed = true;
+    s.bondedPair();
     s.g.graceCount = 30;
     s.moveTo(2000, 3157 + 50);
     s.passes(10);
@@ -176,8 +167,15 @@ TEST(BondContact, HarmlessDuringTheGracePeriodThenKillsFromTheBallsOwnDrawing) {
     EXPECT_LT(std::fabs(s.g.bondHitX - 2000), 160);
 }
 
-// The electron's centre is at (4159, 3150); only the first spark of the step is scripted, the
-// others point up and left and cannot kill.
+// A still electron with its centre at (4159, 3150), the player at the given offset from it.
+void sparkScene(Scene& s, float dx, float dy) {
+    s.placeBalls({{200, 200}});
+    s.g.electron = test::makeParticle(s.g, ParticleKind::electron, 4000, 3000, 0, 0, 2);
+    s.g.electronActive = true;
+    s.moveTo(4159 + dx, 3150 + dy);
+}
+
+// Only the first spark of the step is scripted; the others point up and left and cannot kill.
 TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
     const struct {
         int a, b;
@@ -189,20 +187,16 @@ TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
         {-1, 300, 0, 0, false},        {400, -1, 0, 0, false},     {1, 1, 0, 0, true},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << ", " << c.b << " at " << c.dx << ", " << c.dy);
         Scene s(15, 1);
-        s.placeBalls({{200, 200}});
-        s.g.electron->init(s.g, 2, static_cast<std::uint8_t>(ParticleKind::electron));
-        s.g.electron->setLocation(4000, 3000);
-        ParticleTestAccess::setSpeeds(*s.g.electron, 0, 0);
-        s.g.electronActive = true;
-        s.moveTo(4159 + c.dx, 3150 + c.dy);
+        sparkScene(s, c.dx, c.dy);
         s.tick(TimerId::tmrDoElectron);
         ASSERT_TRUE(s.g.electronSparking);
         EXPECT_EQ(s.soundCount(effectSpark), 1);
         s.g.graceCount = 100;  // no protection from sparks
         test::scriptRnd(s.g, {(c.a + 1000.5) / 2000.0, (c.b + 1000.5) / 2000.0, 0.5, 0.5}, 0.25);
         s.passes(1);
-        EXPECT_EQ(s.g.dying, c.dies) << c.a << ", " << c.b << " at " << c.dx << ", " << c.dy;
+        EXPECT_EQ(s.g.dying, c.dies);
         const auto first = std::find_if(s.pf.draws.begin(), s.pf.draws.end(), [](const auto& d) {
             return d.kind == DrawCall::Kind::line && d.x1 == 4159 && d.y1 == 3150;
         });
@@ -217,15 +211,10 @@ TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
 
 TEST(Sparks, ADeathUnderTheShieldFadesGreenAndKeepsTheShield) {
     Scene s(100, 10);
-    s.placeBalls({{200, 200}});
     s.g.score = 20000;
     s.pf.post(ScriptedEvent::down(2));
     s.passes(1);
-    s.g.electron->init(s.g, 2, static_cast<std::uint8_t>(ParticleKind::electron));
-    s.g.electron->setLocation(4000, 3000);
-    ParticleTestAccess::setSpeeds(*s.g.electron, 0, 0);
-    s.g.electronActive = true;
-    s.moveTo(4159, 3150);
+    sparkScene(s, 0, 0);
     s.g.electronSparking = true;
     test::scriptRnd(s.g, {0.9, 0.9, 0.5, 0.5}, 0.25);
     s.passes(1);
@@ -233,12 +222,70 @@ TEST(Sparks, ADeathUnderTheShieldFadesGreenAndKeepsTheShield) {
     EXPECT_EQ(s.soundCount(effectShieldDie), 1);
     EXPECT_EQ(s.soundCount(effectDie), 0);
     EXPECT_TRUE(s.g.shieldOn);
-    bool green = false;
-    for (const DrawCall& d : s.pf.draws) {
-        green = green ||
-                (d.kind == DrawCall::Kind::line && d.colour == Rgb{235, 255, 235} && d.width == 65);
+    EXPECT_TRUE(std::any_of(s.pf.draws.begin(), s.pf.draws.end(), [](const DrawCall& d) {
+        return d.kind == DrawCall::Kind::line && d.colour == Rgb{235, 255, 235} && d.width == 65;
+    }));
+}
+
+std::vector<const DrawCall*> bondLines(const HeadlessPlatform& pf) {
+    std::vector<const DrawCall*> lines;
+    for (const DrawCall& d : pf.draws) {
+        if (d.kind == DrawCall::Kind::line &&
+            (d.colour == Rgb{255, 0, 0} || d.colour == Rgb{0, 0, 255})) {
+            lines.push_back(&d);
+        }
     }
-    EXPECT_TRUE(green);
+    return lines;
+}
+
+TEST(Bonds, FollowTheirBallsThroughRenumberingAndGoWithEitherEnd) {
+    Scene s(10, 1);
+    s.placeBalls({{500, 500}, {2500, 2500}, {4000, 4000}, {1500, 500}, {3500, 500}});
+    s.bond(3, 2);
+    s.bond(5, 4);  // ball 4 is the middle of the chain 5 - 4 - 3
+    s.bond(4, 3);
+    const auto kept = std::vector{s.g.balls[2], s.g.balls[3], s.g.balls[5]};
+    ParticleTestAccess::capture(s.ball(1), 2);
+    ParticleTestAccess::capture(s.ball(4), 2);
+    s.passes(2);
+    ASSERT_EQ(s.g.ballCount, 3);
+    for (std::size_t i = 1; i <= 3; ++i) {
+        EXPECT_EQ(s.g.balls[i], kept[i - 1]) << i;
+    }
+    EXPECT_EQ(s.ball(2).boundTo(), s.ball(1).IDnum());
+    EXPECT_TRUE(s.ball(3).boundTo().empty());
+    const auto lines = bondLines(s.pf);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ((std::array{lines[0]->x1, lines[0]->y1, lines[0]->x2, lines[0]->y2}),
+              (std::array{4000 + halfBall, 4000 + halfBall, 2500 + halfBall, 2500 + halfBall}));
+    EXPECT_EQ(findBallByID(s.g, s.ball(2).IDnum()), 2);
+    EXPECT_EQ(findBallByID(s.g, "no such ball"), 0);
+}
+
+TEST(Bonds, SwitchToRedSoundsOnlyWithABondAndIsDrawnAtOnce) {
+    const struct {
+        bool bonded;
+        bool startRed;
+        int sounds;
+    } cases[] = {{true, false, 1}, {false, false, 0}, {true, true, 0}};
+    for (const auto& c : cases) {
+        Scene s(10, 1);
+        s.placeBalls({{500, 500}, {2500, 2500}, {4000, 4000}});
+        if (c.bonded) {
+            s.bond(3, 2);
+        }
+        s.g.bondsRed = c.startRed;
+        s.tick(TimerId::tmrToggleBonds);
+        EXPECT_EQ(s.g.bondsRed, !c.startRed);
+        EXPECT_EQ(s.soundCount(effectBonds), c.sounds) << c.bonded << c.startRed;
+        s.passes(1);
+        const auto lines = bondLines(s.pf);
+        ASSERT_EQ(lines.size(), c.bonded ? 1u : 0u);
+        if (c.bonded) {
+            EXPECT_EQ(lines[0]->colour, c.startRed ? (Rgb{0, 0, 255}) : (Rgb{255, 0, 0}));
+            EXPECT_EQ(lines[0]->width, 1);
+        }
+    }
 }
 
 }  // namespace

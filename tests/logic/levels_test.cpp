@@ -4,10 +4,7 @@
 
 #include <string>
 
-#include "core/levels.h"
-#include "core/messages.h"
 #include "harness.h"
-#include "particle_access.h"
 #include "particles/particle.h"
 
 namespace brivane {
@@ -27,19 +24,20 @@ void expectList(const ParticleList& list, double count, ParticleKind kind) {
 
 TEST(LevelContents, CountsAreExactAndChancesHoldOverManySeeds) {
     constexpr int seeds = 400;
-    const int levels[] = {1, 2, 14, 15, 20};
+    const int levels[] = {1, 2, 9, 10, 14, 15, 20};
     struct Tally {
         int strings[5] = {};
         int electrons = 0;
-    } tally[5];
+    } tally[7];
+    int bonds = 0;
+    int chances = 0;
     for (int seed = 1; seed <= seeds; ++seed) {
         Harness h(static_cast<std::uint32_t>(seed));
         h.start();  // level 1
-        for (int li = 0; li < 5; ++li) {
+        for (int li = 0; li < 7; ++li) {
             const int level = levels[li];
             if (level > 1) {
-                h.g.level = static_cast<std::int16_t>(level - 1);
-                startLevel(h.g, "");
+                h.toLevel(level);
             }
             ASSERT_EQ(h.g.level, level);
             ASSERT_EQ(h.g.ballCount, level);
@@ -58,88 +56,63 @@ TEST(LevelContents, CountsAreExactAndChancesHoldOverManySeeds) {
             }
             EXPECT_FALSE(h.g.electronSparking);
             EXPECT_EQ(h.g.ballsCollide, level >= 20);
-            if (level < 10) {
-                for (std::size_t i = 1; i <= h.g.balls.size() - 1; ++i) {
-                    EXPECT_TRUE(h.g.balls[i]->boundTo().empty());
-                }
+            // From level 10 each ball but the first may be bonded to the one before it.
+            EXPECT_TRUE(h.g.balls[1]->boundTo().empty());
+            for (std::size_t i = 2; i < h.g.balls.size(); ++i) {
+                const std::string& to = h.g.balls[i]->boundTo();
+                chances += level >= 10 ? 1 : 0;
+                bonds += to.empty() ? 0 : 1;
+                EXPECT_EQ(to, to.empty() || level < 10 ? "" : h.g.balls[i - 1]->IDnum());
             }
         }
         // A restart at level 1 keeps the balls bouncing off each other.
-        h.g.level = 0;
-        startLevel(h.g, "");
+        h.toLevel(1);
         EXPECT_TRUE(h.g.ballsCollide);
     }
     // Five standard deviations either way: a real fault shows, chance never does.
-    for (int li = 0; li < 5; ++li) {
+    for (int li = 0; li < 7; ++li) {
         SCOPED_TRACE(levels[li]);
         EXPECT_NEAR(tally[li].strings[0], seeds / 2, 50);
         EXPECT_NEAR(tally[li].strings[3], seeds / 4, 44);
         EXPECT_NEAR(tally[li].strings[4], seeds / 4, 44);
-        if (levels[li] < 15) {
-            EXPECT_EQ(tally[li].electrons, 0);
-        } else {
-            EXPECT_NEAR(tally[li].electrons, seeds / 2, 50);
-        }
+        EXPECT_NEAR(tally[li].electrons, levels[li] < 15 ? 0 : seeds / 2, levels[li] < 15 ? 0 : 50);
     }
-}
-
-TEST(LevelContents, BondsJoinAboutOneBallInTenToTheOneBeforeFromLevelTen) {
-    int bonds = 0;
-    int chances = 0;
-    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
-        Harness h(seed);
-        h.start();
-        for (const int level : {9, 10}) {
-            h.g.level = static_cast<std::int16_t>(level - 1);
-            startLevel(h.g, "");
-            EXPECT_TRUE(h.g.balls[1]->boundTo().empty());
-            for (std::size_t i = 2; i <= h.g.balls.size() - 1; ++i) {
-                const std::string& to = h.g.balls[i]->boundTo();
-                if (level == 9) {
-                    EXPECT_TRUE(to.empty());
-                    continue;
-                }
-                ++chances;
-                if (!to.empty()) {
-                    ++bonds;
-                    EXPECT_EQ(to, h.g.balls[i - 1]->IDnum());
-                }
-            }
-        }
-    }
-    EXPECT_EQ(chances, 360);
-    EXPECT_NEAR(bonds, 36, 28);
+    EXPECT_EQ(chances, seeds * (9 + 13 + 14 + 19));
+    EXPECT_NEAR(bonds, chances / 10, 225);
 }
 
 TEST(LevelSetUp, DrawsOneValueSetPerParticleInTheFixedOrder) {
-    // Every draw 0.3: no strings (Int(1.2) = 1), an electron (31 <= 50), no bonds (31 > 10).
-    const struct {
-        int level;
-        std::size_t draws;
-    } cases[] = {
+    // Every draw 0.3: no strings (Int(1.2) = 1), an electron (31 <= 50), no bonds (31 > 10);
+    // every draw 0.0 is the same but for a bond wherever one is allowed.
+    const std::pair<int, std::size_t> cases[] = {
         {1, 7 + 21 * 6 + 1},
         {9, 9 * 7 + 21 * 6 + 1},
         {10, 10 * 7 + 9 + 21 * 6 + 1},  // a bond draw for each ball after the first
         {14, 14 * 7 + 13 + 21 * 6 + 1},
         {15, 15 * 7 + 14 + 21 * 6 + 1 + 1 + 6},  // the electron's draw, then its set-up
     };
-    for (const auto& c : cases) {
-        Harness h;
-        h.start();
-        const auto drawn = scriptRnd(h.g, {}, 0.3);
-        h.g.level = static_cast<std::int16_t>(c.level - 1);
-        startLevel(h.g, "");
-        EXPECT_EQ(*drawn, c.draws) << "level " << c.level;
-        EXPECT_EQ(h.g.stringCount, 0);
-        EXPECT_EQ(h.g.electronActive, c.level >= 15);
+    for (const double r : {0.3, 0.0}) {
+        for (const auto& [level, draws] : cases) {
+            SCOPED_TRACE(testing::Message() << "level " << level << " draws " << r);
+            Harness h;
+            h.start();
+            const auto drawn = scriptRnd(h.g, {}, r);
+            h.toLevel(level);
+            EXPECT_EQ(*drawn, draws);
+            EXPECT_EQ(h.g.stringCount, 0);
+            EXPECT_EQ(h.g.electronActive, level >= 15);
+            for (std::size_t i = 1; i < h.g.balls.size(); ++i) {
+                const bool bonded = r == 0.0 && level >= 10 && i > 1;
+                EXPECT_EQ(h.g.balls[i]->boundTo(), bonded ? h.g.balls[i - 1]->IDnum() : "");
+            }
+        }
     }
     // The string draw: 0.5 gives Int(2) = 2, three strings; 0.75 gives four; 0.4999 none.
     for (const auto& [r, strings] : {std::pair{0.4999, 0}, std::pair{0.5, 3}, std::pair{0.75, 4}}) {
         Harness h;
         h.start();
         scriptRnd(h.g, std::vector<double>(7 + 21 * 6, 0.3), r);
-        h.g.level = 0;
-        startLevel(h.g, "");
+        h.toLevel(1);
         EXPECT_EQ(h.g.stringCount, strings) << r;
     }
     // The electron draw: 0.49 gives 50 (present), 0.5 gives 51 (absent).
@@ -147,56 +120,17 @@ TEST(LevelSetUp, DrawsOneValueSetPerParticleInTheFixedOrder) {
         Harness h;
         h.start();
         scriptRnd(h.g, std::vector<double>(15 * 7 + 14 + 21 * 6 + 1, 0.3), r);
-        h.g.level = 14;
-        startLevel(h.g, "");
+        h.toLevel(15);
         EXPECT_EQ(h.g.electronActive, present) << r;
     }
 }
 
-TEST(LevelHints, ShownLetterForLetterOnlyWhereTheLevelHasOne) {
-    const struct {
-        int level;
-        const char* hint;
-    } cases[] = {
-        {1, "Trap particles in a loop of your tail"},
-        {2, ""},
-        {3, "Avoid hitting particles"},
-        {4, "The fast moving quarks are harmless to you, catch them for bonus points"},
-        {5, "Catch multiple particles at once for extra points"},
-        {6, ""},
-        {9, ""},
-        {10, "Avoid bonds between particles when they are red"},
-        {11, ""},
-        {14, ""},
-        {15, "Electrons will stop and spark occationally, keep clear!"},
-        {16, ""},
-        {17, "Some particles are attracted to you!"},
-        {18, ""},
-        {20, ""},
-        {21, "Stanard particles will now bounce off each other."},
-        {22, ""},
-        {23, "An extra life is given for every 10,000 pts."},
-        {24, ""},
-        {25,
-         "Remember, as soon as you've captured one particle, it's just as easy as the last "
-         "level, and you survived that didn't you?"},
-        {26, ""},
-        {29, ""},
-        {30, "Level 30, really?!  Are you cheating?!"},
-        {31, ""},
-        {99, ""},
-        {100, "OMG there is NO WAY you can survive this!"},
-        {101, ""},
-    };
+TEST(LevelHints, AMessageOfItsOwnReplacesTheLevelsHint) {
     Harness h;
     h.start();
-    for (const auto& c : cases) {
-        clearMessage(h.g);
-        h.g.level = static_cast<std::int16_t>(c.level - 1);
-        startLevel(h.g, "");
-        EXPECT_EQ(h.g.messageText, c.hint) << "level " << c.level;
-    }
-    // A message of its own replaces the hint.
+    EXPECT_EQ(h.g.messageText, "Trap particles in a loop of your tail");
+    h.toLevel(2);
+    EXPECT_EQ(h.g.messageText, "Trap particles in a loop of your tail");  // level 2 has none
     h.g.level = 0;
     startLevel(h.g, "Game over");
     EXPECT_EQ(h.g.messageText, "Game over");
@@ -206,20 +140,14 @@ TEST(LevelHints, ShownLetterForLetterOnlyWhereTheLevelHasOne) {
 TEST(LevelSetUp, ResetsThePerLevelStateAndCarriesTheRestOver) {
     const struct {
         int from;
-        int highLevel;
         double scoreAfter;
-        int highAfter;
-    } cases[] = {
-        {6, 30, 500, 30},   // below the highest level: it stays
-        {29, 30, 500, 30},  // reaching it exactly
-        {30, 30, 500, 31},  // passing it
-        {0, 30, 0, 30},     // level 1 starts the score from zero
-    };
+        int highAfter;  // the highest level was 30
+    } cases[] = {{6, 500, 30}, {29, 500, 30}, {30, 500, 31}, {0, 0, 30} /* score restarts */};
     for (const auto& c : cases) {
         Harness h;
         h.start();
         h.g.level = static_cast<std::int16_t>(c.from);
-        h.g.highLevel = static_cast<std::int16_t>(c.highLevel);
+        h.g.highLevel = 30;
         h.g.score = 500;
         h.g.highScore = 900;
         h.g.lives = 3;
@@ -246,34 +174,38 @@ TEST(LevelSetUp, ResetsThePerLevelStateAndCarriesTheRestOver) {
         EXPECT_EQ(h.g.lives, 3);
         EXPECT_TRUE(h.g.shieldOwned);
         EXPECT_EQ(h.g.playerX, 1234);
-        EXPECT_EQ(h.pf.statusText, "Lv: " + std::to_string(c.from + 1) + " / " +
-                                       std::to_string(c.highAfter) +
-                                       " Particles: " + std::to_string(c.from + 1) +
+        const std::string level = std::to_string(c.from + 1);
+        EXPECT_EQ(h.pf.statusText, "Lv: " + level + " / " + std::to_string(c.highAfter) +
+                                       " Particles: " + level +
                                        " Score: " + (c.scoreAfter == 0 ? "0" : "500") + " / 900");
     }
 }
 
-TEST(JumpToLevel, DialogTextPicksTheLevelUnderTheRules) {
+TEST(JumpToLevel, DialogTextPicksALevelFromOneToTheHighestBelowThirtyTwoThousand) {
     const struct {
         const char* answer;
         int levelAfter;  // 0: no jump
         double scoreAfter;
+        int highLevel = 9;
     } cases[] = {
         // clang-format off
         {HeadlessPlatform::acceptDefault, 9, 500}, {"9", 9, 500}, {"10", 0, 500} /* not reached */,
         {"7", 7, 500}, {"1", 1, 0}, {"0", 0, 500}, {"", 0, 500} /* cancelled */, {"abc", 0, 500},
         {"-3", 0, 500}, {"0.99", 0, 500}, {"1.4", 1, 0}, {"  3 levels", 3, 500},
         {"32000", 0, 500}, {"1e1", 0, 500}, {"9e0", 9, 500},
+        {"32000", 0, 500, 32000}, {"32767", 0, 500, 32767},
         // halves go to the even neighbour
         {"7.5", 8, 500}, {"8.5", 8, 500}, {"6.5", 6, 500},
         // clang-format on
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << '"' << c.answer << "\" up to " << c.highLevel);
         Harness h;
         h.start();
         h.g.level = 4;
-        h.g.highLevel = 9;
+        h.g.highLevel = static_cast<std::int16_t>(c.highLevel);
         h.g.score = 500;
+        h.g.messageText.clear();
         h.pf.queueDialogAnswer(c.answer);
         // A death in progress when the menu is chosen.
         h.pf.post(ScriptedEvent::run([&h] { h.g.dying = true; }));
@@ -282,35 +214,13 @@ TEST(JumpToLevel, DialogTextPicksTheLevelUnderTheRules) {
         ASSERT_EQ(h.pf.dialogs.size(), 1u);
         EXPECT_EQ(h.pf.dialogs[0].text, "Enter level number");
         EXPECT_EQ(h.pf.dialogs[0].title, "Jump To Level");
-        EXPECT_EQ(h.pf.dialogs[0].defaultText, "9");
-        const int want = c.levelAfter == 0 ? 4 : c.levelAfter;
-        EXPECT_EQ(h.g.level, want) << '"' << c.answer << '"';
-        EXPECT_EQ(h.g.score, c.scoreAfter) << '"' << c.answer << '"';
-        EXPECT_EQ(h.g.dying, c.levelAfter == 0) << '"' << c.answer << '"';
+        EXPECT_EQ(h.pf.dialogs[0].defaultText, std::to_string(c.highLevel));
+        EXPECT_EQ(h.g.level, c.levelAfter == 0 ? 4 : c.levelAfter);
+        EXPECT_EQ(h.g.score, c.scoreAfter);
+        EXPECT_EQ(h.g.dying, c.levelAfter == 0);
         if (c.levelAfter != 0) {
             EXPECT_EQ(h.g.ballCount, c.levelAfter);
-        }
-    }
-}
-
-TEST(JumpToLevel, OnlyLevelsFromOneToTheHighestBelowThirtyTwoThousand) {
-    const struct {
-        int n;
-        int highLevel;
-        bool jumps;
-    } cases[] = {
-        {0, 5, false},  {1, 5, true},          {5, 5, true},          {6, 5, false},
-        {-1, 5, false}, {32000, 32000, false}, {32767, 32767, false},
-    };
-    for (const auto& c : cases) {
-        Harness h;
-        h.start();
-        h.g.level = 3;
-        h.g.highLevel = static_cast<std::int16_t>(c.highLevel);
-        h.g.messageText.clear();
-        jumpToLevel(h.g, static_cast<std::int16_t>(c.n));
-        EXPECT_EQ(h.g.level, c.jumps ? c.n : 3) << c.n;
-        if (!c.jumps) {
+        } else {
             EXPECT_EQ(h.g.messageText, "");  // refused without a word
         }
     }

@@ -1,9 +1,8 @@
-// The main loop's pass, the frame step and the speed controls, driven through the headless
-// platform's events.
+// Start-up, the main loop's pass, the frame step and the speed controls, driven through the
+// headless platform's events.
 #include <gtest/gtest.h>
 
 #include "core/game.h"
-#include "core/messages.h"
 #include "harness.h"
 
 namespace brivane {
@@ -11,20 +10,62 @@ namespace {
 
 using test::Harness;
 
+TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
+    const struct {
+        const char* checkUpdates;  // nullptr: an empty store
+        const char* autoSpeed;
+        const char* userSpeed;
+        bool updates;
+        bool autoOn;
+        int speed;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, true, true, 0}, {"False", "False", "12", false, false, 12},
+        {"True", "True", "0", true, true, 0},       {"false", "yes", "abc", true, true, 0},
+        {"", "FALSE", "12x", true, true, 0},        {"False", "True", "-3", false, true, -3},
+        {"True", "False", "70000", true, false, 0}, {"1", "0", " 5", true, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.userSpeed ? c.userSpeed : "(empty store)");
+        Harness h;
+        if (c.checkUpdates != nullptr) {
+            h.pf.settings[{"misc", "checkUpdates"}] = c.checkUpdates;
+            h.pf.settings[{"misc", "autoSpeed"}] = c.autoSpeed;
+            h.pf.settings[{"settings", "userSpeed"}] = c.userSpeed;
+        }
+        const auto stored = h.pf.settings;
+        h.start();
+        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsUpdates), c.updates);
+        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), c.autoOn);
+        EXPECT_EQ(h.g.userSpeed, c.speed);
+        EXPECT_EQ(h.pf.settings, stored);
+        EXPECT_TRUE(h.pf.windowLoaded);
+        EXPECT_TRUE(h.pf.windowShown);
+        EXPECT_EQ(h.pf.caption, "Brivane v1.3.8");
+        EXPECT_FALSE(h.pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
+        EXPECT_EQ(h.g.lives, 5);
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(h.pf.lifeIconVisible[i], i < 5) << i;
+        }
+        EXPECT_EQ(h.g.level, 1);
+        EXPECT_EQ(h.g.highLevel, 1);  // reaching level 1 raises the stored 0
+        EXPECT_EQ(h.g.highScore, 0);
+    }
+}
+
+TEST(Rnd, IsSplitMix64) {
+    // Reference values of SplitMix64 seeded with 0 and 1, scaled to [0, 1) by their top 53 bits.
+    Rnd zero(0);
+    EXPECT_EQ(zero(), static_cast<double>(0xE220A8397B1DCDAFULL >> 11) * 0x1.0p-53);
+    EXPECT_EQ(zero(), static_cast<double>(0x6E789E6AA1B965F4ULL >> 11) * 0x1.0p-53);
+    Rnd one(1);
+    EXPECT_EQ(one(), static_cast<double>(0x910A2DEC89025CC1ULL >> 11) * 0x1.0p-53);
+}
+
 TEST(MainLoop, PassDrawsMessagePlayerAndTimingInOrder) {
-    Harness h;
-    h.start();
+    test::Scene h(1);
+    h.placeBalls({});
     showMessage(h.g, "hello");
     h.pf.setMenuChecked(MenuItem::mnuSettingsDisplayRender, true);
-    h.g.ballCount = 0;
-    h.g.balls.resize(1);
-    h.g.quarkCount = 0;
-    h.g.quarks.resize(1);
-    h.g.stringCount = 0;
-    h.g.strings.resize(1);
-    h.g.electronActive = false;
-    h.g.tailCount = 0;
-    h.g.tail.resize(1);
     h.g.playerX = 3000;
     h.g.playerY = 2000;
     runPass(h.g);
@@ -52,32 +93,32 @@ TEST(MainLoop, PassDrawsMessagePlayerAndTimingInOrder) {
     EXPECT_EQ(h.g.renderTicks, 27);
 }
 
-TEST(FrameStep, AutomaticSpeedRoundsAQuarterOfThePassHalvesToEven) {
-    const struct {
-        int ticks;
-        int step;
-    } cases[] = {
-        {0, 0},  {1, 0},  {2, 0},   {3, 1},   {5, 1},   {6, 2},   {7, 2},   {10, 2},   {14, 4},
-        {16, 4}, {18, 4}, {40, 10}, {42, 10}, {46, 12}, {50, 12}, {98, 24}, {100, 25},
-    };
-    for (const auto& c : cases) {
+TEST(FrameStep, AutomaticSpeedRoundsAQuarterOfThePassHalvesToEvenAndStopsAtTwentyFive) {
+    // The cap keeps a stall from throwing everything across the playfield in one pass.
+    const std::pair<int, int> cases[] = {
+        {0, 0},    {1, 0},    {2, 0},     {3, 1},           {5, 1},    {6, 2},
+        {7, 2},    {10, 2},   {14, 4},    {16, 4},          {18, 4},   {40, 10},
+        {42, 10},  {46, 12},  {50, 12},   {98, 24},         {100, 25}, {101, 25},
+        {102, 25}, {103, 25}, {1000, 25}, {0x7FFFFFFF, 25},
+    };  // ms, step
+    for (const auto& [ticks, step] : cases) {
         Harness h;
         h.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, true);
-        h.g.frameTicks = c.ticks;
-        EXPECT_EQ(frameStep(h.g), c.step) << c.ticks << " ms";
+        h.g.frameTicks = ticks;
+        EXPECT_EQ(frameStep(h.g), step) << ticks << " ms";
     }
 }
 
-TEST(FrameStep, ManualSpeedAddsTheAreaFactor) {
+TEST(FrameStep, ManualSpeedAddsTheAreaFactorAndIsNotCapped) {
     const struct {
         int width;
         int height;
         int userSpeed;
         int step;
     } cases[] = {
-        {8955, 6615, 0, 1},   {8955, 6615, 50, 51},  {8954, 6615, 0, 1},
-        {13433, 9923, 0, 2},  {17910, 6615, 0, 2},   {17909, 6615, 0, 1},
-        {8955, 66150, 0, 10}, {89550, 66150, 3, 13}, {100, 100, 7, 8},
+        {8955, 6615, 0, 1},  {8955, 6615, 50, 51},   {8954, 6615, 0, 1},   {13433, 9923, 0, 2},
+        {17910, 6615, 0, 2}, {17909, 6615, 0, 1},    {8955, 66150, 0, 10}, {89550, 66150, 3, 13},
+        {100, 100, 7, 8},    {89550, 66150, 50, 60},
     };
     for (const auto& c : cases) {
         Harness h;
@@ -89,39 +130,33 @@ TEST(FrameStep, ManualSpeedAddsTheAreaFactor) {
     }
 }
 
-TEST(SpeedKeys, PlusEqualsAndMinusStepTheManualSpeedWithinItsRange) {
+TEST(SpeedKeys, PlusEqualsAndMinusStepTheManualSpeedWithinItsRangeAndOthersAreIgnored) {
     const struct {
         int start;
         int key;
         int after;
+        bool taken = true;
     } cases[] = {
-        {0, '-', 0},   {1, '-', 0},   {0, '+', 1},   {0, '=', 1},
-        {49, '+', 50}, {50, '+', 50}, {50, '=', 50},
+        {0, '-', 0},        {1, '-', 0},        {0, '+', 1},        {0, '=', 1},
+        {49, '+', 50},      {50, '+', 50},      {50, '=', 50},      {5, 'a', 5, false},
+        {5, '0', 5, false}, {5, '_', 5, false}, {5, ' ', 5, false}, {5, 13, 5, false},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
         Harness h;
         h.start();
         h.g.userSpeed = static_cast<std::int16_t>(c.start);
         h.pf.post(ScriptedEvent::key(c.key));
         h.passes(1);
         EXPECT_EQ(h.g.userSpeed, c.after);
-        EXPECT_FALSE(h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
-        EXPECT_EQ((h.pf.settings[{"settings", "userSpeed"}]), std::to_string(c.after));
+        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), !c.taken);
+        if (c.taken) {
+            EXPECT_EQ((h.pf.settings[{"settings", "userSpeed"}]), std::to_string(c.after));
+        }
         // Manual speed takes over without changing the stored choice for the next start.
         EXPECT_EQ(h.pf.settings.count({"misc", "autoSpeed"}), 0u);
+        EXPECT_EQ(h.pf.settings.size(), c.taken ? 1u : 0u);
     }
-}
-
-TEST(SpeedKeys, OtherKeysAreIgnored) {
-    Harness h;
-    h.start();
-    for (int key : {int{'a'}, int{'0'}, int{'_'}, int{' '}, 13}) {
-        h.pf.post(ScriptedEvent::key(key));
-    }
-    h.passes(1);
-    EXPECT_EQ(h.g.userSpeed, 0);
-    EXPECT_TRUE(h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
-    EXPECT_TRUE(h.pf.settings.empty());
 }
 
 TEST(SpeedMenus, AutoSpeedToggleShowsItsMessageAndStoresTheWord) {

@@ -1,7 +1,8 @@
-// The centre message's fade and timer, and the status line's text.
+// The centre message's fade and timer, the status line's text, and the number rules that
+// dialogs, files and the status line share.
 #include <gtest/gtest.h>
 
-#include "core/messages.h"
+#include "core/numbers.h"
 #include "harness.h"
 
 namespace brivane {
@@ -56,64 +57,62 @@ TEST(Message, FirstDrawIsBrightGreenCentredBy120TwipsACharacter) {
         h.pf.clear();
         drawMessage(h.g);
         const DrawCall* text = findText(h.pf);
-        if (c.text.empty()) {
-            EXPECT_EQ(text, nullptr);
-            continue;
+        ASSERT_EQ(text != nullptr, !c.text.empty());
+        if (text != nullptr) {
+            EXPECT_EQ(text->colour, (Rgb{0, 255, 0}));
+            EXPECT_FLOAT_EQ(text->x1, c.x);
+            EXPECT_FLOAT_EQ(text->y1, c.y);
         }
-        ASSERT_NE(text, nullptr);
-        EXPECT_EQ(text->colour, (Rgb{0, 255, 0}));
-        EXPECT_FLOAT_EQ(text->x1, c.x);
-        EXPECT_FLOAT_EQ(text->y1, c.y);
     }
 }
 
 TEST(Message, ASecondMessageRestartsTheFullFiveSeconds) {
     Harness h;
-    h.pf.setPassDuration(1000);
+    h.pf.setPassDuration(100);
     showMessage(h.g, "first");
-    h.passes(3);  // three seconds
+    h.passes(30);
     showMessage(h.g, "second");
     EXPECT_EQ(h.g.messageLevel, 255);
-    h.passes(4);  // 7 s in all: the first would be gone, the second is 4 s old
+    h.passes(49);  // 7.9 s in all: the first would be gone, the second is 4.9 s old
     EXPECT_EQ(h.g.messageText, "second");
-    h.passes(1);  // 5 s after the second
+    h.passes(1);
     EXPECT_EQ(h.g.messageText, "");
     EXPECT_FALSE(h.pf.timerEnabled(TimerId::tmrClearText));
 }
 
-TEST(Message, ClearTimerRemovesItAfterFiveSeconds) {
+TEST(StatusLine, ShowsLevelsBallsAndScoresAsShortestNumbers) {
     Harness h;
-    h.pf.setPassDuration(100);
-    showMessage(h.g, "x");
-    h.passes(49);
-    EXPECT_EQ(h.g.messageText, "x");
-    h.passes(1);
-    EXPECT_EQ(h.g.messageText, "");
+    h.g.level = 100;
+    h.g.highLevel = 100;
+    h.g.ballCount = 100;
+    h.g.score = 12.5;
+    h.g.highScore = 123456789;
+    updateStatus(h.g);
+    EXPECT_EQ(h.pf.statusText, "Lv: 100 / 100 Particles: 100 Score: 12.5 / 123456789");
 }
 
-TEST(StatusLine, ShowsLevelsBallsAndScoresAsShortestNumbers) {
-    const struct {
-        int level;
-        int highLevel;
-        double balls;
-        double score;
-        double highScore;
-        const char* text;
-    } cases[] = {
-        {3, 7, 2, 1250, 2000, "Lv: 3 / 7 Particles: 2 Score: 1250 / 2000"},
-        {1, 0, 1, 0, 0, "Lv: 1 / 0 Particles: 1 Score: 0 / 0"},
-        {100, 100, 100, 12.5, 123456789, "Lv: 100 / 100 Particles: 100 Score: 12.5 / 123456789"},
+TEST(NumericValue, TakesTheLeadingNumber) {
+    const std::pair<const char*, double> cases[] = {
+        {"", 0},     {"abc", 0}, {"12", 12},    {"  7.5", 7.5}, {"8.5x", 8.5},
+        {"-3", -3},  {"+4", 4},  {"1e3", 1000}, {"2e", 2},      {"1.5e-1z", 0.15},
+        {".5", 0.5}, {"-", 0},   {"12 34", 12}, {"0x10", 0},    {"32000", 32000},
     };
-    for (const auto& c : cases) {
-        Harness h;
-        h.g.level = static_cast<std::int16_t>(c.level);
-        h.g.highLevel = static_cast<std::int16_t>(c.highLevel);
-        h.g.ballCount = c.balls;
-        h.g.score = c.score;
-        h.g.highScore = c.highScore;
-        updateStatus(h.g);
-        EXPECT_EQ(h.pf.statusText, c.text);
+    for (const auto& [text, value] : cases) {
+        EXPECT_DOUBLE_EQ(numericValue(text), value) << '"' << text << '"';
     }
+}
+
+TEST(Numbers, ShortestDecimalsAndHalvesToEven) {
+    EXPECT_EQ(shortestDecimal(0), "0");
+    EXPECT_EQ(shortestDecimal(1250), "1250");
+    EXPECT_EQ(shortestDecimal(12.5), "12.5");
+    EXPECT_EQ(shortestDecimal(-40), "-40");
+    EXPECT_EQ(shortestDecimal(100000000000000000000.0), "100000000000000000000");
+    EXPECT_EQ(toInt16(2.5), 2);
+    EXPECT_EQ(toInt16(3.5), 4);
+    EXPECT_EQ(toInt16(-2.5), -2);
+    EXPECT_EQ(toInt16(1e9), 32767);
+    EXPECT_EQ(toInt16(-1e9), -32768);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // the program ending after the write whether or not it succeeded.
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <optional>
 #include <string>
 
 #include "core/scores.h"
@@ -13,84 +13,56 @@ namespace {
 
 using test::Harness;
 
-// Values already in the record before loading, so "left alone" and "read as 0" differ.
-constexpr std::int16_t presetLevel = 3;
-constexpr double presetScore = 30;
-
-TEST(Scores, LoadsWhatTheFileHolds) {
+TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
+    // Values already in the record before loading, so "left alone" and "read as 0" differ.
+    constexpr int keptLevel = 3;
+    constexpr double keptScore = 30;
     const struct {
-        const char* file;
+        std::optional<std::string> file;
         int level;
         double score;
     } cases[] = {
+        // clang-format off
+        {std::nullopt, keptLevel, keptScore}, {"", keptLevel, keptScore},
         {"highlvl:12\r\nhighscore:1250\r\n", 12, 1250},
         {"highscore:1250\r\nhighlvl:12\r\n", 12, 1250},  // order does not matter
         {"highlvl:12\r\nhighscore:12.5\r\n", 12, 12.5},
-        {"HIGHLVL:12\r\nHighScore:1250\r\n", presetLevel, presetScore},  // case matters
-        {"highlvl:\r\nhighscore:\r\n", 0, 0},                            // empty value is 0
-        {"highlvl:abc\r\nhighscore:x9\r\n", 0, 0},
-        {"highlvl:5\r\nhighlvl:9\r\nhighscore:1\r\nhighscore:2\r\n", 9, 2},  // last one wins
-        {"highlvl:12\rhighscore:1250\r", 12, 1250},                          // lone CR
-        {"highlvl:12\nhighscore:1250\n", 12, 1250},                          // lone LF
+        {"HIGHLVL:12\r\nHighScore:1250\r\n", keptLevel, keptScore},  // case matters
+        {"highlvl:\r\nhighscore:\r\n", 0, 0}, {"highlvl:abc\r\nhighscore:x9\r\n", 0, 0},
+        {"highlvl:5\r\nhighlvl:9\r\nhighscore:1\r\nhighscore:2\r\n", 9, 2},  // the last one wins
+        {"highlvl:12\rhighscore:1250\r", 12, 1250}, {"highlvl:12\nhighscore:1250\n", 12, 1250},
         {"highlvl:12\n\rhighscore:1250", 12, 1250},  // LF CR is two ends; no final end
         {"highlvl: 12abc\r\nhighscore:-5\r\n", 12, -5},
         {"highlvl:1e3\r\nhighscore:2.5e2\r\n", 1000, 250},
-        {"# kept by hand\r\n\r\nxhighlvl:7\r\nhighlvl:4\r\n", 4, presetScore},
-        {"highlvl:2.5\r\n", 2, presetScore},  // nearest, halves to even
-        {"highlvl:3.5\r\n", 4, presetScore},
-        {"", presetLevel, presetScore},
-    };
-    for (const auto& c : cases) {
-        Harness h;
-        h.g.highLevel = presetLevel;
-        h.g.highScore = presetScore;
-        h.pf.scoresFile = c.file;
-        loadScores(h.g);
-        EXPECT_EQ(h.g.highLevel, c.level) << c.file;
-        EXPECT_EQ(h.g.highScore, c.score) << c.file;
-    }
-}
-
-TEST(Scores, LevelOutsideSixteenBitsStopsTheReading) {
-    const struct {
-        const char* file;
-        int level;
-        double score;
-    } cases[] = {
+        {"# kept by hand\r\n\r\nxhighlvl:7\r\nhighlvl:4\r\n", 4, keptScore},
+        {"highlvl:2.5\r\n", 2, keptScore}, {"highlvl:3.5\r\n", 4, keptScore},  // halves to even
+        // A level outside 16 bits, or a score no double holds, stops the reading: values read
+        // before it stay, nothing after it is read.
         {"highlvl:32767\r\nhighscore:100\r\n", 32767, 100},
         {"highlvl:32767.4\r\nhighscore:100\r\n", 32767, 100},
-        {"highlvl:32767.5\r\nhighscore:100\r\n", presetLevel, presetScore},  // rounds to 32768
-        {"highlvl:32768\r\nhighscore:100\r\n", presetLevel, presetScore},
+        {"highlvl:32767.5\r\nhighscore:100\r\n", keptLevel, keptScore},  // rounds to 32768
+        {"highlvl:32768\r\nhighscore:100\r\n", keptLevel, keptScore},
         {"highlvl:-32768\r\nhighscore:100\r\n", -32768, 100},
-        {"highlvl:-32768.5\r\nhighscore:100\r\n", -32768, 100},  // halves to the even -32768
-        {"highlvl:-32769\r\nhighscore:100\r\n", presetLevel, presetScore},
-        {"highlvl:1e999\r\nhighscore:100\r\n", presetLevel, presetScore},
-        // Values read before the bad line stay; nothing after it is read.
+        {"highlvl:-32768.5\r\nhighscore:100\r\n", -32768, 100},  // the even -32768
+        {"highlvl:-32769\r\nhighscore:100\r\n", keptLevel, keptScore},
+        {"highlvl:1e999\r\nhighscore:100\r\n", keptLevel, keptScore},
         {"highscore:100\r\nhighlvl:5\r\nhighlvl:40000\r\nhighscore:200\r\n", 5, 100},
-        // A score no double can hold stops the reading the same way.
-        {"highlvl:7\r\nhighscore:1e999\r\nhighlvl:8\r\n", 7, presetScore},
+        {"highlvl:7\r\nhighscore:1e999\r\nhighlvl:8\r\n", 7, keptScore},
+        // clang-format on
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.value_or("(no file)"));
         Harness h;
-        h.g.highLevel = presetLevel;
-        h.g.highScore = presetScore;
+        h.g.highLevel = keptLevel;
+        h.g.highScore = keptScore;
         h.pf.scoresFile = c.file;
         loadScores(h.g);
-        EXPECT_EQ(h.g.highLevel, c.level) << c.file;
-        EXPECT_EQ(h.g.highScore, c.score) << c.file;
+        EXPECT_EQ(h.g.highLevel, c.level);
+        EXPECT_EQ(h.g.highScore, c.score);
     }
 }
 
-TEST(Scores, MissingFileLeavesTheValues) {
-    Harness h;
-    h.g.highLevel = presetLevel;
-    h.g.highScore = presetScore;
-    loadScores(h.g);
-    EXPECT_EQ(h.g.highLevel, presetLevel);
-    EXPECT_EQ(h.g.highScore, presetScore);
-}
-
-TEST(Scores, WritesExactlyTwoLinesThenEnds) {
+TEST(Scores, WritesExactlyTwoLinesThenEndsAndReadsBackEveryValue) {
     const struct {
         std::int16_t level;
         double score;
@@ -102,8 +74,11 @@ TEST(Scores, WritesExactlyTwoLinesThenEnds) {
         {32767, 1e15, "highlvl:32767\r\nhighscore:1000000000000000\r\n"},
         {-5, -20, "highlvl:-5\r\nhighscore:-20\r\n"},
         {1, 0.1, "highlvl:1\r\nhighscore:0.1\r\n"},
+        {-32768, 4503599627370497.0, nullptr},
+        {100, 123456789, nullptr},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.score);
         Harness h;
         h.g.highLevel = c.level;
         h.g.highScore = c.score;
@@ -114,32 +89,21 @@ TEST(Scores, WritesExactlyTwoLinesThenEnds) {
             EXPECT_FALSE(h.pf.programEnded);
         }));
         saveScores(h.g);
-        EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>(c.file));
+        if (c.file != nullptr) {
+            EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>(c.file));
+        }
         EXPECT_TRUE(pendingEventRan);
         EXPECT_TRUE(h.g.ended);
         EXPECT_TRUE(h.pf.programEnded);
+        Harness reader;
+        reader.pf.scoresFile = h.pf.scoresFile;
+        loadScores(reader.g);
+        EXPECT_EQ(reader.g.highLevel, c.level);
+        EXPECT_EQ(reader.g.highScore, c.score);
     }
 }
 
-TEST(Scores, RoundTripKeepsEveryValue) {
-    const double scores[] = {0, 12.5, 1250, 123456789, 0.1, 1e15, 4503599627370497.0};
-    const std::int16_t levels[] = {0, 1, 100, 32767, -32768};
-    for (const double score : scores) {
-        for (const std::int16_t level : levels) {
-            Harness writer;
-            writer.g.highLevel = level;
-            writer.g.highScore = score;
-            saveScores(writer.g);
-            Harness reader;
-            reader.pf.scoresFile = writer.pf.scoresFile;
-            loadScores(reader.g);
-            EXPECT_EQ(reader.g.highLevel, level);
-            EXPECT_EQ(reader.g.highScore, score) << *writer.pf.scoresFile;
-        }
-    }
-}
-
-TEST(Scores, ClosingOrExitWritesTheFileOfTheRun) {
+TEST(Scores, ClosingOrExitWritesTheFileOfTheRunAndNoPassFollows) {
     const ScriptedEvent endings[] = {ScriptedEvent::closeWindow(),
                                      ScriptedEvent::menuItem(MenuItem::mnuFileExit)};
     for (const ScriptedEvent& ending : endings) {
@@ -152,42 +116,40 @@ TEST(Scores, ClosingOrExitWritesTheFileOfTheRun) {
         EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>("highlvl:1\r\nhighscore:90\r\n"));
         EXPECT_TRUE(h.pf.programEnded);
         EXPECT_TRUE(h.g.ended);
+        EXPECT_EQ(h.pf.passNumber(), 4);  // none after the one that closed
     }
 }
 
-TEST(Scores, LoadedAtStartAndKeptWhenNotBeaten) {
-    Harness h;
-    h.pf.scoresFile = "highlvl:12\r\nhighscore:1250\r\n";
-    h.start();
-    EXPECT_EQ(h.g.highLevel, 12);
-    EXPECT_EQ(h.g.highScore, 1250);
-    h.pf.post(ScriptedEvent::closeWindow());
-    h.passes(1);
-    EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>("highlvl:12\r\nhighscore:1250\r\n"));
-}
-
-TEST(Scores, FailedWriteStillEnds) {
-    Harness h;
-    h.pf.scoresFile = "highlvl:4\r\nhighscore:40\r\n";
-    h.pf.setScoresWriteFails(true);
-    h.g.highLevel = 9;
-    h.g.highScore = 900;
-    saveScores(h.g);
-    EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>("highlvl:4\r\nhighscore:40\r\n"));
-    EXPECT_TRUE(h.g.ended);
-    EXPECT_TRUE(h.pf.programEnded);
-}
-
-TEST(Scores, CloseArrivingWhileSavingEndsOnceWithTheSameFile) {
-    Harness h;
-    h.start();
-    h.g.highScore = 40;
-    h.pf.post(ScriptedEvent::closeWindow());  // delivered inside the save's own event run
-    h.pf.post(ScriptedEvent::menuItem(MenuItem::mnuFileExit));
-    saveScores(h.g);
-    EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>("highlvl:1\r\nhighscore:40\r\n"));
-    EXPECT_TRUE(h.g.ended);
-    EXPECT_TRUE(h.pf.programEnded);
+TEST(Scores, AFailedWriteKeepsTheOldFileAndACloseDuringTheSaveEndsOnce) {
+    const struct {
+        std::optional<std::string> file;  // loaded at start
+        bool writeFails;
+        double highScore;  // set before saving; 0: as loaded
+        const char* after;
+    } cases[] = {
+        {"highlvl:12\r\nhighscore:1250\r\n", false, 0, "highlvl:12\r\nhighscore:1250\r\n"},
+        {"highlvl:4\r\nhighscore:40\r\n", true, 900, "highlvl:4\r\nhighscore:40\r\n"},
+        {std::nullopt, false, 40, "highlvl:1\r\nhighscore:40\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.after);
+        Harness h;
+        h.pf.scoresFile = c.file;
+        h.start();
+        if (c.highScore != 0) {
+            h.g.highScore = c.highScore;
+        } else {
+            EXPECT_EQ(h.g.highLevel, 12);  // kept when not beaten
+            EXPECT_EQ(h.g.highScore, 1250);
+        }
+        h.pf.setScoresWriteFails(c.writeFails);
+        h.pf.post(ScriptedEvent::closeWindow());  // delivered inside the save's own event run
+        h.pf.post(ScriptedEvent::menuItem(MenuItem::mnuFileExit));
+        saveScores(h.g);
+        EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>(c.after));
+        EXPECT_TRUE(h.g.ended);
+        EXPECT_TRUE(h.pf.programEnded);
+    }
 }
 
 }  // namespace

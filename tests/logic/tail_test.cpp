@@ -7,14 +7,12 @@
 namespace brivane {
 namespace {
 
-using test::Harness;
-
 // A game with an empty playfield, so only the tail and the player are in play.
-struct TailGame : Harness {
+struct TailGame : test::Harness {
     TailGame() {
         g.graceCount = 0;
         g.level = 1;
-        pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, false);  // frameStep 1
+        setStep(1);
     }
     void move(float x, float y) {
         playerMoved(g, x, y);
@@ -22,7 +20,7 @@ struct TailGame : Harness {
     }
 };
 
-TEST(Tail, NeedsAStepOf160OnOneAxis) {
+TEST(Tail, NeedsAStepOf160OnOneAxisFromTheLastPointOrTheOriginAfterAReset) {
     const struct {
         float x;
         float y;
@@ -38,9 +36,6 @@ TEST(Tail, NeedsAStepOf160OnOneAxis) {
         t.move(1000 + c.x, 1000 + c.y);
         EXPECT_EQ(t.g.tailCount, c.adds ? 2 : 1) << c.x << "," << c.y;
     }
-}
-
-TEST(Tail, AfterAResetTheSentinelAtTheOriginIsTheLastPoint) {
     TailGame t;
     t.move(100, 159);
     t.move(159, 10);
@@ -50,13 +45,9 @@ TEST(Tail, AfterAResetTheSentinelAtTheOriginIsTheLastPoint) {
     clearTail(t.g);
     t.move(150, 150);
     EXPECT_EQ(t.g.tailCount, 0);
-}
-
-TEST(Tail, StopsGrowingAt50000Points) {
-    TailGame t;
+    // It stops growing at 50000 points.
     t.g.tail.resize(50001);
     t.g.tailCount = 50000;
-    t.g.tail[50000] = {0, 0, 0, 0};
     t.move(5000, 5000);
     EXPECT_EQ(t.g.tailCount, 50000);
 }
@@ -64,58 +55,49 @@ TEST(Tail, StopsGrowingAt50000Points) {
 TEST(Tail, AgeingAddsLevelTenthsAndFrameStepAndDropsPointsOver250) {
     const struct {
         int level;
-        int userSpeed;
+        int step;
         int startAge;
         int afterAge;  // -1: removed in this pass
     } cases[] = {
-        {1, 0, 249, 250},  {1, 0, 250, -1},   {9, 0, 249, 250}, {10, 0, 249, -1},
-        {10, 0, 248, 250}, {30, 3, 243, 250}, {30, 3, 244, -1}, {1, 49, 0, 50},
+        {1, 1, 249, 250},
+        {1, 1, 250, -1},
+        {9, 1, 249, 250},
+        {10, 1, 249, -1},
+        {10, 1, 248, 250},
+        {30, 4, 243, 250},
+        {30, 4, 244, -1},
+        {1, 50, 0, 50},
+        {9, 0, 0, 0} /* frame step 0 below level 10 stops ageing */,
+        {10, 0, 0, 1},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.level << "/" << c.step << "/" << c.startAge);
         TailGame t;
         t.g.level = static_cast<std::int16_t>(c.level);
-        t.g.userSpeed = static_cast<std::int16_t>(c.userSpeed);
+        t.setStep(c.step);
         t.move(1000, 1000);
         t.move(2000, 1000);
         t.g.tail[1].age = static_cast<std::int16_t>(c.startAge);
         t.g.tail[2].age = 0;
         ageTail(t.g);
-        if (c.afterAge < 0) {
-            ASSERT_EQ(t.g.tailCount, 1) << c.level << "/" << c.startAge;
-            EXPECT_FLOAT_EQ(t.g.tail[1].x, 2000);
-        } else {
-            ASSERT_EQ(t.g.tailCount, 2);
-            EXPECT_EQ(t.g.tail[1].age, c.afterAge);
-        }
+        ASSERT_EQ(t.g.tailCount, c.afterAge < 0 ? 1 : 2);
+        EXPECT_EQ(t.g.tail[1].x, c.afterAge < 0 ? 2000 : 1000);
+        EXPECT_EQ(t.g.tail[1].age, c.afterAge < 0 ? c.step + c.level / 10 : c.afterAge);
     }
-}
-
-TEST(Tail, FrameStepZeroBelowLevelTenStopsAgeing) {
-    TailGame t;
-    t.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, true);
-    t.g.frameTicks = 1;  // a 1 ms pass: frame step 0
-    t.move(1000, 1000);
-    for (int i = 0; i < 1000; ++i) {
-        ageTail(t.g);
-    }
-    EXPECT_EQ(t.g.tail[1].age, 0);
 }
 
 TEST(Tail, RemovingAMarkedPointUnmarksTheWholeTail) {
     TailGame t;
     for (int i = 0; i < 4; ++i) {
-        t.move(1000 + 200.0f * i, 1000);
-    }
-    for (int i = 1; i <= 4; ++i) {
-        t.g.tail[static_cast<std::size_t>(i)].inLoop = -1;
+        t.move(1000 + 200.0f * static_cast<float>(i), 1000);
+        t.g.tail.back().inLoop = -1;
     }
     removeTailPoint(t.g, 2);  // a marked point
     EXPECT_EQ(t.g.tailCount, 3);
-    for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(t.g.tail[static_cast<std::size_t>(i)].inLoop, 0);
+    for (std::size_t i = 1; i <= 3; ++i) {
+        EXPECT_EQ(t.g.tail[i].inLoop, 0);
     }
     EXPECT_FLOAT_EQ(t.g.tail[2].x, 1400);
-
     t.g.tail[3].inLoop = -1;
     removeTailPoint(t.g, 1);  // unmarked: the marks of the others stay
     EXPECT_EQ(t.g.tail[2].inLoop, -1);
@@ -124,21 +106,39 @@ TEST(Tail, RemovingAMarkedPointUnmarksTheWholeTail) {
     EXPECT_EQ(t.g.tailCount, 2);
 }
 
-TEST(Tail, AgeingOutAMarkedPointUnmarksTheRest) {
-    TailGame t;
-    for (int i = 0; i < 5; ++i) {
-        t.move(1000 + 200.0f * i, 1000);
+TEST(Tail, AgeingRemovesInOneSweepWhatRemovingOneOldPointAtATimeWould) {
+    Rnd rnd(11);
+    for (int trial = 0; trial < 200; ++trial) {
+        TailGame t;
+        const int points = 1 + static_cast<int>(rnd() * 30);
+        for (int i = 0; i < points; ++i) {
+            t.move(1000 + 200.0f * static_cast<float>(i), 1000);
+            t.g.tail.back().age = static_cast<std::int16_t>(240 + rnd() * 12);
+            t.g.tail.back().inLoop = static_cast<std::int16_t>(rnd() < 0.2 ? -1 : 0);
+        }
+        // The reference: age every point, then take out the first old one and rescan.
+        GameState& g = t.g;
+        std::vector<TailPoint> before = g.tail;
+        for (TailPoint& p : g.tail) {
+            p.age = static_cast<std::int16_t>(p.age + 1);
+        }
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(g.tailCount); ++i) {
+            if (g.tail[i].age > 250) {
+                removeTailPoint(g, static_cast<double>(i));
+                i = 0;
+            }
+        }
+        const std::vector<TailPoint> want = g.tail;
+        g.tail = before;
+        g.tailCount = static_cast<double>(before.size() - 1);
+        ageTail(g);
+        ASSERT_EQ(g.tail.size(), want.size()) << trial;
+        for (std::size_t i = 1; i < want.size(); ++i) {
+            EXPECT_EQ(g.tail[i].x, want[i].x) << trial;
+            EXPECT_EQ(g.tail[i].age, want[i].age) << trial;
+            EXPECT_EQ(g.tail[i].inLoop, want[i].inLoop) << trial;
+        }
     }
-    t.g.tail[1].age = 250;  // goes this pass
-    t.g.tail[2].age = 250;
-    t.g.tail[2].inLoop = -1;
-    t.g.tail[4].inLoop = -1;
-    ageTail(t.g);
-    ASSERT_EQ(t.g.tailCount, 3);
-    for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(t.g.tail[static_cast<std::size_t>(i)].inLoop, 0);
-    }
-    EXPECT_FLOAT_EQ(t.g.tail[1].x, 1400);
 }
 
 TEST(Tail, KillTimerEmptiesTheTailOnce50MsAfterItsFirstEnabling) {
