@@ -294,7 +294,10 @@ TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
     // Two plays of 400 ms each, counted in 10 ms blocks that carry a clearly audible signal.
     // The monitor picks a stream up late, so the start of each play may be missing from the
     // recording; more than the two plays would mean it went on.
+    // parec holds back what it has not yet written until it is told to stop.
     QTest::qWait(300);
+    monitor.terminate();
+    monitor.waitForFinished(5000);
     const QByteArray recorded = monitor.readAllStandardOutput();
     const auto* samples = reinterpret_cast<const qint16*>(recorded.constData());
     const int block = rate / 100;
