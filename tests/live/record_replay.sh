@@ -136,20 +136,27 @@ xdotool key Return
 await_record ' menu mnuFileJumpLevel 1$'
 xdotool windowfocus --sync "$win"
 
-# Where ball 1 will be a few passes after the live report's last line, in window pixels.
+# Where ball 1 will be $1 ms after the live report's last line, in window pixels, kept inside
+# the playfield. A ball moves speed x frame step twips a pass, and a pass lasts `ticks` ms.
 ball_ahead() {
-    tail -1 live.jsonl | grep -oE '"frameStep":[0-9]+|"kind":"ball","num":1,"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
-        tr '\n' ',' | awk -F'[:,]' -v n="$1" -v ox="$offx" -v oy="$offy" '
-        { step = $2; for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
-        END { if ("\"left\"" in v) printf "%d %d",
-            (v["\"left\""] + v["\"speedX\""] * step * n + 157) / 15 + ox,
-            (v["\"top\""] + v["\"speedY\""] * step * n + 157) / 15 + oy }'
+    tail -1 live.jsonl |
+        grep -oE '"(ticks|frameStep)":[0-9]+|"kind":"ball","num":1,"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
+        tr '\n' ',' | tr -d '"' | awk -F'[:,]' -v ms="$1" -v ox="$offx" -v oy="$offy" '
+        { for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
+        END {
+            if (!("left" in v) || v["ticks"] < 1) exit
+            f = v["frameStep"] * ms / v["ticks"]
+            x = (v["left"] + v["speedX"] * f + 157) / 15
+            y = (v["top"] + v["speedY"] * f + 157) / 15
+            x = x < 3 ? 3 : (x > 593 ? 593 : x)
+            y = y < 3 ? 3 : (y > 437 ? 437 : y)
+            printf "%d %d", x + ox, y + oy }'
 }
 
 # A loop of the tail drawn quickly around where the ball is heading, until it is caught.
 caught=""
 for _ in $(seq 20); do
-    read -r cx cy < <(ball_ahead 8)
+    read -r cx cy < <(ball_ahead 130)
     [ -n "${cx:-}" ] || break
     for step in $(seq 0 18); do
         # shellcheck disable=SC2046  # awk prints the two coordinates
@@ -158,30 +165,31 @@ for _ in $(seq 20); do
                 a = s * 6.2832 / 16; printf "%d %d", x + 70 * cos(a), y + 70 * sin(a) }')
     done
     sleep 0.3
-    if tail -1 live.jsonl | grep -qE '"score":[1-9]'; then
+    if grep -qE '"score":[1-9]' live.jsonl; then
         caught=yes
         break
     fi
 done
 
-# Run into the ball until a life is lost: the live report says where it is each pass. Each
-# step moves the pointer a little, since only moves use up the grace after a level starts, and
-# stays inside the playfield, where a ball hugging an edge can still be reached.
+# Run into the ball until a life is lost: wait where the live report says it is heading,
+# stirring the pointer by a pixel, since the game checks for contact when the pointer moves
+# and only moves use up the grace after a level starts.
 died=""
-for i in $(seq 600); do
-    if tail -1 live.jsonl | grep -q '"dying":true'; then
+for _ in $(seq 50); do
+    if grep -q '"dying":true' live.jsonl; then
         died=yes
         break
     fi
-    read -r bx by < <(ball_ahead 2)
-    if [ -n "${bx:-}" ]; then
-        xdotool mousemove --window "$win" \
-            "$(awk -v b="$bx" -v o="$offx" -v j=$((i % 2 * 4 - 2)) 'BEGIN {
-                b += j; if (b < o + 3) b = o + 3; if (b > o + 593) b = o + 593; print b }')" \
-            "$(awk -v b="$by" -v o="$offy" 'BEGIN {
-                if (b < o + 3) b = o + 3; if (b > o + 437) b = o + 437; print b }')"
+    read -r bx by < <(ball_ahead 350)
+    if [ -z "${bx:-}" ]; then
+        sleep 0.1
+        continue
     fi
-    sleep 0.05
+    wait_there=()
+    for k in $(seq 14); do
+        wait_there+=(mousemove --window "$win" $((bx + k % 2)) "$by" sleep 0.05)
+    done
+    xdotool "${wait_there[@]}"
 done
 [ -n "$died" ] || fail "the player never ran into the ball"
 
