@@ -21,8 +21,6 @@
 #include <string>
 #include <vector>
 
-#include "core/scores.h"
-#include "platform/qt/frm_main.h"
 #include "platform/qt/qt_services.h"
 #include "qt_test_support.h"
 #include "settings/about_help.h"
@@ -39,30 +37,20 @@ using test::writeFile;
 
 constexpr int waitMs = 10000;
 
-// The offer is recorded and answered No; web pages are recorded, never opened.
-class TestPlatform : public QtPlatform {
-  public:
+// The offer is recorded and answered No.
+struct TestPlatform : QtPlatform {
     using QtPlatform::QtPlatform;
     std::vector<std::string> dialogs;
-    std::vector<std::string> pagesOpened;
-
     DialogResult messageBox(const std::string& text, const std::string&, DialogButtons) override {
         dialogs.push_back(text);
         return DialogResult::no;
     }
-    void openWebPage(const std::string& url) override { pagesOpened.push_back(url); }
 };
 
-// The game's own handlers, counting the socket events that reach them.
-class CountingEvents : public GameEvents {
-  public:
+// The game's own handlers, counting the close reports that reach them.
+struct CountingEvents : GameEvents {
     using GameEvents::GameEvents;
-    int connected = 0;
     int closed = 0;
-    void socketConnected() override {
-        ++connected;
-        GameEvents::socketConnected();
-    }
     void socketClosed() override {
         ++closed;
         GameEvents::socketClosed();
@@ -71,14 +59,11 @@ class CountingEvents : public GameEvents {
 
 using UpdateGame = QtGame<TestPlatform, CountingEvents>;
 
-// Sets (or, given no value, removes) an environment variable until the end of the scope.
-auto scopedEnv(const char* name, const std::optional<QByteArray>& value) {
-    const auto set = [name](const std::optional<QByteArray>& to) {
-        to ? qputenv(name, *to) : qunsetenv(name);
-    };
+// Sets an environment variable until the end of the scope.
+auto scopedEnv(const char* name, const QByteArray& value) {
     const auto old = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-    set(value);
-    return qScopeGuard([set, old] { set(old); });
+    qputenv(name, value);
+    return qScopeGuard([name, old] { old ? qputenv(name, *old) : qunsetenv(name); });
 }
 
 // A local update server: collects the request and, once it is complete, sends the reply and
@@ -88,7 +73,6 @@ struct FakeServer {
         server.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server, &QTcpServer::newConnection, [=, this] {
             QTcpSocket* client = server.nextPendingConnection();
-            ++connections;
             QObject::connect(client, &QTcpSocket::readyRead, [=, this] {
                 const bool complete = request.endsWith("\r\n\r\n");
                 request += client->readAll();
@@ -105,18 +89,9 @@ struct FakeServer {
     QByteArray address() const { return "127.0.0.1:" + QByteArray::number(server.serverPort()); }
 
     QByteArray request;
-    int connections = 0;
     bool clientGone = false;
     QTcpServer server;  // last, so the sockets it owns go while the members above are still there
 };
-
-// One update check against the server, until the server has closed.
-bool checkAgainst(UpdateGame& game, const FakeServer& server) {
-    const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", server.address());
-    const int closedBefore = game.events.closed;
-    startUpdateCheck(game.g);
-    return QTest::qWaitFor([&] { return game.events.closed == closedBefore + 1; }, waitMs);
-}
 
 // --- The scores file ---------------------------------------------------------------------------
 
@@ -130,39 +105,41 @@ TEST(ScoresFile, BesideTheProgramWhenWritableElseInTheUsersDataFolder) {
     ASSERT_TRUE(userFile.startsWith(home.path()));
     const QByteArray old = "highlvl:30\r\nhighscore:5000\r\n";
     const QByteArray fresh = "highlvl:31\r\nhighscore:6000\r\n";
-    enum class Folder { writable, readOnly, missing };
-    for (const Folder folder : {Folder::writable, Folder::readOnly, Folder::missing}) {
-        SCOPED_TRACE(folder == Folder::writable   ? "writable"
-                     : folder == Folder::readOnly ? "read-only"
-                                                  : "missing");
-        if (folder == Folder::readOnly && ::geteuid() == 0) {
+    const bool root = ::geteuid() == 0;
+    const struct {
+        const char* name;
+        bool exists;
+        bool readOnly;
+    } folders[] = {{"writable", true, false}, {"read-only", true, true}, {"missing", false, false}};
+    for (const auto& f : folders) {
+        SCOPED_TRACE(f.name);
+        if (f.readOnly && root) {
             continue;
         }
         QFile::remove(userFile);
         QTemporaryDir dir;
         QTemporaryDir settings;
         const QString program = dir.filePath("game");
-        std::optional<std::string> before;
-        if (folder != Folder::missing) {
+        if (f.exists) {
             ASSERT_TRUE(QDir().mkpath(program));
         }
-        if (folder == Folder::readOnly) {
+        if (f.readOnly) {
             writeFile(QDir(program).filePath("scores"), old);
             QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
-            before = old.toStdString();
         }
         QtPlatform pf(testOptions(settings));
         pf.services().setProgramFolder(program);
         const QString expected =
-            folder == Folder::writable ? QDir(program).filePath("scores") : userFile;
+            f.exists && !f.readOnly ? QDir(program).filePath("scores") : userFile;
         EXPECT_EQ(pf.services().scoresPath(), expected);
-        EXPECT_EQ(pf.readScoresFile(), before);
+        EXPECT_EQ(pf.readScoresFile(),
+                  f.readOnly ? std::optional(old.toStdString()) : std::nullopt);
         EXPECT_TRUE(pf.writeScoresFile(fresh.toStdString()));
         EXPECT_EQ(readFile(expected), fresh);
-        EXPECT_EQ(pf.readScoresFile(), std::optional<std::string>(fresh.toStdString()));
+        EXPECT_EQ(pf.readScoresFile(), std::optional(fresh.toStdString()));
         QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    if (::geteuid() == 0) {
+    if (root) {
         GTEST_SKIP() << "the superuser writes into any folder, so the read-only row needs an "
                         "ordinary user; the other rows ran";
     }
@@ -193,25 +170,18 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scores"});
 }
 
-// Closing goes through the real close event; the next run reads back what it wrote.
-TEST(ScoresFile, ClosingTheWindowWritesItAndTheNextRunKeepsTheBest) {
-    QTemporaryDir dir;
-    {
-        QtGame<TestPlatform> game;
-        game.pf.services().setProgramFolder(dir.path());
-        game.pf.showWindow();
-        game.g.highLevel = 12;
-        game.g.highScore = 1250;
-        game.pf.window()->close();
-        EXPECT_TRUE(game.pf.programEnded());
-        EXPECT_TRUE(game.g.ended);
-        EXPECT_EQ(readFile(dir.filePath("scores")), QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
-    }
-    QtGame<TestPlatform> next;
-    next.pf.services().setProgramFolder(dir.path());
-    loadScores(next.g);
-    EXPECT_EQ(next.g.highLevel, 12);
-    EXPECT_EQ(next.g.highScore, 1250);
+// Closing goes through the real close event.
+TEST(ScoresFile, ClosingTheWindowWritesIt) {
+    QtGame<TestPlatform> game;
+    game.pf.services().setProgramFolder(game.dir.path());
+    game.pf.showWindow();
+    game.g.highLevel = 12;
+    game.g.highScore = 1250;
+    game.pf.window()->close();
+    EXPECT_TRUE(game.pf.programEnded());
+    EXPECT_TRUE(game.g.ended);
+    EXPECT_EQ(readFile(game.dir.filePath("scores")),
+              QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
 }
 
 // --- The update exchange -----------------------------------------------------------------------
@@ -225,10 +195,7 @@ TEST(UpdateExchange, RepliesFromALocalServerAreReadUpTo64KiB) {
         std::optional<std::string> offered;
         bool serverCloses;
     } cases[] = {
-        {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\ntmkver:1.3.8", std::nullopt, true},
-        {"HTTP/1.0 200 OK\r\n\r\ntmkver: 1.4.0\r\n", "1.4.0", true},
-        {"tmkver:1.2.0\n", "1.2.0", true},                 // no header, a bare line feed
-        {"HTTP/1.0 200 OK\r\n\r\ntmkver:1.", "1.", true},  // cut off
+        {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\ntmkver:1.4.0\r\n", "1.4.0", true},
         {"", std::nullopt, true},
         // Exactly the limit is all read, one byte more is not, a key across it is never seen.
         {QByteArray(limit - 12, 'x') + "tmkver:1.4.0", "1.4.0", true},
@@ -240,8 +207,10 @@ TEST(UpdateExchange, RepliesFromALocalServerAreReadUpTo64KiB) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reply.left(60).toStdString());
         FakeServer server(c.reply, c.serverCloses);
+        const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", server.address());
         UpdateGame game;
-        ASSERT_TRUE(checkAgainst(game, server));
+        startUpdateCheck(game.g);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return game.events.closed == 1; }, waitMs));
         EXPECT_EQ(server.request.toStdString(), std::string("GET http://") + updateHost +
                                                     "/games/brivane/ver.txt HTTP/1.0\r\n\r\n");
         EXPECT_LE(game.g.updateBuffer.size(), static_cast<std::size_t>(limit));
@@ -254,25 +223,19 @@ TEST(UpdateExchange, RepliesFromALocalServerAreReadUpTo64KiB) {
     }
 }
 
-// None of these is the server closing after a reply, so none may show or open anything: the
-// connection given up after the time limit (here shortened) and the game closing its own end
-// included.
+// None of these is the server closing after a reply, so none may show anything: the connection
+// given up after the time limit (here shortened) and the game closing its own end included.
 TEST(UpdateExchange, FailedOrAbandonedConnectionsShowNothing) {
-    enum class Kind { unresolvable, refused, neverCloses, closedByGame };
-    for (const Kind kind :
-         {Kind::unresolvable, Kind::refused, Kind::neverCloses, Kind::closedByGame}) {
+    enum class Kind { refused, neverCloses, closedByGame };
+    for (const Kind kind : {Kind::refused, Kind::neverCloses, Kind::closedByGame}) {
         SCOPED_TRACE(static_cast<int>(kind));  // in the order listed
         FakeServer server("tmkver:1.4.0\r\n", false);
-        quint16 unused = 0;
+        QByteArray address = server.address();
         if (kind == Kind::refused) {
-            QTcpServer probe;
+            QTcpServer probe;  // a port just freed, so nothing listens there
             probe.listen(QHostAddress::LocalHost, 0);
-            unused = probe.serverPort();
+            address = "127.0.0.1:" + QByteArray::number(probe.serverPort());
         }
-        const QByteArray address =
-            kind == Kind::unresolvable ? QByteArray("no-such-host.invalid:80")
-            : kind == Kind::refused    ? "127.0.0.1:" + QByteArray::number(unused)
-                                       : server.address();
         const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", address);
         UpdateGame game;
         if (kind != Kind::closedByGame) {
@@ -280,50 +243,23 @@ TEST(UpdateExchange, FailedOrAbandonedConnectionsShowNothing) {
         }
         startUpdateCheck(game.g);
         if (kind == Kind::closedByGame) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return game.events.connected == 1; }, waitMs));
-            EXPECT_EQ(game.pf.socketState(), SocketState::connected);
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return game.pf.socketState() == SocketState::connected; }, waitMs));
             game.pf.socketClose();
             EXPECT_EQ(game.pf.socketState(), SocketState::closed);
         }
-        if (kind == Kind::neverCloses || kind == Kind::closedByGame) {
+        if (kind != Kind::refused) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientGone; }, waitMs));
-            EXPECT_EQ(game.events.connected, 1);
+        }
+        if (kind == Kind::neverCloses) {
+            // Given up on a live connection: the request went out and was answered.
+            EXPECT_FALSE(server.request.isEmpty());
         }
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return game.pf.socketState() == SocketState::closed; }, waitMs));
         QTest::qWait(100);
         EXPECT_EQ(game.events.closed, 0);
         EXPECT_TRUE(game.pf.dialogs.empty());
-        EXPECT_TRUE(game.pf.pagesOpened.empty());
-    }
-}
-
-TEST(UpdateExchange, ServerVariableChoosesHostAndPort) {
-    FakeServer named("", false);
-    FakeServer overridden("", false);
-    const struct {
-        std::optional<QByteArray> variable;
-        bool toOverridden;
-    } cases[] = {
-        {std::nullopt, false},
-        {"", false},
-        {overridden.address(), true},
-        {"127.0.0.1:notaport", false},
-        {"127.0.0.1:99999", false},
-        {"127.0.0.1:" + QByteArray::number(overridden.server.serverPort()) + "/path", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.variable ? c.variable->toStdString() : "(unset)");
-        const int before = named.connections + overridden.connections;
-        const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", c.variable);
-        FakeServer& expected = c.toOverridden ? overridden : named;
-        const int expectedBefore = expected.connections;
-        UpdateGame game;
-        game.pf.socketConnect("127.0.0.1", named.server.serverPort());
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return expected.connections == expectedBefore + 1; }, waitMs));
-        QTest::qWait(50);
-        EXPECT_EQ(named.connections + overridden.connections, before + 1);
     }
 }
 
@@ -336,14 +272,8 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     menuHelpTopics(game.g);
     QTextBrowser* help = game.pf.services().helpWindow();
     ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->isVisible());
-    EXPECT_TRUE(help->isWindow());
-    EXPECT_EQ(help->windowModality(), Qt::NonModal);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(help->isVisible() && help->isWindow());
     EXPECT_EQ(help->source().fileName(), "brivane.hlp");
-    const QString text = help->toPlainText();
-    EXPECT_TRUE(text.contains("Contents"));
-    EXPECT_TRUE(text.contains("How to play"));
 
     int pictures = 0;
     QTextDocument* doc = help->document();

@@ -1,11 +1,10 @@
-// The Qt window: its elements, menus, check marks, layout rule and settings store.
+// The Qt window: its elements, check marks, layout rule, settings store and input.
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTest>
+#include <algorithm>
 
 #include "qt_test_support.h"
 
@@ -15,46 +14,26 @@ namespace {
 using test::QtGame;
 using test::testOptions;
 
-TEST(Window, StartsWithItsElementsMenusAndCheckMarks) {
+TEST(Window, StartsWithItsElementsAndAMenuChoiceFlipsItsCheckOnce) {
     QtGame<> game;
     game.start();
     frmMain* w = game.pf.window();
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->windowTitle(), "Brivane v1.3.8");
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->pic->cursor().shape(), Qt::BlankCursor);
-
-    const QList<QAction*> menus = w->menuBar()->actions();
-    const QList<QStringList> captions = {
-        {"File", "Jump To Level", "Music", "Exit"},
-        {"Settings", "Auto Speed Adjust", "Display render timing", "Check for updates on startup"},
-        {"Help", "About", "Help Topics"}};
-    ASSERT_EQ(menus.size(), captions.size());
-    for (int m = 0; m < captions.size(); ++m) {
-        QStringList items{menus[m]->text()};
-        for (QAction* a : menus[m]->menu()->actions()) {
-            items << a->text();
-            EXPECT_TRUE(a->shortcut().isEmpty()) << a->text().toStdString();
-        }
-        EXPECT_EQ(items, captions[m]);
-    }
-    EXPECT_TRUE(game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
-    EXPECT_TRUE(game.pf.menuChecked(MenuItem::mnuSettingsUpdates));
-    EXPECT_FALSE(game.pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
-
-    int visible = 0;
-    for (QLabel* icon : w->imgPlayer) {
-        visible += icon->isVisible() ? 1 : 0;
-    }
-    EXPECT_EQ(visible, 5);
+    // One icon for each of the five lives at the start.
+    EXPECT_EQ(std::count_if(w->imgPlayer.begin(), w->imgPlayer.end(),
+                            [](QLabel* icon) { return icon->isVisible(); }),
+              5);
     EXPECT_FALSE(w->imgPlayerMatte->isVisible());
 
-    // Choosing a check item through the menu flips it exactly once.
-    w->menuActions[static_cast<int>(MenuItem::mnuSettingsDisplayRender)]->trigger();
-    EXPECT_TRUE(game.pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
-    w->menuActions[static_cast<int>(MenuItem::mnuSettingsAutoSpeed)]->trigger();
-    EXPECT_FALSE(game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
-    EXPECT_EQ(game.g.messageText, "Press + or - to adjust frame rate");
+    // A check item chosen through its action flips once, not once per signal it sends.
+    for (const MenuItem item :
+         {MenuItem::mnuSettingsDisplayRender, MenuItem::mnuSettingsAutoSpeed}) {
+        const bool before = game.pf.menuChecked(item);
+        w->menuActions[static_cast<int>(item)]->trigger();
+        EXPECT_NE(game.pf.menuChecked(item), before) << static_cast<int>(item);
+    }
 }
 
 // The playfield grows with the window (15 twips a pixel) and the bottom row moves down with it;
