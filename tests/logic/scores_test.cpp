@@ -25,12 +25,10 @@ TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
         // clang-format off
         {std::nullopt, keptLevel, keptScore}, {"", keptLevel, keptScore},
         {"highlvl:12\r\nhighscore:1250\r\n", 12, 1250},
-        {"highscore:1250\r\nhighlvl:12\r\n", 12, 1250},  // order does not matter
-        {"highlvl:12\r\nhighscore:12.5\r\n", 12, 12.5},
         {"HIGHLVL:12\r\nHighScore:1250\r\n", keptLevel, keptScore},  // case matters
         {"highlvl:\r\nhighscore:\r\n", 0, 0}, {"highlvl:abc\r\nhighscore:x9\r\n", 0, 0},
         {"highlvl:5\r\nhighlvl:9\r\nhighscore:1\r\nhighscore:2\r\n", 9, 2},  // the last one wins
-        {"highlvl:12\rhighscore:1250\r", 12, 1250}, {"highlvl:12\nhighscore:1250\n", 12, 1250},
+        {"highlvl:12\nhighscore:1250\n", 12, 1250},
         {"highlvl:12\n\rhighscore:1250", 12, 1250},  // LF CR is two ends; no final end
         {"highlvl: 12abc\r\nhighscore:-5\r\n", 12, -5},
         {"highlvl:1e3\r\nhighscore:2.5e2\r\n", 1000, 250},
@@ -39,9 +37,7 @@ TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
         // A level outside 16 bits, or a score no double holds, stops the reading: values read
         // before it stay, nothing after it is read.
         {"highlvl:32767\r\nhighscore:100\r\n", 32767, 100},
-        {"highlvl:32767.4\r\nhighscore:100\r\n", 32767, 100},
         {"highlvl:32767.5\r\nhighscore:100\r\n", keptLevel, keptScore},  // rounds to 32768
-        {"highlvl:32768\r\nhighscore:100\r\n", keptLevel, keptScore},
         {"highlvl:-32768\r\nhighscore:100\r\n", -32768, 100},
         {"highlvl:-32768.5\r\nhighscore:100\r\n", -32768, 100},  // the even -32768
         {"highlvl:-32769\r\nhighscore:100\r\n", keptLevel, keptScore},
@@ -107,8 +103,7 @@ TEST(Scores, ClosingOrExitWritesTheFileOfTheRunAndNoPassFollows) {
     const ScriptedEvent endings[] = {ScriptedEvent::closeWindow(),
                                      ScriptedEvent::menuItem(MenuItem::mnuFileExit)};
     for (const ScriptedEvent& ending : endings) {
-        Harness h;
-        h.start();  // first run: no file yet
+        test::Started h;  // first run: no file yet
         h.passes(2);
         h.g.highScore = 90;
         h.pf.post(ending);

@@ -1,5 +1,7 @@
-// The tail: recording points, ageing, removal, emptying and drawing.
+// The tail: recording points, the grace count, ageing, removal, emptying and drawing.
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "harness.h"
 #include "player/tail.h"
@@ -22,8 +24,7 @@ struct TailGame : test::Harness {
 
 TEST(Tail, NeedsAStepOf160OnOneAxisFromTheLastPointOrTheOriginAfterAReset) {
     const struct {
-        float x;
-        float y;
+        float x, y;
         bool adds;
     } cases[] = {
         {159.9f, 159.9f, false}, {160, 0, true},     {0, 160, true},     {159, 159, false},
@@ -36,15 +37,20 @@ TEST(Tail, NeedsAStepOf160OnOneAxisFromTheLastPointOrTheOriginAfterAReset) {
         t.move(1000 + c.x, 1000 + c.y);
         EXPECT_EQ(t.g.tailCount, c.adds ? 2 : 1) << c.x << "," << c.y;
     }
+    // Grace counts down one a move without stopping the recording, and never below 0.
     TailGame t;
+    t.g.graceCount = 3;
     t.move(100, 159);
     t.move(159, 10);
     EXPECT_EQ(t.g.tailCount, 0);
     t.move(160, 10);
     EXPECT_EQ(t.g.tailCount, 1);
+    EXPECT_EQ(t.g.graceCount, 0);
+    EXPECT_EQ(t.g.playerX, 160);  // the player moves all the same
     clearTail(t.g);
     t.move(150, 150);
     EXPECT_EQ(t.g.tailCount, 0);
+    EXPECT_EQ(t.g.graceCount, 0);
     // It stops growing at 50000 points.
     t.g.tail.resize(50001);
     t.g.tailCount = 50000;
@@ -54,21 +60,13 @@ TEST(Tail, NeedsAStepOf160OnOneAxisFromTheLastPointOrTheOriginAfterAReset) {
 
 TEST(Tail, AgeingAddsLevelTenthsAndFrameStepAndDropsPointsOver250) {
     const struct {
-        int level;
-        int step;
-        int startAge;
-        int afterAge;  // -1: removed in this pass
+        int level, step, startAge, afterAge;  // afterAge -1: removed in this pass
     } cases[] = {
-        {1, 1, 249, 250},
-        {1, 1, 250, -1},
-        {9, 1, 249, 250},
-        {10, 1, 249, -1},
-        {10, 1, 248, 250},
-        {30, 4, 243, 250},
-        {30, 4, 244, -1},
-        {1, 50, 0, 50},
-        {9, 0, 0, 0} /* frame step 0 below level 10 stops ageing */,
-        {10, 0, 0, 1},
+        // clang-format off
+        {1, 1, 249, 250}, {1, 1, 250, -1}, {9, 1, 249, 250}, {10, 1, 249, -1}, {10, 1, 248, 250},
+        {30, 4, 243, 250}, {30, 4, 244, -1}, {1, 50, 0, 50},
+        {9, 0, 0, 0} /* frame step 0 below level 10 stops ageing */, {10, 0, 0, 1},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.level << "/" << c.step << "/" << c.startAge);
@@ -159,48 +157,37 @@ TEST(Tail, KillTimerEmptiesTheTailOnce50MsAfterItsFirstEnabling) {
     EXPECT_EQ(t.g.tailCount, 1);  // once only
 }
 
-TEST(Tail, DrawsGreyFadingSegmentsOrDotsDuringGrace) {
-    TailGame t;
-    t.move(1000, 1000);
-    t.pf.clear();
-    drawTail(t.g);
-    EXPECT_EQ(t.pf.draws.size(), 1u);  // one point: nothing drawn
-    t.move(2000, 1000);
-    t.move(3000, 1000);
-    t.g.tail[2].age = 125;
-    t.g.tail[3].age = 1;
-    t.g.tail[3].inLoop = -1;
-    t.pf.clear();
-    drawTail(t.g);
-    ASSERT_EQ(t.pf.draws.size(), 3u);
-    EXPECT_EQ(t.pf.draws[1].colour, (Rgb{127, 127, 127}));
-    EXPECT_FLOAT_EQ(t.pf.draws[1].x1, 2000);
-    EXPECT_FLOAT_EQ(t.pf.draws[1].x2, 1000);
-    EXPECT_EQ(t.pf.draws[2].colour, (Rgb{0, 0, 253}));
-    EXPECT_EQ(t.pf.draws[2].width, 1);
-
-    t.g.graceCount = 1;
-    t.g.tail[2].age = 250;
-    t.pf.clear();
-    drawTail(t.g);
-    ASSERT_EQ(t.pf.draws.size(), 3u);
-    EXPECT_EQ(t.pf.draws[1].colour, (Rgb{0, 0, 0}));
-    EXPECT_FLOAT_EQ(t.pf.draws[1].x1, 2000);
-    EXPECT_FLOAT_EQ(t.pf.draws[1].x2, 1990);
-    EXPECT_FLOAT_EQ(t.pf.draws[1].y2, 990);
-}
-
-TEST(Tail, GraceCountsDownOnePerMoveAndStillRecordsPoints) {
-    TailGame t;
-    t.g.graceCount = 3;
-    t.move(1000, 1000);
-    t.move(2000, 1000);
-    t.move(3000, 1000);
-    EXPECT_EQ(t.g.graceCount, 0);
-    EXPECT_EQ(t.g.tailCount, 3);
-    t.move(4000, 1000);
-    EXPECT_EQ(t.g.graceCount, 0);
-    EXPECT_FLOAT_EQ(t.g.playerX, 4000);
+TEST(Tail, DrawsSegmentsDarkeningWithAgeBlueInALoopAndDotsDuringGrace) {
+    const struct {
+        int age;
+        bool inLoop, grace;
+        Rgb colour;
+    } cases[] = {
+        {0, false, false, {255, 255, 255}}, {125, false, false, {127, 127, 127}},
+        {249, false, false, {1, 1, 1}},     {250, false, false, {0, 0, 0}},
+        {1, true, false, {0, 0, 253}},      {125, false, true, {127, 127, 127}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.age << " " << c.inLoop << " " << c.grace);
+        TailGame t;
+        t.move(1000, 1000);
+        t.pf.clear();
+        drawTail(t.g);
+        EXPECT_EQ(t.pf.draws.size(), 1u);  // one point: nothing drawn
+        t.move(2000, 1000);
+        t.g.tail[2].age = static_cast<std::int16_t>(c.age);
+        t.g.tail[2].inLoop = static_cast<std::int16_t>(c.inLoop ? -1 : 0);
+        t.g.graceCount = c.grace ? 1 : 0;
+        t.pf.clear();
+        drawTail(t.g);
+        ASSERT_EQ(t.pf.draws.size(), 2u);
+        const DrawCall& d = t.pf.draws[1];
+        EXPECT_EQ(d.colour, c.colour);
+        // A segment back to the older point, or a dot during grace.
+        const float to = c.grace ? -10 : -1000;
+        EXPECT_EQ((std::array{d.x1, d.y1, d.x2, d.y2}),
+                  (std::array{2000.0f, 1000.0f, 2000 + to, 1000 + (c.grace ? to : 0)}));
+    }
 }
 
 }  // namespace
