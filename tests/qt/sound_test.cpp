@@ -241,6 +241,8 @@ TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
     QtGame<> game;
     const QDir dir(game.dir.path());
     initSound(game.g, true);
+    // Re-opened at once, while the game's own capture sound may still be loading: the late load
+    // must not leave the device silent.
     game.pf.openSoundDevice(effectCapture,
                             writeTone(dir.filePath("capture.wav"), 0.4, 880).toStdString());
     QSoundEffect* device = game.pf.sound().device(effectCapture);

@@ -370,13 +370,14 @@ void QtSound::openSoundDevice(int device, const std::string& path) {
         return;
     }
     const auto slot = static_cast<std::size_t>(device);
+    // Every opening gets a new effect. Pointing a used one at another file while its first file
+    // is still loading lets the late first load mark it ready with an empty sample, and after
+    // that it stays silent for good.
     std::unique_ptr<QSoundEffect>& effect = devices_[slot];
-    if (!effect) {
-        effect = std::make_unique<QSoundEffect>();
-        QObject::connect(
-            effect.get(), &QSoundEffect::playingChanged, effect.get(),
-            [this, device] { deviceChanged(device); }, Qt::QueuedConnection);
-    }
+    effect = std::make_unique<QSoundEffect>();
+    QObject::connect(
+        effect.get(), &QSoundEffect::playingChanged, effect.get(),
+        [this, device] { deviceChanged(device); }, Qt::QueuedConnection);
     busy_[slot] = false;
     // A missing file leaves the device empty, so it plays nothing, quietly, every time.
     const QString file = QString::fromStdString(path);
