@@ -196,8 +196,10 @@ TEST(SoundDevices, AMissingFileOrANumberNeverOpenedPlaysNothingAndReportsNothing
 TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
     const QString pulseaudio = QStandardPaths::findExecutable("pulseaudio");
     const QString parec = QStandardPaths::findExecutable("parec");
-    if (pulseaudio.isEmpty() || parec.isEmpty()) {
-        GTEST_SKIP() << "pulseaudio or parec is not installed, so there is no audio path to test";
+    const QString pactl = QStandardPaths::findExecutable("pactl");
+    if (pulseaudio.isEmpty() || parec.isEmpty() || pactl.isEmpty()) {
+        GTEST_SKIP() << "pulseaudio, parec or pactl is not installed, so there is no audio path "
+                        "to test";
     }
     QTemporaryDir runtime;
     const QString socket = runtime.filePath("native");
@@ -220,8 +222,18 @@ TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
                                  "--log-level=error -L \"module-null-sink sink_name=brivane_test\" "
                                  "-L \"module-native-protocol-unix auth-anonymous=1 socket=" +
                                  socket + "\""));
-    if (!server.waitForStarted(5000) ||
-        !QTest::qWaitFor([&] { return QFile::exists(socket); }, 10000)) {
+    // The socket file appears before the server listens on it, and Qt's audio gives up for good
+    // on a refused first connection, so wait until a client of its own gets an answer.
+    const auto answers = [&] {
+        QProcess info;
+        QProcessEnvironment infoEnv = env;
+        infoEnv.insert("PULSE_SERVER", "unix:" + socket);
+        info.setProcessEnvironment(infoEnv);
+        info.start(pactl, {QStringLiteral("info")});
+        return info.waitForFinished(5000) && info.exitStatus() == QProcess::NormalExit &&
+               info.exitCode() == 0;
+    };
+    if (!server.waitForStarted(5000) || !QTest::qWaitFor(answers, 10000)) {
         GTEST_SKIP() << "the PulseAudio server would not start here";
     }
     qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
