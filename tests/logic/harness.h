@@ -3,6 +3,7 @@
 // player and of balls meeting.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -96,13 +97,23 @@ struct Harness {
         clearMessage(g);
     }
     int soundCount(int device) const {
-        int n = 0;
-        for (const auto& [clock, played] : pf.soundsPlayed) {
-            n += played == device ? 1 : 0;
-        }
-        return n;
+        return static_cast<int>(
+            std::count_if(pf.soundsPlayed.begin(), pf.soundsPlayed.end(),
+                          [device](const auto& s) { return s.second == device; }));
     }
 };
+
+// The draw calls recorded since the last clear that match.
+template <typename Match>
+std::vector<const DrawCall*> drawsWhere(const HeadlessPlatform& pf, Match match) {
+    std::vector<const DrawCall*> found;
+    for (const DrawCall& d : pf.draws) {
+        if (match(d)) {
+            found.push_back(&d);
+        }
+    }
+    return found;
+}
 
 // The corners of a square and the points between them, `step` apart, going round once
 // clockwise from the top left, the last point one step short of closing it.

@@ -23,25 +23,20 @@ TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
         double score;
     } cases[] = {
         // clang-format off
-        {std::nullopt, keptLevel, keptScore}, {"", keptLevel, keptScore},
-        {"highlvl:12\r\nhighscore:1250\r\n", 12, 1250},
+        {std::nullopt, keptLevel, keptScore}, {"highlvl:12\r\nhighscore:1250\r\n", 12, 1250},
         {"HIGHLVL:12\r\nHighScore:1250\r\n", keptLevel, keptScore},  // case matters
-        {"highlvl:\r\nhighscore:\r\n", 0, 0}, {"highlvl:abc\r\nhighscore:x9\r\n", 0, 0},
+        {"highlvl:abc\r\nhighscore:x9\r\n", 0, 0},
         {"highlvl:5\r\nhighlvl:9\r\nhighscore:1\r\nhighscore:2\r\n", 9, 2},  // the last one wins
-        {"highlvl:12\nhighscore:1250\n", 12, 1250},
         {"highlvl:12\n\rhighscore:1250", 12, 1250},  // LF CR is two ends; no final end
         {"highlvl: 12abc\r\nhighscore:-5\r\n", 12, -5},
-        {"highlvl:1e3\r\nhighscore:2.5e2\r\n", 1000, 250},
         {"# kept by hand\r\n\r\nxhighlvl:7\r\nhighlvl:4\r\n", 4, keptScore},
         {"highlvl:2.5\r\n", 2, keptScore}, {"highlvl:3.5\r\n", 4, keptScore},  // halves to even
         // A level outside 16 bits, or a score no double holds, stops the reading: values read
         // before it stay, nothing after it is read.
         {"highlvl:32767\r\nhighscore:100\r\n", 32767, 100},
         {"highlvl:32767.5\r\nhighscore:100\r\n", keptLevel, keptScore},  // rounds to 32768
-        {"highlvl:-32768\r\nhighscore:100\r\n", -32768, 100},
         {"highlvl:-32768.5\r\nhighscore:100\r\n", -32768, 100},  // the even -32768
         {"highlvl:-32769\r\nhighscore:100\r\n", keptLevel, keptScore},
-        {"highlvl:1e999\r\nhighscore:100\r\n", keptLevel, keptScore},
         {"highscore:100\r\nhighlvl:5\r\nhighlvl:40000\r\nhighscore:200\r\n", 5, 100},
         {"highlvl:7\r\nhighscore:1e999\r\nhighlvl:8\r\n", 7, keptScore},
         // clang-format on
@@ -64,14 +59,9 @@ TEST(Scores, WritesExactlyTwoLinesThenEndsAndReadsBackEveryValue) {
         double score;
         const char* file;
     } cases[] = {
-        {0, 0, "highlvl:0\r\nhighscore:0\r\n"},
-        {12, 1250, "highlvl:12\r\nhighscore:1250\r\n"},
-        {12, 12.5, "highlvl:12\r\nhighscore:12.5\r\n"},
         {32767, 1e15, "highlvl:32767\r\nhighscore:1000000000000000\r\n"},
-        {-5, -20, "highlvl:-5\r\nhighscore:-20\r\n"},
-        {1, 0.1, "highlvl:1\r\nhighscore:0.1\r\n"},
+        {-5, 0.1, "highlvl:-5\r\nhighscore:0.1\r\n"},
         {-32768, 4503599627370497.0, nullptr},
-        {100, 123456789, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.score);

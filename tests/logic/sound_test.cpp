@@ -33,8 +33,13 @@ std::vector<int> devicesPlayed(const HeadlessPlatform& pf) {
 }
 
 TEST(InitSound, OpensEachEffectOnItsOwnFileAndOnlyTheNomusicWordSkipsTheMusic) {
+    const std::map<int, std::string> files = {
+        {0, "/games/brivane/die.wav"},       {1, "/games/brivane/capture.wav"},
+        {2, "/games/brivane/bonds.wav"},     {3, "/games/brivane/spark.wav"},
+        {4, "/games/brivane/shieldDie.wav"},
+    };
     const std::pair<const char*, bool> cases[] = {
-        {"", true},         {"nomusic", false}, {"NoMusic", false}, {"--seed 4 --NOMUSIC", false},
+        {"", true},         {"nomusic", false}, {"--seed 4 --NOMUSIC", false},
         {"no music", true}, {"nomusi", true},
     };
     for (const auto& [command, music] : cases) {
@@ -43,17 +48,11 @@ TEST(InitSound, OpensEachEffectOnItsOwnFileAndOnlyTheNomusicWordSkipsTheMusic) {
         h.pf.folder = "/games/brivane";
         h.g.commandText = command;
         h.start();
-        const std::map<int, std::string> files = {
-            {0, "/games/brivane/die.wav"},       {1, "/games/brivane/capture.wav"},
-            {2, "/games/brivane/bonds.wav"},     {3, "/games/brivane/spark.wav"},
-            {4, "/games/brivane/shieldDie.wav"},
-        };
         EXPECT_EQ(h.pf.soundFiles, files);
         EXPECT_EQ(h.pf.musicWindowCreated, music);
         EXPECT_FALSE(h.pf.musicWindowShown);
         EXPECT_EQ(h.pf.musicStarted, music ? std::vector<std::string>{"/games/brivane/music.m3u"}
                                            : std::vector<std::string>{});
-        EXPECT_TRUE(h.pf.dialogs.empty());
     }
 }
 
@@ -81,7 +80,7 @@ TEST(PlaySound, EachEffectOnItsOwnDeviceDroppingRetriggersUntilThatDeviceIsDone)
 }
 
 TEST(PlaySound, NumbersThatNameNoDeviceAreIgnored) {
-    for (const std::int16_t effect : {5, 6, 100, 32767, -1, -32768}) {
+    for (const std::int16_t effect : {5, 32767, -1, -32768}) {
         Harness h;
         h.start();
         h.pf.soundsPlayed.clear();
@@ -144,24 +143,22 @@ TEST(ParseM3u, ReadsTheEntriesInOrder) {
         std::string folder = "/opt/b";
     } cases[] = {
         // clang-format off
-        {"", {}}, {"#EXTM3U\n# nothing here\n", {}},
+        {"", {}},
         {"#EXTM3U\n#EXTINF:89,Orbit Lights\na.wav\n# a note\n#EXTINF:91,Still Lattice\nb.wav\n",
          {a, b}},
         {"#EXTM3U\r\na.wav\r\nb.wav\r\n", {a, b}}, {"a.wav\rb.wav", {a, b}},
-        {"a.wav\nb.wav", {a, b}},
         {"\n  a.wav  \n\t\n \t b.wav\t\r\n\n", {a, b}},  // blank and padded lines
-        {"\xEF\xBB\xBF#EXTM3U\na.wav\n", {a}}, {"\xEF\xBB\xBF" "a.wav\n", {a}},  // byte-order mark
-        {"tracks/c.ogg\n", {"/opt/b/tracks/c.ogg"}}, {"my song.wav\n", {"/opt/b/my song.wav"}},
+        {"\xEF\xBB\xBF" "a.wav\n", {a}},  // byte-order mark
+        {"tracks/c.ogg\nmy song.wav\n", {"/opt/b/tracks/c.ogg", "/opt/b/my song.wav"}},
         {"/srv/music/x.ogg\na.wav\n", {"/srv/music/x.ogg", a}}, {"a.wav\n", {a}, "/opt/b/"},
-        {"a.wav\nmissing.wav\n/srv/none.ogg\nb.wav\n", {a, b}},  // missing files skipped
-        {"a.wav\nb.wav\na.wav\n", {a, b, a}},
+        {"a.wav\nmissing.wav\n/srv/none.ogg\nb.wav\na.wav\n", {a, b, a}},  // missing skipped
         {"  #x.wav\nc.wav #1\nc.wav\n", {"/opt/b/c.wav"}},  // a comment only at the start
-        {"file:///srv/my%20song.wav\n", {"/srv/my song.wav"}},
-        {"FILE://localhost/srv/music/x.ogg\n", {"/srv/music/x.ogg"}},
-        {"file:///srv/a%zz.wav\n", {"/srv/a%zz.wav"}},  // a malformed escape stays
-        {"file://server/x.wav\nfile://\n", {}},  // no local path
-        {"http://example.com/a.wav\na.wav\n", {a}},  // other addresses skipped
-        {"file.wav\n", {"/opt/b/file.wav"}},  // only looks like a scheme
+        // a malformed escape stays; a server or nothing after the scheme is no local path
+        {"file:///srv/my%20song.wav\nFILE://localhost/srv/music/x.ogg\nfile:///srv/a%zz.wav\n"
+         "file://server/x.wav\nfile://\n",
+         {"/srv/my song.wav", "/srv/music/x.ogg", "/srv/a%zz.wav"}},
+        // other addresses skipped; a name that only looks like a scheme is a file
+        {"http://example.com/a.wav\nfile.wav\n", {"/opt/b/file.wav"}},
         // clang-format on
     };
     for (const auto& c : cases) {
