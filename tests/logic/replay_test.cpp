@@ -1,5 +1,6 @@
-// Replay files and the replay runner: strict parsing with the line at fault, reports that repeat
-// byte for byte, the timer rules of the virtual clock, and recordings that replay exactly.
+// Replay files and the replay runner: strict parsing with the line at fault, the header and the
+// timer rules of the virtual clock, and recordings that replay exactly. (That a file's reports
+// repeat byte for byte is checked through the headless command in the Qt tests.)
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -7,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "core/events.h"
-#include "core/game.h"
+#include "harness.h"
+#include "platform/headless/pass_report.h"
 #include "platform/headless/replay_file.h"
 #include "platform/headless/replay_recorder.h"
 #include "platform/headless/replay_runner.h"
@@ -74,79 +75,45 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
     EXPECT_EQ(r.lastPass(), 9);
 
     // What the recorder writes reads back to the same header and events.
-    std::string text = headerText(r);
-    for (const ReplayInput& in : r.inputs) {
-        text += "at 9 " + eventText(in.event) + "\n";
-    }
-    const Replay back = parsed(text);
-    EXPECT_EQ(headerText(back), headerText(r));
+    const auto written = [](const Replay& replay) {
+        std::string text = headerText(replay);
+        for (const ReplayInput& in : replay.inputs) {
+            text += "at 9 " + eventText(in.event) + "\n";
+        }
+        return text;
+    };
+    const Replay back = parsed(written(r));
+    EXPECT_EQ(written(back), written(r));
     ASSERT_EQ(back.inputs.size(), r.inputs.size());
-    for (std::size_t i = 0; i < r.inputs.size(); ++i) {
-        EXPECT_EQ(eventText(back.inputs[i].event), eventText(r.inputs[i].event));
-    }
     EXPECT_EQ(back.inputs[0].event.x, 0.1f);
     EXPECT_EQ(back.inputs[0].event.y, 1234.5678f);
 }
 
-TEST(ReplayRunner, SameFileGivesIdenticalReports) {
-    const Replay r = parsed(
-        "brivane-replay 1\nseed 7\nat 1 move 4000 3000\nat 2 move 4300 3000\n"
-        "at 3 move 4600 3300\nat 3 key 43\nat 4 menu mnuSettingsAutoSpeed\nat 5 down 2\n"
-        "at 6 resize 11000 9000\npass 240 20\n");
-    std::vector<std::string> reports[2];
-    for (auto& lines : reports) {
-        ReplayRunner runner(r, 0);
-        runner.start();
-        while (!runner.finished()) {
-            runner.runOnePass();
-            lines.push_back(runner.reportLine(true));
-        }
-    }
-    ASSERT_EQ(reports[0].size(), 240u);
-    EXPECT_EQ(reports[0], reports[1]);
-    EXPECT_NE(reports[0].back().find("\"pass\":240,"), std::string::npos);
-    EXPECT_NE(reports[0].back().find("\"particles\":[{\"kind\":\"ball\""), std::string::npos);
-}
-
-TEST(ReplayRunner, HeaderSetsUpTheGameWithoutMusicOrUpdateCheck) {
+// The header sets the game up (never the user's settings: no music, no update check), a menu
+// line's answer goes to its own dialog only, and a pass duration holds until the next change.
+TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
     ReplayRunner runner(parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\n"
-                               "highlevel 30\nhighscore 5000\nplayfield 12000 8000\n"),
-                        5);
+                               "highlevel 30\nhighscore 5000\nplayfield 12000 8000\n"
+                               "pass 3 100\npass 5 7\nat 2 menu mnuFileJumpLevel 30\n"
+                               "at 3 menu mnuFileJumpLevel\nat 4 menu mnuFileJumpLevel cancel\n"),
+                        6);
     runner.start();
-    runner.runOnePass();
     const GameState& g = runner.game();
-    EXPECT_EQ(g.highLevel, 30);
-    EXPECT_EQ(g.highScore, 5000.0);
-    EXPECT_EQ(g.userSpeed, 9);
-    EXPECT_FALSE(runner.platform().menuChecked(MenuItem::mnuSettingsAutoSpeed));
-    EXPECT_FALSE(runner.platform().menuChecked(MenuItem::mnuSettingsUpdates));
-    EXPECT_TRUE(runner.platform().musicStarted.empty());
-    EXPECT_TRUE(runner.platform().sockConnects.empty());
-    EXPECT_EQ(runner.platform().playfieldWidth(), 12000);
-    EXPECT_EQ(frameStep(g), 10);  // userspeed plus an area factor of 1
-}
-
-TEST(ReplayRunner, MenuAnswerGoesToItsOwnDialogOnly) {
-    ReplayRunner runner(parsed("brivane-replay 1\nseed 3\nhighlevel 30\n"
-                               "at 2 menu mnuFileJumpLevel 30\nat 3 menu mnuFileJumpLevel\n"
-                               "at 4 menu mnuFileJumpLevel cancel\n"),
-                        4);
-    runner.start();
-    for (int pass = 1; pass <= 4; ++pass) {
+    const HeadlessPlatform& pf = runner.platform();
+    const std::uint64_t clocks[] = {16, 32, 132, 232, 239, 246};
+    for (int pass = 1; pass <= 6; ++pass) {
         runner.runOnePass();
-        EXPECT_EQ(runner.game().level, pass < 2 ? 1 : 30) << pass;
+        EXPECT_EQ(pf.clock(), clocks[pass - 1]) << pass;
+        EXPECT_EQ(g.level, pass < 2 ? 1 : 30) << pass;
     }
-    EXPECT_EQ(runner.platform().dialogs.size(), 3u);
-}
-
-TEST(ReplayRunner, PassDurationsHoldUntilTheNextChange) {
-    ReplayRunner runner(parsed("brivane-replay 1\nseed 1\npass 3 100\npass 5 7\n"), 6);
-    runner.start();
-    for (const std::uint64_t clock : {16, 32, 132, 232, 239, 246}) {
-        runner.runOnePass();
-        EXPECT_EQ(runner.platform().clock(), clock);
-    }
-    EXPECT_EQ(runner.game().frameTicks, 7);
+    EXPECT_EQ(pf.dialogs.size(), 3u);
+    EXPECT_EQ(g.frameTicks, 7);
+    // The frame step is the user speed plus an area factor of 1, so automatic speed is off.
+    EXPECT_EQ(std::tuple(g.highLevel, g.highScore, frameStep(g), pf.playfieldWidth()),
+              std::tuple(30, 5000.0, 10, 12000));
+    EXPECT_FALSE(pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
+    EXPECT_FALSE(pf.menuChecked(MenuItem::mnuSettingsUpdates));
+    EXPECT_TRUE(pf.musicStarted.empty() && pf.sockConnects.empty());
 }
 
 TEST(ReplayRunner, TimersFireWhenDueWithoutBurstsOrOnlyFromTheFile) {
@@ -200,63 +167,49 @@ TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
     }
 }
 
-std::string stateLine(const GameState& g, const std::string& status) {
-    std::string line;
-    for (const double v : {static_cast<double>(g.frameTicks), static_cast<double>(g.level), g.score,
-                           static_cast<double>(g.lives), g.ballCount,
-                           static_cast<double>(g.bondsRed), g.tailCount}) {
-        line += std::to_string(v) + " ";
-    }
-    return line + status;
-}
-
 // A game played on the headless platform with clock timers, recorded, then replayed from the
 // recording: the replay must pass through the same states.
 TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
-    HeadlessPlatform pf;
-    pf.settings[{"misc", "checkUpdates"}] = "False";
-    pf.scoresFile = "highlvl:4\r\nhighscore:300\r\n";
-    GameState g(pf);
-    g.fixedSeed = 1234;
-    g.commandText = "nomusic";
-    GameEvents events(g);
+    test::Harness h(1234);
+    h.pf.settings[{"misc", "checkUpdates"}] = "False";
+    h.pf.scoresFile = "highlvl:4\r\nhighscore:300\r\n";
+    h.g.commandText = "nomusic";
     std::ostringstream file;
     Replay header;
     header.seed = 1234;
     header.highLevel = 4;
     header.highScore = 300;
     ReplayRecorder recorder(
-        file, events, g, [&pf] { return pf.currentYield(); }, header);
-    pf.setEventSink(&recorder);
-    pf.onFrameYield = [&recorder](int pass) { recorder.frameYieldStarting(pass); };
-    pf.onDialogAnswer = [&recorder](const std::string& a) { recorder.dialogAnswered(a); };
+        file, h.events, h.g, [&h] { return h.pf.currentYield(); }, header);
+    h.pf.setEventSink(&recorder);
+    h.pf.onFrameYield = [&recorder](int pass) { recorder.frameYieldStarting(pass); };
+    h.pf.onDialogAnswer = [&recorder](const std::string& a) { recorder.dialogAnswered(a); };
     for (int i = 0; i < 400; ++i) {
-        const float x = 1000.0f + static_cast<float>((i * 37) % 6000);
-        const float y = 800.0f + static_cast<float>((i * 53) % 4500);
-        pf.postAt(YieldId{2 + i / 3, 0}, ScriptedEvent::move(x, y));
+        h.pf.postAt(YieldId{2 + i / 3, 0},
+                    ScriptedEvent::move(1000.0f + static_cast<float>((i * 37) % 6000),
+                                        800.0f + static_cast<float>((i * 53) % 4500)));
     }
-    pf.postAt(YieldId{20, 0}, ScriptedEvent::key('+'));
-    pf.queueDialogAnswer("3");
-    pf.postAt(YieldId{30, 0}, ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel));
-    pf.postAt(YieldId{40, 0}, ScriptedEvent::menuItem(MenuItem::mnuSettingsAutoSpeed));
+    h.pf.postAt(YieldId{20, 0}, ScriptedEvent::key('+'));
+    h.pf.queueDialogAnswer("3");
+    h.pf.postAt(YieldId{30, 0}, ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel));
+    h.pf.postAt(YieldId{40, 0}, ScriptedEvent::menuItem(MenuItem::mnuSettingsAutoSpeed));
     std::vector<std::string> live;
-    startUp(g);
-    for (int pass = 1; pass <= 700 && !g.ended && g.lives >= 0; ++pass) {
-        pf.setPassDuration(10 + pass % 9);
-        runPass(g);
-        live.push_back(stateLine(g, pf.statusText));
+    h.start();
+    for (int pass = 1; pass <= 700 && !h.g.ended && h.g.lives >= 0; ++pass) {
+        h.pf.setPassDuration(10 + pass % 9);
+        runPass(h.g);
+        live.push_back(passReport(h.g, pass, h.pf.statusText, true));
     }
-    recorder.finish(pf.passNumber() - 1);
-    EXPECT_EQ(g.level, 3);
+    recorder.finish(h.pf.passNumber() - 1);
+    EXPECT_EQ(h.g.level, 3);
 
-    const Replay r = parsed(file.str());
-    EXPECT_TRUE(r.timersRecorded);
-    ReplayRunner runner(r, 0);
+    // The recording carries every tick: a tick line without "timers recorded" would not parse.
+    ReplayRunner runner(parsed(file.str()), 0);
     runner.start();
     std::vector<std::string> replayed;
     while (!runner.finished()) {
         runner.runOnePass();
-        replayed.push_back(stateLine(runner.game(), runner.platform().statusText));
+        replayed.push_back(runner.reportLine(true));
     }
     EXPECT_EQ(replayed, live);
 }

@@ -41,12 +41,6 @@ struct QtGame {
     GameState g{pf};
     Events events{g};
     QtGame() { pf.setEventSink(&events); }
-    // A fixed seed, and no music so that nothing waits on an audio device.
-    void start() {
-        g.fixedSeed = 1;
-        g.commandText = "nomusic";
-        startUp(g);
-    }
 };
 
 }  // namespace brivane::test
