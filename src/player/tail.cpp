@@ -91,10 +91,11 @@ void ageTail(GameState& g) {
 }
 
 void removeTailPoint(GameState& g, double n) {
-    const auto index = static_cast<std::size_t>(n);
-    if (n < 1 || n > g.tailCount) {
+    // Written so that a NaN handle fails it too, before it is turned into an index.
+    if (!(n >= 1 && n <= g.tailCount)) {
         return;
     }
+    const auto index = static_cast<std::size_t>(n);
     const bool wasMarked = g.tail[index].inLoop != 0;
     g.tail.erase(g.tail.begin() + static_cast<std::ptrdiff_t>(index));
     if (wasMarked) {

@@ -92,8 +92,11 @@ TEST(Tail, RemovingAMarkedPointUnmarksTheWholeTail) {
         t.move(1000 + 200.0f * static_cast<float>(i), 1000);
         t.g.tail.back().inLoop = -1;
     }
-    removeTailPoint(t.g, 0);  // out of range: nothing
-    removeTailPoint(t.g, 5);
+    // Out of range, on both sides and as no number at all: nothing.
+    for (const double n : {-1.0, 0.0, 5.0, std::nan("")}) {
+        removeTailPoint(t.g, n);
+    }
+    ASSERT_EQ(t.g.tailCount, 4);
     removeTailPoint(t.g, 2);
     ASSERT_EQ(t.g.tailCount, 3);
     EXPECT_FLOAT_EQ(t.g.tail[2].x, 1400);
