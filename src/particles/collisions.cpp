@@ -52,9 +52,10 @@ void bounceBalls(GameState& g, double a, double b) {
     const double dx = std::fabs(static_cast<double>(cxa) - cxb);
     const double dy = std::fabs(static_cast<double>(cya) - cyb);
     // The contact angle always lies in the first quadrant, whichever side the balls meet on.
-    const auto theta = static_cast<float>(dx == 0.0 ? 0.0 : std::atan(dy / dx));
-    const double c = std::cos(theta);
-    const double s = std::sin(theta);
+    // The angle itself stays double; only its cosine and sine are kept as singles.
+    const double theta = dx == 0.0 ? 0.0 : std::atan(dy / dx);
+    const double c = static_cast<float>(std::cos(theta));
+    const double s = static_cast<float>(std::sin(theta));
     const double vxa = pa.speedX();
     const double vya = pa.speedY();
     const double vxb = pb.speedX();

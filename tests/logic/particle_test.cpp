@@ -247,6 +247,10 @@ TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
         // that rounds to 0 goes through the setter too
         {"diagonal", {2000, 2000, 1, 6, 0}, {1900, 2100, 2, -4, 0},
          {2030, 1970, -4, -10}, {1870, 2130, -4, 10}},
+        // a 117 right of and 195 above b: the angle in double precision decides halves that
+        // its single-precision rounding would send the other way
+        {"contact angle", {2117, 1805, 1, -10, 5}, {2000, 2000, 1, 5, 13},
+         {2147, 1775, -3, 17}, {1970, 2030, -2, 10}},
         // clang-format on
     };
     for (const auto& c : cases) {
