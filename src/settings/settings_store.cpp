@@ -1,7 +1,9 @@
 // Booleans are stored as the words True and False, the speed as a decimal integer. A value that
-// is absent, or whose text is not of its form, reads as the default rather than as garbage.
+// is absent, or whose text is not of its form, reads as the default rather than as garbage; a
+// speed outside the range the speed keys keep reads as the nearer end of that range.
 #include "settings/settings_store.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -12,6 +14,8 @@ namespace {
 
 constexpr const char* sectionMisc = "misc";
 constexpr const char* sectionSettings = "settings";
+constexpr long long minUserSpeed = 0;
+constexpr long long maxUserSpeed = 50;
 
 bool readBool(GameState& g, const char* section, const char* key, bool fallback) {
     const std::optional<std::string> text = g.pf.readSetting(section, key);
@@ -46,14 +50,19 @@ std::int16_t readUserSpeed(GameState& g) {
     if (!text || text->empty()) {
         return 0;
     }
-    int value = 0;
+    long long value = 0;
     const char* first = text->data();
     const char* last = first + text->size();
     const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || value < -32768 || value > 32767) {
+    if (end != last || (error != std::errc() && error != std::errc::result_out_of_range)) {
         return 0;
     }
-    return static_cast<std::int16_t>(value);
+    if (error == std::errc::result_out_of_range) {
+        value = *first == '-' ? minUserSpeed : maxUserSpeed;
+    }
+    // An edited or damaged file must not give a speed the keys could never set: below 0 the
+    // frame step stops or runs fades backwards, far above 50 it throws particles across.
+    return static_cast<std::int16_t>(std::clamp<long long>(value, minUserSpeed, maxUserSpeed));
 }
 
 void saveCheckUpdates(GameState& g, bool value) {

@@ -27,7 +27,9 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
         // clang-format off
         {nullptr, nullptr, nullptr, true, true, 0}, {"False", "False", "12", false, false, 12},
         {"false", "FALSE", "12x", true, true, 0}, {"", "yes", " 5", true, true, 0},
-        {"False", "True", "-3", false, true, -3}, {"True", "False", "70000", true, false, 0},
+        {"False", "True", "-1", false, true, 0}, {"True", "False", "51", true, false, 50},
+        {"True", "True", "50", true, true, 50}, {"True", "True", "-99999999999999999999", true, true, 0},
+        {"True", "True", "99999999999999999999", true, true, 50},
         // clang-format on
     };
     for (const auto& c : cases) {
