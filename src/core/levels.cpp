@@ -56,8 +56,11 @@ void startLevel(GameState& g, const std::string& message) {
     if (g.level > getHighLevel(g)) {
         setHighLevel(g, g.level);
     }
+    // A death this set-up interrupts is over without costing a life; its lightning origin must
+    // not carry over to the next, unrelated death.
     g.dying = false;
     g.deathFade = 255;
+    g.bondDeath = false;
     if (g.level == 1) {
         g.score = 0;
     }

@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "core/levels.h"
 #include "core/lives.h"
 #include "core/sound.h"
 #include "harness.h"
@@ -15,6 +16,7 @@
 namespace brivane {
 namespace {
 
+using test::drawsWhere;
 using test::halfBall;
 using test::Scene;
 
@@ -120,6 +122,21 @@ TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointOnEveryStep) {
     EXPECT_FALSE(s.g.dying);
     EXPECT_FALSE(s.g.bondDeath);
     EXPECT_EQ(s.g.lives, 4);
+}
+
+TEST(DeathStep, LevelSetUpEndsABondDeathSoTheNextDeathHasNoLightning) {
+    Scene s(10, 10);
+    s.bondedPair();
+    s.moveTo(3157, 3157 + 100);
+    ASSERT_TRUE(s.g.bondDeath);
+    startLevel(s.g, "");  // the bonded balls caught, or Jump To Level
+    EXPECT_FALSE(s.g.dying);
+    EXPECT_FALSE(s.g.bondDeath);
+    s.g.dying = true;
+    s.passes(1);
+    EXPECT_TRUE(drawsWhere(s.pf, [](const auto& d) {
+                    return d.colour == Rgb{200, 200, 255};
+                }).empty());
 }
 
 // The last death with the player inside a red bond: the implosion paints the bonded ball, whose
