@@ -108,6 +108,12 @@ void checkBondCollision(GameState& g, double ballNum, const std::string& partner
 }
 
 void toggleSparking(GameState& g) {
+    // A caught electron fades out harmlessly; sparking now would replace its fade with deadly
+    // sparks until the next toggle, the way catching a sparking electron ends its sparks.
+    if (g.electronActive && g.electron && g.electron->isDying()) {
+        g.electronSparking = false;
+        return;
+    }
     g.electronSparking = !g.electronSparking;
     if (g.electronSparking && g.electronActive) {
         playSound(g, effectSpark);

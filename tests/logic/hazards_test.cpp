@@ -158,6 +158,21 @@ void sparkScene(Scene& s, float dx, float dy) {
     s.moveTo(4159 + dx, 3150 + dy);
 }
 
+// A caught electron fades out: the spark timer must not turn it into a sparking one meanwhile.
+TEST(Sparks, TimerLeavesACaughtElectronFadingAndSilent) {
+    Scene s(15, 4);
+    sparkScene(s, 3000, 3000);
+    ParticleTestAccess::capture(*s.g.electron);
+    s.tick(TimerId::tmrDoElectron);
+    EXPECT_FALSE(s.g.electronSparking);
+    EXPECT_EQ(s.soundCount(effectSpark), 0);
+    s.passes(1);
+    EXPECT_LT(s.g.electron->fadeLevel(), 255);
+    EXPECT_TRUE(drawsWhere(s.pf, [](const auto& d) {
+                    return d.colour == Rgb{200, 200, 255};
+                }).empty());
+}
+
 // Only the first spark of the step is scripted; the others point up and left and cannot kill.
 // Neither the grace period nor the shield stops a spark: under the shield the disc is green.
 TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
