@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <string>
 
 #include "core/game.h"
 #include "core/numbers.h"
 #include "harness.h"
+#include "platform/pacing.h"
 
 namespace brivane {
 namespace {
@@ -73,6 +75,27 @@ TEST(FrameStep, AutomaticSpeedRoundsAQuarterOfThePassHalvesToEvenAndStopsAtTwent
         h.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, true);
         h.g.frameTicks = ticks;
         EXPECT_EQ(frameStep(h.g), step) << ticks << " ms";
+    }
+}
+
+// Each display's pass length, and a ball over 10 s of passes that long with automatic speed:
+// the nominal quarter of a step per millisecond on every display.
+TEST(FramePacing, PassesLastAFourMillisecondMultipleSoEveryDisplayRunsAtNominalSpeed) {
+    const std::pair<double, int> cases[] = {
+        {0, 16},  {19.9, 16}, {20, 52},  {50, 20},   {59.94, 16},        {60, 16},
+        {75, 12}, {90, 12},   {100, 12}, {100.1, 8}, {120, 8},           {144, 8},
+        {165, 8}, {240, 8},   {480, 8},  {1000, 8},  {std::nan(""), 16},
+    };  // refresh Hz, pass ms
+    for (const auto& [hz, ms] : cases) {
+        SCOPED_TRACE(testing::Message() << hz << " Hz");
+        EXPECT_EQ(paceIntervalMs(hz), ms);
+        test::Scene s(1);
+        s.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, true);
+        s.placeBalls({{1000, 3000, 1, 1, 0}});
+        s.pf.setPassDuration(ms);
+        s.passes(10000 / ms);
+        const double nominal = 10000.0 / 4.0;
+        EXPECT_NEAR(s.ball(1).left() - 1000.0, nominal, nominal / 100.0);
     }
 }
 

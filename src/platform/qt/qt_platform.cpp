@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/pacing.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
 
@@ -115,11 +116,7 @@ qreal QtPlatform::screenRatio() const {
 
 int QtPlatform::frameIntervalMs() const {
     const QScreen* screen = window_ ? window_->screen() : QGuiApplication::primaryScreen();
-    qreal hz = screen != nullptr ? screen->refreshRate() : 0.0;
-    if (!(hz >= 20.0 && hz <= 500.0)) {
-        hz = 60.0;
-    }
-    return static_cast<int>(1000.0 / hz + 0.5);
+    return paceIntervalMs(screen != nullptr ? screen->refreshRate() : 0.0);
 }
 
 void QtPlatform::loadWindow() {
