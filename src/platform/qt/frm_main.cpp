@@ -55,6 +55,9 @@ void PlayfieldWidget::paintEvent(QPaintEvent*) {
     const qreal ratio = image_.devicePixelRatio();
     painter.fillRect(rect(), Qt::black);
     painter.drawImage(QRectF(0, 0, frame.width() / ratio, frame.height() / ratio), frame);
+    if (onPainted) {
+        onPainted(frame);
+    }
 }
 
 void PlayfieldWidget::mouseMoveEvent(QMouseEvent* event) {

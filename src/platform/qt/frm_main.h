@@ -26,6 +26,8 @@ class PlayfieldWidget : public QWidget {
     std::function<void(float, float)> onMove;
     std::function<void(int)> onButton;
     std::function<void(int)> onKey;
+    // Told of every picture the widget puts on the screen, for watching what the player sees.
+    std::function<void(const QImage&)> onPainted;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

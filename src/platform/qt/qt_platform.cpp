@@ -1,6 +1,9 @@
-// The Qt platform. The main loop's yield processes events until the next display refresh is
-// due, so the game shows one pass per refresh and sleeps in between instead of spinning; the
-// waiting is event processing, so input is handled as soon as it arrives.
+// The Qt platform. The main loop's yield processes events until the next frame is due, so the
+// game shows one pass per frame and sleeps in between instead of spinning; the waiting is event
+// processing, so input is handled as soon as it arrives. Whatever the game draws reaches the
+// screen before the next pass clears it: a yield presents the picture whenever it was drawn on,
+// also when an event handler drew inside the yield (the fan of a closing loop, the first step of
+// a death).
 #include "platform/qt/qt_platform.h"
 
 #include <QApplication>
@@ -173,6 +176,7 @@ int QtPlatform::playfieldHeight() const {
 
 void QtPlatform::clear() {
     ensureWindow();
+    drawnSincePresent_ = true;
     if (image_.image().width() * twipsPerPixel <
             static_cast<int>(playfieldWidth() * image_.devicePixelRatio()) ||
         image_.image().height() * twipsPerPixel <
@@ -184,21 +188,31 @@ void QtPlatform::clear() {
 }
 
 void QtPlatform::refresh() {
-    if (window_) {
-        window_->pic->update();
+    drawnSincePresent_ = true;
+    present();
+}
+
+void QtPlatform::present() {
+    if (!drawnSincePresent_ || !window_ || !window_->pic->isVisible()) {
+        return;
     }
+    drawnSincePresent_ = false;
+    window_->pic->repaint();
 }
 
 void QtPlatform::line(float x1, float y1, float x2, float y2) {
+    drawnSincePresent_ = true;
     image_.line(x1, y1, x2, y2, foreColor_, drawWidth_);
 }
 
 void QtPlatform::paintPicture(Picture picture, float dx, float dy, float w, float h, float sx,
                               float sy, RasterOp op) {
+    drawnSincePresent_ = true;
     image_.paintPicture(picture, dx, dy, w, h, sx, sy, op);
 }
 
 void QtPlatform::printText(float x, float y, const std::string& text) {
+    drawnSincePresent_ = true;
     image_.printText(x, y, text, foreColor_);
 }
 
@@ -224,8 +238,12 @@ void QtPlatform::processEvents() {
     if (!inFrameYield_) {
         ++sub_;
     }
+    // What was drawn before this yield (a loop's fan before its capture is scored) is shown
+    // first, and what its handlers draw is shown before the yield returns.
+    present();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    present();
 }
 
 void QtPlatform::processEventsUntilNextFrame() {
@@ -233,7 +251,6 @@ void QtPlatform::processEventsUntilNextFrame() {
     if (onFrameYield) {
         onFrameYield(pass_);
     }
-    refresh();
     processEvents();
     const qint64 due = lastFrameEnd_ + frameIntervalMs();
     QTimer wake;
@@ -246,6 +263,7 @@ void QtPlatform::processEventsUntilNextFrame() {
         }
         wake.start(static_cast<int>(remaining));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        present();
     }
     const qint64 now = frameClock_.elapsed();
     // A pass that ran late starts the next frame now rather than trying to catch up.

@@ -116,6 +116,8 @@ class QtPlatform : public Platform {
 
   private:
     void ensureWindow();
+    // Shows the playfield picture now if anything was drawn on it since it was last shown.
+    void present();
     qreal screenRatio() const;
     int frameIntervalMs() const;
 
@@ -131,6 +133,7 @@ class QtPlatform : public Platform {
     qint64 lastFrameEnd_ = 0;
     Rgb foreColor_{255, 255, 255};
     int drawWidth_ = 1;
+    bool drawnSincePresent_ = false;
     bool ended_ = false;
     int pass_ = 1;
     int sub_ = 0;
