@@ -16,11 +16,11 @@
 #include "core/game.h"
 #include "core/game_state.h"
 #include "core/scores.h"
-#include "platform/headless/pass_report.h"
-#include "platform/headless/replay_recorder.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/replay_cli.h"
 #include "platform/render/playfield_image.h"
+#include "replay/pass_report.h"
+#include "replay/replay_recorder.h"
 #include "settings/settings_store.h"
 #include "version.h"
 

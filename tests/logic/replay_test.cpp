@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "harness.h"
-#include "platform/headless/pass_report.h"
-#include "platform/headless/replay_file.h"
-#include "platform/headless/replay_recorder.h"
-#include "platform/headless/replay_runner.h"
 #include "platform/layout.h"
+#include "replay/pass_report.h"
+#include "replay/replay_file.h"
+#include "replay/replay_recorder.h"
+#include "replay/replay_runner.h"
 
 namespace brivane {
 namespace {

@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/headless/replay_runner.h"
 #include "platform/render/playfield_image.h"
+#include "replay/replay_runner.h"
 
 namespace brivane {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/replay_file.h"
+#include "replay/replay_file.h"
 
 namespace brivane {
 

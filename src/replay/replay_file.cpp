@@ -1,5 +1,5 @@
 // Reading and writing replay files.
-#include "platform/headless/replay_file.h"
+#include "replay/replay_file.h"
 
 #include <algorithm>
 #include <charconv>

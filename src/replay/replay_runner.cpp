@@ -1,8 +1,8 @@
 // The replay runner.
-#include "platform/headless/replay_runner.h"
+#include "replay/replay_runner.h"
 
 #include "core/game.h"
-#include "platform/headless/pass_report.h"
+#include "replay/pass_report.h"
 
 namespace brivane {
 

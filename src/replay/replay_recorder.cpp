@@ -1,5 +1,5 @@
 // The replay recorder.
-#include "platform/headless/replay_recorder.h"
+#include "replay/replay_recorder.h"
 
 #include <algorithm>
 #include <climits>

@@ -9,7 +9,7 @@
 #include "core/events.h"
 #include "core/game_state.h"
 #include "platform/headless/headless_platform.h"
-#include "platform/headless/replay_file.h"
+#include "replay/replay_file.h"
 
 namespace brivane {
 

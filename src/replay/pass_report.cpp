@@ -1,6 +1,6 @@
 // The per-pass report: one JSON object, written with shortest round-trip numbers so that two
 // runs of the same game give the same bytes.
-#include "platform/headless/pass_report.h"
+#include "replay/pass_report.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include "core/game.h"
 #include "particles/particle.h"
-#include "platform/headless/replay_file.h"
+#include "replay/replay_file.h"
 
 namespace brivane {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "platform/headless/replay_file.h"
 #include "platform/platform.h"
+#include "replay/replay_file.h"
 
 namespace brivane {
 
