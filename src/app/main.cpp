@@ -185,8 +185,7 @@ int main(int argc, char* argv[]) {
         }
         platform.loadWindow();
         recorder = std::make_unique<brivane::ReplayRecorder>(
-            recordFile, events, game, [&platform] { return platform.currentYield(); },
-            recordingHeader(platform, *seed));
+            recordFile, events, game, platform.yields(), recordingHeader(platform, *seed));
         platform.setEventSink(recorder.get());
         brivane::ReplayRecorder* r = recorder.get();
         platform.onFrameYield = [r](int pass) { r->frameYieldStarting(pass); };
@@ -212,13 +211,13 @@ int main(int argc, char* argv[]) {
             reportFile.flush();
         }
     };
-    platform.onProgramEnd = [&] { report(platform.passNumber()); };
+    platform.onProgramEnd = [&] { report(platform.yields().pass()); };
 
     game.fixedSeed = seed;
     brivane::startUp(game);
-    brivane::mainLoop(game, [&] { report(platform.passNumber() - 1); });
+    brivane::mainLoop(game, [&] { report(platform.yields().pass() - 1); });
     if (recorder) {
-        recorder->finish(platform.passNumber() - 1);
+        recorder->finish(platform.yields().pass() - 1);
     }
     return 0;
 }

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
+#include "platform/platform.h"
+#include "platform/yields.h"
 
 namespace brivane {
 

@@ -2,7 +2,6 @@
 #include "replay/replay_recorder.h"
 
 #include <algorithm>
-#include <climits>
 #include <utility>
 
 #include "platform/layout.h"
@@ -10,12 +9,8 @@
 namespace brivane {
 
 ReplayRecorder::ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
-                               std::function<YieldId()> currentYield, Replay header)
-    : out_(out),
-      inner_(inner),
-      g_(g),
-      currentYield_(std::move(currentYield)),
-      header_(std::move(header)) {
+                               const YieldCounter& yields, Replay header)
+    : out_(out), inner_(inner), g_(g), yields_(yields), header_(std::move(header)) {
     header_.timersRecorded = true;
 }
 
@@ -55,16 +50,6 @@ void ReplayRecorder::finish(int lastPass) {
     out_.flush();
 }
 
-YieldId ReplayRecorder::yieldNow() {
-    const auto order = [](YieldId y) { return std::pair{y.pass, y.sub == 0 ? INT_MAX : y.sub}; };
-    YieldId at = currentYield_();
-    if (lastYield_ && order(at) < order(*lastYield_)) {
-        at = *lastYield_;
-    }
-    lastYield_ = at;
-    return at;
-}
-
 void ReplayRecorder::writeLine(YieldId at, const ReplayEvent& event) {
     writeHeader();
     out_ << "at " << yieldText(at) << " " << eventText(event) << "\n";
@@ -74,7 +59,7 @@ void ReplayRecorder::write(const ReplayEvent& event) {
     if (inMenu_) {
         heldBack_.push_back("at " + yieldText(menuYield_) + " " + eventText(event) + "\n");
     } else {
-        writeLine(yieldNow(), event);
+        writeLine(yields_.current(), event);
     }
 }
 
@@ -132,7 +117,7 @@ void ReplayRecorder::menuChosen(MenuItem item) {
         inner_.menuChosen(item);
         return;
     }
-    const YieldId at = yieldNow();
+    const YieldId at = yields_.current();
     if (item == MenuItem::mnuFileExit) {
         // Exit ends the program inside the handler: the line must be out before it.
         writeLine(at, e);

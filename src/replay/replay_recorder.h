@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include "core/game_state.h"
 #include "platform/platform.h"
+#include "platform/yields.h"
 #include "replay/replay_file.h"
 
 namespace brivane {
@@ -24,7 +24,7 @@ class ReplayRecorder : public EventSink {
     // being shown during start-up) changes its playfield instead. Its timer mode is forced to
     // recorded, since every tick the game sees is written.
     ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
-                   std::function<YieldId()> currentYield, Replay header);
+                   const YieldCounter& yields, Replay header);
 
     // From the platform.
     void frameYieldStarting(int pass);
@@ -48,15 +48,12 @@ class ReplayRecorder : public EventSink {
     void writeHeader();
     void write(const ReplayEvent& event);
     void writeLine(YieldId at, const ReplayEvent& event);
-    // The yield to write an input under: never one that a replay would reach before the
-    // previous input's, so the file stays in delivery order whatever the platform reports.
-    YieldId yieldNow();
     void writeDuration(int pass, int ms);
 
     std::ostream& out_;
     EventSink& inner_;
     const GameState& g_;
-    std::function<YieldId()> currentYield_;
+    const YieldCounter& yields_;
     Replay header_;
     bool headerWritten_ = false;
     int lastDuration_ = -1;
@@ -65,7 +62,6 @@ class ReplayRecorder : public EventSink {
     // until the dialog's answer, which the menu line carries, is known.
     bool inMenu_ = false;
     YieldId menuYield_;
-    std::optional<YieldId> lastYield_;
     std::optional<std::string> menuAnswer_;
     std::vector<std::string> heldBack_;
 };

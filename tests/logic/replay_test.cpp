@@ -179,8 +179,7 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
     header.seed = 1234;
     header.highLevel = 4;
     header.highScore = 300;
-    ReplayRecorder recorder(
-        file, h.events, h.g, [&h] { return h.pf.currentYield(); }, header);
+    ReplayRecorder recorder(file, h.events, h.g, h.pf.yields(), header);
     h.pf.setEventSink(&recorder);
     h.pf.onFrameYield = [&recorder](int pass) { recorder.frameYieldStarting(pass); };
     h.pf.onDialogAnswer = [&recorder](const std::string& a) { recorder.dialogAnswered(a); };
@@ -200,7 +199,7 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
         runPass(h.g);
         live.push_back(passReport(h.g, pass, h.pf.statusText, true));
     }
-    recorder.finish(h.pf.passNumber() - 1);
+    recorder.finish(h.pf.yields().pass() - 1);
     EXPECT_EQ(h.g.level, 3);
 
     // The recording carries every tick: a tick line without "timers recorded" would not parse.
@@ -217,7 +216,7 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
 // Resizes before the first pass set the header; later ones are events. A tick that fires while
 // a menu item's dialog is open reached the game before the item changed anything, so the file
 // must deliver it first.
-TEST(ReplayRecorder, ResizesTicksDuringAMenuDialogAndYieldsThatGoBack) {
+TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     HeadlessPlatform pf;
     GameState g(pf);
     struct DialogSink : GameEvents {
@@ -229,15 +228,18 @@ TEST(ReplayRecorder, ResizesTicksDuringAMenuDialogAndYieldsThatGoBack) {
         }
     } sink(g);
     std::ostringstream file;
-    YieldId now{1, 0};
-    ReplayRecorder recorder(
-        file, sink, g, [&now] { return now; }, Replay{});
+    YieldCounter yields;
+    ReplayRecorder recorder(file, sink, g, yields, Replay{});
     sink.recorder = &recorder;
     recorder.windowResized(10000, 100);  // below the minimum height: snapped
     recorder.frameYieldStarting(1);
-    now = YieldId{3, 2};
+    for (int pass = 1; pass <= 2; ++pass) {
+        yields.frameYieldBegins();
+        yields.frameYieldEnds();
+    }
+    yields.nestedYieldBegins();
+    yields.nestedYieldBegins();
     recorder.windowResized(12000, 9000);
-    now = YieldId{3, 1};  // a platform reporting an earlier yield cannot reorder the file
     recorder.keyPress(43);
     recorder.menuChosen(MenuItem::mnuFileJumpLevel);
     recorder.finish(3);

@@ -101,7 +101,7 @@ TEST(Scores, ClosingOrExitWritesTheFileOfTheRunAndNoPassFollows) {
         EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>("highlvl:1\r\nhighscore:90\r\n"));
         EXPECT_TRUE(h.pf.programEnded);
         EXPECT_TRUE(h.g.ended);
-        EXPECT_EQ(h.pf.passNumber(), 4);  // none after the one that closed
+        EXPECT_EQ(h.pf.yields().pass(), 4);  // none after the one that closed
     }
 }
 

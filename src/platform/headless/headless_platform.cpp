@@ -224,8 +224,7 @@ void HeadlessPlatform::fireTimersUpTo(std::uint64_t limit) {
 }
 
 void HeadlessPlatform::processEvents() {
-    ++sub_;
-    auto it = byYield_.find(YieldId{pass_, sub_});
+    auto it = byYield_.find(yields_.nestedYieldBegins());
     if (it != byYield_.end()) {
         std::deque<ScriptedEvent> events = std::move(it->second);
         byYield_.erase(it);
@@ -245,23 +244,22 @@ int HeadlessPlatform::passDurationOf(int pass) const {
 
 void HeadlessPlatform::processEventsUntilNextFrame() {
     const std::uint64_t passStart = clock_;
-    inFrameYield_ = true;
+    yields_.frameYieldBegins();
     if (onFrameYield) {
-        onFrameYield(pass_);
+        onFrameYield(yields_.pass());
     }
-    auto it = byYield_.find(YieldId{pass_, 0});
+    auto it = byYield_.find(YieldId{yields_.pass(), 0});
     if (it != byYield_.end()) {
         std::deque<ScriptedEvent> events = std::move(it->second);
         byYield_.erase(it);
         deliver(events);
     }
     deliver(nextYield_);
-    const std::uint64_t passEnd = passStart + static_cast<std::uint64_t>(passDurationOf(pass_));
+    const std::uint64_t passEnd =
+        passStart + static_cast<std::uint64_t>(passDurationOf(yields_.pass()));
     fireTimersUpTo(passEnd);
     clock_ = std::max(clock_, passEnd);
-    inFrameYield_ = false;
-    ++pass_;
-    sub_ = 0;
+    yields_.frameYieldEnds();
 }
 
 void HeadlessPlatform::setTimerEnabled(TimerId timer, bool enabled) {

@@ -15,6 +15,7 @@
 
 #include "platform/pictures.h"
 #include "platform/platform.h"
+#include "platform/yields.h"
 
 namespace brivane {
 
@@ -64,14 +65,6 @@ struct ScriptedEvent {
     static ScriptedEvent run(std::function<void()> f) {
         return {Kind::call, 0, 0, 0, 0, {}, {}, std::move(f)};
     }
-};
-
-// Identifies a yield: pass n's main-loop yield is {n, 0}; the k-th nested yield during pass n
-// (counted from 1 across the pass) is {n, k}.
-struct YieldId {
-    int pass = 0;
-    int sub = 0;
-    auto operator<=>(const YieldId&) const = default;
 };
 
 // Thrown by `endProgram` when the platform is set to unwind on end.
@@ -142,11 +135,8 @@ class HeadlessPlatform : public Platform {
     std::string sockIncoming;
     int sockCloses = 0;
 
-    int passNumber() const { return pass_; }
     std::uint64_t clock() const { return clock_; }
-    int yieldsInPass() const { return sub_; }
-    // The yield now running, as replay files number them.
-    YieldId currentYield() const { return YieldId{pass_, inFrameYield_ ? 0 : sub_}; }
+    const YieldCounter& yields() const { return yields_; }
     // Called as the main-loop yield of pass n begins, before its events.
     std::function<void(int)> onFrameYield;
     // Called with the answer every dialog got: the text, "cancel", "yes", "no" or "ok".
@@ -245,9 +235,7 @@ class HeadlessPlatform : public Platform {
     int passDuration_ = 16;
     std::map<int, int> passDurations_;
     double timeOfDayBase_ = 43200.0;
-    int pass_ = 1;
-    int sub_ = 0;
-    bool inFrameYield_ = false;
+    YieldCounter yields_;
     std::deque<ScriptedEvent> nextYield_;
     std::map<YieldId, std::deque<ScriptedEvent>> byYield_;
     std::deque<std::string> dialogAnswers_;

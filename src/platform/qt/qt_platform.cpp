@@ -235,9 +235,11 @@ double QtPlatform::timeOfDay() {
 }
 
 void QtPlatform::processEvents() {
-    if (!inFrameYield_) {
-        ++sub_;
-    }
+    yields_.nestedYieldBegins();
+    runPendingEvents();
+}
+
+void QtPlatform::runPendingEvents() {
     // What was drawn before this yield (a loop's fan before its capture is scored) is shown
     // first, and what its handlers draw is shown before the yield returns.
     present();
@@ -247,11 +249,11 @@ void QtPlatform::processEvents() {
 }
 
 void QtPlatform::processEventsUntilNextFrame() {
-    inFrameYield_ = true;
+    yields_.frameYieldBegins();
     if (onFrameYield) {
-        onFrameYield(pass_);
+        onFrameYield(yields_.pass());
     }
-    processEvents();
+    runPendingEvents();
     const qint64 due = lastFrameEnd_ + frameIntervalMs();
     QTimer wake;
     wake.setSingleShot(true);
@@ -268,9 +270,7 @@ void QtPlatform::processEventsUntilNextFrame() {
     const qint64 now = frameClock_.elapsed();
     // A pass that ran late starts the next frame now rather than trying to catch up.
     lastFrameEnd_ = now - due > frameIntervalMs() ? now : std::max(due, lastFrameEnd_);
-    inFrameYield_ = false;
-    ++pass_;
-    sub_ = 0;
+    yields_.frameYieldEnds();
 }
 
 void QtPlatform::setTimerEnabled(TimerId timer, bool enabled) {

@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/headless/headless_platform.h"
 #include "platform/platform.h"
 #include "platform/qt/frm_main.h"
 #include "platform/render/playfield_image.h"
+#include "platform/yields.h"
 
 class QSettings;
 
@@ -41,10 +41,7 @@ class QtPlatform : public Platform {
     // Where the game's events go; nothing once the program has been told to end.
     EventSink* sink() const { return ended_ ? nullptr : sink_; }
 
-    // The yield now running, numbered as replay files number them: pass n's main-loop yield
-    // is {n, 0}, the k-th nested yield during pass n is {n, k}.
-    YieldId currentYield() const { return YieldId{pass_, inFrameYield_ ? 0 : sub_}; }
-    int passNumber() const { return pass_; }
+    const YieldCounter& yields() const { return yields_; }
     // For a recording: the main-loop yield of pass n begins; a dialog was answered ("yes",
     // "no", "ok", the text typed, or "cancel"); the window took a new outer size (twips).
     std::function<void(int)> onFrameYield;
@@ -120,6 +117,7 @@ class QtPlatform : public Platform {
     void present();
     qreal screenRatio() const;
     int frameIntervalMs() const;
+    void runPendingEvents();
 
     Options options_;
     EventSink* sink_ = nullptr;
@@ -135,9 +133,7 @@ class QtPlatform : public Platform {
     int drawWidth_ = 1;
     bool drawnSincePresent_ = false;
     bool ended_ = false;
-    int pass_ = 1;
-    int sub_ = 0;
-    bool inFrameYield_ = false;
+    YieldCounter yields_;
 };
 
 }  // namespace brivane
