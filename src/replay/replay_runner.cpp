@@ -22,7 +22,7 @@ ReplayRunner::ReplayRunner(const Replay& replay, int passLimit)
                      "\r\nhighscore:" + reportNumber(replay.highScore) + "\r\n";
     pf_.setTimersFromClock(!replay.timersRecorded);
     for (const ReplayPassDuration& d : replay.durations) {
-        pf_.setPassDurationFrom(d.pass, d.ms);
+        pf_.clock().setPassDurationFrom(d.pass, d.ms);
     }
     for (const ReplayInput& input : replay.inputs) {
         schedule(input);

@@ -27,7 +27,7 @@ class ReplayRunner {
     int passesRun() const { return passesRun_; }
     int passLimit() const { return passLimit_; }
     // The duration of the next pass to run, for showing it at its recorded pace.
-    int nextPassMs() const { return pf_.passDurationOf(passesRun_ + 1); }
+    int nextPassMs() const { return pf_.clock().passDurationOf(passesRun_ + 1); }
 
     GameState& game() { return g_; }
     HeadlessPlatform& platform() { return pf_; }

@@ -104,12 +104,12 @@ TEST(LoopMusic, RestartsOnlyAFinishedPlaylistWithinFiveSeconds) {
     h.passes(3 * 5000 / 20 + 7);  // and the timer's phase should not matter
     EXPECT_EQ(h.pf.musicStarted.size(), 1u);
     h.pf.musicHasFinished = true;
-    const std::uint64_t finishedAt = h.pf.clock();
-    while (h.pf.musicStarted.size() < 2 && h.pf.clock() <= finishedAt + 5000) {
+    const std::uint64_t finishedAt = h.pf.clock().now();
+    while (h.pf.musicStarted.size() < 2 && h.pf.clock().now() <= finishedAt + 5000) {
         h.passes(1);
     }
     ASSERT_EQ(h.pf.musicStarted.size(), 2u);
-    EXPECT_LE(h.pf.clock(), finishedAt + 5000 + 20);
+    EXPECT_LE(h.pf.clock().now(), finishedAt + 5000 + 20);
     EXPECT_EQ(h.pf.musicStarted[1], h.pf.musicStarted[0]);
     EXPECT_FALSE(h.pf.musicHasFinished);
 }

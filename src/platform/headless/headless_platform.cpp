@@ -1,8 +1,6 @@
 // The headless platform. Its clock reads T while a pass draws and moves; the pass's yield first
-// delivers the events scripted for it, then fires every timer due by T + d in order of due time
-// (the clock reading each timer's due time while its handler runs), and leaves the clock at
-// T + d. A repeating timer is next due one interval after its due time, or one interval after
-// T + d when that is already past: like the window system's timers, missed ticks do not burst.
+// delivers the events scripted for it, then lets the clock fire the timers due by the pass's
+// end.
 #include "platform/headless/headless_platform.h"
 
 #include <algorithm>
@@ -15,10 +13,6 @@ namespace brivane {
 HeadlessPlatform::HeadlessPlatform() {
     // The window is created with Auto Speed Adjust checked; start-up then applies the setting.
     checks_[static_cast<int>(MenuItem::mnuSettingsAutoSpeed)] = true;
-    for (int i = 0; i < timerCount; ++i) {
-        timers_[i].enabled = timerSpecs[i].enabledAtStart;
-        timers_[i].due = static_cast<std::uint64_t>(timerSpecs[i].intervalMs);
-    }
 }
 
 void HeadlessPlatform::setPlayfieldSize(int w, int h) {
@@ -35,14 +29,6 @@ void HeadlessPlatform::attachSurface(DrawingSurface* surface) {
         surface_->resize(width_, height_);
         surface_->setPlayerPictures(playerSprite, playerMatte);
     }
-}
-
-std::optional<std::uint64_t> HeadlessPlatform::timerDue(TimerId t) const {
-    const TimerState& timer = timers_[static_cast<int>(t)];
-    if (!timer.enabled) {
-        return std::nullopt;
-    }
-    return timer.due;
 }
 
 void HeadlessPlatform::setLifeIconVisible(int index, bool visible) {
@@ -147,7 +133,7 @@ void HeadlessPlatform::deliverOne(const ScriptedEvent& e) {
             break;
         case ScriptedEvent::Kind::timer:
             // A tick of a disabled timer cannot happen with real timers either.
-            if (timers_[static_cast<int>(e.timer)].enabled) {
+            if (clock_.timerEnabled(e.timer)) {
                 sink_->timerTick(e.timer);
             }
             break;
@@ -196,31 +182,15 @@ void HeadlessPlatform::deliver(std::deque<ScriptedEvent>& queue) {
 }
 
 void HeadlessPlatform::fireTimersUpTo(std::uint64_t limit) {
-    if (!timersFromClock_) {
+    if (!timersFromClock_ || programEnded) {
         return;
     }
-    while (!programEnded) {
-        int next = -1;
-        for (int i = 0; i < timerCount; ++i) {
-            if (timers_[i].enabled && timers_[i].due <= limit &&
-                (next < 0 || timers_[i].due < timers_[next].due)) {
-                next = i;
-            }
-        }
-        if (next < 0) {
-            return;
-        }
-        TimerState& timer = timers_[next];
-        const std::uint64_t due = timer.due;
-        const auto interval = static_cast<std::uint64_t>(timerSpecs[next].intervalMs);
-        timer.due = due + interval <= limit ? limit + interval : due + interval;
-        const std::uint64_t resume = clock_;
-        clock_ = std::max(clock_, due);
+    clock_.fireTimersUpTo(limit, [this](TimerId timer) {
         if (sink_ != nullptr) {
-            sink_->timerTick(static_cast<TimerId>(next));
+            sink_->timerTick(timer);
         }
-        clock_ = std::max(clock_, resume);
-    }
+        return !programEnded;
+    });
 }
 
 void HeadlessPlatform::processEvents() {
@@ -231,19 +201,11 @@ void HeadlessPlatform::processEvents() {
         deliver(events);
     }
     deliver(nextYield_);
-    fireTimersUpTo(clock_);
-}
-
-int HeadlessPlatform::passDurationOf(int pass) const {
-    auto it = passDurations_.upper_bound(pass);
-    if (it == passDurations_.begin()) {
-        return passDuration_;
-    }
-    return std::prev(it)->second;
+    fireTimersUpTo(clock_.now());
 }
 
 void HeadlessPlatform::processEventsUntilNextFrame() {
-    const std::uint64_t passStart = clock_;
+    const std::uint64_t passStart = clock_.now();
     yields_.frameYieldBegins();
     if (onFrameYield) {
         onFrameYield(yields_.pass());
@@ -256,18 +218,10 @@ void HeadlessPlatform::processEventsUntilNextFrame() {
     }
     deliver(nextYield_);
     const std::uint64_t passEnd =
-        passStart + static_cast<std::uint64_t>(passDurationOf(yields_.pass()));
+        passStart + static_cast<std::uint64_t>(clock_.passDurationOf(yields_.pass()));
     fireTimersUpTo(passEnd);
-    clock_ = std::max(clock_, passEnd);
+    clock_.advanceTo(passEnd);
     yields_.frameYieldEnds();
-}
-
-void HeadlessPlatform::setTimerEnabled(TimerId timer, bool enabled) {
-    TimerState& t = timers_[static_cast<int>(timer)];
-    if (enabled && !t.enabled) {
-        t.due = clock_ + static_cast<std::uint64_t>(timerSpecs[static_cast<int>(timer)].intervalMs);
-    }
-    t.enabled = enabled;
 }
 
 std::string HeadlessPlatform::inputBox(const std::string& prompt, const std::string& title,

@@ -1,7 +1,7 @@
-// The headless home of the platform: a virtual clock advanced by given pass durations, events
-// scripted in advance and delivered only inside a yield, timers that fire from the virtual
-// clock, a recording of every draw call in twips, and in-memory settings, files, sound, socket
-// and dialogs. Tests, replays and benchmarks run the real game code on it.
+// The headless home of the platform: a virtual clock advanced by given pass durations (with the
+// timers on it), events scripted in advance and delivered only inside a yield, a recording of every
+// draw call in twips, and in-memory settings, files, sound, socket and dialogs. Tests, replays and
+// benchmarks run the real game code on it.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/headless/virtual_clock.h"
 #include "platform/pictures.h"
 #include "platform/platform.h"
 #include "platform/yields.h"
@@ -79,10 +80,10 @@ class HeadlessPlatform : public Platform {
     void post(ScriptedEvent event) { nextYield_.push_back(std::move(event)); }
     // Delivered inside the given yield.
     void postAt(YieldId at, ScriptedEvent event) { byYield_[at].push_back(std::move(event)); }
-    void setPassDuration(int ms) { passDuration_ = ms; }
-    // Pass `pass` and every later one last `ms`, until the next such change.
-    void setPassDurationFrom(int pass, int ms) { passDurations_[pass] = ms; }
-    int passDurationOf(int pass) const;
+    // Every pass lasts `ms` unless the clock was given durations by pass number.
+    void setPassDuration(int ms) { clock_.setDefaultPassDuration(ms); }
+    VirtualClock& clock() { return clock_; }
+    const VirtualClock& clock() const { return clock_; }
     // When false, timers fire only through scripted timer events.
     void setTimersFromClock(bool on) { timersFromClock_ = on; }
     // An input-box answer that accepts the offered default text.
@@ -135,13 +136,11 @@ class HeadlessPlatform : public Platform {
     std::string sockIncoming;
     int sockCloses = 0;
 
-    std::uint64_t clock() const { return clock_; }
     const YieldCounter& yields() const { return yields_; }
     // Called as the main-loop yield of pass n begins, before its events.
     std::function<void(int)> onFrameYield;
     // Called with the answer every dialog got: the text, "cancel", "yes", "no" or "ok".
     std::function<void(const std::string&)> onDialogAnswer;
-    std::optional<std::uint64_t> timerDue(TimerId t) const;
 
     // --- Platform --------------------------------------------------------------------------
     void setEventSink(EventSink* sink) override { sink_ = sink; }
@@ -167,14 +166,16 @@ class HeadlessPlatform : public Platform {
     void printText(float x, float y, const std::string& text) override;
     int pictureWidth(Picture picture) const override { return pictureWidthTwips(picture); }
     int pictureHeight(Picture picture) const override { return pictureHeightTwips(picture); }
-    std::uint32_t tickCount() override { return static_cast<std::uint32_t>(clock_); }
-    double timeOfDay() override { return timeOfDayBase_ + static_cast<double>(clock_) / 1000.0; }
+    std::uint32_t tickCount() override { return static_cast<std::uint32_t>(clock_.now()); }
+    double timeOfDay() override {
+        return timeOfDayBase_ + static_cast<double>(clock_.now()) / 1000.0;
+    }
     void processEvents() override;
     void processEventsUntilNextFrame() override;
-    void setTimerEnabled(TimerId timer, bool enabled) override;
-    bool timerEnabled(TimerId timer) const override {
-        return timers_[static_cast<int>(timer)].enabled;
+    void setTimerEnabled(TimerId timer, bool enabled) override {
+        clock_.setTimerEnabled(timer, enabled);
     }
+    bool timerEnabled(TimerId timer) const override { return clock_.timerEnabled(timer); }
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
     DialogResult messageBox(const std::string& text, const std::string& title,
@@ -191,7 +192,7 @@ class HeadlessPlatform : public Platform {
         soundFiles[device] = path;
     }
     void playSoundDevice(int device) override {
-        soundsPlayed.emplace_back(static_cast<std::uint32_t>(clock_), device);
+        soundsPlayed.emplace_back(static_cast<std::uint32_t>(clock_.now()), device);
     }
     void createMusicWindow() override { musicWindowCreated = true; }
     void showMusicWindow() override { musicWindowShown = true; }
@@ -209,11 +210,6 @@ class HeadlessPlatform : public Platform {
     void showHelp(const std::string& path) override { helpShown.push_back(path); }
 
   private:
-    struct TimerState {
-        bool enabled = false;
-        std::uint64_t due = 0;
-    };
-
     void deliver(std::deque<ScriptedEvent>& queue);
     void deliverOne(const ScriptedEvent& event);
     void fireTimersUpTo(std::uint64_t limit);
@@ -230,10 +226,7 @@ class HeadlessPlatform : public Platform {
     Rgb foreColor_{255, 255, 255};
     int drawWidth_ = 1;
     bool checks_[menuItemCount] = {};
-    TimerState timers_[timerCount];
-    std::uint64_t clock_ = 0;
-    int passDuration_ = 16;
-    std::map<int, int> passDurations_;
+    VirtualClock clock_;
     double timeOfDayBase_ = 43200.0;
     YieldCounter yields_;
     std::deque<ScriptedEvent> nextYield_;

@@ -1,0 +1,55 @@
+// The headless platform's time: a millisecond clock that only passes move, and the game's five
+// timers on it. A pass that starts at T and lasts d fires, in order of due time, every timer due
+// by T + d, the clock reading each timer's due time while its handler runs, and leaves the clock
+// at T + d. A repeating timer is next due one interval after its due time, or one interval after
+// T + d when that is already past: like the window system's timers, missed ticks do not burst.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "platform/platform.h"
+
+namespace brivane {
+
+class VirtualClock {
+  public:
+    // The timers as the window creates them: those that run from the start are due one
+    // interval after 0.
+    VirtualClock();
+
+    std::uint64_t now() const { return now_; }
+    // Never moves the clock back.
+    void advanceTo(std::uint64_t t);
+
+    // Pass `pass` and every later one last `ms`, until the next such change; before the first,
+    // passes last `defaultMs`.
+    void setPassDurationFrom(int pass, int ms) { passDurations_[pass] = ms; }
+    void setDefaultPassDuration(int ms) { defaultPassMs_ = ms; }
+    int passDurationOf(int pass) const;
+
+    // Enabling a running timer changes nothing; enabling a stopped one makes it due one
+    // interval from now.
+    void setTimerEnabled(TimerId timer, bool enabled);
+    bool timerEnabled(TimerId timer) const { return timers_[static_cast<int>(timer)].enabled; }
+    std::optional<std::uint64_t> timerDue(TimerId timer) const;
+
+    // Fires every enabled timer due by `limit`, earliest first, through `tick`, which may
+    // enable or disable timers; stops early when `tick` returns false.
+    void fireTimersUpTo(std::uint64_t limit, const std::function<bool(TimerId)>& tick);
+
+  private:
+    struct TimerState {
+        bool enabled = false;
+        std::uint64_t due = 0;
+    };
+
+    std::uint64_t now_ = 0;
+    int defaultPassMs_ = 16;
+    std::map<int, int> passDurations_;
+    TimerState timers_[timerCount];
+};
+
+}  // namespace brivane
