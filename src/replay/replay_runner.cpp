@@ -42,32 +42,19 @@ void ReplayRunner::schedule(const ReplayInput& input) {
             pf_.postAt(input.at, ScriptedEvent::key(e.value));
             break;
         case ReplayEvent::Kind::menu: {
-            // The answer belongs to the dialog this menu item opens and to no later one.
-            const MenuItem item = e.menu;
-            const std::optional<std::string> answer = e.answer;
-            pf_.postAt(input.at, ScriptedEvent::run([this, item, answer] {
-                           pf_.clearDialogAnswers();
-                           if (answer) {
-                               pf_.queueDialogAnswer(*answer == "cancel" ? "" : *answer);
-                           }
-                           if (!pf_.programEnded) {
-                               events_.menuChosen(item);
-                           }
-                           pf_.clearDialogAnswers();
-                       }));
+            std::optional<std::string> answer = e.answer;
+            if (answer && *answer == "cancel") {
+                answer = "";
+            }
+            pf_.postAt(input.at, ScriptedEvent::menuItem(e.menu, std::move(answer)));
             break;
         }
         case ReplayEvent::Kind::timer:
             pf_.postAt(input.at, ScriptedEvent::tick(e.timer));
             break;
-        case ReplayEvent::Kind::resize: {
-            ScriptedEvent resize;
-            resize.kind = ScriptedEvent::Kind::resize;
-            resize.value = e.value;
-            resize.value2 = e.value2;
-            pf_.postAt(input.at, std::move(resize));
+        case ReplayEvent::Kind::resize:
+            pf_.postAt(input.at, ScriptedEvent::resize(e.value, e.value2));
             break;
-        }
         case ReplayEvent::Kind::close:
             pf_.postAt(input.at, ScriptedEvent::closeWindow());
             break;

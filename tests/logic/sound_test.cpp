@@ -17,10 +17,7 @@ namespace {
 using test::Harness;
 
 void deviceDone(Harness& h, int device) {
-    ScriptedEvent e;
-    e.kind = ScriptedEvent::Kind::soundDone;
-    e.value = device;
-    h.pf.post(e);
+    h.pf.post(ScriptedEvent::with(ScriptedEvent::Kind::soundDone, device));
     h.pf.processEvents();
 }
 

@@ -16,22 +16,16 @@ namespace {
 using test::Harness;
 using Kind = ScriptedEvent::Kind;
 
-ScriptedEvent socketEvent(Kind kind) {
-    ScriptedEvent event;
-    event.kind = kind;
-    return event;
-}
-
 // Runs one whole exchange through the game's event handlers: open, the reply in the given
 // pieces, close.
 void exchange(Harness& h, const std::vector<std::string>& pieces) {
     startUpdateCheck(h.g);
-    h.pf.post(socketEvent(Kind::socketConnected));
+    h.pf.post(ScriptedEvent::with(Kind::socketConnected));
     for (const std::string& piece : pieces) {
         h.pf.post(ScriptedEvent::run([&h, piece] { h.pf.sockIncoming += piece; }));
-        h.pf.post(socketEvent(Kind::socketData));
+        h.pf.post(ScriptedEvent::with(Kind::socketData));
     }
-    h.pf.post(socketEvent(Kind::socketClosed));
+    h.pf.post(ScriptedEvent::with(Kind::socketClosed));
     h.pf.processEvents();
 }
 
@@ -56,7 +50,7 @@ TEST(UpdateCheck, ConnectsClosingAnyEarlierConnectionAndSendsTheRequestOnceOpen)
         ASSERT_EQ(h.pf.sockConnects.size(), 1u);
         EXPECT_EQ(h.pf.sockConnects[0], (std::pair<std::string, int>(updateHost, 80)));
         EXPECT_TRUE(h.pf.sockSent.empty());
-        h.pf.post(socketEvent(Kind::socketConnected));
+        h.pf.post(ScriptedEvent::with(Kind::socketConnected));
         h.pf.processEvents();
         EXPECT_EQ(h.pf.sockSent, std::string("GET http://") + updateHost +
                                      "/games/brivane/ver.txt HTTP/1.0\r\n\r\n");

@@ -129,7 +129,13 @@ void HeadlessPlatform::deliverOne(const ScriptedEvent& e) {
             sink_->keyPress(e.value);
             break;
         case ScriptedEvent::Kind::menu:
-            sink_->menuChosen(e.menu);
+            if (e.answer) {
+                dialogAnswers_.assign(1, *e.answer);
+                sink_->menuChosen(e.menu);
+                dialogAnswers_.clear();
+            } else {
+                sink_->menuChosen(e.menu);
+            }
             break;
         case ScriptedEvent::Kind::timer:
             // A tick of a disabled timer cannot happen with real timers either.

@@ -45,26 +45,52 @@ struct ScriptedEvent {
         socketConnected,
         socketData,
         socketClosed,
-        call,  // runs an arbitrary test action inside the yield
+        call,  // runs a test's own action inside the yield
     };
     Kind kind = Kind::mouseMove;
     float x = 0, y = 0;
-    int value = 0;   // button, key code, device, width
-    int value2 = 0;  // height
+    int value = 0;   // button, key code, device, outer width (twips)
+    int value2 = 0;  // outer height (twips)
     MenuItem menu = MenuItem::mnuFileJumpLevel;
     TimerId timer = TimerId::tmrClearText;
+    // With a menu item: what its dialog is answered, and no later dialog ("" cancels).
+    std::optional<std::string> answer;
     std::function<void()> action;
 
     static ScriptedEvent move(float x, float y) {
-        return {Kind::mouseMove, x, y, 0, 0, {}, {}, {}};
+        ScriptedEvent e;
+        e.x = x;
+        e.y = y;
+        return e;
     }
-    static ScriptedEvent down(int button) { return {Kind::mouseDown, 0, 0, button, 0, {}, {}, {}}; }
-    static ScriptedEvent key(int code) { return {Kind::key, 0, 0, code, 0, {}, {}, {}}; }
-    static ScriptedEvent menuItem(MenuItem m) { return {Kind::menu, 0, 0, 0, 0, m, {}, {}}; }
-    static ScriptedEvent tick(TimerId t) { return {Kind::timer, 0, 0, 0, 0, {}, t, {}}; }
-    static ScriptedEvent closeWindow() { return {Kind::close, 0, 0, 0, 0, {}, {}, {}}; }
+    static ScriptedEvent down(int button) { return with(Kind::mouseDown, button); }
+    static ScriptedEvent key(int code) { return with(Kind::key, code); }
+    static ScriptedEvent menuItem(MenuItem m, std::optional<std::string> answer = std::nullopt) {
+        ScriptedEvent e = with(Kind::menu);
+        e.menu = m;
+        e.answer = std::move(answer);
+        return e;
+    }
+    static ScriptedEvent tick(TimerId t) {
+        ScriptedEvent e = with(Kind::timer);
+        e.timer = t;
+        return e;
+    }
+    static ScriptedEvent resize(int outerWidth, int outerHeight) {
+        return with(Kind::resize, outerWidth, outerHeight);
+    }
+    static ScriptedEvent closeWindow() { return with(Kind::close); }
     static ScriptedEvent run(std::function<void()> f) {
-        return {Kind::call, 0, 0, 0, 0, {}, {}, std::move(f)};
+        ScriptedEvent e = with(Kind::call);
+        e.action = std::move(f);
+        return e;
+    }
+    static ScriptedEvent with(Kind kind, int value = 0, int value2 = 0) {
+        ScriptedEvent e;
+        e.kind = kind;
+        e.value = value;
+        e.value2 = value2;
+        return e;
     }
 };
 
