@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 #include <QGuiApplication>
 
-#include "core/events.h"
 #include "core/game.h"
 #include "core/levels.h"
+#include "core/wired_game.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/render/playfield_image.h"
 #include "player/tail.h"
@@ -15,13 +15,12 @@ namespace {
 
 struct Level100 {
     HeadlessPlatform pf;
-    GameState g{pf};
-    GameEvents events{g};
+    WiredGame<> wired{pf};
+    GameState& g = wired.g;
 
     explicit Level100(DrawingSurface* surface) {
         pf.setRecordDraws(false);
         pf.attachSurface(surface);
-        pf.setEventSink(&events);
         g.fixedSeed = 100;
         startUp(g);
         g.highLevel = 100;

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "core/events.h"
 #include "core/game_state.h"
+#include "core/wired_game.h"
 #include "platform/headless/headless_platform.h"
 #include "replay/replay_file.h"
 
@@ -40,8 +40,8 @@ class ReplayRunner {
     void schedule(const ReplayInput& input);
 
     HeadlessPlatform pf_;
-    GameState g_{pf_};
-    GameEvents events_{g_};
+    WiredGame<> game_{pf_};
+    GameState& g_ = game_.g;
     int passLimit_ = 0;
     int passesRun_ = 0;
 };

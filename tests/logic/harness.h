@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
-#include "core/events.h"
 #include "core/game.h"
 #include "core/game_state.h"
 #include "core/levels.h"
 #include "core/messages.h"
+#include "core/wired_game.h"
 #include "particles/particle.h"
 #include "platform/headless/headless_platform.h"
 
@@ -61,13 +61,10 @@ inline std::shared_ptr<clsParticle> makeParticle(GameState& g, ParticleKind kind
 
 struct Harness {
     HeadlessPlatform pf;
-    GameState g{pf};
-    GameEvents events{g};
+    WiredGame<> wired{pf};
+    GameState& g = wired.g;
 
-    explicit Harness(std::uint32_t seed = 1) {
-        g.fixedSeed = seed;
-        pf.setEventSink(&events);
-    }
+    explicit Harness(std::uint32_t seed = 1) { g.fixedSeed = seed; }
     void start() { startUp(g); }
     void passes(int n) {
         for (int i = 0; i < n && !g.ended; ++i) {

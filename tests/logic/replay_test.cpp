@@ -173,7 +173,7 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
     header.seed = 1234;
     header.highLevel = 4;
     header.highScore = 300;
-    ReplayRecorder recorder(file, h.events, h.g, h.pf.yields(), header);
+    ReplayRecorder recorder(file, h.wired.events, h.g, h.pf.yields(), header);
     h.pf.setEventSink(&recorder);
     h.pf.onFrameYield = [&recorder](int pass) { recorder.frameYieldStarting(pass); };
     h.pf.onDialogAnswer = [&recorder](const std::string& a) { recorder.dialogAnswered(a); };

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/events.h"
 #include "core/game.h"
+#include "core/wired_game.h"
 #include "platform/qt/qt_platform.h"
 
 namespace brivane::test {
@@ -33,14 +33,14 @@ inline QByteArray readFile(const QString& path) {
     return file.readAll();
 }
 
-// The record, its handlers and the platform, wired as the program wires them.
+// A game on a Qt platform whose settings live in a scratch folder.
 template <class Platform = QtPlatform, class Events = GameEvents>
 struct QtGame {
     QTemporaryDir dir;
     Platform pf{testOptions(dir)};
-    GameState g{pf};
-    Events events{g};
-    QtGame() { pf.setEventSink(&events); }
+    WiredGame<Events> wired{pf};
+    GameState& g = wired.g;
+    Events& events = wired.events;
 };
 
 }  // namespace brivane::test
