@@ -1,21 +1,20 @@
-// Entry point: reads the command line, then plays the game in its window (recording it when
-// asked), watches a replay in a window, or runs a replay headless.
+// Entry point: reads the command line into one set of options, then plays the game in its
+// window (recording it when asked), watches a replay in a window, or runs a replay headless.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QTime>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <memory>
+#include <iostream>
 #include <optional>
+#include <variant>
 
-#include "core/events.h"
 #include "core/game.h"
-#include "core/game_state.h"
 #include "core/scores.h"
+#include "core/wired_game.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/replay_cli.h"
 #include "platform/render/playfield_image.h"
@@ -24,48 +23,21 @@
 #include "settings/settings_store.h"
 #include "version.h"
 
+namespace brivane {
 namespace {
 
-// The header of a recording: what the game is about to start from, read the way start-up
-// reads it (the settings store and the high-score file) without starting anything.
-brivane::Replay recordingHeader(brivane::QtPlatform& platform, std::uint32_t seed) {
-    brivane::GameState scratch(platform);
-    brivane::loadScores(scratch);
-    brivane::Replay header;
-    header.seed = seed;
-    header.playfieldWidth = platform.playfieldWidth();
-    header.playfieldHeight = platform.playfieldHeight();
-    header.autoSpeed = brivane::readAutoSpeed(scratch);
-    header.userSpeed = brivane::readUserSpeed(scratch);
-    header.highLevel = std::max<int>(0, scratch.highLevel);
-    header.highScore = std::max(0.0, std::floor(scratch.highScore));
-    return header;
-}
+struct Options {
+    enum class Mode { play, record, watch, headless };
+    Mode mode = Mode::play;
+    std::optional<std::uint32_t> seed;
+    bool noMusic = false;
+    QString recordPath;
+    QString reportPath;  // play and record: the live report; headless: the replay's
+    HeadlessRunOptions headless;
+};
 
-int fail(const char* text) {
-    std::fprintf(stderr, "brivane: %s\n", text);
-    return 2;
-}
-
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    // The headless runner, --help and --version need no display at all.
-    for (int i = 1; i < argc; ++i) {
-        for (const char* option : {"--headless", "--help", "-h", "--help-all", "--version", "-v"}) {
-            if (std::strcmp(argv[i], option) == 0) {
-                setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            }
-        }
-    }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("brivane"));
-    QApplication::setOrganizationName(QStringLiteral("brivane"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(brivane::versionMajor)
-                                            .arg(brivane::versionMinor)
-                                            .arg(brivane::versionRevision));
-
+// The options, or the exit status of a command line that is refused.
+std::variant<Options, int> readCommandLine(const QApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Brivane, an arcade game of loops and particles."));
@@ -110,114 +82,199 @@ int main(int argc, char* argv[]) {
     }
     parser.process(app);
 
+    const auto refuse = [](const char* text) {
+        std::fprintf(stderr, "brivane: %s\n", text);
+        return 2;
+    };
+    Options o;
+    o.noMusic = parser.isSet(noMusicOption);
+    o.reportPath = parser.value(reportOption);
+    o.headless.reportParticles = parser.isSet(particlesOption);
     if (parser.isSet(headlessOption)) {
         if (!parser.isSet(replayOption)) {
-            return fail("--headless needs --replay FILE");
+            return refuse("--headless needs --replay FILE");
         }
-        brivane::HeadlessRunOptions options;
-        options.replayPath = parser.value(replayOption);
-        options.reportPath = parser.value(reportOption);
-        options.reportParticles = parser.isSet(particlesOption);
+        o.mode = Options::Mode::headless;
+        o.headless.replayPath = parser.value(replayOption);
+        o.headless.reportPath = o.reportPath;
         for (const QString& text : parser.values(screenshotOption)) {
-            const auto shot = brivane::parseScreenshotRequest(text);
+            const auto shot = parseScreenshotRequest(text);
             if (!shot) {
-                return fail("--screenshot takes PASS:OUT.png, PASS a whole number from 1");
+                return refuse("--screenshot takes PASS:OUT.png, PASS a whole number from 1");
             }
-            options.screenshots.push_back(*shot);
+            o.headless.screenshots.push_back(*shot);
         }
         if (parser.isSet(passesOption)) {
             bool ok = false;
-            options.passes = parser.value(passesOption).toInt(&ok);
-            if (!ok || options.passes < 1) {
-                return fail("--passes takes a whole number from 1");
+            o.headless.passes = parser.value(passesOption).toInt(&ok);
+            if (!ok || o.headless.passes < 1) {
+                return refuse("--passes takes a whole number from 1");
             }
         }
-        return brivane::runHeadlessReplay(options);
+        return o;
     }
-    for (const QCommandLineOption* o : {&screenshotOption, &passesOption}) {
-        if (parser.isSet(*o)) {
-            return fail("--screenshot and --passes need --headless");
-        }
+    if (parser.isSet(screenshotOption) || parser.isSet(passesOption)) {
+        return refuse("--screenshot and --passes need --headless");
     }
     if (parser.isSet(particlesOption) && !parser.isSet(reportOption)) {
-        return fail("--report-particles needs --report FILE");
+        return refuse("--report-particles needs --report FILE");
     }
     if (parser.isSet(replayOption)) {
         if (parser.isSet(recordOption)) {
-            return fail("--replay and --record cannot be combined");
+            return refuse("--replay and --record cannot be combined");
         }
         if (parser.isSet(reportOption)) {
-            return fail("--replay writes a report only with --headless");
+            return refuse("--replay writes a report only with --headless");
         }
-        brivane::registerGameFonts();
-        return brivane::runReplayWindow(parser.value(replayOption));
+        o.mode = Options::Mode::watch;
+        o.headless.replayPath = parser.value(replayOption);
+        return o;
     }
-
-    std::optional<std::uint32_t> seed;
     if (parser.isSet(seedOption)) {
         bool ok = false;
-        seed = parser.value(seedOption).toUInt(&ok);
+        o.seed = parser.value(seedOption).toUInt(&ok);
         if (!ok) {
-            return fail("--seed takes a whole number from 0 to 4294967295");
+            return refuse("--seed takes a whole number from 0 to 4294967295");
         }
     }
-
-    brivane::registerGameFonts();
-    brivane::QtPlatform platform(brivane::QtPlatform::Options{});
-    brivane::GameState game(platform);
-    if (parser.isSet(noMusicOption)) {
-        game.commandText = "nomusic";
-    }
-    brivane::GameEvents events(game);
-    platform.setEventSink(&events);
-
-    std::ofstream recordFile;
-    std::unique_ptr<brivane::ReplayRecorder> recorder;
     if (parser.isSet(recordOption)) {
-        recordFile.open(parser.value(recordOption).toStdString(),
-                        std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!recordFile) {
-            return fail("--record: cannot write the file");
-        }
-        // A recording needs its seed, so one is chosen here the way start-up would choose it.
-        if (!seed) {
-            seed = static_cast<std::uint32_t>(QTime::currentTime().msecsSinceStartOfDay());
-        }
-        platform.loadWindow();
-        recorder = std::make_unique<brivane::ReplayRecorder>(
-            recordFile, events, game, platform.yields(), recordingHeader(platform, *seed));
-        platform.setEventSink(recorder.get());
-        brivane::ReplayRecorder* r = recorder.get();
-        platform.onFrameYield = [r](int pass) { r->frameYieldStarting(pass); };
-        platform.onDialogAnswer = [r](const std::string& answer) { r->dialogAnswered(answer); };
-        platform.onResize = [r](int w, int h) { r->windowResized(w, h); };
+        o.mode = Options::Mode::record;
+        o.recordPath = parser.value(recordOption);
     }
-    // The report of a game played in the window is written line by line as passes end, and
-    // once more when the program ends inside a pass, since its process stops right there;
-    // a replay of its recording reports the same lines.
+    return o;
+}
+
+bool openForWriting(std::ofstream& file, const QString& path, const char* option) {
+    file.open(path.toStdString(), std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!file) {
+        std::fprintf(stderr, "brivane: %s: cannot write the file\n", option);
+    }
+    return static_cast<bool>(file);
+}
+
+// The header of a recording: what the game is about to start from, read the way start-up
+// reads it (the settings store and the high-score file) without starting anything.
+Replay recordingHeader(QtPlatform& platform, std::uint32_t seed) {
+    GameState scratch(platform);
+    loadScores(scratch);
+    Replay header;
+    header.seed = seed;
+    header.playfieldWidth = platform.playfieldWidth();
+    header.playfieldHeight = platform.playfieldHeight();
+    header.autoSpeed = readAutoSpeed(scratch);
+    header.userSpeed = readUserSpeed(scratch);
+    header.highLevel = std::max<int>(0, scratch.highLevel);
+    header.highScore = std::max(0.0, std::floor(scratch.highScore));
+    return header;
+}
+
+// Runs the game in its window until the program ends. The report of a game played in the
+// window is written line by line as passes end, and once more when the program ends inside a
+// pass, since its process stops right there; a replay of its recording reports the same lines.
+int runInWindow(const Options& o, QtPlatform& platform, WiredGame<>& game,
+                ReplayRecorder* recorder) {
     std::ofstream reportFile;
-    if (parser.isSet(reportOption)) {
-        reportFile.open(parser.value(reportOption).toStdString(),
-                        std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!reportFile) {
-            return fail("--report: cannot write the file");
-        }
+    if (!o.reportPath.isEmpty() && !openForWriting(reportFile, o.reportPath, "--report")) {
+        return 2;
     }
-    const bool reportParticles = parser.isSet(particlesOption);
     const auto report = [&](int pass) {
         if (reportFile.is_open()) {
-            reportFile << brivane::passReport(game, pass, platform.statusText(), reportParticles)
+            reportFile << passReport(game.g, pass, platform.statusText(),
+                                     o.headless.reportParticles)
                        << '\n';
             reportFile.flush();
         }
     };
     platform.onProgramEnd = [&] { report(platform.yields().pass()); };
-
-    game.fixedSeed = seed;
-    brivane::startUp(game);
-    brivane::mainLoop(game, [&] { report(platform.yields().pass() - 1); });
-    if (recorder) {
+    startUp(game.g);
+    mainLoop(game.g, [&] { report(platform.yields().pass() - 1); });
+    if (recorder != nullptr) {
         recorder->finish(platform.yields().pass() - 1);
+    }
+    return 0;
+}
+
+void setUpGame(const Options& o, GameState& g) {
+    g.fixedSeed = o.seed;
+    if (o.noMusic) {
+        g.commandText = "nomusic";
+    }
+}
+
+int play(const Options& o) {
+    registerGameFonts();
+    QtPlatform platform(QtPlatform::Options{});
+    WiredGame<> game(platform);
+    setUpGame(o, game.g);
+    return runInWindow(o, platform, game, nullptr);
+}
+
+// Plays in the window with a recorder between the platform and the game's handlers.
+int record(const Options& o) {
+    std::ofstream file;
+    if (!openForWriting(file, o.recordPath, "--record")) {
+        return 2;
+    }
+    registerGameFonts();
+    QtPlatform platform(QtPlatform::Options{});
+    WiredGame<> game(platform);
+    setUpGame(o, game.g);
+    // The file's header needs the seed before start-up would choose it.
+    game.g.fixedSeed = startingSeed(game.g);
+    platform.loadWindow();
+    ReplayRecorder recorder(file, game.events, game.g, platform.yields(),
+                            recordingHeader(platform, *game.g.fixedSeed));
+    platform.setEventSink(&recorder);
+    platform.onFrameYield = [&recorder](int pass) { recorder.frameYieldStarting(pass); };
+    platform.onDialogAnswer = [&recorder](const std::string& answer) {
+        recorder.dialogAnswered(answer);
+    };
+    platform.onResize = [&recorder](int w, int h) { recorder.windowResized(w, h); };
+    return runInWindow(o, platform, game, &recorder);
+}
+
+int watch(const Options& o) {
+    registerGameFonts();
+    return runReplayWindow(o.headless.replayPath);
+}
+
+int runHeadless(const Options& o) {
+    return runHeadlessReplay(o.headless, std::cout);
+}
+
+}  // namespace
+}  // namespace brivane
+
+int main(int argc, char* argv[]) {
+    // The headless runner, --help and --version need no display at all.
+    for (int i = 1; i < argc; ++i) {
+        for (const char* option : {"--headless", "--help", "-h", "--help-all", "--version", "-v"}) {
+            if (std::strcmp(argv[i], option) == 0) {
+                setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            }
+        }
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("brivane"));
+    QApplication::setOrganizationName(QStringLiteral("brivane"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(brivane::versionMajor)
+                                            .arg(brivane::versionMinor)
+                                            .arg(brivane::versionRevision));
+    const auto options = brivane::readCommandLine(app);
+    if (const int* status = std::get_if<int>(&options)) {
+        return *status;
+    }
+    const brivane::Options& o = std::get<brivane::Options>(options);
+    switch (o.mode) {
+        case brivane::Options::Mode::play:
+            return brivane::play(o);
+        case brivane::Options::Mode::record:
+            return brivane::record(o);
+        case brivane::Options::Mode::watch:
+            return brivane::watch(o);
+        case brivane::Options::Mode::headless:
+            return brivane::runHeadless(o);
     }
     return 0;
 }

@@ -30,10 +30,6 @@ constexpr double initialPlayfieldArea = 59237325.0;  // 8955 x 6615 twips
 // The automatic step of a 100 ms pass; longer passes move no farther.
 constexpr std::int16_t maxAutoFrameStep = 25;
 
-std::uint32_t seedFromTimeOfDay(double seconds) {
-    return static_cast<std::uint32_t>(std::fmod(seconds * 1000.0, 4294967296.0));
-}
-
 // Walks a list whose count can shrink (or be rebuilt) while its particles move: the count is
 // re-read at every test, and a slot that a capture emptied is not painted.
 template <typename Count>
@@ -50,9 +46,16 @@ void moveAndPaint(GameState& g, ParticleList& list, const Count& count) {
 
 }  // namespace
 
+std::uint32_t startingSeed(GameState& g) {
+    if (g.fixedSeed) {
+        return *g.fixedSeed;
+    }
+    return static_cast<std::uint32_t>(std::fmod(g.pf.timeOfDay() * 1000.0, 4294967296.0));
+}
+
 void startUp(GameState& g) {
     g.pf.loadWindow();
-    g.rnd.seed(g.fixedSeed ? *g.fixedSeed : seedFromTimeOfDay(g.pf.timeOfDay()));
+    g.rnd.seed(startingSeed(g));
     g.pf.setMenuChecked(MenuItem::mnuSettingsUpdates, readCheckUpdates(g));
     g.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, readAutoSpeed(g));
     g.pf.setCaption("Brivane v" + std::to_string(versionMajor) + "." +

@@ -8,6 +8,8 @@
 
 namespace brivane {
 
+// The seed a game starts from: the one given, else the time of day in milliseconds.
+std::uint32_t startingSeed(GameState& g);
 // Brings the game up in its fixed order, up to and including the set-up of level 1.
 void startUp(GameState& g);
 // Runs passes until the program is told to end, calling `afterPass` (when given) after each.

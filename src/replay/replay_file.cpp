@@ -2,9 +2,13 @@
 #include "replay/replay_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -25,6 +29,8 @@ constexpr const char* timerNames[timerCount] = {
 constexpr int maxTwips = 60000;
 constexpr int maxPassMs = 600000;
 constexpr double maxWholeScore = 9007199254740992.0;  // beyond this doubles skip integers
+// Replay files are small; anything far larger is not one, and is refused before reading it.
+constexpr std::streamoff maxReplayBytes = 512LL * 1024 * 1024;
 
 // Builds "before<text>after" by appending, which keeps GCC's -Wrestrict quiet at -O3.
 std::string say(const char* before, std::string_view text, const char* after) {
@@ -426,6 +432,30 @@ std::string ReplayError::text() const {
 
 ReplayParse parseReplay(const std::string& text) {
     return Parser().run(text);
+}
+
+std::optional<Replay> loadReplay(const std::string& path, std::string& error) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) {
+        error = path + ": cannot read: " + std::strerror(errno);
+        return std::nullopt;
+    }
+    if (file.tellg() > maxReplayBytes) {
+        error = path + ": too large for a replay file";
+        return std::nullopt;
+    }
+    file.seekg(0);
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad()) {
+        error = path + ": cannot read: " + std::strerror(errno);
+        return std::nullopt;
+    }
+    ReplayParse parsed = parseReplay(text);
+    if (!parsed.replay) {
+        error = path + ": " + parsed.error.text();
+        return std::nullopt;
+    }
+    return std::move(parsed.replay);
 }
 
 std::optional<MenuItem> menuItemByName(const std::string& name) {

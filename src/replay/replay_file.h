@@ -65,6 +65,8 @@ struct ReplayParse {
 };
 
 ReplayParse parseReplay(const std::string& text);
+// Reads and parses the file at `path`; on failure `error` holds "<path>: <what went wrong>".
+std::optional<Replay> loadReplay(const std::string& path, std::string& error);
 
 // Names as they appear in files (the window's element names); nullopt for an unknown one.
 std::optional<MenuItem> menuItemByName(const std::string& name);

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <sstream>
 
 #include "platform/qt/replay_cli.h"
 #include "qt_test_support.h"
@@ -13,6 +14,8 @@ namespace {
 
 using test::readFile;
 using test::writeFile;
+
+std::ostringstream quiet;
 
 // Moves, a key, menu choices, a click and a resize (after the last screenshot, so that both keep
 // the first size).
@@ -29,7 +32,7 @@ TEST(HeadlessReplay, ReportsAndScreenshotsRepeatExactly) {
         options.reportPath = dir.filePath(run + ".jsonl");
         options.screenshots = {{1, dir.filePath(run + "1.png")},
                                {60, dir.filePath(run + "60.png")}};
-        EXPECT_EQ(runHeadlessReplay(options), 0);
+        EXPECT_EQ(runHeadlessReplay(options, quiet), 0);
     }
     const QByteArray report = readFile(dir.filePath("a.jsonl"));
     EXPECT_EQ(report.count('\n'), 90);
@@ -50,9 +53,9 @@ TEST(HeadlessReplay, MalformedOrMissingFileExitsTwoAndWritesNothing) {
     options.replayPath = writeFile(dir.filePath("bad.replay"), "brivane-replay 1\nat 2 fly\n");
     options.reportPath = dir.filePath("r.jsonl");
     options.screenshots = {{1, dir.filePath("s.png")}};
-    EXPECT_EQ(runHeadlessReplay(options), 2);
+    EXPECT_EQ(runHeadlessReplay(options, quiet), 2);
     options.replayPath = dir.filePath("missing.replay");
-    EXPECT_EQ(runHeadlessReplay(options), 2);
+    EXPECT_EQ(runHeadlessReplay(options, quiet), 2);
     EXPECT_FALSE(QFileInfo::exists(options.reportPath));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("s.png")));
 }
@@ -74,10 +77,9 @@ TEST(HeadlessReplay, ScreenshotRequests) {
 TEST(HeadlessReplay, ShippedDemoEndsWithItsKnownSummary) {
     HeadlessRunOptions options;
     options.replayPath = QT_TESTCASE_SOURCEDIR "/../examples/demo.replay";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(runHeadlessReplay(options), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40\n");
+    std::ostringstream summary;
+    EXPECT_EQ(runHeadlessReplay(options, summary), 0);
+    EXPECT_EQ(summary.str(), "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40\n");
 }
 
 }  // namespace

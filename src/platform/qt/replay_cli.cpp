@@ -21,33 +21,11 @@ namespace brivane {
 
 namespace {
 
-// Replay files are small; anything far larger is not one, and is refused before reading it.
-constexpr qint64 maxReplayBytes = 512LL * 1024 * 1024;
-
 void printError(const std::string& text) {
     std::fprintf(stderr, "brivane: %s\n", text.c_str());
 }
 
 }  // namespace
-
-std::optional<Replay> loadReplayFile(const QString& path, std::string& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = path.toStdString() + ": cannot read: " + file.errorString().toStdString();
-        return std::nullopt;
-    }
-    if (file.size() > maxReplayBytes) {
-        error = path.toStdString() + ": too large for a replay file";
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    ReplayParse parsed = parseReplay(std::string(bytes.constData(), bytes.size()));
-    if (!parsed.replay) {
-        error = path.toStdString() + ": " + parsed.error.text();
-        return std::nullopt;
-    }
-    return std::move(parsed.replay);
-}
 
 std::optional<ScreenshotRequest> parseScreenshotRequest(const QString& text) {
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
@@ -62,9 +40,9 @@ std::optional<ScreenshotRequest> parseScreenshotRequest(const QString& text) {
     return ScreenshotRequest{pass, text.mid(colon + 1)};
 }
 
-int runHeadlessReplay(const HeadlessRunOptions& options) {
+int runHeadlessReplay(const HeadlessRunOptions& options, std::ostream& summary) {
     std::string error;
-    const std::optional<Replay> replay = loadReplayFile(options.replayPath, error);
+    const std::optional<Replay> replay = loadReplay(options.replayPath.toStdString(), error);
     if (!replay) {
         printError(error);
         return 2;
@@ -117,8 +95,7 @@ int runHeadlessReplay(const HeadlessRunOptions& options) {
         printError(options.reportPath.toStdString() + ": cannot write the report");
         status = 1;
     }
-    std::printf("%s\n", runner.summary().c_str());
-    std::fflush(stdout);
+    summary << runner.summary() << std::endl;
     return status;
 }
 
@@ -174,7 +151,7 @@ class ReplayWindow : public QWidget {
 
 int runReplayWindow(const QString& replayPath) {
     std::string error;
-    const std::optional<Replay> replay = loadReplayFile(replayPath, error);
+    const std::optional<Replay> replay = loadReplay(replayPath.toStdString(), error);
     if (!replay) {
         printError(error);
         return 2;

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,14 +28,11 @@ struct HeadlessRunOptions {
 };
 
 // Exit status: 0 after a run, 2 for a file that cannot be read or parsed (nothing written).
-// Messages go to stderr, the summary line to stdout.
-int runHeadlessReplay(const HeadlessRunOptions& options);
+// Messages go to stderr, the summary line to `summary`.
+int runHeadlessReplay(const HeadlessRunOptions& options, std::ostream& summary);
 
 // Opens the replay window and runs the application's event loop until it is closed.
 int runReplayWindow(const QString& replayPath);
-
-// Reads and parses a replay file; on failure `error` holds "<file>: line <n>: <message>".
-std::optional<Replay> loadReplayFile(const QString& path, std::string& error);
 
 // "PASS:OUT.png"; nullopt when malformed.
 std::optional<ScreenshotRequest> parseScreenshotRequest(const QString& text);
