@@ -57,7 +57,8 @@ void startUp(GameState& g) {
     g.pf.loadWindow();
     g.rnd.seed(startingSeed(g));
     g.pf.setMenuChecked(MenuItem::mnuSettingsUpdates, readCheckUpdates(g));
-    g.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, readAutoSpeed(g));
+    g.autoSpeed = readAutoSpeed(g);
+    g.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, g.autoSpeed);
     g.pf.setCaption("Brivane v" + std::to_string(versionMajor) + "." +
                     std::to_string(versionMinor) + "." + std::to_string(versionRevision));
     if (g.pf.menuChecked(MenuItem::mnuSettingsUpdates)) {
@@ -129,7 +130,7 @@ int areaFactor(const GameState& g) {
 }
 
 std::int16_t frameStep(const GameState& g) {
-    if (g.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed)) {
+    if (g.autoSpeed) {
         // A stall (a modal dialog held open, the window being dragged) would otherwise make one
         // pass throw every particle across the playfield and end fades and deaths at once.
         const std::int16_t step = toInt16(static_cast<double>(g.frameTicks) * 4.0 / 16.0);
@@ -139,6 +140,7 @@ std::int16_t frameStep(const GameState& g) {
 }
 
 void adjustSpeed(GameState& g, bool up) {
+    g.autoSpeed = false;
     g.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, false);
     int speed = g.userSpeed + (up ? 1 : -1);
     speed = std::clamp(speed, 0, 50);
@@ -160,7 +162,8 @@ void keyPressed(GameState& g, int code) {
 }
 
 void menuAutoSpeed(GameState& g) {
-    const bool on = !g.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed);
+    const bool on = !g.autoSpeed;
+    g.autoSpeed = on;
     g.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, on);
     showMessage(g, on ? "Adjusting frame rate automatically" : "Press + or - to adjust frame rate");
     saveAutoSpeed(g, on);

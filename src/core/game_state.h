@@ -78,6 +78,10 @@ struct GameState {
     std::string updateBuffer;
     bool updateNoticeShown = false;
 
+    // Settings > Auto Speed Adjust, mirrored to the menu's check mark; read every pass, so it is
+    // kept here rather than asked of the window.
+    bool autoSpeed = true;
+
     // Seed given on the command line; the time of day seeds the generator otherwise.
     std::optional<std::uint32_t> fixedSeed;
     // The command line as text; start-up skips the music when it holds "nomusic".

@@ -78,7 +78,7 @@ struct Harness {
     }
     // Manual speed with the given frame step (the playfield at its initial size adds 1).
     void setStep(int step) {
-        pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, false);
+        g.autoSpeed = false;
         g.userSpeed = static_cast<std::int16_t>(step - 1);
     }
     // Level n, set up as finishing level n - 1 would.

@@ -48,7 +48,8 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
         // The update check starts at once, without waiting for its answer.
         EXPECT_EQ(h.pf.sockConnects.size(), c.updates ? 1u : 0u);
         EXPECT_TRUE(h.pf.dialogs.empty());
-        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), c.autoOn);
+        EXPECT_EQ(std::pair(h.g.autoSpeed, h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed)),
+                  std::pair(c.autoOn, c.autoOn));
         EXPECT_EQ(h.g.userSpeed, c.speed);
         EXPECT_EQ(h.pf.settings, stored);
         EXPECT_EQ(h.g.highLevel, 1);  // reaching level 1 raises the stored 0
@@ -72,7 +73,7 @@ TEST(FrameStep, AutomaticSpeedRoundsAQuarterOfThePassHalvesToEvenAndStopsAtTwent
     };  // ms, step
     for (const auto& [ticks, step] : cases) {
         Harness h;
-        h.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, true);
+        h.g.autoSpeed = true;
         h.g.frameTicks = ticks;
         EXPECT_EQ(frameStep(h.g), step) << ticks << " ms";
     }
@@ -90,7 +91,7 @@ TEST(FramePacing, PassesLastAFourMillisecondMultipleSoEveryDisplayRunsAtNominalS
         SCOPED_TRACE(testing::Message() << hz << " Hz");
         EXPECT_EQ(paceIntervalMs(hz), ms);
         test::Scene s(1);
-        s.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, true);
+        s.g.autoSpeed = true;
         s.placeBalls({{1000, 3000, 1, 1, 0}});
         s.pf.setPassDuration(ms);
         s.passes(10000 / ms);
@@ -108,7 +109,7 @@ TEST(FrameStep, ManualSpeedAddsTheAreaFactorAndIsNotCapped) {
     };
     for (const auto& c : cases) {
         Harness h;
-        h.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, false);
+        h.g.autoSpeed = false;
         h.pf.setPlayfieldSize(c.width, c.height);
         h.g.userSpeed = static_cast<std::int16_t>(c.userSpeed);
         h.g.frameTicks = 400;  // ignored without automatic speed
@@ -130,7 +131,8 @@ TEST(SpeedKeys, PlusEqualsAndMinusStepTheManualSpeedWithinItsRangeAndOthersAreIg
         h.g.userSpeed = static_cast<std::int16_t>(c.start);
         h.send(ScriptedEvent::key(c.key));
         EXPECT_EQ(h.g.userSpeed, c.after);
-        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), !c.taken);
+        EXPECT_EQ(std::pair(h.g.autoSpeed, h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed)),
+                  std::pair(!c.taken, !c.taken));
         if (c.taken) {
             EXPECT_EQ((h.pf.settings[{"settings", "userSpeed"}]), std::to_string(c.after));
         }
@@ -144,7 +146,8 @@ TEST(SpeedMenus, AutoSpeedStoresItsWordAndDisplayTimingShowsTheLastPassStoringNo
     test::Started h;
     for (const bool on : {false, true}) {
         h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsAutoSpeed));
-        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), on);
+        EXPECT_EQ(std::pair(h.g.autoSpeed, h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed)),
+                  std::pair(on, on));
         EXPECT_EQ(h.g.messageText,
                   on ? "Adjusting frame rate automatically" : "Press + or - to adjust frame rate");
         EXPECT_EQ((h.pf.settings[{"misc", "autoSpeed"}]), on ? "True" : "False");
