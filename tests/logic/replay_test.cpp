@@ -1,6 +1,5 @@
-// Replay files and the replay runner: strict parsing with the line at fault, the header and the
-// timer rules of the virtual clock, and recordings that replay exactly. (That a file's reports
-// repeat byte for byte is checked through the headless command in the Qt tests.)
+// Replay files and the replay runner: strict parsing with the line at fault, the header, known
+// reports of seeded replays, and recordings that replay exactly.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -87,6 +86,44 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
     ASSERT_EQ(back.inputs.size(), r.inputs.size());
     EXPECT_EQ(back.inputs[0].event.x, 0.1f);
     EXPECT_EQ(back.inputs[0].event.y, 1234.5678f);
+}
+
+// Known answers: every pass's report, particles and all, of the shipped demo and of a short game
+// with recorded ticks, dialog answers, a resize, keys and a close, as 64-bit FNV-1a digests.
+// Any change to what a replay does shows here; one made on purpose updates the digests.
+TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
+    std::string error;
+    const std::optional<Replay> demo =
+        loadReplay(BRIVANE_SOURCE_DIR "/examples/demo.replay", error);
+    ASSERT_TRUE(demo) << error;
+    const struct {
+        Replay replay;
+        const char* summary;
+        std::uint64_t digest;
+    } cases[] = {
+        {*demo, "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40",
+         0xA545595FD025C505ULL},
+        {parsed("brivane-replay 1\nseed 5\nuserspeed 2\nhighscore 70\ntimers recorded\n"
+                "pass 1 16\nat 2 move 4000 3000\nat 3 move 4400 3000\nat 4 move 4400 3400\n"
+                "at 5 move 4000 3400\nat 6 move 4000 3000\nat 10 timer tmrToggleBonds\n"
+                "at 12 menu mnuFileJumpLevel 3\npass 40 33\nat 15 resize 11000 9000\n"
+                "at 20 key 43\nat 21 key 45\nat 30 down 2\nat 31 menu mnuSettingsAutoSpeed\n"
+                "at 35 timer tmrDoElectron\nat 200 timer tmrToggleBonds\nat 250 close\n"),
+         "passes=250 level=1 score=0 lives=5 highLevel=1 highScore=70", 0xB598684C04BCEF48ULL},
+    };
+    for (const auto& c : cases) {
+        ReplayRunner runner(c.replay, 0);
+        runner.start();
+        std::uint64_t digest = 0xCBF29CE484222325ULL;
+        while (!runner.finished()) {
+            runner.runOnePass();
+            for (const char ch : runner.reportLine(true) + "\n") {
+                digest = (digest ^ static_cast<unsigned char>(ch)) * 0x100000001B3ULL;
+            }
+        }
+        EXPECT_EQ(runner.summary(), c.summary);
+        EXPECT_EQ(digest, c.digest) << std::hex << digest;
+    }
 }
 
 // The header sets the game up (never the user's settings: no music, no update check), a menu
