@@ -153,28 +153,6 @@ TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
     EXPECT_TRUE(pf.musicStarted.empty() && pf.sockConnects.empty());
 }
 
-TEST(ReplayRunner, TimersFireFromTheClockOrOnlyFromTheFile) {
-    const struct {
-        const char* file;
-        std::string red;  // bondsRed after each pass
-    } cases[] = {
-        // tmrToggleBonds runs from start-up every 5000 ms: due exactly at the end of pass 5,
-        // and next at the end of pass 10.
-        {"autospeed off\npass 1 1000\n", "0000111110"},
-        {"timers recorded\npass 1 1000\nat 7 timer tmrToggleBonds\n", "00000011"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        ReplayRunner runner(parsed(std::string("brivane-replay 1\nseed 1\n") + c.file),
-                            static_cast<int>(c.red.size()));
-        runner.start();
-        for (const char red : c.red) {
-            runner.runOnePass();
-            EXPECT_EQ(runner.game().bondsRed, red == '1') << "after pass " << runner.passesRun();
-        }
-    }
-}
-
 TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
     const struct {
         const char* file;
