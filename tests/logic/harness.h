@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/game.h"
@@ -99,6 +100,14 @@ struct Harness {
                           [device](const auto& s) { return s.second == device; }));
     }
 };
+
+// A 64-bit FNV-1a digest, so that a long known answer fits in a test as one number.
+inline std::uint64_t digest(const std::string& text, std::uint64_t d = 0xCBF29CE484222325ULL) {
+    for (const char ch : text) {
+        d = (d ^ static_cast<unsigned char>(ch)) * 0x100000001B3ULL;
+    }
+    return d;
+}
 
 // The draw calls recorded since the last clear that match.
 template <typename Match>

@@ -1,11 +1,13 @@
-// Level set-up: contents over a few dozen seeds, the order of its random draws, the hints, what
-// carries over between levels, and File > Jump To Level.
+// Level set-up: contents over a few dozen seeds, the exact particles of seeded set-ups, the
+// thresholds of its random draws, the hints, what carries over between levels, and File > Jump
+// To Level.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "harness.h"
 #include "particles/particle.h"
+#include "replay/pass_report.h"
 
 namespace brivane {
 namespace {
@@ -66,30 +68,30 @@ TEST(LevelContents, CountsAreExactAndChancesHoldOverSixtySeeds) {
     EXPECT_NEAR(bonds, seeds * (9 + 14 + 19) / 10, 75);  // a chance for each ball but the first
 }
 
-TEST(LevelSetUp, DrawsOneValueSetPerParticleInTheFixedOrder) {
-    // Every draw 0.3: no strings (Int(1.2) = 1), an electron (31 <= 50), no bonds (31 > 10);
-    // every draw 0.0 is the same but for a bond wherever one is allowed.
-    const std::pair<int, std::size_t> cases[] = {
-        {9, 9 * 7 + 21 * 6 + 1},
-        {10, 10 * 7 + 9 + 21 * 6 + 1},  // a bond draw for each ball after the first
-        {14, 14 * 7 + 13 + 21 * 6 + 1},
-        {15, 15 * 7 + 14 + 21 * 6 + 1 + 1 + 6},  // the electron's draw, then its set-up
+// Known answers: the exact particles seeded set-ups deal (balls, quarks, strings, bonds and the
+// electron, each with its place, speeds and identity), as digests of their report lines.
+TEST(LevelSetUp, SeededSetUpsDealTheirKnownParticles) {
+    const struct {
+        std::uint32_t seed;
+        int level;
+        std::uint64_t digest;
+    } cases[] = {
+        {3, 9, 0x0DF129440DC887FDULL},   // the last level without bonds
+        {3, 10, 0x03E5425FC06F87A9ULL},  // bonds from here
+        {1, 15, 0x6D1819BCAA57228CULL},  // four strings, bonds and the electron
+        {4, 40, 0x89C9B81E36E779D9ULL},  // three strings, bonds and the electron
     };
-    for (const double r : {0.3, 0.0}) {
-        for (const auto& [level, draws] : cases) {
-            SCOPED_TRACE(testing::Message() << "level " << level << " draws " << r);
-            test::Started h;
-            const auto drawn = scriptRnd(h.g, {}, r);
-            h.toLevel(level);
-            EXPECT_EQ(*drawn, draws);
-            EXPECT_EQ(h.g.stringCount, 0);
-            EXPECT_EQ(h.g.electronActive, level >= 15);
-            for (std::size_t i = 1; i < h.g.balls.size(); ++i) {
-                const bool bonded = r == 0.0 && level >= 10 && i > 1;
-                EXPECT_EQ(h.g.balls[i]->boundTo(), bonded ? h.g.balls[i - 1]->IDnum() : "");
-            }
-        }
+    for (const auto& c : cases) {
+        test::Started h(c.seed);
+        h.toLevel(c.level);
+        const std::string dealt = passReport(h.g, 0, "", true);
+        EXPECT_EQ(test::digest(dealt), c.digest)
+            << c.level << ": " << std::hex << test::digest(dealt);
     }
+}
+
+// The string and electron draws on each side of their thresholds.
+TEST(LevelSetUp, StringAndElectronDrawsAtTheirThresholds) {
     // The string draw: 0.5 gives Int(2) = 2, three strings; 0.75 gives four; 0.4999 none.
     for (const auto& [r, strings] : {std::pair{0.4999, 0}, std::pair{0.5, 3}, std::pair{0.75, 4}}) {
         test::Started h;
