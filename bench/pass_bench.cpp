@@ -19,7 +19,6 @@ struct Level100 {
     GameState& g = wired.g;
 
     explicit Level100(DrawingSurface* surface) {
-        pf.setRecordDraws(false);
         pf.attachSurface(surface);
         g.fixedSeed = 100;
         startUp(g);

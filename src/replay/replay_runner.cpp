@@ -11,7 +11,6 @@ ReplayRunner::ReplayRunner(const Replay& replay, int passLimit)
     g_.fixedSeed = replay.seed;
     // Music and the update check stay off in replays; settings and scores come from the header.
     g_.commandText = "nomusic";
-    pf_.setRecordDraws(false);
     pf_.setUnwindOnEnd(true);
     pf_.setPlayfieldSize(replay.playfieldWidth, replay.playfieldHeight);
     pf_.settings[{"misc", "checkUpdates"}] = "False";

@@ -20,7 +20,7 @@ using test::drawsWhere;
 using test::halfBall;
 using test::Scene;
 
-int visibleIcons(const HeadlessPlatform& pf) {
+int visibleIcons(const SpyPlatform& pf) {
     return static_cast<int>(
         std::count(std::begin(pf.lifeIconVisible), std::end(pf.lifeIconVisible), true));
 }

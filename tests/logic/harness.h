@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/game.h"
@@ -31,6 +33,140 @@ struct ParticleTestAccess {
         p.isDying_ = true;
         p.fadeLevel_ = fadeLevel;
     }
+};
+
+struct DrawCall {
+    enum class Kind : std::uint8_t { clear, refresh, line, picture, text };
+    Kind kind = Kind::clear;
+    Rgb colour;
+    int width = 1;
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line ends; picture and text use x1, y1
+    float w = 0, h = 0, sx = 0, sy = 0;    // picture rectangle
+    Picture picture = Picture::imgPlayer;
+    RasterOp op = RasterOp::srcAnd;
+    std::string text;
+};
+
+struct Dialog {
+    std::string text;
+    std::string title;
+    std::string defaultText;
+    bool input = false;
+    DialogButtons buttons = DialogButtons::ok;
+};
+
+// The headless platform, keeping what the game did with it for the tests to look at: every draw
+// call since the last clear, in twips, as the playfield keeps one pass's drawing; dialogs, sounds,
+// music, pages, help and the socket's traffic.
+class SpyPlatform : public HeadlessPlatform {
+  public:
+    using Base = HeadlessPlatform;
+    std::vector<DrawCall> draws;
+    std::vector<Dialog> dialogs;
+    bool lifeIconVisible[8] = {};
+    std::vector<std::pair<std::uint32_t, int>> soundsPlayed;  // (clock, device)
+    std::map<int, std::string> soundFiles;
+    bool musicWindowCreated = false;
+    bool musicWindowShown = false;
+    std::vector<std::string> musicStarted;
+    std::vector<std::string> webPagesOpened;
+    std::vector<std::string> helpShown;
+    std::vector<std::pair<std::string, int>> sockConnects;
+    std::string sockSent;
+    int sockCloses = 0;
+
+    void clear() override {
+        draws.assign(1, DrawCall{});
+        Base::clear();
+    }
+    void refresh() override { draws.push_back(call(DrawCall::Kind::refresh)); }
+    void setForeColor(Rgb c) override {
+        colour_ = c;
+        Base::setForeColor(c);
+    }
+    void setDrawWidth(int pixels) override {
+        width_ = pixels;
+        Base::setDrawWidth(pixels);
+    }
+    void line(float x1, float y1, float x2, float y2) override {
+        DrawCall d = call(DrawCall::Kind::line);
+        d.width = width_;
+        d.x2 = x2;
+        d.y2 = y2;
+        draws.push_back(at(d, x1, y1));
+        Base::line(x1, y1, x2, y2);
+    }
+    void paintPicture(Picture p, float dx, float dy, float w, float h, float sx, float sy,
+                      RasterOp op) override {
+        DrawCall d = call(DrawCall::Kind::picture);
+        d.colour = {};
+        d.w = w;
+        d.h = h;
+        d.sx = sx;
+        d.sy = sy;
+        d.picture = p;
+        d.op = op;
+        draws.push_back(at(d, dx, dy));
+        Base::paintPicture(p, dx, dy, w, h, sx, sy, op);
+    }
+    void printText(float x, float y, const std::string& text) override {
+        DrawCall d = call(DrawCall::Kind::text);
+        d.text = text;
+        draws.push_back(at(d, x, y));
+        Base::printText(x, y, text);
+    }
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override {
+        dialogs.push_back({prompt, title, defaultText, true, DialogButtons::ok});
+        return Base::inputBox(prompt, title, defaultText);
+    }
+    DialogResult messageBox(const std::string& text, const std::string& title,
+                            DialogButtons buttons) override {
+        dialogs.push_back({text, title, "", false, buttons});
+        return Base::messageBox(text, title, buttons);
+    }
+    void setLifeIconVisible(int index, bool visible) override {
+        if (index >= 0 && index < 8) {
+            lifeIconVisible[index] = visible;
+        }
+    }
+    void openSoundDevice(int device, const std::string& path) override {
+        soundFiles[device] = path;
+    }
+    void playSoundDevice(int device) override { soundsPlayed.emplace_back(tickCount(), device); }
+    void createMusicWindow() override { musicWindowCreated = true; }
+    void showMusicWindow() override { musicWindowShown = true; }
+    void startMusic(const std::string& playlistPath) override {
+        musicStarted.push_back(playlistPath);
+        Base::startMusic(playlistPath);
+    }
+    void openWebPage(const std::string& url) override { webPagesOpened.push_back(url); }
+    void showHelp(const std::string& path) override { helpShown.push_back(path); }
+    void socketConnect(const std::string& host, int port) override {
+        sockConnects.emplace_back(host, port);
+        Base::socketConnect(host, port);
+    }
+    void socketSend(const std::string& bytes) override { sockSent += bytes; }
+    void socketClose() override {
+        ++sockCloses;
+        Base::socketClose();
+    }
+
+  private:
+    DrawCall call(DrawCall::Kind kind) const {
+        DrawCall d;
+        d.kind = kind;
+        d.colour = colour_;
+        return d;
+    }
+    static DrawCall at(DrawCall d, float x, float y) {
+        d.x1 = x;
+        d.y1 = y;
+        return d;
+    }
+
+    Rgb colour_{255, 255, 255};
+    int width_ = 1;
 };
 
 namespace test {
@@ -61,7 +197,7 @@ inline std::shared_ptr<clsParticle> makeParticle(GameState& g, ParticleKind kind
 }
 
 struct Harness {
-    HeadlessPlatform pf;
+    SpyPlatform pf;
     WiredGame<> wired{pf};
     GameState& g = wired.g;
 
@@ -111,7 +247,7 @@ inline std::uint64_t digest(const std::string& text, std::uint64_t d = 0xCBF29CE
 
 // The draw calls recorded since the last clear that match.
 template <typename Match>
-std::vector<const DrawCall*> drawsWhere(const HeadlessPlatform& pf, Match match) {
+std::vector<const DrawCall*> drawsWhere(const SpyPlatform& pf, Match match) {
     std::vector<const DrawCall*> found;
     for (const DrawCall& d : pf.draws) {
         if (match(d)) {

@@ -215,7 +215,7 @@ TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
     }
 }
 
-std::vector<const DrawCall*> bondLines(const HeadlessPlatform& pf) {
+std::vector<const DrawCall*> bondLines(const SpyPlatform& pf) {
     return drawsWhere(pf, [](const DrawCall& d) {
         return d.colour == Rgb{255, 0, 0} || d.colour == Rgb{0, 0, 255};
     });

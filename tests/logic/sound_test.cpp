@@ -21,7 +21,7 @@ void deviceDone(Harness& h, int device) {
     h.pf.processEvents();
 }
 
-std::vector<int> devicesPlayed(const HeadlessPlatform& pf) {
+std::vector<int> devicesPlayed(const SpyPlatform& pf) {
     std::vector<int> devices;
     for (const auto& [clock, device] : pf.soundsPlayed) {
         devices.push_back(device);

@@ -31,12 +31,6 @@ void HeadlessPlatform::attachSurface(DrawingSurface* surface) {
     }
 }
 
-void HeadlessPlatform::setLifeIconVisible(int index, bool visible) {
-    if (index >= 0 && index < 8) {
-        lifeIconVisible[index] = visible;
-    }
-}
-
 void HeadlessPlatform::setPlayerPictures(Picture sprite, Picture matte) {
     playerSprite = sprite;
     playerMatte = matte;
@@ -45,38 +39,13 @@ void HeadlessPlatform::setPlayerPictures(Picture sprite, Picture matte) {
     }
 }
 
-void HeadlessPlatform::record(DrawCall call) {
-    if (recordDraws_) {
-        draws.push_back(std::move(call));
-    }
-}
-
 void HeadlessPlatform::clear() {
-    if (recordDraws_) {
-        draws.clear();  // a recording keeps what one pass drew, as the playfield does
-    }
-    record(DrawCall{});
     if (surface_ != nullptr) {
         surface_->clear();
     }
 }
 
-void HeadlessPlatform::refresh() {
-    DrawCall call;
-    call.kind = DrawCall::Kind::refresh;
-    record(call);
-}
-
 void HeadlessPlatform::line(float x1, float y1, float x2, float y2) {
-    DrawCall call;
-    call.kind = DrawCall::Kind::line;
-    call.colour = foreColor_;
-    call.width = drawWidth_;
-    call.x1 = x1;
-    call.y1 = y1;
-    call.x2 = x2;
-    call.y2 = y2;
-    record(call);
     if (surface_ != nullptr) {
         surface_->line(x1, y1, x2, y2, foreColor_, drawWidth_);
     }
@@ -84,30 +53,12 @@ void HeadlessPlatform::line(float x1, float y1, float x2, float y2) {
 
 void HeadlessPlatform::paintPicture(Picture picture, float dx, float dy, float w, float h, float sx,
                                     float sy, RasterOp op) {
-    DrawCall call;
-    call.kind = DrawCall::Kind::picture;
-    call.picture = picture;
-    call.x1 = dx;
-    call.y1 = dy;
-    call.w = w;
-    call.h = h;
-    call.sx = sx;
-    call.sy = sy;
-    call.op = op;
-    record(call);
     if (surface_ != nullptr) {
         surface_->paintPicture(picture, dx, dy, w, h, sx, sy, op);
     }
 }
 
 void HeadlessPlatform::printText(float x, float y, const std::string& text) {
-    DrawCall call;
-    call.kind = DrawCall::Kind::text;
-    call.colour = foreColor_;
-    call.x1 = x;
-    call.y1 = y;
-    call.text = text;
-    record(call);
     if (surface_ != nullptr) {
         surface_->printText(x, y, text, foreColor_);
     }
@@ -230,9 +181,8 @@ void HeadlessPlatform::processEventsUntilNextFrame() {
     yields_.frameYieldEnds();
 }
 
-std::string HeadlessPlatform::inputBox(const std::string& prompt, const std::string& title,
+std::string HeadlessPlatform::inputBox(const std::string&, const std::string&,
                                        const std::string& defaultText) {
-    dialogs.push_back({prompt, title, defaultText, true, DialogButtons::ok});
     std::string answer;
     if (!dialogAnswers_.empty()) {
         answer = std::move(dialogAnswers_.front());
@@ -247,9 +197,8 @@ std::string HeadlessPlatform::inputBox(const std::string& prompt, const std::str
     return answer;
 }
 
-DialogResult HeadlessPlatform::messageBox(const std::string& text, const std::string& title,
+DialogResult HeadlessPlatform::messageBox(const std::string&, const std::string&,
                                           DialogButtons buttons) {
-    dialogs.push_back({text, title, "", false, buttons});
     std::string answer;
     if (!dialogAnswers_.empty()) {
         answer = std::move(dialogAnswers_.front());
@@ -288,20 +237,10 @@ bool HeadlessPlatform::writeScoresFile(const std::string& bytes) {
     return true;
 }
 
-void HeadlessPlatform::socketConnect(const std::string& host, int port) {
-    sockConnects.emplace_back(host, port);
-    sockState = SocketState::connecting;
-}
-
 std::string HeadlessPlatform::socketRead() {
     std::string data = std::move(sockIncoming);
     sockIncoming.clear();
     return data;
-}
-
-void HeadlessPlatform::socketClose() {
-    ++sockCloses;
-    sockState = SocketState::closed;
 }
 
 }  // namespace brivane

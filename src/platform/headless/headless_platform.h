@@ -1,7 +1,8 @@
 // The headless home of the platform: a virtual clock advanced by given pass durations (with the
-// timers on it), events scripted in advance and delivered only inside a yield, a recording of every
-// draw call in twips, and in-memory settings, files, sound, socket and dialogs. Tests, replays and
-// benchmarks run the real game code on it.
+// timers on it), events scripted in advance and delivered only inside a yield, drawing onto an
+// optional surface, and in-memory settings, files and socket; sound, music, dialogs, web pages
+// and help do nothing. Replays, tests and benchmarks run the real game code on it; tests that
+// look at what the game did use a spy built on it.
 #pragma once
 
 #include <cstdint>
@@ -19,18 +20,6 @@
 #include "platform/yields.h"
 
 namespace brivane {
-
-struct DrawCall {
-    enum class Kind : std::uint8_t { clear, refresh, line, picture, text };
-    Kind kind = Kind::clear;
-    Rgb colour;
-    int width = 1;
-    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line ends; picture and text use x1, y1
-    float w = 0, h = 0, sx = 0, sy = 0;    // picture rectangle
-    Picture picture = Picture::imgPlayer;
-    RasterOp op = RasterOp::srcAnd;
-    std::string text;
-};
 
 struct ScriptedEvent {
     enum class Kind : std::uint8_t {
@@ -119,48 +108,24 @@ class HeadlessPlatform : public Platform {
     void setPlayfieldSize(int w, int h);
     void setTimeOfDayBase(double seconds) { timeOfDayBase_ = seconds; }
     void attachSurface(DrawingSurface* surface);
-    void setRecordDraws(bool on) { recordDraws_ = on; }
     void setScoresWriteFails(bool fails) { scoresWriteFails_ = fails; }
     // Ending the program then unwinds the game at once by throwing `ProgramEnd`, as the
     // window's process exit stops it, so no more of the pass runs; replays need that to end
     // where the recorded game ended.
     void setUnwindOnEnd(bool unwind) { unwindOnEnd_ = unwind; }
 
-    // --- What happened ---------------------------------------------------------------------
-    std::vector<DrawCall> draws;
+    // --- In-memory services, read and set from outside ---------------------------------------
     std::map<std::pair<std::string, std::string>, std::string> settings;
     std::optional<std::string> scoresFile;
     std::string caption;
     std::string statusText = "Brivane!";
-    bool windowLoaded = false;
-    bool windowShown = false;
     bool programEnded = false;
-    bool lifeIconVisible[8] = {};
     Picture playerSprite = Picture::imgPlayer;
     Picture playerMatte = Picture::imgPlayerMatte;
-    struct Dialog {
-        std::string text;
-        std::string title;
-        std::string defaultText;
-        bool input = false;
-        DialogButtons buttons = DialogButtons::ok;
-    };
-    std::vector<Dialog> dialogs;
-    std::vector<std::pair<std::uint32_t, int>> soundsPlayed;  // (clock, device)
-    std::map<int, std::string> soundFiles;
-    bool musicWindowCreated = false;
-    bool musicWindowShown = false;
-    std::vector<std::string> musicStarted;
     bool musicHasFinished = false;
-    std::vector<std::string> webPagesOpened;
-    std::vector<std::string> helpShown;
     std::string folder = "/opt/brivane";
-    // Socket: what the game did, and what the test makes it read.
     SocketState sockState = SocketState::closed;
-    std::vector<std::pair<std::string, int>> sockConnects;
-    std::string sockSent;
-    std::string sockIncoming;
-    int sockCloses = 0;
+    std::string sockIncoming;  // what the game reads next
 
     const YieldCounter& yields() const { return yields_; }
     // Called as the main-loop yield of pass n begins, before its events.
@@ -170,11 +135,11 @@ class HeadlessPlatform : public Platform {
 
     // --- Platform --------------------------------------------------------------------------
     void setEventSink(EventSink* sink) override { sink_ = sink; }
-    void loadWindow() override { windowLoaded = true; }
-    void showWindow() override { windowShown = true; }
+    void loadWindow() override {}
+    void showWindow() override {}
     void setCaption(const std::string& text) override { caption = text; }
     void setStatusText(const std::string& text) override { statusText = text; }
-    void setLifeIconVisible(int index, bool visible) override;
+    void setLifeIconVisible(int, bool) override {}
     void setPlayerPictures(Picture sprite, Picture matte) override;
     bool menuChecked(MenuItem item) const override { return checks_[static_cast<int>(item)]; }
     void setMenuChecked(MenuItem item, bool checked) override {
@@ -183,7 +148,7 @@ class HeadlessPlatform : public Platform {
     int playfieldWidth() const override { return width_; }
     int playfieldHeight() const override { return height_; }
     void clear() override;
-    void refresh() override;
+    void refresh() override {}
     void setForeColor(Rgb colour) override { foreColor_ = colour; }
     void setDrawWidth(int pixels) override { drawWidth_ = pixels; }
     void line(float x1, float y1, float x2, float y2) override;
@@ -214,36 +179,27 @@ class HeadlessPlatform : public Platform {
     std::optional<std::string> readScoresFile() override { return scoresFile; }
     bool writeScoresFile(const std::string& bytes) override;
     void endProgram() override;
-    void openSoundDevice(int device, const std::string& path) override {
-        soundFiles[device] = path;
-    }
-    void playSoundDevice(int device) override {
-        soundsPlayed.emplace_back(static_cast<std::uint32_t>(clock_.now()), device);
-    }
-    void createMusicWindow() override { musicWindowCreated = true; }
-    void showMusicWindow() override { musicWindowShown = true; }
-    void startMusic(const std::string& playlistPath) override {
-        musicStarted.push_back(playlistPath);
-        musicHasFinished = false;
-    }
+    void openSoundDevice(int, const std::string&) override {}
+    void playSoundDevice(int) override {}
+    void createMusicWindow() override {}
+    void showMusicWindow() override {}
+    void startMusic(const std::string&) override { musicHasFinished = false; }
     bool musicFinished() override { return musicHasFinished; }
     SocketState socketState() override { return sockState; }
-    void socketConnect(const std::string& host, int port) override;
-    void socketSend(const std::string& bytes) override { sockSent += bytes; }
+    void socketConnect(const std::string&, int) override { sockState = SocketState::connecting; }
+    void socketSend(const std::string&) override {}
     std::string socketRead() override;
-    void socketClose() override;
-    void openWebPage(const std::string& url) override { webPagesOpened.push_back(url); }
-    void showHelp(const std::string& path) override { helpShown.push_back(path); }
+    void socketClose() override { sockState = SocketState::closed; }
+    void openWebPage(const std::string&) override {}
+    void showHelp(const std::string&) override {}
 
   private:
     void deliver(std::deque<ScriptedEvent>& queue);
     void deliverOne(const ScriptedEvent& event);
     void fireTimersUpTo(std::uint64_t limit);
-    void record(DrawCall call);
 
     EventSink* sink_ = nullptr;
     DrawingSurface* surface_ = nullptr;
-    bool recordDraws_ = true;
     bool scoresWriteFails_ = false;
     bool unwindOnEnd_ = false;
     bool timersFromClock_ = true;
