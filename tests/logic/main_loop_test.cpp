@@ -56,15 +56,6 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
     }
 }
 
-TEST(Rnd, IsSplitMix64) {
-    // Reference values of SplitMix64 seeded with 0 and 1, scaled to [0, 1) by their top 53 bits.
-    Rnd zero(0);
-    EXPECT_EQ(zero(), static_cast<double>(0xE220A8397B1DCDAFULL >> 11) * 0x1.0p-53);
-    EXPECT_EQ(zero(), static_cast<double>(0x6E789E6AA1B965F4ULL >> 11) * 0x1.0p-53);
-    Rnd one(1);
-    EXPECT_EQ(one(), static_cast<double>(0x910A2DEC89025CC1ULL >> 11) * 0x1.0p-53);
-}
-
 TEST(FrameStep, AutomaticSpeedRoundsAQuarterOfThePassHalvesToEvenAndStopsAtTwentyFive) {
     // The cap keeps a stall from throwing everything across the playfield in one pass.
     const std::pair<int, int> cases[] = {
