@@ -16,6 +16,7 @@
 #include "core/scores.h"
 #include "core/wired_game.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/quit_requests.h"
 #include "platform/qt/replay_cli.h"
 #include "platform/render/playfield_image.h"
 #include "replay/pass_report.h"
@@ -186,6 +187,7 @@ int runInWindow(const Options& o, QtPlatform& platform, WiredGame<>& game,
         }
     };
     platform.onProgramEnd = [&] { report(platform.yields().pass()); };
+    const QuitRequests quitRequests(platform);
     startUp(game.g);
     mainLoop(game.g, [&] { report(platform.yields().pass() - 1); });
     if (recorder != nullptr) {

@@ -1,6 +1,6 @@
-// The Qt services against real files and a real local server: where the scores file goes, that
-// a failed write keeps the old file, that closing the window writes it, the update exchange
-// over TCP with its limits, and the help window.
+// The Qt services against real files and a real local server: where the game's data and the
+// scores file are found, that a failed write keeps the old file, that closing the window or a
+// quit signal writes it, the update exchange over TCP with its limits, and the help window.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/qt/qt_services.h"
+#include "platform/qt/quit_requests.h"
 #include "qt_test_support.h"
 #include "settings/about_help.h"
 #include "settings/update_check.h"
@@ -94,6 +95,32 @@ struct FakeServer {
 
 // --- The scores file ---------------------------------------------------------------------------
 
+// A build folder holds the data beside the program; an installed program finds it in
+// ../share/brivane; with neither, the program's folder is still where it is looked for.
+TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
+    struct Row {
+        const char* beside;  // a data file beside the program, if any
+        bool installed;      // ../share/brivane exists
+        const char* expected;
+    };
+    for (const Row row : {Row{"music.m3u", true, "bin"}, Row{"die.wav", false, "bin"},
+                          Row{nullptr, true, "share/brivane"}, Row{nullptr, false, "bin"}}) {
+        SCOPED_TRACE(row.expected);
+        QTemporaryDir prefix;
+        const QDir root(prefix.path());
+        ASSERT_TRUE(root.mkpath("bin"));
+        if (row.beside != nullptr) {
+            writeFile(root.filePath(QStringLiteral("bin/") + row.beside), "x");
+        }
+        if (row.installed) {
+            ASSERT_TRUE(root.mkpath("share/brivane"));
+        }
+        QtPlatform pf(testOptions(prefix));
+        pf.services().setProgramFolder(root.filePath("bin"));
+        EXPECT_EQ(pf.programFolder(), root.filePath(row.expected).toStdString());
+    }
+}
+
 // A read-only program folder sends the file to the user's data folder, yet still hands the file
 // left beside the program to a new player.
 TEST(ScoresFile, BesideTheProgramWhenWritableElseInTheUsersDataFolder) {
@@ -164,18 +191,32 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scores"});
 }
 
-// Closing goes through the real close event.
-TEST(ScoresFile, ClosingTheWindowWritesIt) {
-    QtGame<TestPlatform> game;
-    game.pf.services().setProgramFolder(game.dir.path());
-    game.pf.showWindow();
-    game.g.highLevel = 12;
-    game.g.highScore = 1250;
-    game.pf.window()->close();
-    EXPECT_TRUE(game.pf.programEnded());
-    EXPECT_TRUE(game.g.ended);
-    EXPECT_EQ(readFile(game.dir.filePath("scores")),
-              QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
+// Closing goes through the real close event; a quit signal is handled at the next yield the
+// same way (never inside its handler), and a second one while the game closes changes nothing.
+TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
+    for (const int signal : {0, SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QtGame<TestPlatform> game;
+        game.pf.services().setProgramFolder(game.dir.path());
+        game.pf.showWindow();
+        game.g.highLevel = 12;
+        game.g.highScore = 1250;
+        if (signal == 0) {
+            game.pf.window()->close();
+        } else {
+            const QuitRequests quit(game.pf);
+            ASSERT_EQ(std::raise(signal), 0);
+            EXPECT_FALSE(game.pf.programEnded());
+            ASSERT_EQ(std::raise(signal), 0);
+            QCoreApplication::processEvents();
+            ASSERT_EQ(std::raise(signal), 0);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_TRUE(game.pf.programEnded());
+        EXPECT_TRUE(game.g.ended);
+        EXPECT_EQ(readFile(game.dir.filePath("scores")),
+                  QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
+    }
 }
 
 // --- The update exchange -----------------------------------------------------------------------

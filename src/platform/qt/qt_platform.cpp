@@ -105,11 +105,13 @@ void QtPlatform::ensureWindow() {
             sink_->menuChosen(item);
         }
     };
-    window_->onClose = [this] {
-        if (sink_ != nullptr && !ended_) {
-            sink_->windowClosing();
-        }
-    };
+    window_->onClose = [this] { closeWindow(); };
+}
+
+void QtPlatform::closeWindow() {
+    if (sink_ != nullptr && !ended_) {
+        sink_->windowClosing();
+    }
 }
 
 qreal QtPlatform::screenRatio() const {
@@ -334,7 +336,7 @@ void QtPlatform::saveSetting(const std::string& section, const std::string& key,
 }
 
 std::string QtPlatform::programFolder() {
-    return QCoreApplication::applicationDirPath().toStdString();
+    return services_->dataFolder().toStdString();
 }
 
 std::optional<std::string> QtPlatform::readScoresFile() {

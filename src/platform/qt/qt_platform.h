@@ -50,6 +50,8 @@ class QtPlatform : public Platform {
     // The program is about to end inside a handler: the last chance to write anything out.
     std::function<void()> onProgramEnd;
     std::string statusText() const;
+    // Ends the game the way the window's close button does, for a request from outside.
+    void closeWindow();
 
     void setEventSink(EventSink* sink) override { sink_ = sink; }
     void loadWindow() override;

@@ -57,6 +57,17 @@ QString QtServices::programFolder() const {
     return programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
 }
 
+QString QtServices::dataFolder() const {
+    const QDir beside(programFolder());
+    for (const char* name : {"brivane.hlp", "music.m3u", "die.wav"}) {
+        if (beside.exists(QString::fromLatin1(name))) {
+            return beside.path();
+        }
+    }
+    const QString installed = QDir::cleanPath(beside.filePath(QStringLiteral("../share/brivane")));
+    return QFileInfo(installed).isDir() ? installed : beside.path();
+}
+
 QString QtServices::scoresPath() const {
     const QFileInfo folder(programFolder());
     if (folder.isDir() && folder.isWritable()) {

@@ -32,9 +32,13 @@ class QtServices {
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
 
-    // The folder the game keeps its own files in: the executable's, unless told otherwise.
+    // The executable's folder, unless told otherwise.
     QString programFolder() const;
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+    // The folder of the files the game reads (sounds, playlist, help): the program's folder
+    // when they lie there, as in a build folder, else ../share/brivane beside it, where an
+    // installed game keeps them.
+    QString dataFolder() const;
 
     // The scores file lives beside the program when that folder is writable, otherwise in the
     // user's data folder, so an installed game still keeps its best score.

@@ -1,0 +1,88 @@
+// A signal handler may do almost nothing safely, and the game may only be entered from a yield:
+// the handler writes one byte into a pipe, and a socket notifier on the other end hands the
+// request to the game the next time it processes events. The game then takes the same path as
+// a click on the window's close button, which writes the scores file atomically and ends.
+//
+// A session manager (XSMP, on X11 desktops) asks the game to save its data before a logout; the
+// game has nothing to save but its scores, and the logout would end it anyway, so it ends there.
+#include "platform/qt/quit_requests.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
+
+#include "platform/qt/qt_platform.h"
+
+namespace brivane {
+
+namespace {
+
+constexpr int quitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// The pipe's write end, the one thing the handler touches.
+volatile std::sig_atomic_t wakeFd = -1;
+
+extern "C" void onQuitSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    // A full pipe already holds a request, so a byte that does not fit is not missed.
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &byte, 1);
+    errno = saved;
+}
+
+}  // namespace
+
+QuitRequests::QuitRequests(QtPlatform& platform) : platform_(platform) {
+    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;  // the signals keep their default action: the game ends without saving
+    }
+    notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+        // Signals that arrived together are one request, and once the game is closing a
+        // second signal changes nothing.
+        char bytes[64];
+        while (::read(pipe_[0], bytes, sizeof bytes) > 0) {
+        }
+        closeGame();
+    });
+    if (qGuiApp != nullptr) {
+        QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, notifier_.get(),
+                         [this](QSessionManager&) { closeGame(); });
+    }
+    wakeFd = pipe_[1];
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : quitSignals) {
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+QuitRequests::~QuitRequests() {
+    if (notifier_ == nullptr) {
+        return;
+    }
+    for (const int signal : quitSignals) {
+        std::signal(signal, SIG_DFL);
+    }
+    wakeFd = -1;
+    notifier_.reset();
+    ::close(pipe_[0]);
+    ::close(pipe_[1]);
+}
+
+void QuitRequests::closeGame() {
+    if (closing_) {
+        return;
+    }
+    closing_ = true;
+    platform_.closeWindow();
+}
+
+}  // namespace brivane
