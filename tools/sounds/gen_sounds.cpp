@@ -3,11 +3,12 @@
 // Every sound the game plays is synthesised here from simple oscillators and a seeded noise
 // source, so the repository holds no audio binaries and every build writes byte-identical files.
 //
-// Usage: gen_sounds OUTDIR
+// Usage: gen_sounds OUTDIR [TRACK_SUFFIX]
 //
 // Writes die.wav, capture.wav, bonds.wav, spark.wav and shieldDie.wav (16-bit PCM mono, 44100 Hz),
 // the music tracks music1.wav to music3.wav (16-bit PCM mono, 22050 Hz, to keep them small) and
-// the playlist music.m3u that lists them.
+// the playlist music.m3u that lists them. With a TRACK_SUFFIX such as ".ogg" the playlist names
+// the tracks with that suffix instead, for a build that encodes them after this has run.
 
 #include <algorithm>
 #include <cmath>
@@ -1052,7 +1053,7 @@ Song SparkRun() {
     return s;
 }
 
-int Run(const fs::path& out_dir) {
+int Run(const fs::path& out_dir, const std::string& track_suffix) {
     fs::create_directories(out_dir);
 
     WriteWav(out_dir / "die.wav", kEffectRate, MakeDie());
@@ -1066,7 +1067,8 @@ int Run(const fs::path& out_dir) {
         const Track track = RenderSong(song);
         WriteWav(out_dir / song.file, kMusicRate, track.samples);
         playlist += "#EXTINF:" + std::to_string(static_cast<long>(std::nearbyint(track.seconds))) +
-                    ",Brivane - " + std::string(song.title) + "\n" + std::string(song.file) + "\n";
+                    ",Brivane - " + std::string(song.title) + "\n" +
+                    fs::path(song.file).replace_extension(track_suffix).string() + "\n";
     }
     WriteFileAtomically(out_dir / "music.m3u", playlist);
     return 0;
@@ -1075,12 +1077,12 @@ int Run(const fs::path& out_dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: gen_sounds OUTDIR\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: gen_sounds OUTDIR [TRACK_SUFFIX]\n";
         return 2;
     }
     try {
-        return Run(argv[1]);
+        return Run(argv[1], argc == 3 ? argv[2] : ".wav");
     } catch (const std::exception& e) {
         std::cerr << "gen_sounds: " << e.what() << "\n";
         return 1;
