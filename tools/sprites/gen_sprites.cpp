@@ -21,66 +21,11 @@
 #include <functional>
 #include <numbers>
 
+#include "shapes.h"
+
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-
-// A colour with straight (not premultiplied) components in 0..1.
-struct Rgb {
-    double r = 0, g = 0, b = 0;
-};
-
-// A premultiplied colour with its coverage: what one sample of a shape contributes.
-struct Paint {
-    double r = 0, g = 0, b = 0, a = 0;
-};
-
-constexpr Rgb rgb(int r, int g, int b) {
-    return {r / 255.0, g / 255.0, b / 255.0};
-}
-
-constexpr Rgb kWhite{1, 1, 1};
-
-Rgb mix(Rgb from, Rgb to, double t) {
-    return {from.r + (to.r - from.r) * t, from.g + (to.g - from.g) * t,
-            from.b + (to.b - from.b) * t};
-}
-
-Rgb scaled(Rgb c, double k) {
-    return {c.r * k, c.g * k, c.b * k};
-}
-
-Rgb plus(Rgb c, Rgb d) {
-    return {c.r + d.r, c.g + d.g, c.b + d.b};
-}
-
-Paint solid(Rgb c, double coverage = 1.0) {
-    c = {std::clamp(c.r, 0.0, 1.0), std::clamp(c.g, 0.0, 1.0), std::clamp(c.b, 0.0, 1.0)};
-    return {c.r * coverage, c.g * coverage, c.b * coverage, coverage};
-}
-
-// Porter-Duff "over" for premultiplied paint.
-Paint over(Paint top, Paint bottom) {
-    const double k = 1.0 - top.a;
-    return {top.r + bottom.r * k, top.g + bottom.g * k, top.b + bottom.b * k, top.a + bottom.a * k};
-}
-
-struct Vec3 {
-    double x = 0, y = 0, z = 0;
-};
-
-Vec3 normalised(Vec3 v) {
-    const double len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    return {v.x / len, v.y / len, v.z / len};
-}
-
-double dot(Vec3 a, Vec3 b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-// All shading uses one light, up and to the left of the viewer (screen y grows downward).
-const Vec3 kLight = normalised({-0.45, -0.6, 0.66});
-const Vec3 kHalfway = normalised({kLight.x, kLight.y, kLight.z + 1.0});
+using namespace shapes;
 
 // A shader answers the paint at one point of a cell; x and y are in pixels from the cell's
 // top-left corner, so pixel (i, j) spans [i, i + 1) x [j, j + 1).
@@ -154,75 +99,6 @@ void renderCell(QImage& spriteSheet, QImage& maskSheet, int left, int spriteTop,
 void renderCell(QImage& sheet, int left, int spriteTop, int maskTop, int w, int h,
                 const Shader& shader) {
     renderCell(sheet, sheet, left, spriteTop, maskTop, w, h, shader);
-}
-
-// ---- Shapes -----------------------------------------------------------------------------------
-
-// A lit sphere of radius r seen from the front: diffuse light from the upper left, a white
-// highlight, and a faint reflected light on the lower-right rim so the dark side keeps its hue.
-Paint sphere(Rgb base, double x, double y, double cx, double cy, double r, double gloss = 1.0) {
-    const double dx = (x - cx) / r;
-    const double dy = (y - cy) / r;
-    const double d2 = dx * dx + dy * dy;
-    if (d2 > 1.0) {
-        return {};
-    }
-    const Vec3 n{dx, dy, std::sqrt(1.0 - d2)};
-    const double diffuse = std::max(0.0, dot(n, kLight));
-    const double specular = std::pow(std::max(0.0, dot(n, kHalfway)), 28.0) * 0.8 * gloss;
-    const double bounce = std::pow(1.0 - n.z, 2.0) * std::max(0.0, dx * 0.6 + dy * 0.8) * 0.35;
-    Rgb c = scaled(base, 0.16 + 0.92 * diffuse + bounce);
-    c = plus(c, scaled(kWhite, specular));
-    return solid(c);
-}
-
-// The player's spark: four long arms on the axes and four shorter ones on the diagonals, each
-// tapering to a point, around a round core. White at the heart, greying toward the tips.
-Paint spark(double x, double y, double cx, double cy, double size) {
-    const double dx = (x - cx) / size;
-    const double dy = (y - cy) / size;
-    double light = -1.0;
-    if (std::hypot(dx, dy) <= 1.7) {
-        light = 1.0;
-    }
-    for (int arm = 0; arm < 8; ++arm) {
-        const bool axis = arm % 2 == 0;
-        const double length = axis ? 9.9 : 7.4;
-        const double halfWidth = axis ? 1.4 : 1.1;
-        const double angle = arm * kPi / 4.0;
-        const double along = dx * std::cos(angle) + dy * std::sin(angle);
-        const double across = std::abs(-dx * std::sin(angle) + dy * std::cos(angle));
-        if (along < 0.0 || along > length) {
-            continue;
-        }
-        const double t = along / length;
-        if (across <= halfWidth * (1.0 - t)) {
-            // The ridge of each arm stays brighter than its flanks, which keeps the arms sharp.
-            const double ridge = 1.0 - 0.25 * across / (halfWidth * (1.0 - t) + 1e-9);
-            light = std::max(light, (1.0 - 0.5 * t) * ridge);
-        }
-    }
-    if (light < 0.0) {
-        return {};
-    }
-    return solid(scaled(kWhite, light));
-}
-
-// The spark with a thin black rim. The rim cannot be seen on the black playfield, but where the
-// player crosses a grey capture disc or a bright ball it keeps the grey arms from melting away.
-Paint rimmedSpark(double x, double y, double cx, double cy) {
-    constexpr double kRim = 0.9;
-    const Paint p = spark(x, y, cx, cy, 1.0);
-    if (p.a > 0.0) {
-        return p;
-    }
-    for (int k = 0; k < 16; ++k) {
-        const double angle = k * kPi / 8.0;
-        if (spark(x + kRim * std::cos(angle), y + kRim * std::sin(angle), cx, cy, 1.0).a > 0.0) {
-            return solid(Rgb{});
-        }
-    }
-    return {};
 }
 
 // Distance from (u, v) to the ellipse u^2/a^2 + v^2/b^2 = 1, to first order: accurate enough for
