@@ -259,6 +259,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("brivane"));
     QApplication::setOrganizationName(QStringLiteral("brivane"));
+    // Ties the window to the installed desktop entry (its icon and name, on Wayland too).
+    QGuiApplication::setDesktopFileName(QStringLiteral("net.brivane.Brivane"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(brivane::versionMajor)
                                             .arg(brivane::versionMinor)
