@@ -31,7 +31,7 @@ fail() {
 skip() { echo "skipped: $*"; }
 
 prefix="$work/prefix"
-cmake --install "$build" --prefix "$prefix" >"$work/install.txt" 2>&1 ||
+"${CMAKE:-cmake}" --install "$build" --prefix "$prefix" >"$work/install.txt" 2>&1 ||
     fail "cmake --install: $(tail -5 "$work/install.txt")"
 game="$prefix/bin/brivane"
 
