@@ -49,9 +49,10 @@ install(FILES "${brivane_install_stage}/brivane.6.gz" DESTINATION "${CMAKE_INSTA
 install(FILES "${brivane_install_stage}/copyright" "${brivane_install_stage}/changelog.gz"
     DESTINATION "${CMAKE_INSTALL_DOCDIR}")
 
-# The Debian package. dpkg-shlibdeps works out the libraries the program links; what Qt loads
-# at run time it cannot see: the X11/Wayland platform plugins, and the GStreamer elements that
-# Qt's audio plays the WAV effects and the Ogg Vorbis music with.
+# The Debian package. dpkg-shlibdeps works out the libraries the program links (the X11
+# platform plugin comes with libqt6gui6); what Qt loads at run time it cannot see: the GStreamer
+# elements Qt's audio plays the WAV effects and the Ogg Vorbis music with, and the Wayland
+# platform plugin for a native window on a Wayland desktop (X11 through XWayland works without).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brivane)
 set(CPACK_PACKAGE_VENDOR "The Brivane developers")
@@ -71,8 +72,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${BRIVANE_WEB_SITE}/games/brivane")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/deb_games_folder.cmake")
 include(CPack)
