@@ -16,9 +16,12 @@ set(brivane_app_id "net.brivane.Brivane")
 configure_file("${brivane_install_source}/${brivane_app_id}.metainfo.xml.in"
     "${brivane_install_stage}/${brivane_app_id}.metainfo.xml" @ONLY)
 configure_file("${brivane_install_source}/brivane.6.in" "${brivane_install_stage}/brivane.6" @ONLY)
+# The copyright file carries the built-in font's licence in Debian's machine-readable form:
+# the text after the font's own header, every line indented, an empty line written as " .".
 file(READ "${PROJECT_SOURCE_DIR}/resources/fonts/OFL.txt" brivane_ofl)
 string(REGEX REPLACE "^.*-\n(SIL OPEN FONT LICENSE)" "\\1" brivane_ofl "${brivane_ofl}")
 string(REGEX REPLACE "\n+$" "" brivane_ofl "${brivane_ofl}")
+# Twice, as one pass leaves every second line of a run of empty lines.
 string(REGEX REPLACE "\n\n" "\n.\n" brivane_ofl "${brivane_ofl}")
 string(REGEX REPLACE "\n\n" "\n.\n" brivane_ofl "${brivane_ofl}")
 string(REPLACE "\n" "\n " brivane_ofl "${brivane_ofl}")
