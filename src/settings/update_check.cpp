@@ -1,11 +1,15 @@
 // The update check: one HTTP/1.0 request for the version file, the reply collected until the
 // server closes, and the offer to visit the game's page when the published version differs.
-// The reply comes from the network and is not trusted: only its digits and points after the
-// key ever reach the screen, and the page opened is always our own address.
+// The reply comes from the network and is not trusted: only a well-formed version number from a
+// successful reply ever reaches the screen, and the page opened is always our own address.
+// Anything else (an error page, a cut-off or garbled line) ends the check without a word, since
+// a failure must never look like news.
 #include "settings/update_check.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "version.h"
 
@@ -17,33 +21,87 @@ constexpr int updatePort = 80;
 constexpr const char* versionKey = "tmkver:";
 // How often one data event reads before it hands back to the loop.
 constexpr int readsPerEvent = 49;
+// Longer than any version we will publish; a longer text is noise, not a version.
+constexpr std::size_t maxVersionLength = 32;
 
 std::string ownVersion() {
     return std::to_string(versionMajor) + "." + std::to_string(versionMinor) + "." +
            std::to_string(versionRevision);
 }
 
-// The version after the key: digits and points in order, everything else skipped, up to the
-// first line end or the end of the reply; nothing at all when the key is absent.
-std::optional<std::string> publishedVersion(const std::string& reply) {
-    const std::size_t key = reply.find(versionKey);
-    if (key == std::string::npos) {
-        return std::nullopt;
+// A line of the reply up to CR, LF or its end.
+std::string_view lineAt(std::string_view reply, std::size_t start) {
+    const std::size_t end = reply.find_first_of("\r\n", start);
+    return reply.substr(start,
+                        end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+// A reply that opens with a status line must carry a 2xx status: an error page that happens to
+// mention the key is not an answer. A reply without a status line is the bare file.
+bool statusAllowsOffer(std::string_view reply) {
+    if (reply.substr(0, 5) != "HTTP/") {
+        return true;
     }
-    std::string version;
-    for (std::size_t i = key + std::char_traits<char>::length(versionKey); i < reply.size(); ++i) {
-        const char c = reply[i];
-        if (c == '\r' || c == '\n') {
-            break;
-        }
-        if ((c >= '0' && c <= '9') || c == '.') {
-            version += c;
-        }
+    const std::string_view status = lineAt(reply, 0);
+    const std::size_t blank = status.find(' ');
+    if (blank == std::string_view::npos || status.size() < blank + 4) {
+        return false;
     }
-    return version;
+    const std::string_view code = status.substr(blank + 1, 3);
+    const bool digits =
+        std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return digits && code[0] == '2' && (status.size() == blank + 4 || status[blank + 4] == ' ');
+}
+
+// One to four numbers joined by points, nothing else; blanks around it are tolerated.
+bool wellFormedVersion(std::string_view v) {
+    if (v.empty() || v.size() > maxVersionLength) {
+        return false;
+    }
+    int numbers = 0;
+    std::size_t i = 0;
+    while (true) {
+        const std::size_t start = i;
+        while (i < v.size() && v[i] >= '0' && v[i] <= '9') {
+            ++i;
+        }
+        if (i == start || ++numbers > 4) {
+            return false;
+        }
+        if (i == v.size()) {
+            return true;
+        }
+        if (v[i] != '.') {
+            return false;
+        }
+        ++i;
+    }
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+        s.remove_suffix(1);
+    }
+    return s;
 }
 
 }  // namespace
+
+std::optional<std::string> offeredVersion(std::string_view reply) {
+    const std::size_t key = reply.find(versionKey);
+    if (key == std::string_view::npos || !statusAllowsOffer(reply)) {
+        return std::nullopt;
+    }
+    const std::string_view version =
+        trimBlanks(lineAt(reply, key + std::char_traits<char>::length(versionKey)));
+    if (!wellFormedVersion(version) || version == ownVersion()) {
+        return std::nullopt;
+    }
+    return std::string(version);
+}
 
 void startUpdateCheck(GameState& g) {
     if (g.pf.socketState() != SocketState::closed) {
@@ -70,8 +128,7 @@ void sockDataArrival(GameState& g) {
 }
 
 void sockClosed(GameState& g) {
-    const std::optional<std::string> version = publishedVersion(g.updateBuffer);
-    if (version && *version != ownVersion()) {
+    if (const std::optional<std::string> version = offeredVersion(g.updateBuffer)) {
         reportNewVersion(g, *version);
     }
 }

@@ -59,25 +59,43 @@ TEST(UpdateCheck, ConnectsClosingAnyEarlierConnectionAndSendsTheRequestOnceOpen)
     }
 }
 
-TEST(UpdateCheck, ReadsTheReplyAndOffersOnlyADifferentVersion) {
+// Only a well-formed version from a successful reply is news; a broken reply, an error page or
+// noise after the key ends the check without a word.
+TEST(UpdateCheck, OffersOnlyAWellFormedDifferentVersionFromASuccessfulReply) {
+    const std::string letters(10000, 'a');
     const struct {
         std::vector<std::string> reply;
         const char* version;  // nullptr: no offer
     } cases[] = {
         // clang-format off
-        {{"tmkver:1.3.8 beta\r\n"}, nullptr},  // letters and blanks vanish
-        {{"tmkver:1.4.0rc1\r\n"}, "1.4.01"}, {{"tmkver:\r\n"}, ""},  // empty differs too
+        {{"tmkver:1.3.8\r\n"}, nullptr}, {{"tmkver:1.3.8"}, nullptr},  // ours
         {{"tmkver:1.2.0\r\n"}, "1.2.0"},  // older differs too
+        {{"tmkver: 1.4.0\t\r\n"}, "1.4.0"},  // blanks around it are not part of it
         {{"tmkver:1.4\n.0"}, "1.4"}, {{"tmkver:1.4\r.0"}, "1.4"},  // LF ends as well as CR
         {{"tmkver:2.0\r\ntmkver:1.3.8\r\n"}, "2.0"},  // the first key counts
         {{"xtmkver:1.4\r\n"}, "1.4"}, {{"TMKVER:1.4.0\r\n"}, nullptr},  // case matters
-        {{"tmkver:<a href='x'>9</a>\r\n"}, "9"},  // markup cannot reach the dialog
         {{"HTTP/1.0 200 OK\r\n\r\ntmk", "ver:1.", "4.0\r\n"}, "1.4.0"},  // in pieces
-        {{"tmkver:1.4"}, "1.4"},  // no line end: cut off mid-number, parsed as it stands
+        // Not a version: nothing, noise, suffixes, markup, controls, too many parts or letters.
+        {{"tmkver:\r\n"}, nullptr}, {{"tmkver:"}, nullptr}, {{"tmkver:" + letters}, nullptr},
+        {{"tmkver:1.3.8 beta\r\n"}, nullptr}, {{"tmkver:1.4.0rc1\r\n"}, nullptr},
+        {{"tmkver:<a href='x'>9</a>\r\n"}, nullptr}, {{"tmkver:1.4\x01\x1b[2J\r\n"}, nullptr},
+        {{"tmkver:1.4..0"}, nullptr}, {{"tmkver:.1.4"}, nullptr}, {{"tmkver:1.4."}, nullptr},
+        {{"tmkver:1.2.3.4\r\n"}, "1.2.3.4"}, {{"tmkver:1.2.3.4.5\r\n"}, nullptr},
+        {{"tmkver:1234567.1234567.1234567.12345678"}, "1234567.1234567.1234567.12345678"},
+        {{"tmkver:1234567.1234567.1234567.123456789"}, nullptr},  // 33 characters
+        // The status line, when there is one, must say success.
+        {{"HTTP/1.1 299 Fine\r\n\r\ntmkver:1.4.0"}, "1.4.0"},
+        {{"HTTP/1.0 204\r\n\r\ntmkver:1.4.0"}, "1.4.0"},
+        {{"HTTP/1.0 404 Not Found\r\n\r\n<p>no tmkver:1.4.0 here</p>"}, nullptr},
+        {{"HTTP/1.0 199 x\r\n\r\ntmkver:1.4.0"}, nullptr},
+        {{"HTTP/1.0 300 x\r\n\r\ntmkver:1.4.0"}, nullptr},
+        {{"HTTP/1.0 2000 x\r\n\r\ntmkver:1.4.0"}, nullptr},
+        {{"HTTP/1.0 2x0 x\r\n\r\ntmkver:1.4.0"}, nullptr},
+        {{"HTTP/1.0\r\ntmkver:1.4.0"}, nullptr},
         // clang-format on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.reply.front());
+        SCOPED_TRACE(c.reply.front().substr(0, 60));
         Harness h;
         exchange(h, c.reply);
         ASSERT_EQ(h.pf.dialogs.size(), c.version ? 1u : 0u);

@@ -3,6 +3,7 @@
 // quit signal writes it, the update exchange over TCP with its limits, and the help window.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
@@ -66,10 +67,13 @@ auto scopedEnv(const char* name, const QByteArray& value) {
     return qScopeGuard([name, old] { old ? qputenv(name, *old) : qunsetenv(name); });
 }
 
+// How an exchange ends.
+enum class End { serverCloses, never, refused, byGame, serverResets };
+
 // A local update server: collects the request and, once it is complete, sends the reply and
-// closes, or keeps the connection open.
+// closes, resets the connection or keeps it open.
 struct FakeServer {
-    FakeServer(QByteArray reply, bool closeAfterReply) {
+    FakeServer(QByteArray reply, End end) {
         server.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server, &QTcpServer::newConnection, [=, this] {
             QTcpSocket* client = server.nextPendingConnection();
@@ -78,8 +82,15 @@ struct FakeServer {
                 request += client->readAll();
                 if (!complete && request.endsWith("\r\n\r\n")) {
                     client->write(reply);
-                    if (closeAfterReply) {
+                    if (end == End::serverCloses) {
                         client->disconnectFromHost();
+                    } else if (end == End::serverResets) {
+                        client->flush();
+                        const linger reset{1, 0};  // closing now sends a reset, not a close
+                        ::setsockopt(static_cast<int>(client->socketDescriptor()), SOL_SOCKET,
+                                     SO_LINGER, &reset, sizeof reset);
+                        client->abort();
+                        clientGone = true;
                     }
                 }
             });
@@ -225,11 +236,10 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
 // only a complete request. Over a real socket, the reply is cut off at 64 KiB: all of a reply
 // exactly that long is read, one byte more is not, and a flood that never ends is cut there with
 // what was kept still counting. Only a reply that was closed, by the server or at the cut, is
-// read: a refused connection, one given up after the time limit (here shortened) and one the
-// game closes itself show nothing.
+// read: a refused connection, one reset by the server after part of its reply, one given up
+// after the time limit (here shortened) and one the game closes itself show nothing.
 TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
     constexpr int limit = QtServices::replyLimit;
-    enum class End { serverCloses, never, refused, byGame };
     const struct {
         QByteArray reply;
         End end;
@@ -241,6 +251,7 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
         {"tmkver:1.4.0\r\n", End::never, std::nullopt},
         {"tmkver:1.4.0\r\n", End::refused, std::nullopt},
         {"tmkver:1.4.0\r\n", End::byGame, std::nullopt},
+        {"HTTP/1.0 200 OK\r\n\r\ntmkver:1.3", End::serverResets, std::nullopt},
     };
     const auto freedPort = [] {
         QTcpServer probe;  // gone before the game connects, so nothing listens there
@@ -250,7 +261,7 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message()
                      << "end " << static_cast<int>(c.end) << ", " << c.reply.size() << " bytes");
-        FakeServer server(c.reply, c.end == End::serverCloses);
+        FakeServer server(c.reply, c.end);
         const auto target = scopedEnv("BRIVANE_UPDATE_SERVER",
                                       c.end == End::refused ? freedPort() : server.address());
         UpdateGame game;

@@ -2,6 +2,11 @@
 // into game events, and the help window.
 #include "platform/qt/qt_services.h"
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +19,7 @@
 #include <QTcpSocket>
 #include <QTextBrowser>
 #include <QUrl>
+
 #include <algorithm>
 
 #include "platform/qt/qt_platform.h"
@@ -141,6 +147,7 @@ void QtServices::socketConnect(const std::string& host, int port) {
         socket_->setReadBufferSize(replyLimit + 1);
         QObject::connect(socket_.get(), &QTcpSocket::connected, &context_, [this] {
             giveUp_.start(giveUpAfterMs_);
+            watchConnection();
             post([this](EventSink& sink) {
                 seen_ = SocketState::connected;
                 sink.socketConnected();
@@ -152,9 +159,12 @@ void QtServices::socketConnect(const std::string& host, int port) {
         });
         QObject::connect(socket_.get(), &QTcpSocket::disconnected, &context_, [this] {
             giveUp_.stop();
-            post([this](EventSink& sink) {
+            const bool clean = closedCleanly();
+            post([this, clean](EventSink& sink) {
                 seen_ = SocketState::closed;
-                sink.socketClosed();
+                if (clean) {
+                    sink.socketClosed();
+                }
             });
         });
         // A lookup or connection that failed leaves nothing to give up on; the game is not
@@ -204,10 +214,42 @@ void QtServices::socketClose() {
     dropConnection();
 }
 
+// Qt reports a reset by the server exactly like the server closing after its reply, and closes
+// its descriptor before saying so. A second descriptor of the same connection outlives Qt's, so
+// the kernel can still be asked how the connection ended: a closing server leaves it waiting
+// for our own close, a reset leaves it closed.
+void QtServices::watchConnection() {
+    forgetConnection();
+    const auto fd = static_cast<int>(socket_->socketDescriptor());
+    if (fd >= 0) {
+        watched_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    }
+}
+
+void QtServices::forgetConnection() {
+    if (watched_ >= 0) {
+        ::close(watched_);
+        watched_ = -1;
+    }
+}
+
+bool QtServices::closedCleanly() {
+    bool clean = socket_->error() == QAbstractSocket::RemoteHostClosedError;
+    if (watched_ >= 0) {
+        tcp_info info{};
+        socklen_t size = sizeof info;
+        clean = clean && ::getsockopt(watched_, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
+                info.tcpi_state == TCP_CLOSE_WAIT;
+    }
+    forgetConnection();
+    return clean;
+}
+
 // Ends the connection without an event: the game closing it, or giving up on it, is not the
 // server closing it.
 void QtServices::dropConnection() {
     giveUp_.stop();
+    forgetConnection();
     ++connection_;
     seen_ = SocketState::closed;
     if (socket_) {

@@ -49,7 +49,9 @@ class QtServices {
     // The update socket. Its events reach the game queued, so they arrive only inside a yield
     // even when Qt signals them from within one of these calls, and the state the game sees
     // follows the events it has been given. The environment variable BRIVANE_UPDATE_SERVER
-    // (host:port) sends the connection to another server.
+    // (host:port) sends the connection to another server. Only a server that closes the
+    // connection after its reply is reported as closed; a reset or any other error ends the
+    // exchange without an event, as the reply cannot be trusted to be whole.
     SocketState socketState();
     void socketConnect(const std::string& host, int port);
     void socketSend(const std::string& bytes);
@@ -64,6 +66,9 @@ class QtServices {
   private:
     void post(std::function<void(EventSink&)> event);
     void dropConnection();
+    void watchConnection();
+    void forgetConnection();
+    bool closedCleanly();
 
     QtPlatform& platform_;
     QString programFolder_;
@@ -74,6 +79,7 @@ class QtServices {
     std::uint64_t connection_ = 0;  // events of an earlier connection are dropped
     SocketState seen_ = SocketState::closed;
     std::int64_t replyBytes_ = 0;
+    int watched_ = -1;  // our own descriptor of the connection, to learn how it ended
     std::unique_ptr<QTextBrowser> help_;
 };
 
