@@ -43,12 +43,13 @@ void forEachLine(std::string_view text, Visit visit) {
 
 }  // namespace
 
-void loadScores(GameState& g) {
-    const std::optional<std::string> text = g.pf.readScoresFile();
-    if (!text) {
-        return;
+void readScores(std::string_view text, std::int16_t& highLevel, double& highScore) {
+    // An editor may have put a byte-order mark before the first line; it is not part of a key.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, byteOrderMark.size()) == byteOrderMark) {
+        text.remove_prefix(byteOrderMark.size());
     }
-    forEachLine(*text, [&g](std::string_view line) {
+    forEachLine(text, [&](std::string_view line) {
         if (startsWith(line, levelKey)) {
             // A level that does not fit the 16-bit field ends the reading; what came before
             // it stays.
@@ -56,7 +57,7 @@ void loadScores(GameState& g) {
             if (!(level >= -32768.0 && level <= 32767.0)) {
                 return false;
             }
-            g.highLevel = static_cast<std::int16_t>(level);
+            highLevel = static_cast<std::int16_t>(level);
         }
         if (startsWith(line, scoreKey)) {
             // Likewise a score too large for a double, which could never be written back as
@@ -65,10 +66,16 @@ void loadScores(GameState& g) {
             if (!std::isfinite(score)) {
                 return false;
             }
-            g.highScore = score;
+            highScore = score;
         }
         return true;
     });
+}
+
+void loadScores(GameState& g) {
+    if (const std::optional<std::string> text = g.pf.readScoresFile()) {
+        readScores(*text, g.highLevel, g.highScore);
+    }
 }
 
 void saveScores(GameState& g) {

@@ -1,11 +1,16 @@
 // The high-score file "scores": best score and highest level, kept from run to run.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include "core/game_state.h"
 
 namespace brivane {
 
 void loadScores(GameState& g);
+// What a scores file's text holds: each key found sets its value, anything else is left alone.
+void readScores(std::string_view text, std::int16_t& highLevel, double& highScore);
 // Writes the file, lets pending events run once, then ends the program.
 void saveScores(GameState& g);
 

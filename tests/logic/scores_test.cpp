@@ -30,6 +30,8 @@ TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
         {"highlvl:12\n\rhighscore:1250", 12, 1250},  // LF CR is two ends; no final end
         {"highlvl: 12abc\r\nhighscore:-5\r\n", 12, -5},
         {"# kept by hand\r\n\r\nxhighlvl:7\r\nhighlvl:4\r\n", 4, keptScore},
+        {"\xEF\xBB\xBFhighlvl:12\r\nhighscore:1\r\n", 12, 1},  // an editor's byte-order mark
+        {"\xEF\xBBhighlvl:12\r\n", keptLevel, keptScore},  // but only a whole one
         {"highlvl:2.5\r\n", 2, keptScore}, {"highlvl:3.5\r\n", 4, keptScore},  // halves to even
         // A level outside 16 bits, or a score no double holds, stops the reading: values read
         // before it stay, nothing after it is read.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
@@ -174,6 +175,44 @@ TEST(ScoresFile, BesideTheProgramWhenWritableElseInTheUsersDataFolder) {
     if (root) {
         GTEST_SKIP() << "the superuser writes into any folder, so the read-only row needs an "
                         "ordinary user; the other rows ran";
+    }
+}
+
+// Only a regular file is read, and only its first 64 KiB: a FIFO in its place must not hold up
+// start-up, nor a link to a device feed it without end.
+TEST(ScoresFile, OnlyARegularFileIsReadAndOnlyItsFirst64KiB) {
+    constexpr auto limit = static_cast<std::size_t>(QtServices::scoresLimit);
+    enum class Kind { fifo, deviceLink, folder, large, exact };
+    for (const Kind kind : {Kind::fifo, Kind::deviceLink, Kind::folder, Kind::large, Kind::exact}) {
+        SCOPED_TRACE(static_cast<int>(kind));  // in the order listed
+        QTemporaryDir dir;
+        const QString scores = dir.filePath("scores");
+        const QByteArray lines = "highlvl:9\r\n" + QByteArray(limit - 11, 'x');  // limit bytes
+        switch (kind) {
+            case Kind::fifo:
+                ASSERT_EQ(::mkfifo(QFile::encodeName(scores).constData(), 0600), 0);
+                break;
+            case Kind::deviceLink:
+                ASSERT_TRUE(QFile::link("/dev/zero", scores));
+                break;
+            case Kind::folder:
+                ASSERT_TRUE(QDir().mkpath(scores));
+                break;
+            case Kind::large:
+                writeFile(scores, lines + "\r\nhighscore:1\r\n");
+                break;
+            case Kind::exact:
+                writeFile(scores, lines);
+                break;
+        }
+        QtPlatform pf(testOptions(dir));
+        pf.services().setProgramFolder(dir.path());
+        const std::optional<std::string> read = pf.readScoresFile();
+        if (kind == Kind::large || kind == Kind::exact) {
+            EXPECT_EQ(read, std::optional(lines.toStdString()));
+        } else {
+            EXPECT_EQ(read, std::nullopt);
+        }
     }
 }
 

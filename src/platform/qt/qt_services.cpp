@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QByteArray>
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/qt/qt_platform.h"
 
@@ -44,6 +46,35 @@ void applyServerOverride(QString& host, int& port) {
     }
     host = url.host();
     port = url.port(port);
+}
+
+// Opened without waiting, so a FIFO put in the file's place cannot hold up start-up, and read
+// only when it is a regular file, so a link to a device cannot feed it without end. More than
+// a scores file ever holds is not read at all.
+std::optional<std::string> readRegularFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::optional<std::string> text;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        text.emplace(static_cast<std::size_t>(QtServices::scoresLimit), '\0');
+        std::size_t got = 0;
+        while (got < text->size()) {
+            const ssize_t n = ::read(fd, text->data() + got, text->size() - got);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        text->resize(got);
+    }
+    ::close(fd);
+    return text;
 }
 
 }  // namespace
@@ -90,10 +121,7 @@ std::optional<std::string> QtServices::readScoresFile() {
         // earlier version or an administrator left beside the program, if any.
         file.setFileName(QDir(programFolder()).filePath(scoresName));
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    return file.readAll().toStdString();
+    return readRegularFile(file.fileName());
 }
 
 // Written to a temporary file that replaces the old one only once complete, so a full disk or

@@ -26,6 +26,8 @@ class QtServices {
     static constexpr std::int64_t replyLimit = 64 * 1024;
     // A connection still open this long after it was made is given up without a word.
     static constexpr int giveUpMs = 30000;
+    // The most of the scores file that is read; two short lines need far less.
+    static constexpr std::int64_t scoresLimit = 64 * 1024;
 
     explicit QtServices(QtPlatform& platform);
     ~QtServices();
