@@ -153,22 +153,6 @@ bool openForWriting(std::ofstream& file, const QString& path, const char* option
     return static_cast<bool>(file);
 }
 
-// The header of a recording: what the game is about to start from, read the way start-up
-// reads it (the settings store and the high-score file) without starting anything.
-Replay recordingHeader(QtPlatform& platform, std::uint32_t seed) {
-    GameState scratch(platform);
-    loadScores(scratch);
-    Replay header;
-    header.seed = seed;
-    header.playfieldWidth = platform.playfieldWidth();
-    header.playfieldHeight = platform.playfieldHeight();
-    header.autoSpeed = readAutoSpeed(scratch);
-    header.userSpeed = readUserSpeed(scratch);
-    header.highLevel = std::max<int>(0, scratch.highLevel);
-    header.highScore = std::max(0.0, std::floor(scratch.highScore));
-    return header;
-}
-
 // Runs the game in its window until the program ends. The report of a game played in the
 // window is written line by line as passes end, and once more when the program ends inside a
 // pass, since its process stops right there; a replay of its recording reports the same lines.

@@ -28,7 +28,6 @@ constexpr const char* timerNames[timerCount] = {
 // Big enough for any real window, small enough that a screenshot of it fits in memory.
 constexpr int maxTwips = 60000;
 constexpr int maxPassMs = 600000;
-constexpr double maxWholeScore = 9007199254740992.0;  // beyond this doubles skip integers
 // Replay files are small; anything far larger is not one, and is refused before reading it.
 constexpr std::streamoff maxReplayBytes = 512LL * 1024 * 1024;
 
@@ -211,21 +210,23 @@ bool Parser::headerLine(std::string_view keyword, const std::vector<Token>& t) {
         if (!expectCount(t, 2, "highlevel <n>")) {
             return false;
         }
-        const auto v = wholeNumber<int>(t[1].text, 0, 32767);
+        const auto v = wholeNumber<int>(t[1].text, -32768, 32767);
         if (!v) {
-            return fail(say("bad highlevel '", t[1].text, "', expected 0 to 32767"));
+            return fail(say("bad highlevel '", t[1].text, "', expected -32768 to 32767"));
         }
         replay_.highLevel = *v;
     } else if (keyword == "highscore") {
         if (!expectCount(t, 2, "highscore <n>")) {
             return false;
         }
-        const auto v =
-            wholeNumber<std::uint64_t>(t[1].text, 0, static_cast<std::uint64_t>(maxWholeScore));
-        if (!v) {
-            return fail(say("bad highscore '", t[1].text, "', expected a whole number from 0"));
+        // Any score the high-score file can hold, exactly as written.
+        double v = 0;
+        const std::string_view s = t[1].text;
+        const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+        if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) {
+            return fail(say("bad highscore '", s, "', expected a finite number"));
         }
-        replay_.highScore = static_cast<double>(*v);
+        replay_.highScore = v;
     } else {  // timers
         if (!expectCount(t, 2, "timers clock|recorded")) {
             return false;
@@ -507,9 +508,9 @@ std::string headerText(const Replay& r) {
     s += std::string("autospeed ") + (r.autoSpeed ? "on" : "off") + "\n";
     s += "userspeed " + std::to_string(r.userSpeed) + "\n";
     s += "highlevel " + std::to_string(r.highLevel) + "\n";
+    // The shortest text that reads back to the very same double.
     char buf[32];
-    const auto [end, ec] =
-        std::to_chars(buf, buf + sizeof buf, r.highScore, std::chars_format::fixed);
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, r.highScore);
     s += "highscore " + (ec == std::errc() ? std::string(buf, end) : std::string("0")) + "\n";
     s += std::string("timers ") + (r.timersRecorded ? "recorded" : "clock") + "\n";
     return s;

@@ -4,9 +4,25 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/scores.h"
 #include "platform/layout.h"
+#include "settings/settings_store.h"
 
 namespace brivane {
+
+Replay recordingHeader(Platform& platform, std::uint32_t seed) {
+    GameState scratch(platform);
+    loadScores(scratch);
+    Replay header;
+    header.seed = seed;
+    header.playfieldWidth = platform.playfieldWidth();
+    header.playfieldHeight = platform.playfieldHeight();
+    header.autoSpeed = readAutoSpeed(scratch);
+    header.userSpeed = readUserSpeed(scratch);
+    header.highLevel = scratch.highLevel;
+    header.highScore = scratch.highScore;
+    return header;
+}
 
 ReplayRecorder::ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
                                const YieldCounter& yields, Replay header)

@@ -18,6 +18,11 @@
 
 namespace brivane {
 
+// The header of a recording: what the game is about to start from, read the way start-up reads
+// it (the settings store and the high-score file) without starting anything. The high level and
+// score are kept exactly as read, so the replay starts from the very same state.
+Replay recordingHeader(Platform& platform, std::uint32_t seed);
+
 class ReplayRecorder : public EventSink {
   public:
     // `header` is written before the first input or pass; a resize before then (the window

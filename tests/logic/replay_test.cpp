@@ -2,11 +2,13 @@
 // reports of seeded replays, and recordings that replay exactly.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "core/scores.h"
 #include "harness.h"
 #include "platform/layout.h"
 #include "replay/pass_report.h"
@@ -217,6 +219,35 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
         replayed.push_back(runner.reportLine(true));
     }
     EXPECT_EQ(replayed, live);
+}
+
+// The header carries the high level and score exactly as start-up read them from the scores
+// file, and the replay's game reads the very same values back.
+TEST(ReplayRecorder, HeaderCarriesTheHighScoresExactlyAsRead) {
+    const struct {
+        std::optional<std::string> file;
+        int level;
+        double score;
+    } cases[] = {
+        {std::nullopt, 0, 0},
+        {"highlvl:-32768\r\nhighscore:12.5\r\n", -32768, 12.5},
+        {"highlvl:32767\r\nhighscore:-100\r\n", 32767, -100},
+        {"highscore:1e300\r\n", 0, 1e300},
+        {"highscore:9007199254740994\r\n", 0, 9007199254740994.0},
+        {"highscore:0.1\r\n", 0, 0.1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.value_or("(no file)"));
+        HeadlessPlatform pf;
+        pf.scoresFile = c.file;
+        const Replay header = recordingHeader(pf, 5);
+        EXPECT_EQ(std::pair(header.highLevel, header.highScore), std::pair(c.level, c.score));
+        ReplayRunner runner(parsed(headerText(header)), 1);
+        GameState readBack(runner.platform());
+        loadScores(readBack);
+        EXPECT_EQ(readBack.highLevel, c.level);
+        EXPECT_EQ(readBack.highScore, c.score);
+    }
 }
 
 // Resizes before the first pass set the header; later ones are events. A tick that fires while
