@@ -14,8 +14,9 @@ std::string writeBack(const brivane::Replay& r) {
     for (const brivane::ReplayPassDuration& d : r.durations) {
         text += "pass " + std::to_string(d.pass) + " " + std::to_string(d.ms) + "\n";
     }
-    for (const brivane::ReplayInput& input : r.inputs) {
-        text += "at " + brivane::yieldText(input.at) + " " + brivane::eventText(input.event) + "\n";
+    for (std::size_t i = 0; i < r.inputs.size(); ++i) {
+        text += "at " + brivane::yieldText(r.inputs[i].at) + " " + brivane::eventText(r.event(i)) +
+                "\n";
     }
     return text;
 }

@@ -118,11 +118,6 @@ std::optional<YieldId> yieldNumber(std::string_view s) {
     return YieldId{*pass, *sub};
 }
 
-// Nested yields of a pass come before its main yield, which ends the pass.
-std::pair<int, int> deliveryOrder(YieldId y) {
-    return {y.pass, y.sub == 0 ? INT_MAX : y.sub};
-}
-
 bool isText(std::string_view line) {
     return std::none_of(line.begin(), line.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
@@ -132,7 +127,7 @@ bool isText(std::string_view line) {
 
 class Parser {
   public:
-    ReplayParse run(const std::string& text);
+    ReplayParse run(std::string_view text);
 
   private:
     bool fail(std::string message) {
@@ -357,16 +352,16 @@ bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
     } else {
         return fail(say("unknown event '", name, "'"));
     }
-    replay_.inputs.push_back({*at, std::move(e)});
+    replay_.add(*at, std::move(e));
     return true;
 }
 
-ReplayParse Parser::run(const std::string& text) {
+ReplayParse Parser::run(std::string_view text) {
     std::size_t start = 0;
     bool ok = true;
     while (ok && start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
+        if (end == std::string_view::npos) {
             end = text.size();
         }
         std::string_view line(text.data() + start, end - start);
@@ -414,10 +409,41 @@ ReplayParse Parser::run(const std::string& text) {
     if (!ok) {
         return {std::nullopt, error_};
     }
+    replay_.inputs.shrink_to_fit();
+    replay_.durations.shrink_to_fit();
     return {std::move(replay_), {}};
 }
 
 }  // namespace
+
+std::pair<int, int> deliveryOrder(YieldId y) {
+    return {y.pass, y.sub == 0 ? INT_MAX : y.sub};
+}
+
+void Replay::add(YieldId at, ReplayEvent e) {
+    ReplayInput input{at, e.kind, e.menu, e.timer, e.x, e.y, e.value, e.value2, -1};
+    if (e.answer) {
+        input.answer = static_cast<std::int32_t>(answers.size());
+        answers.push_back(std::move(*e.answer));
+    }
+    inputs.push_back(input);
+}
+
+ReplayEvent Replay::event(std::size_t i) const {
+    const ReplayInput& in = inputs[i];
+    ReplayEvent e;
+    e.kind = in.kind;
+    e.x = in.x;
+    e.y = in.y;
+    e.value = in.value;
+    e.value2 = in.value2;
+    e.menu = in.menu;
+    e.timer = in.timer;
+    if (in.answer >= 0) {
+        e.answer = answers[static_cast<std::size_t>(in.answer)];
+    }
+    return e;
+}
 
 int Replay::lastPass() const {
     int last = durations.empty() ? 0 : durations.back().pass;
@@ -431,7 +457,7 @@ std::string ReplayError::text() const {
     return "line " + std::to_string(line) + ": " + message;
 }
 
-ReplayParse parseReplay(const std::string& text) {
+ReplayParse parseReplay(std::string_view text) {
     return Parser().run(text);
 }
 

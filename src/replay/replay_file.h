@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -27,10 +29,18 @@ struct ReplayEvent {
     std::optional<std::string> answer;  // for a menu item whose dialog takes one
 };
 
+// An input as a replay keeps it: a long recording holds millions, so each takes 32 bytes and
+// the rare menu answer is kept apart, in Replay::answers.
 struct ReplayInput {
     YieldId at;
-    ReplayEvent event;
+    ReplayEvent::Kind kind = ReplayEvent::Kind::move;
+    MenuItem menu = MenuItem::mnuFileJumpLevel;
+    TimerId timer = TimerId::tmrClearText;
+    float x = 0, y = 0;
+    std::int32_t value = 0, value2 = 0;
+    std::int32_t answer = -1;  // index in Replay::answers; -1 for none
 };
+static_assert(sizeof(ReplayInput) <= 32);
 
 struct ReplayPassDuration {
     int pass = 1;
@@ -48,6 +58,9 @@ struct Replay {
     bool timersRecorded = false;
     std::vector<ReplayPassDuration> durations;  // increasing pass numbers
     std::vector<ReplayInput> inputs;            // in delivery order
+    std::vector<std::string> answers;
+    void add(YieldId at, ReplayEvent event);
+    ReplayEvent event(std::size_t input) const;
     // The last pass the file mentions, by an input or a duration; 0 when none.
     int lastPass() const;
 };
@@ -64,9 +77,11 @@ struct ReplayParse {
     ReplayError error;
 };
 
-ReplayParse parseReplay(const std::string& text);
+ReplayParse parseReplay(std::string_view text);
 // Reads and parses the file at `path`; on failure `error` holds "<path>: <what went wrong>".
 std::optional<Replay> loadReplay(const std::string& path, std::string& error);
+// Nested yields of a pass come before its main yield, which ends the pass.
+std::pair<int, int> deliveryOrder(YieldId y);
 
 // Names as they appear in files (the window's element names); nullopt for an unknown one.
 std::optional<MenuItem> menuItemByName(const std::string& name);

@@ -1,60 +1,81 @@
 // The replay runner.
 #include "replay/replay_runner.h"
 
+#include <utility>
+
 #include "core/game.h"
 #include "replay/pass_report.h"
 
 namespace brivane {
 
-ReplayRunner::ReplayRunner(const Replay& replay, int passLimit)
-    : passLimit_(passLimit > 0 ? passLimit : replay.lastPass()) {
-    g_.fixedSeed = replay.seed;
+ReplayRunner::ReplayRunner(Replay replay, int passLimit)
+    : replay_(std::move(replay)), passLimit_(passLimit > 0 ? passLimit : replay_.lastPass()) {
+    g_.fixedSeed = replay_.seed;
     // Music and the update check stay off in replays; settings and scores come from the header.
     g_.commandText = "nomusic";
     pf_.setUnwindOnEnd(true);
-    pf_.setPlayfieldSize(replay.playfieldWidth, replay.playfieldHeight);
+    pf_.setPlayfieldSize(replay_.playfieldWidth, replay_.playfieldHeight);
     pf_.settings[{"misc", "checkUpdates"}] = "False";
-    pf_.settings[{"misc", "autoSpeed"}] = replay.autoSpeed ? "True" : "False";
-    pf_.settings[{"settings", "userSpeed"}] = std::to_string(replay.userSpeed);
-    pf_.scoresFile = "highlvl:" + std::to_string(replay.highLevel) +
-                     "\r\nhighscore:" + reportNumber(replay.highScore) + "\r\n";
-    pf_.setTimersFromClock(!replay.timersRecorded);
-    for (const ReplayPassDuration& d : replay.durations) {
+    pf_.settings[{"misc", "autoSpeed"}] = replay_.autoSpeed ? "True" : "False";
+    pf_.settings[{"settings", "userSpeed"}] = std::to_string(replay_.userSpeed);
+    pf_.scoresFile = "highlvl:" + std::to_string(replay_.highLevel) +
+                     "\r\nhighscore:" + reportNumber(replay_.highScore) + "\r\n";
+    pf_.setTimersFromClock(!replay_.timersRecorded);
+    for (const ReplayPassDuration& d : replay_.durations) {
         pf_.clock().setPassDurationFrom(d.pass, d.ms);
     }
-    for (const ReplayInput& input : replay.inputs) {
-        schedule(input);
+    pf_.onYieldStarting = [this](YieldId now) { postInputsUpTo(now); };
+}
+
+// Every input up to the yield now beginning is posted under its own yield: those of a capture
+// yield that has not come yet (one that comes inside this yield's handlers) wait for it, and
+// those of a yield that never came wait unseen, just as if all had been posted at the start.
+void ReplayRunner::postInputsUpTo(YieldId now) {
+    const auto& inputs = replay_.inputs;
+    while (nextInput_ < inputs.size() &&
+           deliveryOrder(inputs[nextInput_].at) <= deliveryOrder(now)) {
+        const std::size_t first = nextInput_;
+        const YieldId at = inputs[first].at;
+        while (nextInput_ < inputs.size() && inputs[nextInput_].at == at) {
+            ++nextInput_;
+        }
+        const std::size_t last = nextInput_;
+        pf_.postAt(at, ScriptedEvent::run([this, first, last] {
+                       for (std::size_t i = first; i < last && !pf_.programEnded; ++i) {
+                           deliverInput(i);
+                       }
+                   }));
     }
 }
 
-void ReplayRunner::schedule(const ReplayInput& input) {
-    const ReplayEvent& e = input.event;
+void ReplayRunner::deliverInput(std::size_t index) {
+    const ReplayEvent e = replay_.event(index);
     switch (e.kind) {
         case ReplayEvent::Kind::move:
-            pf_.postAt(input.at, ScriptedEvent::move(e.x, e.y));
+            pf_.deliverOne(ScriptedEvent::move(e.x, e.y));
             break;
         case ReplayEvent::Kind::down:
-            pf_.postAt(input.at, ScriptedEvent::down(e.value));
+            pf_.deliverOne(ScriptedEvent::down(e.value));
             break;
         case ReplayEvent::Kind::key:
-            pf_.postAt(input.at, ScriptedEvent::key(e.value));
+            pf_.deliverOne(ScriptedEvent::key(e.value));
             break;
         case ReplayEvent::Kind::menu: {
             std::optional<std::string> answer = e.answer;
             if (answer && *answer == "cancel") {
                 answer = "";
             }
-            pf_.postAt(input.at, ScriptedEvent::menuItem(e.menu, std::move(answer)));
+            pf_.deliverOne(ScriptedEvent::menuItem(e.menu, std::move(answer)));
             break;
         }
         case ReplayEvent::Kind::timer:
-            pf_.postAt(input.at, ScriptedEvent::tick(e.timer));
+            pf_.deliverOne(ScriptedEvent::tick(e.timer));
             break;
         case ReplayEvent::Kind::resize:
-            pf_.postAt(input.at, ScriptedEvent::resize(e.value, e.value2));
+            pf_.deliverOne(ScriptedEvent::resize(e.value, e.value2));
             break;
         case ReplayEvent::Kind::close:
-            pf_.postAt(input.at, ScriptedEvent::closeWindow());
+            pf_.deliverOne(ScriptedEvent::closeWindow());
             break;
     }
 }

@@ -4,6 +4,7 @@
 // window and the tests.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "core/game_state.h"
@@ -16,8 +17,10 @@ namespace brivane {
 class ReplayRunner {
   public:
     // Runs through `passLimit` passes when it is positive, else through the last pass the
-    // file mentions; either way it stops early when the game ends.
-    ReplayRunner(const Replay& replay, int passLimit);
+    // file mentions; either way it stops early when the game ends. The inputs of a yield are
+    // handed to the platform only as that yield begins, as one action that delivers them in
+    // turn, so a long replay costs little more than its compact inputs.
+    ReplayRunner(Replay replay, int passLimit);
     ReplayRunner(const ReplayRunner&) = delete;
     ReplayRunner& operator=(const ReplayRunner&) = delete;
 
@@ -37,8 +40,11 @@ class ReplayRunner {
     std::string summary() const;
 
   private:
-    void schedule(const ReplayInput& input);
+    void postInputsUpTo(YieldId now);
+    void deliverInput(std::size_t input);
 
+    Replay replay_;
+    std::size_t nextInput_ = 0;
     HeadlessPlatform pf_;
     WiredGame<> game_{pf_};
     GameState& g_ = game_.g;

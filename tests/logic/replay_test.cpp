@@ -70,24 +70,24 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
               std::tuple(4294967295u, 12000, false, 50, 30, 123456.0, true));
     ASSERT_EQ(r.inputs.size(), 8u);
     EXPECT_EQ(r.inputs[0].at, (YieldId{2, 1}));
-    EXPECT_EQ(r.inputs[0].event.y, 1234.5678f);
-    EXPECT_EQ(r.inputs[1].event.answer, "two words");
-    EXPECT_EQ(r.inputs[2].event.timer, TimerId::tmrKillTails);
+    EXPECT_EQ(r.event(0).y, 1234.5678f);
+    EXPECT_EQ(r.event(1).answer, "two words");
+    EXPECT_EQ(r.event(2).timer, TimerId::tmrKillTails);
     EXPECT_EQ(r.lastPass(), 9);
 
     // What the recorder writes reads back to the same header and events.
     const auto written = [](const Replay& replay) {
         std::string text = headerText(replay);
-        for (const ReplayInput& in : replay.inputs) {
-            text += "at 9 " + eventText(in.event) + "\n";
+        for (std::size_t i = 0; i < replay.inputs.size(); ++i) {
+            text += "at 9 " + eventText(replay.event(i)) + "\n";
         }
         return text;
     };
     const Replay back = parsed(written(r));
     EXPECT_EQ(written(back), written(r));
     ASSERT_EQ(back.inputs.size(), r.inputs.size());
-    EXPECT_EQ(back.inputs[0].event.x, 0.1f);
-    EXPECT_EQ(back.inputs[0].event.y, 1234.5678f);
+    EXPECT_EQ(back.event(0).x, 0.1f);
+    EXPECT_EQ(back.event(0).y, 1234.5678f);
 }
 
 // Known answers: every pass's report, particles and all, of the shipped demo and of a short game
@@ -289,10 +289,10 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
                                        ReplayEvent::Kind::timer, ReplayEvent::Kind::menu};
     for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(r.inputs[i].at, (YieldId{3, 2})) << i;
-        EXPECT_EQ(r.inputs[i].event.kind, kinds[i]) << i;
+        EXPECT_EQ(r.event(i).kind, kinds[i]) << i;
     }
-    EXPECT_EQ(r.inputs[0].event.value, 12000);
-    EXPECT_EQ(r.inputs[3].event.answer, std::optional<std::string>("2"));
+    EXPECT_EQ(r.event(0).value, 12000);
+    EXPECT_EQ(r.event(3).answer, std::optional<std::string>("2"));
 }
 
 }  // namespace

@@ -151,7 +151,11 @@ void HeadlessPlatform::fireTimersUpTo(std::uint64_t limit) {
 }
 
 void HeadlessPlatform::processEvents() {
-    auto it = byYield_.find(yields_.nestedYieldBegins());
+    const YieldId now = yields_.nestedYieldBegins();
+    if (onYieldStarting) {
+        onYieldStarting(now);
+    }
+    auto it = byYield_.find(now);
     if (it != byYield_.end()) {
         std::deque<ScriptedEvent> events = std::move(it->second);
         byYield_.erase(it);
@@ -166,6 +170,9 @@ void HeadlessPlatform::processEventsUntilNextFrame() {
     yields_.frameYieldBegins();
     if (onFrameYield) {
         onFrameYield(yields_.pass());
+    }
+    if (onYieldStarting) {
+        onYieldStarting(YieldId{yields_.pass(), 0});
     }
     auto it = byYield_.find(YieldId{yields_.pass(), 0});
     if (it != byYield_.end()) {

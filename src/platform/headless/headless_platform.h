@@ -130,8 +130,14 @@ class HeadlessPlatform : public Platform {
     const YieldCounter& yields() const { return yields_; }
     // Called as the main-loop yield of pass n begins, before its events.
     std::function<void(int)> onFrameYield;
+    // Called as every yield begins, before the events posted for it are looked up, so events
+    // can be posted just in time instead of all in advance.
+    std::function<void(YieldId)> onYieldStarting;
     // Called with the answer every dialog got: the text, "cancel", "yes", "no" or "ok".
     std::function<void(const std::string&)> onDialogAnswer;
+
+    // Delivers one event now, as a yield would; for an action already running inside a yield.
+    void deliverOne(const ScriptedEvent& event);
 
     // --- Platform --------------------------------------------------------------------------
     void setEventSink(EventSink* sink) override { sink_ = sink; }
@@ -195,7 +201,6 @@ class HeadlessPlatform : public Platform {
 
   private:
     void deliver(std::deque<ScriptedEvent>& queue);
-    void deliverOne(const ScriptedEvent& event);
     void fireTimersUpTo(std::uint64_t limit);
 
     EventSink* sink_ = nullptr;

@@ -42,7 +42,7 @@ std::optional<ScreenshotRequest> parseScreenshotRequest(const QString& text) {
 
 int runHeadlessReplay(const HeadlessRunOptions& options, std::ostream& summary) {
     std::string error;
-    const std::optional<Replay> replay = loadReplay(options.replayPath.toStdString(), error);
+    std::optional<Replay> replay = loadReplay(options.replayPath.toStdString(), error);
     if (!replay) {
         printError(error);
         return 2;
@@ -56,7 +56,7 @@ int runHeadlessReplay(const HeadlessRunOptions& options, std::ostream& summary) 
             return 2;
         }
     }
-    ReplayRunner runner(*replay, options.passes);
+    ReplayRunner runner(std::move(*replay), options.passes);
     runner.start();
     PlayfieldImage image(1.0);
     int status = 0;
@@ -103,7 +103,8 @@ namespace {
 
 class ReplayWindow : public QWidget {
   public:
-    explicit ReplayWindow(const Replay& replay) : runner_(replay, 0), image_(devicePixelRatioF()) {
+    explicit ReplayWindow(Replay replay)
+        : runner_(std::move(replay), 0), image_(devicePixelRatioF()) {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(4, 4, 4, 4);
         picture_ = new QLabel(this);
@@ -151,12 +152,12 @@ class ReplayWindow : public QWidget {
 
 int runReplayWindow(const QString& replayPath) {
     std::string error;
-    const std::optional<Replay> replay = loadReplay(replayPath.toStdString(), error);
+    std::optional<Replay> replay = loadReplay(replayPath.toStdString(), error);
     if (!replay) {
         printError(error);
         return 2;
     }
-    ReplayWindow window(*replay);
+    ReplayWindow window(std::move(*replay));
     return QApplication::exec();
 }
 
