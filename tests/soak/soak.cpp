@@ -1,0 +1,221 @@
+// A soak: replays made up from a seed (loops drawn around parts of the playfield, wandering
+// paths that leave long tails, jumps across levels 1 to 100, right clicks, speed keys, resizes,
+// stalls and quiet stretches) run one after another through the replay reader and runner until
+// the virtual time asked for has passed. Run under the sanitizers it must stay silent, and the
+// resident memory after the last replay must be no more than after the first.
+//
+//     brivane_soak [--minutes M] [--seed S] [--write FILE]
+//
+// --write saves the first replay's text, to run it alone with `brivane --headless --replay`.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "platform/headless/replay_file.h"
+#include "platform/headless/replay_runner.h"
+
+namespace brivane {
+namespace {
+
+constexpr int passesPerReplay = 9000;  // about two and a half minutes of play
+// Allowed for the allocator's own bookkeeping settling after the first replay.
+constexpr double growthAllowedBytes = 8.0 * 1024 * 1024;
+
+class ReplayMaker {
+  public:
+    explicit ReplayMaker(std::uint32_t seed) : rnd_(seed) {}
+
+    std::string make() {
+        width_ = pick(3000, 20000);
+        height_ = pick(3000, 15000);
+        text_ = "brivane-replay 1\nseed " + std::to_string(rnd_()) + "\nplayfield " +
+                std::to_string(width_) + " " + std::to_string(height_) + "\nautospeed " +
+                (chance(2) ? "on" : "off") + "\nuserspeed " + std::to_string(pick(0, 50)) +
+                "\nhighlevel 100\nhighscore " + std::to_string(pick(0, 90000)) + "\n";
+        pass_ = 1;
+        frameMs_ = 16;
+        while (pass_ < passesPerReplay) {
+            episode();
+        }
+        return std::move(text_);
+    }
+
+  private:
+    int pick(int lo, int hi) {
+        return lo + static_cast<int>(rnd_() % static_cast<unsigned>(hi - lo + 1));
+    }
+    bool chance(int oneIn) { return rnd_() % static_cast<unsigned>(oneIn) == 0; }
+    void at(const std::string& event) {
+        text_ += "at " + std::to_string(pass_) + " " + event + "\n";
+    }
+    void move(double x, double y) {
+        at("move " + std::to_string(static_cast<int>(x)) + " " +
+           std::to_string(static_cast<int>(y)));
+    }
+    void nextPass() {
+        ++pass_;
+        if (chance(300)) {
+            // A stall of one pass (a dialog held open, the window dragged), or a new frame rate.
+            const int rates[] = {8, 12, 16, 16, 20, 33};
+            const int stalls[] = {100, 250, 1000};
+            const bool stall = chance(2);
+            const int ms = stall ? stalls[pick(0, 2)] : rates[pick(0, 5)];
+            text_ += "pass " + std::to_string(pass_) + " " + std::to_string(ms) + "\n";
+            if (stall) {
+                text_ +=
+                    "pass " + std::to_string(pass_ + 1) + " " + std::to_string(frameMs_) + "\n";
+            } else {
+                frameMs_ = ms;
+            }
+        }
+    }
+
+    void episode() {
+        switch (pick(0, 9)) {
+            case 0:
+            case 1:
+            case 2: {  // a loop around a part of the playfield, closing on itself
+                const double cx = pick(0, width_);
+                const double cy = pick(0, height_);
+                const double r = pick(500, 3000);
+                const int steps = pick(20, 40);
+                for (int i = 0; i <= steps + steps / 4; ++i) {
+                    const double a = 6.283185307179586 * i / steps;
+                    if (chance(30)) {  // inside the capture scoring, if there is one
+                        text_ += "at " + std::to_string(pass_) + ".1 move " +
+                                 std::to_string(static_cast<int>(cx)) + " " +
+                                 std::to_string(static_cast<int>(cy)) + "\n";
+                    }
+                    move(cx + r * std::cos(a), cy + r * std::sin(a));
+                    nextPass();
+                }
+                break;
+            }
+            case 3:
+            case 4: {  // a wandering path that never closes: a long tail
+                double x = pick(0, width_);
+                double y = pick(0, height_);
+                double heading = pick(0, 628) / 100.0;
+                for (int i = pick(50, 400); i > 0; --i) {
+                    heading += (pick(0, 100) - 50) / 200.0;
+                    const double step = pick(150, 600);
+                    x = std::clamp(x + step * std::cos(heading), -2000.0, width_ + 2000.0);
+                    y = std::clamp(y + step * std::sin(heading), -2000.0, height_ + 2000.0);
+                    move(x, y);
+                    nextPass();
+                }
+                break;
+            }
+            case 5:
+                at("menu mnuFileJumpLevel " + std::to_string(chance(5) ? 100 : pick(1, 100)));
+                nextPass();
+                break;
+            case 6:
+                for (int i = pick(1, 4); i > 0; --i) {
+                    at("down 2");
+                }
+                at(chance(2) ? "key 43" : (chance(2) ? "key 45" : "key 61"));
+                if (chance(8)) {
+                    at("menu mnuSettingsAutoSpeed");
+                }
+                nextPass();
+                break;
+            case 7:
+                at("resize " + std::to_string(pick(1000, 25000)) + " " +
+                   std::to_string(pick(1000, 20000)));
+                nextPass();
+                break;
+            default:  // quiet: the balls move on their own
+                for (int i = pick(20, 400); i > 0; --i) {
+                    nextPass();
+                }
+                break;
+        }
+    }
+
+    std::mt19937 rnd_;
+    std::string text_;
+    int width_ = 8955;
+    int height_ = 6615;
+    int pass_ = 1;
+    int frameMs_ = 16;
+};
+
+double residentMb() {
+    std::ifstream statm("/proc/self/statm");
+    double size = 0;
+    double resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+int soak(double minutes, std::uint32_t seed, const char* writePath) {
+    ReplayMaker maker(seed);
+    double virtualMs = 0;
+    long long passes = 0;
+    int replays = 0;
+    double firstMb = 0;
+    while (virtualMs < minutes * 60000.0) {
+        const std::string text = maker.make();
+        if (replays == 0 && writePath != nullptr) {
+            std::ofstream(writePath) << text;
+        }
+        ReplayParse parsed = parseReplay(text);
+        if (!parsed.replay) {
+            std::fprintf(stderr, "soak: replay %d refused: %s\n", replays,
+                         parsed.error.text().c_str());
+            return 1;
+        }
+        ReplayRunner runner(std::move(*parsed.replay), 0);
+        runner.start();
+        while (!runner.finished()) {
+            runner.runOnePass();
+        }
+        virtualMs += static_cast<double>(runner.platform().clock());
+        passes += runner.passesRun();
+        if (++replays == 1) {
+            firstMb = residentMb();
+        }
+    }
+    const double lastMb = residentMb();
+    std::printf(
+        "replays=%d passes=%lld virtual_minutes=%.1f rss_after_first_mb=%.1f "
+        "rss_at_end_mb=%.1f\n",
+        replays, passes, virtualMs / 60000.0, firstMb, lastMb);
+    if ((lastMb - firstMb) * 1024 * 1024 > growthAllowedBytes) {
+        std::fprintf(stderr, "soak: resident memory grew by %.1f MB\n", lastMb - firstMb);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace brivane
+
+int main(int argc, char** argv) {
+    double minutes = 2;
+    std::uint32_t seed = 1;
+    const char* writePath = nullptr;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--minutes") == 0) {
+            minutes = std::atof(argv[i + 1]);
+        } else if (std::strcmp(argv[i], "--seed") == 0) {
+            seed = static_cast<std::uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--write") == 0) {
+            writePath = argv[i + 1];
+        } else {
+            std::fprintf(stderr, "usage: brivane_soak [--minutes M] [--seed S] [--write FILE]\n");
+            return 2;
+        }
+    }
+    return brivane::soak(minutes, seed, writePath);
+}
