@@ -28,8 +28,9 @@ constexpr const char* timerNames[timerCount] = {
 // Big enough for any real window, small enough that a screenshot of it fits in memory.
 constexpr int maxTwips = 60000;
 constexpr int maxPassMs = 600000;
-// Replay files are small; anything far larger is not one, and is refused before reading it.
-constexpr std::streamoff maxReplayBytes = 512LL * 1024 * 1024;
+// Replay files are small (an hour of play is a few MB); anything far larger is not one. At this
+// size even a file of the shortest lines keeps its inputs in a few hundred MB.
+constexpr std::size_t maxReplayBytes = 128 * 1024 * 1024;
 
 // Builds "before<text>after" by appending, which keeps GCC's -Wrestrict quiet at -O3.
 std::string say(const char* before, std::string_view text, const char* after) {
@@ -357,6 +358,14 @@ bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
 }
 
 ReplayParse Parser::run(std::string_view text) {
+    // Room for every input at once, so a long file is not copied again and again as it grows.
+    // No input line is shorter than ten characters, which bounds what a hostile file can claim.
+    std::size_t atLines = text.substr(0, 3) == "at " ? 1 : 0;
+    for (std::size_t at = text.find("\nat "); at != std::string_view::npos;
+         at = text.find("\nat ", at + 1)) {
+        ++atLines;
+    }
+    replay_.inputs.reserve(std::min(atLines, text.size() / 10));
     std::size_t start = 0;
     bool ok = true;
     while (ok && start < text.size()) {
@@ -461,18 +470,26 @@ ReplayParse parseReplay(std::string_view text) {
     return Parser().run(text);
 }
 
+// Read in pieces up to the limit, so neither a huge file nor a device that never ends (a link
+// to /dev/zero) is read without bound.
 std::optional<Replay> loadReplay(const std::string& path, std::string& error) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = path + ": cannot read: " + std::strerror(errno);
         return std::nullopt;
     }
-    if (file.tellg() > maxReplayBytes) {
+    std::string text;
+    constexpr std::size_t piece = 1 << 20;
+    while (file && text.size() <= maxReplayBytes) {
+        const std::size_t had = text.size();
+        text.resize(had + piece);
+        file.read(text.data() + had, static_cast<std::streamsize>(piece));
+        text.resize(had + static_cast<std::size_t>(file.gcount()));
+    }
+    if (text.size() > maxReplayBytes) {
         error = path + ": too large for a replay file";
         return std::nullopt;
     }
-    file.seekg(0);
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     if (file.bad()) {
         error = path + ": cannot read: " + std::strerror(errno);
         return std::nullopt;
