@@ -73,11 +73,14 @@ std::string_view stripComment(std::string_view line) {
     return line;
 }
 
+// A carriage return counts as a blank here: one at the end of an answer (a line ended CR CR LF)
+// would otherwise be written back as a line end and read back without it.
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!s.empty() && blank(s.front())) {
         s.remove_prefix(1);
     }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+    while (!s.empty() && blank(s.back())) {
         s.remove_suffix(1);
     }
     return s;
