@@ -318,9 +318,11 @@ bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
             return fail(say("unknown menu item '", args[1].text, "'"));
         }
         e.menu = *item;
-        if (args.size() > 2) {
-            // The answer is the rest of the line, blanks inside it included.
-            e.answer = std::string(trim(line.substr(args[1].end)));
+        // The answer is the rest of the line, blanks inside it included; a line that ends in
+        // blanks alone has none.
+        const std::string_view answer = trim(line.substr(args[1].end));
+        if (!answer.empty()) {
+            e.answer = std::string(answer);
         }
     } else if (name == "timer") {
         e.kind = ReplayEvent::Kind::timer;

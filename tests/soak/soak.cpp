@@ -43,6 +43,7 @@ class ReplayMaker {
                 "\nhighlevel 100\nhighscore " + std::to_string(pick(0, 90000)) + "\n";
         pass_ = 1;
         frameMs_ = 16;
+        lastDurationPass_ = 0;
         while (pass_ < passesPerReplay) {
             episode();
         }
@@ -63,13 +64,14 @@ class ReplayMaker {
     }
     void nextPass() {
         ++pass_;
-        if (chance(300)) {
+        if (pass_ > lastDurationPass_ && chance(300)) {
             // A stall of one pass (a dialog held open, the window dragged), or a new frame rate.
             const int rates[] = {8, 12, 16, 16, 20, 33};
             const int stalls[] = {100, 250, 1000};
             const bool stall = chance(2);
             const int ms = stall ? stalls[pick(0, 2)] : rates[pick(0, 5)];
             text_ += "pass " + std::to_string(pass_) + " " + std::to_string(ms) + "\n";
+            lastDurationPass_ = stall ? pass_ + 1 : pass_;
             if (stall) {
                 text_ +=
                     "pass " + std::to_string(pass_ + 1) + " " + std::to_string(frameMs_) + "\n";
@@ -148,6 +150,7 @@ class ReplayMaker {
     int height_ = 6615;
     int pass_ = 1;
     int frameMs_ = 16;
+    int lastDurationPass_ = 0;
 };
 
 double residentMb() {
