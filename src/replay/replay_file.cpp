@@ -45,15 +45,21 @@ struct Token {
     std::size_t end = 0;  // offset in the line just after the token
 };
 
+// Blanks separate words. A carriage return inside a line is one too: the same line ended
+// CR CR LF, or an answer written back, would otherwise read differently.
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 std::vector<Token> tokenize(std::string_view line) {
     std::vector<Token> tokens;
     std::size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+        while (i < line.size() && isBlank(line[i])) {
             ++i;
         }
         const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') {
+        while (i < line.size() && !isBlank(line[i])) {
             ++i;
         }
         if (i > start) {
@@ -66,21 +72,18 @@ std::vector<Token> tokenize(std::string_view line) {
 // A comment starts at a '#' that opens the line or follows a blank.
 std::string_view stripComment(std::string_view line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+        if (line[i] == '#' && (i == 0 || isBlank(line[i - 1]))) {
             return line.substr(0, i);
         }
     }
     return line;
 }
 
-// A carriage return counts as a blank here: one at the end of an answer (a line ended CR CR LF)
-// would otherwise be written back as a line end and read back without it.
 std::string_view trim(std::string_view s) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!s.empty() && blank(s.front())) {
+    while (!s.empty() && isBlank(s.front())) {
         s.remove_prefix(1);
     }
-    while (!s.empty() && blank(s.back())) {
+    while (!s.empty() && isBlank(s.back())) {
         s.remove_suffix(1);
     }
     return s;
