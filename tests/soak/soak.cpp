@@ -11,12 +11,10 @@
 // --write saves the first replay's text, to run it alone with `brivane --headless --replay`.
 #include <malloc.h>
 #include <unistd.h>
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
-#endif
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +26,12 @@
 
 #include "platform/headless/replay_file.h"
 #include "platform/headless/replay_runner.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// From the sanitizer runtime (GCC installs no header for it): the bytes the program holds,
+// not counting freed memory kept in quarantine.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace brivane {
 namespace {
