@@ -53,7 +53,7 @@ bool statusAllowsOffer(std::string_view reply) {
     return digits && code[0] == '2' && (status.size() == blank + 4 || status[blank + 4] == ' ');
 }
 
-// One to four numbers joined by points, nothing else; blanks around it are tolerated.
+// One to four numbers joined by points, and nothing else.
 bool wellFormedVersion(std::string_view v) {
     if (v.empty() || v.size() > maxVersionLength) {
         return false;
