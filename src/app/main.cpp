@@ -2,8 +2,6 @@
 // window (recording it when asked), watches a replay in a window, or runs a replay headless.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +11,6 @@
 #include <variant>
 
 #include "core/game.h"
-#include "core/scores.h"
 #include "core/wired_game.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/quit_requests.h"
@@ -21,7 +18,6 @@
 #include "platform/render/playfield_image.h"
 #include "replay/pass_report.h"
 #include "replay/replay_recorder.h"
-#include "settings/settings_store.h"
 #include "version.h"
 
 namespace brivane {
