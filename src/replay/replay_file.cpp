@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -487,6 +486,12 @@ std::optional<Replay> loadReplay(const std::string& path, std::string& error) {
         return std::nullopt;
     }
     std::string text;
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    file.seekg(0);
+    if (size > 0) {
+        text.reserve(std::min(static_cast<std::size_t>(size), maxReplayBytes + 1));
+    }
     constexpr std::size_t piece = 1 << 20;
     while (file && text.size() <= maxReplayBytes) {
         const std::size_t had = text.size();
