@@ -9,8 +9,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/headless/replay_file.h"
-#include "platform/headless/replay_runner.h"
+#include "replay/replay_file.h"
+#include "replay/replay_runner.h"
 
 namespace brivane {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/headless/replay_file.h"
+#include "replay/replay_file.h"
 
 namespace {
 

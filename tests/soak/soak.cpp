@@ -24,8 +24,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/headless/replay_file.h"
-#include "platform/headless/replay_runner.h"
+#include "replay/replay_file.h"
+#include "replay/replay_runner.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // From the sanitizer runtime (GCC installs no header for it): the bytes the program holds,
@@ -204,7 +204,7 @@ int soak(double minutes, std::uint32_t seed, const char* writePath) {
         while (!runner.finished()) {
             runner.runOnePass();
         }
-        virtualMs += static_cast<double>(runner.platform().clock());
+        virtualMs += static_cast<double>(runner.platform().clock().now());
         passes += runner.passesRun();
         lastHeap = heapInUseBytes();
         if (++replays == 1) {
