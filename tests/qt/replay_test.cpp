@@ -57,6 +57,9 @@ TEST(HeadlessReplay, MalformedOrMissingFileExitsTwoAndWritesNothing) {
     EXPECT_EQ(runHeadlessReplay(options, quiet), 2);
     options.replayPath = dir.filePath("missing.replay");
     EXPECT_EQ(runHeadlessReplay(options, quiet), 2);
+    // A device that never ends is refused at the size limit, not read without bound.
+    options.replayPath = "/dev/zero";
+    EXPECT_EQ(runHeadlessReplay(options, quiet), 2);
     EXPECT_FALSE(QFileInfo::exists(options.reportPath));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("s.png")));
 }
