@@ -85,7 +85,6 @@ TEST(Tail, AgeingAddsLevelTenthsAndFrameStepAndDropsPointsOver250) {
     }
 }
 
-// The sweep below checks removals against ageing; this pins what both must do with a mark.
 TEST(Tail, RemovingAMarkedPointUnmarksTheWholeTail) {
     TailGame t;
     for (int i = 0; i < 4; ++i) {
@@ -105,38 +104,34 @@ TEST(Tail, RemovingAMarkedPointUnmarksTheWholeTail) {
     }
 }
 
-TEST(Tail, AgeingRemovesInOneSweepWhatRemovingOneOldPointAtATimeWould) {
-    Rnd rnd(11);
-    for (int trial = 0; trial < 200; ++trial) {
+// Old points go in one sweep; a marked one among them unmarks the rest, as removing it alone
+// would. Ages and marks before a pass at level 1, step 1; then the points left, by their place.
+TEST(Tail, AgeingDropsEveryOldPointAndTheirMarksInOneSweep) {
+    const struct {
+        std::vector<std::pair<int, bool>> before;  // age, marked
+        std::vector<std::pair<int, bool>> after;   // place before the pass (1 on), marked
+    } cases[] = {
+        // clang-format off
+        {{{250, false}, {249, true}, {250, false}, {249, false}}, {{2, true}, {4, false}}},
+        {{{249, true}, {250, true}, {0, true}, {250, false}}, {{1, false}, {3, false}}},
+        {{{250, true}, {250, false}}, {}},
+        {{{249, true}, {0, false}}, {{1, true}, {2, false}}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
         TailGame t;
-        const int points = 1 + static_cast<int>(rnd() * 30);
-        for (int i = 0; i < points; ++i) {
-            t.move(1000 + 200.0f * static_cast<float>(i), 1000);
-            t.g.tail.back().age = static_cast<std::int16_t>(240 + rnd() * 12);
-            t.g.tail.back().inLoop = static_cast<std::int16_t>(rnd() < 0.2 ? -1 : 0);
+        for (std::size_t i = 0; i < c.before.size(); ++i) {
+            t.move(1000 + 200.0f * static_cast<float>(i + 1), 1000);
+            t.g.tail.back().age = static_cast<std::int16_t>(c.before[i].first);
+            t.g.tail.back().inLoop = static_cast<std::int16_t>(c.before[i].second ? -1 : 0);
         }
-        // The reference: age every point, then take out the first old one and rescan.
-        GameState& g = t.g;
-        std::vector<TailPoint> before = g.tail;
-        for (TailPoint& p : g.tail) {
-            p.age = static_cast<std::int16_t>(p.age + 1);
+        ageTail(t.g);
+        std::vector<std::pair<int, bool>> left;
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(t.g.tailCount); ++i) {
+            left.emplace_back((t.g.tail[i].x - 1000) / 200, t.g.tail[i].inLoop != 0);
         }
-        for (std::size_t i = 1; i <= static_cast<std::size_t>(g.tailCount); ++i) {
-            if (g.tail[i].age > 250) {
-                removeTailPoint(g, static_cast<double>(i));
-                i = 0;
-            }
-        }
-        const std::vector<TailPoint> want = g.tail;
-        g.tail = before;
-        g.tailCount = static_cast<double>(before.size() - 1);
-        ageTail(g);
-        ASSERT_EQ(g.tail.size(), want.size()) << trial;
-        for (std::size_t i = 1; i < want.size(); ++i) {
-            EXPECT_EQ(g.tail[i].x, want[i].x) << trial;
-            EXPECT_EQ(g.tail[i].age, want[i].age) << trial;
-            EXPECT_EQ(g.tail[i].inLoop, want[i].inLoop) << trial;
-        }
+        EXPECT_EQ(left, c.after) << c.before.size();
+        EXPECT_EQ(t.g.tail.size(), c.after.size() + 1);
     }
 }
 
