@@ -1,6 +1,5 @@
-// Level set-up: contents over a few dozen seeds, the exact particles of seeded set-ups, the
-// thresholds of its random draws, the hints, what carries over between levels, and File > Jump
-// To Level.
+// Level set-up: the exact particles of seeded set-ups, the thresholds of its random draws, the
+// hints, what carries over between levels, and File > Jump To Level.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,60 +12,6 @@ namespace brivane {
 namespace {
 
 using test::scriptRnd;
-
-void expectList(const ParticleList& list, double count, double want, ParticleKind kind) {
-    ASSERT_EQ(count, want);
-    ASSERT_EQ(list.size(), static_cast<std::size_t>(count) + 1);
-    EXPECT_EQ(list[0], nullptr);
-    for (std::size_t i = 1; i < list.size(); ++i) {
-        EXPECT_EQ(list[i]->kind(), kind);
-        EXPECT_EQ(list[i]->num(), static_cast<double>(i));
-    }
-}
-
-TEST(LevelContents, CountsAreExactAndChancesHoldOverSixtySeeds) {
-    constexpr int seeds = 60;
-    int noStrings = 0, threeStrings = 0, electrons = 0, bonds = 0;
-    for (int seed = 1; seed <= seeds; ++seed) {
-        test::Started h(static_cast<std::uint32_t>(seed));  // level 1
-        for (const int level : {1, 10, 15, 20}) {
-            if (level > 1) {
-                h.toLevel(level);
-            }
-            expectList(h.g.balls, h.g.ballCount, level, ParticleKind::ball);
-            expectList(h.g.quarks, h.g.quarkCount, 21, ParticleKind::quark);
-            ASSERT_TRUE(h.g.stringCount == 0 || h.g.stringCount == 3 || h.g.stringCount == 4)
-                << h.g.stringCount;
-            expectList(h.g.strings, h.g.stringCount, h.g.stringCount, ParticleKind::string);
-            noStrings += h.g.stringCount == 0 ? 1 : 0;
-            threeStrings += h.g.stringCount == 3 ? 1 : 0;
-            if (h.g.electronActive) {
-                ++electrons;
-                EXPECT_GE(level, 15);
-                EXPECT_EQ(h.g.electron->kind(), ParticleKind::electron);
-                EXPECT_EQ(h.g.electron->num(), h.g.ballCount + 1);
-            }
-            EXPECT_EQ(h.g.ballsCollide, level >= 20);
-            // From level 10 each ball but the first may be bonded to the one before it.
-            EXPECT_TRUE(h.g.balls[1]->boundTo().empty());
-            for (std::size_t i = 2; i < h.g.balls.size(); ++i) {
-                const std::string& to = h.g.balls[i]->boundTo();
-                bonds += to.empty() ? 0 : 1;
-                EXPECT_EQ(to, to.empty() || level < 10 ? "" : h.g.balls[i - 1]->IDnum());
-            }
-        }
-        // A restart at level 1 keeps the balls bouncing off each other.
-        h.toLevel(1);
-        EXPECT_TRUE(h.g.ballsCollide);
-    }
-    // Five standard deviations either way: a wrong formula shows, chance never does.
-    constexpr int setUps = seeds * 4;
-    EXPECT_NEAR(noStrings, setUps / 2, 39);
-    EXPECT_NEAR(threeStrings, setUps / 4, 34);
-    EXPECT_NEAR(setUps - noStrings - threeStrings, setUps / 4, 34);
-    EXPECT_NEAR(electrons, seeds, 27);                   // half of the set-ups from level 15
-    EXPECT_NEAR(bonds, seeds * (9 + 14 + 19) / 10, 75);  // a chance for each ball but the first
-}
 
 // Known answers: the exact particles seeded set-ups deal (balls, quarks, strings, bonds and the
 // electron, each with its place, speeds and identity), as digests of their report lines.
@@ -90,8 +35,9 @@ TEST(LevelSetUp, SeededSetUpsDealTheirKnownParticles) {
     }
 }
 
-// The string and electron draws on each side of their thresholds.
-TEST(LevelSetUp, StringAndElectronDrawsAtTheirThresholds) {
+// The string, electron and bond draws on each side of their thresholds; the seeded set-ups
+// above pin everything else dealt.
+TEST(LevelSetUp, StringElectronAndBondDrawsAtTheirThresholds) {
     // The string draw: 0.5 gives Int(2) = 2, three strings; 0.75 gives four; 0.4999 none.
     for (const auto& [r, strings] : {std::pair{0.4999, 0}, std::pair{0.5, 3}, std::pair{0.75, 4}}) {
         test::Started h;
@@ -106,6 +52,21 @@ TEST(LevelSetUp, StringAndElectronDrawsAtTheirThresholds) {
         h.toLevel(15);
         EXPECT_EQ(h.g.electronActive, present) << r;
     }
+    // The bond draw of the second ball at level 10: 0.0999 gives 10 (bonded), 0.1 gives 11.
+    for (const auto& [r, bonded] : {std::pair{0.0999, true}, std::pair{0.1, false}}) {
+        test::Started h;
+        std::vector<double> draws(15, 0.3);
+        draws.back() = r;
+        scriptRnd(h.g, draws);
+        h.toLevel(10);
+        EXPECT_EQ(h.g.balls[2]->boundTo().empty(), !bonded) << r;
+        EXPECT_EQ(h.g.balls[3]->boundTo(), "");
+    }
+    // Below level 15 there is no electron draw at all, even with a winning draw next.
+    test::Started h;
+    scriptRnd(h.g, std::vector<double>(14 * 7 + 13 + 21 * 6 + 1, 0.3), 0.0);
+    h.toLevel(14);
+    EXPECT_FALSE(h.g.electronActive);
 }
 
 TEST(LevelHints, AMessageOfItsOwnReplacesTheLevelsHint) {
@@ -153,6 +114,11 @@ TEST(LevelSetUp, ResetsThePerLevelStateAndCarriesTheRestOver) {
         EXPECT_EQ(h.g.lives, 3);
         EXPECT_TRUE(h.g.shieldOwned);
     }
+    // Balls that once bounced off each other keep doing so after a restart at level 1.
+    test::Started h;
+    h.toLevel(20);
+    h.toLevel(1);
+    EXPECT_TRUE(h.g.ballsCollide);
 }
 
 TEST(JumpToLevel, DialogTextPicksALevelFromOneToTheHighestBelowThirtyTwoThousand) {
