@@ -23,26 +23,15 @@ TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
         std::optional<std::uint64_t> due;
         std::uint64_t now;
     } rows[] = {
+        // clang-format off
         {0, {}, 4999, 0, "", T::tmrToggleBonds, 5000, 0},
         // Due exactly at the limit fires; ties go in the timers' order.
         {0, {}, 5000, 0, "tmrToggleBonds@5000 tmrLoopMusic@5000 ", T::tmrToggleBonds, 10000, 5000},
         // A 12 s stretch passes two intervals: one tick each, next due an interval past it.
-        {0,
-         {},
-         12000,
-         0,
-         "tmrToggleBonds@5000 tmrLoopMusic@5000 tmrDoElectron@7000 ",
-         T::tmrToggleBonds,
-         17000,
-         7000},
-        {0,
-         {},
-         12000,
-         0,
-         "tmrToggleBonds@5000 tmrLoopMusic@5000 tmrDoElectron@7000 ",
-         T::tmrDoElectron,
-         14000,
-         7000},
+        {0, {}, 12000, 0, "tmrToggleBonds@5000 tmrLoopMusic@5000 tmrDoElectron@7000 ",
+         T::tmrToggleBonds, 17000, 7000},
+        {0, {}, 12000, 0, "tmrToggleBonds@5000 tmrLoopMusic@5000 tmrDoElectron@7000 ",
+         T::tmrDoElectron, 14000, 7000},
         {0, {}, 5000, 1, "tmrToggleBonds@5000 ", T::tmrLoopMusic, 5000, 5000},
         // A stopped timer started at 1000 is due at 1050; at 1100 it would be due again,
         // which counts as missed, so it is next due one interval later.
@@ -51,6 +40,7 @@ TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
         // Starting a running timer changes nothing.
         {1000, {T::tmrToggleBonds}, 4999, 0, "", T::tmrToggleBonds, 5000, 1000},
         {0, {}, 4999, 0, "", T::tmrClearText, std::nullopt, 0},
+        // clang-format on
     };
     for (const auto& r : rows) {
         VirtualClock clock;
