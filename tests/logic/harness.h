@@ -38,17 +38,17 @@ struct ParticleTestAccess {
 struct DrawCall {
     enum class Kind : std::uint8_t { clear, refresh, line, picture, text };
     Kind kind = Kind::clear;
-    Rgb colour;
+    Rgb colour{};
     int width = 1;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line ends; picture and text use x1, y1
     float w = 0, h = 0, sx = 0, sy = 0;    // picture rectangle
     Picture picture = Picture::imgPlayer;
     RasterOp op = RasterOp::srcAnd;
-    std::string text;
+    std::string text{};
 };
 
 struct Dialog {
-    std::string text;
+    std::string text{};
     std::string title;
     std::string defaultText;
     bool input = false;
@@ -79,7 +79,9 @@ class SpyPlatform : public HeadlessPlatform {
         draws.assign(1, DrawCall{});
         Base::clear();
     }
-    void refresh() override { draws.push_back(call(DrawCall::Kind::refresh)); }
+    void refresh() override {
+        draws.push_back({.kind = DrawCall::Kind::refresh, .colour = colour_});
+    }
     void setForeColor(Rgb c) override {
         colour_ = c;
         Base::setForeColor(c);
@@ -89,30 +91,31 @@ class SpyPlatform : public HeadlessPlatform {
         Base::setDrawWidth(pixels);
     }
     void line(float x1, float y1, float x2, float y2) override {
-        DrawCall d = call(DrawCall::Kind::line);
-        d.width = width_;
-        d.x2 = x2;
-        d.y2 = y2;
-        draws.push_back(at(d, x1, y1));
+        draws.push_back({.kind = DrawCall::Kind::line,
+                         .colour = colour_,
+                         .width = width_,
+                         .x1 = x1,
+                         .y1 = y1,
+                         .x2 = x2,
+                         .y2 = y2});
         Base::line(x1, y1, x2, y2);
     }
     void paintPicture(Picture p, float dx, float dy, float w, float h, float sx, float sy,
                       RasterOp op) override {
-        DrawCall d = call(DrawCall::Kind::picture);
-        d.colour = {};
-        d.w = w;
-        d.h = h;
-        d.sx = sx;
-        d.sy = sy;
-        d.picture = p;
-        d.op = op;
-        draws.push_back(at(d, dx, dy));
+        draws.push_back({.kind = DrawCall::Kind::picture,
+                         .x1 = dx,
+                         .y1 = dy,
+                         .w = w,
+                         .h = h,
+                         .sx = sx,
+                         .sy = sy,
+                         .picture = p,
+                         .op = op});
         Base::paintPicture(p, dx, dy, w, h, sx, sy, op);
     }
     void printText(float x, float y, const std::string& text) override {
-        DrawCall d = call(DrawCall::Kind::text);
-        d.text = text;
-        draws.push_back(at(d, x, y));
+        draws.push_back(
+            {.kind = DrawCall::Kind::text, .colour = colour_, .x1 = x, .y1 = y, .text = text});
         Base::printText(x, y, text);
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
@@ -153,18 +156,6 @@ class SpyPlatform : public HeadlessPlatform {
     }
 
   private:
-    DrawCall call(DrawCall::Kind kind) const {
-        DrawCall d;
-        d.kind = kind;
-        d.colour = colour_;
-        return d;
-    }
-    static DrawCall at(DrawCall d, float x, float y) {
-        d.x1 = x;
-        d.y1 = y;
-        return d;
-    }
-
     Rgb colour_{255, 255, 255};
     int width_ = 1;
 };
