@@ -103,40 +103,36 @@ TEST(DeathStep, LastLifeImplodesEverythingThenRestartsAtLevelOne) {
     EXPECT_EQ(s.g.highScore, 98765);
 }
 
-TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointOnEveryStep) {
-    Scene s(10, 10);
-    s.bondedPair();
-    s.moveTo(3157, 3157 + 100);
-    ASSERT_TRUE(s.g.bondDeath);
-    // The bonded ball's own drawing reports the touch again on every pass, so the death runs
-    // two steps a pass; every pass that animates shows the bolts.
-    for (int pass = 0; pass < 20 && s.g.dying; ++pass) {
-        const bool animating = s.g.deathFade > 0;
-        s.passes(1);
-        const auto bolts = std::count_if(s.pf.draws.begin(), s.pf.draws.end(), [](const auto& d) {
-            return d.kind == DrawCall::Kind::line && d.x1 == 3157 && d.y1 == 3157 &&
-                   d.colour == Rgb{200, 200, 255} && d.width == 1;
-        });
-        EXPECT_EQ(bolts >= 10, animating) << pass;
+// The bonded ball's own drawing reports the touch again on every pass, so the death runs two
+// steps a pass; every pass that animates shows the bolts. A level set-up (the bonded balls
+// caught, or Jump To Level) ends a bond death, so the next death has no lightning.
+TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
+    for (const bool newLevel : {false, true}) {
+        SCOPED_TRACE(newLevel);
+        Scene s(10, 10);
+        s.bondedPair();
+        s.moveTo(3157, 3157 + 100);
+        ASSERT_TRUE(s.g.bondDeath);
+        if (newLevel) {
+            startLevel(s.g, "");
+            EXPECT_FALSE(s.g.dying);
+            EXPECT_FALSE(s.g.bondDeath);
+            s.g.dying = true;
+        }
+        for (int pass = 0; pass < 20 && s.g.dying; ++pass) {
+            const bool animating = s.g.deathFade > 0 && !newLevel;
+            s.passes(1);
+            const auto bolts = drawsWhere(s.pf, [](const auto& d) {
+                return d.kind == DrawCall::Kind::line && d.x1 == 3157 && d.y1 == 3157 &&
+                       d.colour == Rgb{200, 200, 255} && d.width == 1;
+            });
+            EXPECT_EQ(bolts.size() >= 10, animating) << pass;
+            EXPECT_TRUE(!newLevel || bolts.empty());
+        }
+        EXPECT_FALSE(s.g.dying);
+        EXPECT_FALSE(s.g.bondDeath);
+        EXPECT_EQ(s.g.lives, 4);
     }
-    EXPECT_FALSE(s.g.dying);
-    EXPECT_FALSE(s.g.bondDeath);
-    EXPECT_EQ(s.g.lives, 4);
-}
-
-TEST(DeathStep, LevelSetUpEndsABondDeathSoTheNextDeathHasNoLightning) {
-    Scene s(10, 10);
-    s.bondedPair();
-    s.moveTo(3157, 3157 + 100);
-    ASSERT_TRUE(s.g.bondDeath);
-    startLevel(s.g, "");  // the bonded balls caught, or Jump To Level
-    EXPECT_FALSE(s.g.dying);
-    EXPECT_FALSE(s.g.bondDeath);
-    s.g.dying = true;
-    s.passes(1);
-    EXPECT_TRUE(drawsWhere(s.pf, [](const auto& d) {
-                    return d.colour == Rgb{200, 200, 255};
-                }).empty());
 }
 
 // The last death with the player inside a red bond: the implosion paints the bonded ball, whose
