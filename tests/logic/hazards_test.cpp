@@ -140,6 +140,7 @@ TEST(BondContact, HarmlessDuringTheGracePeriodThenKillsFromTheBallsOwnDrawing) {
     s.bondedPair();
     s.g.graceCount = 30;
     s.moveTo(2000, 3157 + 50);
+    s.g.graceCount = 1;  // the last harmless pass
     s.passes(10);
     EXPECT_FALSE(s.g.dying);
     s.g.graceCount = 0;
