@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "../logic/harness.h"
 #include "particles/particle.h"
 #include "qt_test_support.h"
 
@@ -148,30 +149,15 @@ TEST(Window, ShowsWhatHandlersDrawWhileThePassWaits) {
         QTimer::singleShot(6, [&] {
             moved = true;
             const point c = game.g.balls[1]->centrePoint(game.g);
-            const auto to = [w](float x, float y) {
-                QTest::mouseMove(w->pic,
-                                 QPoint(static_cast<int>(x) / 15, static_cast<int>(y) / 15));
-            };
-            if (death) {
-                to(c.x, c.y);
-                return;
-            }
-            // A square 120 pixels wide around the ball, 12 pixels a step, from the middle of its
-            // top edge, so that the gap where it closes faces no corner of the playfield.
+            // For a loop, a square 120 pixels wide around the ball, 12 pixels a step, from the
+            // middle of its top edge, so that the gap where it closes faces no corner.
             const float x0 = std::clamp(c.x, 990.0f, game.pf.playfieldWidth() - 990.0f) - 900;
             const float y0 = std::clamp(c.y, 990.0f, game.pf.playfieldHeight() - 990.0f) - 900;
-            for (int i = 5; i < 45; ++i) {
-                const float t = static_cast<float>(i % 10) * 180;
-                const int edge = (i / 10) % 4;
-                const float far = 1800;
-                to(edge == 0   ? x0 + t
-                   : edge == 1 ? x0 + far
-                   : edge == 2 ? x0 + far - t
-                               : x0,
-                   edge == 0   ? y0
-                   : edge == 1 ? y0 + t
-                   : edge == 2 ? y0 + far
-                               : y0 + far - t);
+            std::vector<point> path = test::square(x0, y0, x0 + 1800, y0 + 1800, 180);
+            std::rotate(path.begin(), path.begin() + 5, path.end());
+            for (const point& p : death ? std::vector<point>{c} : path) {
+                QTest::mouseMove(w->pic,
+                                 QPoint(static_cast<int>(p.x) / 15, static_cast<int>(p.y) / 15));
             }
         });
         for (int pass = 0; pass < 100 && !moved; ++pass) {
