@@ -41,17 +41,16 @@ struct DrawCall {
     Rgb colour{};
     int width = 1;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line ends; picture and text use x1, y1
-    float w = 0, h = 0, sx = 0, sy = 0;    // picture rectangle
+    float sx = 0, sy = 0;                  // the cell's corner in its picture
     Picture picture = Picture::imgPlayer;
     RasterOp op = RasterOp::srcAnd;
     std::string text{};
 };
 
 struct Dialog {
-    std::string text{};
+    std::string text;
     std::string title;
     std::string defaultText;
-    bool input = false;
     DialogButtons buttons = DialogButtons::ok;
 };
 
@@ -91,26 +90,12 @@ class SpyPlatform : public HeadlessPlatform {
         Base::setDrawWidth(pixels);
     }
     void line(float x1, float y1, float x2, float y2) override {
-        draws.push_back({.kind = DrawCall::Kind::line,
-                         .colour = colour_,
-                         .width = width_,
-                         .x1 = x1,
-                         .y1 = y1,
-                         .x2 = x2,
-                         .y2 = y2});
+        draws.push_back({DrawCall::Kind::line, colour_, width_, x1, y1, x2, y2});
         Base::line(x1, y1, x2, y2);
     }
     void paintPicture(Picture p, float dx, float dy, float w, float h, float sx, float sy,
                       RasterOp op) override {
-        draws.push_back({.kind = DrawCall::Kind::picture,
-                         .x1 = dx,
-                         .y1 = dy,
-                         .w = w,
-                         .h = h,
-                         .sx = sx,
-                         .sy = sy,
-                         .picture = p,
-                         .op = op});
+        draws.push_back({DrawCall::Kind::picture, {}, 1, dx, dy, 0, 0, sx, sy, p, op});
         Base::paintPicture(p, dx, dy, w, h, sx, sy, op);
     }
     void printText(float x, float y, const std::string& text) override {
@@ -120,12 +105,12 @@ class SpyPlatform : public HeadlessPlatform {
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override {
-        dialogs.push_back({prompt, title, defaultText, true, DialogButtons::ok});
+        dialogs.push_back({prompt, title, defaultText, DialogButtons::ok});
         return Base::inputBox(prompt, title, defaultText);
     }
     DialogResult messageBox(const std::string& text, const std::string& title,
                             DialogButtons buttons) override {
-        dialogs.push_back({text, title, "", false, buttons});
+        dialogs.push_back({text, title, "", buttons});
         return Base::messageBox(text, title, buttons);
     }
     void setLifeIconVisible(int index, bool visible) override {
