@@ -19,6 +19,7 @@
 #include <QTextDocument>
 
 #include <csignal>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -182,37 +183,26 @@ TEST(ScoresFile, BesideTheProgramWhenWritableElseInTheUsersDataFolder) {
 // start-up, nor a link to a device feed it without end.
 TEST(ScoresFile, OnlyARegularFileIsReadAndOnlyItsFirst64KiB) {
     constexpr auto limit = static_cast<std::size_t>(QtServices::scoresLimit);
-    enum class Kind { fifo, deviceLink, folder, large, exact };
-    for (const Kind kind : {Kind::fifo, Kind::deviceLink, Kind::folder, Kind::large, Kind::exact}) {
-        SCOPED_TRACE(static_cast<int>(kind));  // in the order listed
+    const QByteArray lines = "highlvl:9\r\n" + QByteArray(limit - 11, 'x');  // limit bytes
+    const struct {
+        std::function<bool(const QString&)> make;
+        bool read;  // the first limit bytes, or nothing
+    } cases[] = {
+        {[](const QString& f) { return ::mkfifo(QFile::encodeName(f).constData(), 0600) == 0; },
+         false},
+        {[](const QString& f) { return QFile::link("/dev/zero", f); }, false},
+        {[](const QString& f) { return QDir().mkpath(f); }, false},
+        {[&](const QString& f) { return !writeFile(f, lines + "\r\nhighscore:1\r\n").isEmpty(); },
+         true},
+        {[&](const QString& f) { return !writeFile(f, lines).isEmpty(); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);  // the row
         QTemporaryDir dir;
-        const QString scores = dir.filePath("scores");
-        const QByteArray lines = "highlvl:9\r\n" + QByteArray(limit - 11, 'x');  // limit bytes
-        switch (kind) {
-            case Kind::fifo:
-                ASSERT_EQ(::mkfifo(QFile::encodeName(scores).constData(), 0600), 0);
-                break;
-            case Kind::deviceLink:
-                ASSERT_TRUE(QFile::link("/dev/zero", scores));
-                break;
-            case Kind::folder:
-                ASSERT_TRUE(QDir().mkpath(scores));
-                break;
-            case Kind::large:
-                writeFile(scores, lines + "\r\nhighscore:1\r\n");
-                break;
-            case Kind::exact:
-                writeFile(scores, lines);
-                break;
-        }
+        ASSERT_TRUE(c.make(dir.filePath("scores")));
         QtPlatform pf(testOptions(dir));
         pf.services().setProgramFolder(dir.path());
-        const std::optional<std::string> read = pf.readScoresFile();
-        if (kind == Kind::large || kind == Kind::exact) {
-            EXPECT_EQ(read, std::optional(lines.toStdString()));
-        } else {
-            EXPECT_EQ(read, std::nullopt);
-        }
+        EXPECT_EQ(pf.readScoresFile(), c.read ? std::optional(lines.toStdString()) : std::nullopt);
     }
 }
 

@@ -33,9 +33,6 @@
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libpulse.so\n";
 }
-extern "C" const char* __lsan_default_options() {
-    return "print_suppressions=0";
-}
 
 namespace brivane {
 namespace {

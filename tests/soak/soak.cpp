@@ -65,29 +65,34 @@ class ReplayMaker {
         return lo + static_cast<int>(rnd_() % static_cast<unsigned>(hi - lo + 1));
     }
     bool chance(int oneIn) { return rnd_() % static_cast<unsigned>(oneIn) == 0; }
-    void at(const std::string& event) {
-        text_ += "at " + std::to_string(pass_) + " " + event + "\n";
+    // An event in pass_'s own yield, or with a suffix such as ".1" in one nested inside it.
+    void at(const std::string& event, const char* nested = "") {
+        text_ += "at " + std::to_string(pass_) + nested + " " + event + "\n";
     }
-    void move(double x, double y) {
+    void move(double x, double y, const char* nested = "") {
         at("move " + std::to_string(static_cast<int>(x)) + " " +
-           std::to_string(static_cast<int>(y)));
+               std::to_string(static_cast<int>(y)),
+           nested);
     }
+    void duration(int pass, int ms) {
+        text_ += "pass " + std::to_string(pass) + " " + std::to_string(ms) + "\n";
+    }
+    // Now and then a stall of one pass (a dialog held open, the window dragged) or a new rate.
     void nextPass() {
         ++pass_;
-        if (pass_ > lastDurationPass_ && chance(300)) {
-            // A stall of one pass (a dialog held open, the window dragged), or a new frame rate.
-            const int rates[] = {8, 12, 16, 16, 20, 33};
+        if (pass_ <= lastDurationPass_ || !chance(300)) {
+            return;
+        }
+        if (chance(2)) {
             const int stalls[] = {100, 250, 1000};
-            const bool stall = chance(2);
-            const int ms = stall ? stalls[pick(0, 2)] : rates[pick(0, 5)];
-            text_ += "pass " + std::to_string(pass_) + " " + std::to_string(ms) + "\n";
-            lastDurationPass_ = stall ? pass_ + 1 : pass_;
-            if (stall) {
-                text_ +=
-                    "pass " + std::to_string(pass_ + 1) + " " + std::to_string(frameMs_) + "\n";
-            } else {
-                frameMs_ = ms;
-            }
+            duration(pass_, stalls[pick(0, 2)]);
+            duration(pass_ + 1, frameMs_);
+            lastDurationPass_ = pass_ + 1;
+        } else {
+            const int rates[] = {8, 12, 16, 16, 20, 33};
+            frameMs_ = rates[pick(0, 5)];
+            duration(pass_, frameMs_);
+            lastDurationPass_ = pass_;
         }
     }
 
@@ -103,9 +108,7 @@ class ReplayMaker {
                 for (int i = 0; i <= steps + steps / 4; ++i) {
                     const double a = 6.283185307179586 * i / steps;
                     if (chance(30)) {  // inside the capture scoring, if there is one
-                        text_ += "at " + std::to_string(pass_) + ".1 move " +
-                                 std::to_string(static_cast<int>(cx)) + " " +
-                                 std::to_string(static_cast<int>(cy)) + "\n";
+                        move(cx, cy, ".1");
                     }
                     move(cx + r * std::cos(a), cy + r * std::sin(a));
                     nextPass();
@@ -156,11 +159,7 @@ class ReplayMaker {
 
     std::mt19937 rnd_;
     std::string text_;
-    int width_ = 8955;
-    int height_ = 6615;
-    int pass_ = 1;
-    int frameMs_ = 16;
-    int lastDurationPass_ = 0;
+    int width_ = 0, height_ = 0, pass_ = 1, frameMs_ = 16, lastDurationPass_ = 0;
 };
 
 double heapInUseBytes() {
