@@ -116,7 +116,6 @@ TEST(Scores, AFailedWriteKeepsTheOldFileAndACloseDuringTheSaveEndsOnce) {
     } cases[] = {
         {"highlvl:12\r\nhighscore:1250\r\n", false, 0, "highlvl:12\r\nhighscore:1250\r\n"},
         {"highlvl:4\r\nhighscore:40\r\n", true, 900, "highlvl:4\r\nhighscore:40\r\n"},
-        {std::nullopt, false, 40, "highlvl:1\r\nhighscore:40\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.after);

@@ -91,7 +91,6 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
     QStringList played{w->wmp->source().fileName()};
     QObject::connect(w->wmp, &QMediaPlayer::sourceChanged,
                      [&played](const QUrl& url) { played << url.fileName(); });
-    EXPECT_EQ(w->entries().size(), 2);
     // Heard through the window's own output, at the slider's volume.
     EXPECT_EQ(w->wmp->audioOutput(), w->audio);
     EXPECT_FLOAT_EQ(w->audio->volume(), w->sldVolume->value() / 100.0f);
