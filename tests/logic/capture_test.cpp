@@ -242,6 +242,7 @@ TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
         {0, 3, 0, 9990, 15, 5, 5, ""},  // crosses 10,000 but catches no particle
         {2, 0, 0, 9990, 40, 5, 6, "Extra life!"},
         {2, 0, 0, 99990, 40, 5, 5, "40 Points!"},  // the digit goes from 9 to 0
+        {2, 0, 0, 12000, 40, 5, 5, "40 Points!"},  // above 10,000 but the digit stays 1
         {2, 0, 0, 9990, 40, 7, 8, "40 Points!"},   // extra life without its message
         {2, 0, 0, 9990, 40, 8, 8, "40 Points!"},   // lost at the cap
         {1, 2, 0, 19995, 20, 5, 6, "Extra life!"},
