@@ -66,12 +66,37 @@ void BM_AddTailPointLongTail(benchmark::State& state) {
     g.tailCount = static_cast<double>(n);
     for (auto _ : state) {
         addTailPoint(g, static_cast<float>((n + 10) * 400), 0);
-        g.tail.pop_back();
-        g.tailCount -= 1;
+        removeTailPoint(g, g.tailCount);
     }
     state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_AddTailPointLongTail)->RangeMultiplier(4)->Range(64, 16384)->Complexity();
+
+// A new point, the n-th, on a tail whose loop closed at its far end, before the tail is emptied:
+// the first pair lies near the end, so a search through every pair would visit nearly all.
+void BM_AddTailPointAfterLoop(benchmark::State& state) {
+    HeadlessPlatform pf;
+    GameState g(pf);
+    g.graceCount = 1;  // nothing to catch here; the search is what is measured
+    const auto n = static_cast<std::size_t>(state.range(0));
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        g.tail.push_back(
+            TailPoint{static_cast<float>(i * 400), static_cast<float>(i % 2) * 400, 0, 0});
+    }
+    g.tailCount = static_cast<double>(n - 2);
+    addTailPoint(g, g.tail[n - 11].x + 100, g.tail[n - 11].y);  // closes n-11 .. n-1
+    for (auto _ : state) {
+        g.graceCount = 1;
+        addTailPoint(g, static_cast<float>((n + 10) * 400), 0);
+        removeTailPoint(g, g.tailCount);
+    }
+    state.counters["first"] = static_cast<double>(n - 11);
+}
+BENCHMARK(BM_AddTailPointAfterLoop)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace brivane

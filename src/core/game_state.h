@@ -3,6 +3,7 @@
 // make as many as they like.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +26,17 @@ struct TailPoint {
     float y = 0.0f;
     std::int16_t age = 0;
     std::int16_t inLoop = 0;  // -1 (true) once the point belongs to a closed loop
+};
+
+// What the loop search already knows about the first `searched` points of the tail: their first
+// closing pair (`first` 0 when they hold none). Points only ever join at the end, so a new point
+// can only add pairs that end at it; removing points from a tail that holds a pair can shift the
+// pair, and then the search starts over (`known` false).
+struct LoopSearch {
+    bool known = true;
+    std::size_t searched = 0;
+    std::size_t first = 0;
+    std::size_t second = 0;
 };
 
 struct GameState {
@@ -89,9 +101,7 @@ struct GameState {
 
     // Set once the program has been told to end; the main loop stops at once.
     bool ended = false;
-    // A loop was found since the tail was last emptied, so the next search must look at every
-    // pair again rather than only at the newest point.
-    bool tailHasLoop = false;
+    LoopSearch loopSearch;
     // A death step is running: a hit that arrives meanwhile is already being handled.
     bool inDeathStep = false;
     // Counts particles made this run; part of their identity so no two ever share one.

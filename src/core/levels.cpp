@@ -69,6 +69,7 @@ void startLevel(GameState& g, const std::string& message) {
 
     g.tailCount = 0;
     g.tail.assign(1, TailPoint{});
+    g.loopSearch = LoopSearch{};
     g.ballCount = 0;
     g.balls.assign(1, nullptr);
     g.quarkCount = 0;

@@ -38,33 +38,37 @@ double tenThousands(double score) {
 
 }  // namespace
 
-void findLoop(GameState& g) {
+std::pair<std::size_t, std::size_t> firstLoopPair(GameState& g) {
     const auto n = static_cast<std::size_t>(g.tailCount);
-    if (!g.tailHasLoop) {
-        // Since the tail was last emptied no pair has closed, and positions never change, so a
-        // pair can only involve the newest point; the oldest point near it is the first pair
-        // the full search would meet.
-        for (std::size_t i = 1; i + loopMinSpan <= n; ++i) {
-            if (near(g.tail[i], g.tail[n])) {
-                closeLoop(g, static_cast<double>(i), static_cast<double>(n));
-                return;
-            }
-        }
-        return;
+    LoopSearch& known = g.loopSearch;
+    if (!known.known || known.searched > n) {
+        known = LoopSearch{};
     }
-    for (std::size_t i = 1; i <= n; ++i) {
-        for (std::size_t j = 1; j <= n; ++j) {
-            const std::size_t span = i > j ? i - j : j - i;
-            if (span >= loopMinSpan && near(g.tail[i], g.tail[j])) {
-                closeLoop(g, static_cast<double>(i), static_cast<double>(j));
-                return;
+    // Searching every pair meets the smallest index that has a partner first, and its smallest
+    // partner; a partner below it would have been met earlier. A new point k can only pair with
+    // an older one, and only one older than the first pair's first point can come earlier.
+    for (std::size_t k = known.searched + 1; k <= n; ++k) {
+        const std::size_t below = known.first != 0 ? known.first : k;
+        for (std::size_t i = 1; i < below && i + loopMinSpan <= k; ++i) {
+            if (near(g.tail[i], g.tail[k])) {
+                known.first = i;
+                known.second = k;
+                break;
             }
         }
+    }
+    known.searched = n;
+    return {known.first, known.second};
+}
+
+void findLoop(GameState& g) {
+    const auto [a, b] = firstLoopPair(g);
+    if (a != 0) {
+        closeLoop(g, static_cast<double>(a), static_cast<double>(b));
     }
 }
 
 void closeLoop(GameState& g, double a, double b) {
-    g.tailHasLoop = true;
     const auto lo = static_cast<std::size_t>(a < b ? a : b);
     const auto hi = static_cast<std::size_t>(a < b ? b : a);
     for (std::size_t k = lo; k <= hi && k < g.tail.size(); ++k) {

@@ -2,12 +2,18 @@
 // particles it surrounds, and scoring what was caught.
 #pragma once
 
+#include <cstddef>
+#include <utility>
+
 #include "core/game_state.h"
 #include "particles/particle.h"
 
 namespace brivane {
 
 void findLoop(GameState& g);
+// The first pair of tail indices, in the order a search through every pair would meet them, that
+// lie within reach of each other and at least ten indices apart; {0, 0} when there is none.
+std::pair<std::size_t, std::size_t> firstLoopPair(GameState& g);
 void closeLoop(GameState& g, double a, double b);
 void randomLoopColour(GameState& g);
 // Whether the closed loop of the tail encloses the centre of the given rectangle.

@@ -22,7 +22,19 @@ constexpr std::int16_t maxAge = 250;
 void resetTail(GameState& g) {
     g.tailCount = 0;
     g.tail.assign(1, TailPoint{});
-    g.tailHasLoop = false;
+    g.loopSearch = LoopSearch{};
+}
+
+// Removing points never makes a pair, so a tail known to hold none still holds none. A tail with
+// a pair keeps it as its first only when everything removed came after the pair.
+void forgetRemoved(GameState& g, std::size_t oldCount, std::size_t firstRemoved) {
+    LoopSearch& known = g.loopSearch;
+    if (known.known && known.searched == oldCount &&
+        (known.first == 0 || firstRemoved > known.second)) {
+        known.searched = static_cast<std::size_t>(g.tailCount);
+    } else {
+        known.known = false;
+    }
 }
 
 }  // namespace
@@ -68,12 +80,14 @@ void ageTail(GameState& g) {
     // same tail as removing them all in one sweep: the young points in their order, and no
     // loop marks left if any removed point was marked.
     bool markedGone = false;
+    std::size_t firstRemoved = 0;
     std::vector<TailPoint> kept;
     kept.reserve(n + 1);
     kept.push_back(TailPoint{});
     for (std::size_t i = 1; i <= n; ++i) {
         if (g.tail[i].age > maxAge) {
             markedGone = markedGone || g.tail[i].inLoop != 0;
+            firstRemoved = firstRemoved == 0 ? i : firstRemoved;
         } else {
             kept.push_back(g.tail[i]);
         }
@@ -85,9 +99,7 @@ void ageTail(GameState& g) {
     }
     g.tail = std::move(kept);
     g.tailCount = static_cast<double>(g.tail.size() - 1);
-    if (g.tailCount == 0) {
-        g.tailHasLoop = false;
-    }
+    forgetRemoved(g, n, firstRemoved);
 }
 
 void removeTailPoint(GameState& g, double n) {
@@ -104,7 +116,9 @@ void removeTailPoint(GameState& g, double n) {
         }
     }
     g.tail[0] = TailPoint{};
+    const auto oldCount = static_cast<std::size_t>(g.tailCount);
     g.tailCount = static_cast<double>(g.tail.size() - 1);
+    forgetRemoved(g, oldCount, index);
 }
 
 void clearTail(GameState& g) {
