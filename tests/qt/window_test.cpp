@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "../logic/harness.h"
@@ -179,6 +181,42 @@ TEST(Window, ShowsWhatHandlersDrawWhileThePassWaits) {
         });
         EXPECT_TRUE(seen);
     }
+}
+
+// The window hands the display only what changed in each pass, yet what it shows is always the
+// whole picture: through play with loops and their fans, deaths, a resize and a dialog.
+TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
+    QtGame<> game;
+    game.g.fixedSeed = 3;
+    game.g.commandText = "nomusic";
+    startUp(game.g);
+    frmMain* w = game.pf.window();
+    int stale = 0;
+    int fans = 0;
+    for (int pass = 0; pass < 240; ++pass) {
+        if (pass == 100) {
+            w->resize(w->width() + 90, w->height() + 60);
+        } else if (pass == 160) {
+            QTimer::singleShot(30, [] { QApplication::activeModalWidget()->close(); });
+            game.pf.messageBox("Paused", "Brivane", DialogButtons::ok);
+        }
+        // Circles of 80 pixels, so the tail keeps closing loops.
+        const double a = pass * 0.45;
+        QTest::mouseMove(w->pic, QPoint(250 + static_cast<int>(80 * std::cos(a)) + pass / 3,
+                                        200 + static_cast<int>(80 * std::sin(a))));
+        runPass(game.g);
+        fans += game.g.tailCount > 0 && game.g.tail[1].inLoop != 0 ? 1 : 0;
+        const QImage& picture = game.pf.playfieldImage().image();
+        const QPoint at = w->pic->mapTo(w, QPoint(0, 0));
+        const QImage shown =
+            w->screen()
+                ->grabWindow(w->winId(), at.x(), at.y(), picture.width(), picture.height())
+                .toImage()
+                .convertToFormat(picture.format());
+        stale += shown == picture ? 0 : 1;
+    }
+    EXPECT_EQ(stale, 0);
+    EXPECT_GT(fans, 0);
 }
 
 TEST(Window, SettingsRoundTripThroughTheStore) {

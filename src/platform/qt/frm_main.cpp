@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
 #include <cmath>
@@ -49,12 +50,36 @@ PlayfieldWidget::PlayfieldWidget(QWidget* parent, PlayfieldImage& image)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PlayfieldWidget::paintEvent(QPaintEvent*) {
+void PlayfieldWidget::presentChanged() {
+    const QRegion changed = image_.takeChangedRegion();
+    if (changed.isEmpty()) {
+        return;
+    }
+    const qreal ratio = image_.devicePixelRatio();
+    QRegion logical;
+    for (const QRect& r : changed) {
+        logical += QRectF(r.x() / ratio, r.y() / ratio, r.width() / ratio, r.height() / ratio)
+                       .toAlignedRect();
+    }
+    repaint(logical);
+}
+
+void PlayfieldWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QImage& frame = image_.image();
     const qreal ratio = image_.devicePixelRatio();
-    painter.fillRect(rect(), Qt::black);
-    painter.drawImage(QRectF(0, 0, frame.width() / ratio, frame.height() / ratio), frame);
+    const QRectF shown(0, 0, frame.width() / ratio, frame.height() / ratio);
+    // Only the asked-for region: a pass usually changes a few small rectangles, and copying the
+    // whole playfield to the display every pass would cost more than drawing it.
+    for (const QRect& r : event->region()) {
+        if (!shown.contains(QRectF(r))) {
+            painter.fillRect(r, Qt::black);
+        }
+        const QRectF part = QRectF(r).intersected(shown);
+        if (!part.isEmpty()) {
+            painter.drawImage(part, frame, QRectF(part.topLeft() * ratio, part.size() * ratio));
+        }
+    }
     if (onPainted) {
         onPainted(frame);
     }

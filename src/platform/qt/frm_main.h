@@ -22,6 +22,8 @@ class PlayfieldWidget : public QWidget {
     Q_OBJECT
   public:
     PlayfieldWidget(QWidget* parent, PlayfieldImage& image);
+    // Repaints, at once, only what changed in the picture since the last time.
+    void presentChanged();
 
     std::function<void(float, float)> onMove;
     std::function<void(int)> onButton;

@@ -199,7 +199,7 @@ void QtPlatform::present() {
         return;
     }
     drawnSincePresent_ = false;
-    window_->pic->repaint();
+    window_->pic->presentChanged();
 }
 
 void QtPlatform::line(float x1, float y1, float x2, float y2) {

@@ -18,6 +18,10 @@ namespace brivane {
 
 namespace {
 
+// Side of the squares in which drawing is noted for presenting only what changed, in device
+// pixels: a ball touches one to four of them.
+constexpr int tileSize = 16;
+
 const char* const pictureResources[pictureCount] = {
     ":/sprites/player.png",        ":/sprites/player_matte.png",
     ":/sprites/player_shield.png", ":/sprites/player_shield_matte.png",
@@ -111,11 +115,56 @@ void PlayfieldImage::resize(int widthTwips, int heightTwips) {
         std::max(1, static_cast<int>(std::ceil(toDevice(static_cast<float>(heightTwips)))));
     image_ = QImage(w, h, QImage::Format_RGB32);
     image_.fill(Qt::black);
+    tileColumns_ = (w + tileSize - 1) / tileSize;
+    tileRows_ = (h + tileSize - 1) / tileSize;
+    const auto tiles = static_cast<std::size_t>(tileColumns_ * tileRows_);
+    drawnTiles_.assign(tiles, 0);
+    changedTiles_.assign(tiles, 1);  // a new picture is new everywhere
 }
 
 void PlayfieldImage::clear() {
     finish();
     image_.fill(Qt::black);
+    for (std::size_t i = 0; i < drawnTiles_.size(); ++i) {
+        changedTiles_[i] |= drawnTiles_[i];
+        drawnTiles_[i] = 0;
+    }
+}
+
+void PlayfieldImage::touched(const QRect& deviceRect) {
+    const QRect r = deviceRect.intersected(image_.rect());
+    if (r.isEmpty()) {
+        return;
+    }
+    for (int row = r.top() / tileSize; row <= r.bottom() / tileSize; ++row) {
+        for (int col = r.left() / tileSize; col <= r.right() / tileSize; ++col) {
+            const auto i = static_cast<std::size_t>(row * tileColumns_ + col);
+            drawnTiles_[i] = 1;
+            changedTiles_[i] = 1;
+        }
+    }
+}
+
+QRegion PlayfieldImage::takeChangedRegion() {
+    QRegion region;
+    for (int row = 0; row < tileRows_; ++row) {
+        int col = 0;
+        while (col < tileColumns_) {
+            const auto at = [&](int c) { return static_cast<std::size_t>(row * tileColumns_ + c); };
+            if (changedTiles_[at(col)] == 0) {
+                ++col;
+                continue;
+            }
+            const int first = col;
+            while (col < tileColumns_ && changedTiles_[at(col)] != 0) {
+                changedTiles_[at(col)] = 0;
+                ++col;
+            }
+            region += QRect(first * tileSize, row * tileSize, (col - first) * tileSize, tileSize)
+                          .intersected(image_.rect());
+        }
+    }
+    return region;
 }
 
 QPainter& PlayfieldImage::begin() {
@@ -148,8 +197,15 @@ void PlayfieldImage::line(float x1, float y1, float x2, float y2, Rgb colour, in
     painter.setPen(pen);
     // Half a pixel moves a thin line onto pixel centres, so it covers the pixels it names.
     const qreal offset = wide ? 0.0 : 0.5;
-    painter.drawLine(QLineF(toDevice(x1) + offset, toDevice(y1) + offset, toDevice(x2) + offset,
-                            toDevice(y2) + offset));
+    const QLineF drawn(toDevice(x1) + offset, toDevice(y1) + offset, toDevice(x2) + offset,
+                       toDevice(y2) + offset);
+    painter.drawLine(drawn);
+    // The pen's half width and round caps reach past the ends; a pixel more for antialiasing.
+    const qreal reach = pen.widthF() / 2 + 2;
+    touched(QRectF(drawn.p1(), drawn.p2())
+                .normalized()
+                .adjusted(-reach, -reach, reach, reach)
+                .toAlignedRect());
 }
 
 void PlayfieldImage::paintPicture(Picture picture, float dx, float dy, float w, float h, float sx,
@@ -173,10 +229,12 @@ void PlayfieldImage::paintPicture(Picture picture, float dx, float dy, float w, 
     const int scale = static_cast<int>(std::lround(dpr_));
     if (scale >= 1 && scale == dpr_) {
         blitScaled(sheet, sxPx, syPx, wPx, hPx, x, y, scale, op);
+        touched(QRect(x, y, wPx * scale, hPx * scale));
         return;
     }
     const int scaledW = static_cast<int>(std::lround(wPx * dpr_));
     const int scaledH = static_cast<int>(std::lround(hPx * dpr_));
+    touched(QRect(x, y, scaledW, scaledH));
     QPainter& painter = begin();
     painter.setCompositionMode(op == RasterOp::srcAnd ? QPainter::RasterOp_SourceAndDestination
                                                       : QPainter::RasterOp_SourceOrDestination);
@@ -217,7 +275,11 @@ void PlayfieldImage::printText(float x, float y, const std::string& text, Rgb co
     painter.setPen(toQColor(colour));
     const QString s = QString::fromStdString(text);
     const QRectF box(toDevice(x), toDevice(y), 1e6, 1e4);
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
+    QRectF drawn;
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s, &drawn);
+    // Glyphs may overhang the box the font reports by a little on every side.
+    const qreal reach = painter.fontMetrics().height() / 2.0;
+    touched(drawn.adjusted(-reach, -reach, reach, reach).toAlignedRect());
 }
 
 void PlayfieldImage::setPlayerPictures(Picture sprite, Picture matte) {

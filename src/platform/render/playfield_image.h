@@ -7,7 +7,10 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 #include <array>
+#include <cstdint>
+#include <vector>
 
 #include "platform/pictures.h"
 
@@ -41,6 +44,10 @@ class PlayfieldImage : public DrawingSurface {
     // The image in device pixels; the window scales it by 1 / devicePixelRatio() to show it.
     // Ends the painting of the pass so far.
     const QImage& image();
+    // The part of the picture, in device pixels, that may differ from what it was when this was
+    // last asked: what was drawn since, and what a clear since then wiped. The window hands only
+    // this to the display; the picture itself is still drawn whole every pass.
+    QRegion takeChangedRegion();
 
     void resize(int widthTwips, int heightTwips) override;
     void clear() override;
@@ -57,6 +64,9 @@ class PlayfieldImage : public DrawingSurface {
     // most of the calls themselves.
     QPainter& begin();
     void finish();
+    // Notes a drawing's footprint. The picture is kept in tiles: cheap to note per call, and a
+    // few rectangles to hand on, where exact shapes would cost more than the pixels they save.
+    void touched(const QRect& deviceRect);
     void blitScaled(const QImage& sheet, int sx, int sy, int w, int h, int x, int y, int scale,
                     RasterOp op);
 
@@ -64,6 +74,10 @@ class PlayfieldImage : public DrawingSurface {
     int widthTwips_ = 0;
     int heightTwips_ = 0;
     QImage image_;
+    int tileColumns_ = 0;
+    int tileRows_ = 0;
+    std::vector<std::uint8_t> drawnTiles_;    // drawn on since the last clear
+    std::vector<std::uint8_t> changedTiles_;  // changed since the last takeChangedRegion()
     QPainter painter_;
     QFont font_;
     Picture playerSprite_ = Picture::imgPlayer;
