@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
 
 // The pictures and the font are compiled into a static library, whose resource initialiser the
@@ -124,10 +125,25 @@ void PlayfieldImage::resize(int widthTwips, int heightTwips) {
 
 void PlayfieldImage::clear() {
     finish();
-    image_.fill(Qt::black);
-    for (std::size_t i = 0; i < drawnTiles_.size(); ++i) {
-        changedTiles_[i] |= drawnTiles_[i];
-        drawnTiles_[i] = 0;
+    // Only what was drawn on since the last clear can be anything but black: filling just those
+    // tiles leaves the same picture as filling it all, for a fraction of the memory traffic.
+    const auto stride = static_cast<std::size_t>(image_.bytesPerLine() / 4);
+    auto* pixels = reinterpret_cast<QRgb*>(image_.bits());
+    for (int row = 0; row < tileRows_; ++row) {
+        for (int col = 0; col < tileColumns_; ++col) {
+            const auto i = static_cast<std::size_t>(row * tileColumns_ + col);
+            if (drawnTiles_[i] == 0) {
+                continue;
+            }
+            changedTiles_[i] = 1;
+            drawnTiles_[i] = 0;
+            const QRect tile = QRect(col * tileSize, row * tileSize, tileSize, tileSize)
+                                   .intersected(image_.rect());
+            for (int y = tile.top(); y <= tile.bottom(); ++y) {
+                QRgb* line = pixels + static_cast<std::size_t>(y) * stride;
+                std::fill(line + tile.left(), line + tile.right() + 1, qRgb(0, 0, 0));
+            }
+        }
     }
 }
 
@@ -258,6 +274,25 @@ void PlayfieldImage::blitScaled(const QImage& sheet, int sx, int sy, int w, int 
     finish();  // writing pixels under an open painter would copy the whole image first
     const auto stride = static_cast<std::size_t>(image_.bytesPerLine() / 4);
     auto* target = reinterpret_cast<QRgb*>(image_.bits());
+    if (scale == 1) {
+        // The usual case, one source pixel to one device pixel, in loops the compiler can widen.
+        for (int ty = y0; ty < y1; ++ty) {
+            const QRgb* from =
+                reinterpret_cast<const QRgb*>(sheet.constScanLine(sy + ty - y)) + (sx + x0 - x);
+            QRgb* to = target + static_cast<std::size_t>(ty) * stride + x0;
+            const int n = x1 - x0;
+            if (op == RasterOp::srcAnd) {
+                for (int k = 0; k < n; ++k) {
+                    to[k] &= from[k];
+                }
+            } else {
+                for (int k = 0; k < n; ++k) {
+                    to[k] |= from[k];
+                }
+            }
+        }
+        return;
+    }
     for (int ty = y0; ty < y1; ++ty) {
         const auto* from =
             reinterpret_cast<const QRgb*>(sheet.constScanLine(sy + (ty - y) / scale));
