@@ -283,6 +283,7 @@ def main():
     if not os.access(args.brivane, os.X_OK):
         sys.exit(f"{args.brivane} is missing: build it first (cmake --preset release && "
                  "cmake --build --preset release)")
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # so a timeout still stops the X servers
     ensure_tools()
     tmp = tempfile.mkdtemp(prefix="brivane-bench-")
     bus, address = start_dbus()  # KBounce, a KDE program, quits without a session bus
