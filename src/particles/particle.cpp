@@ -149,6 +149,8 @@ void clsParticle::init(GameState& g, double number, std::uint8_t kind) {
     width_ = static_cast<float>(intFloor(sheetWidth / info.cells));
     colour_ = static_cast<float>((cell - 1.0) * width_);
     height_ = static_cast<float>(intFloor(sheetHeight / 2.0));
+    halfWidth_ = std::floor(width_ / 2.0f);
+    halfHeight_ = std::floor(height_ / 2.0f);
 
     speedX_ = drawSpeed(g, info.speedSpan);
     speedY_ = drawSpeed(g, info.speedSpan);

@@ -2,7 +2,6 @@
 // masked drawing.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -32,9 +31,10 @@ class clsParticle {
     void setTop(float newTop) { top_ = newTop; }
     float left() const { return left_; }
     void setLeft(float newLeft) { left_ = newLeft; }
-    // The centre; inline because ball collisions ask it of every pair of balls each pass.
-    float x() const { return std::floor(width_ / 2.0f) + left_; }
-    float y() const { return std::floor(height_ / 2.0f) + top_; }
+    // The centre; inline because ball collisions ask it of every pair of balls each pass. The
+    // floored half sizes are kept from set-up, as the size never changes after it.
+    float x() const { return halfWidth_ + left_; }
+    float y() const { return halfHeight_ + top_; }
     float width() const { return width_; }
     float height() const { return height_; }
     double num() const { return num_; }
@@ -75,6 +75,8 @@ class clsParticle {
     float colour_ = 0.0f;
     float width_ = 0.0f;
     float height_ = 0.0f;
+    float halfWidth_ = 0.0f;   // floor(width_ / 2)
+    float halfHeight_ = 0.0f;  // floor(height_ / 2)
 };
 
 }  // namespace brivane
