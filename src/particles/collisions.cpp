@@ -2,7 +2,9 @@
 // centres, with a ball's mass taken from its colour, then a fixed push that separates the pair.
 #include "particles/collisions.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 #include "core/numbers.h"
 #include "particles/particle.h"
@@ -21,21 +23,35 @@ void checkBallCollisions(GameState& g, double num) {
         return;
     }
     const clsParticle& self = *g.balls[static_cast<std::size_t>(num)];
+    // This ball's centre is taken once: its own bounces below push it, but the later pairs are
+    // still measured from where it stood when its test began.
     const double xi = self.x();
     const double yi = self.y();
+    // A bounce changes only the two balls it is given and never the count, so the slots to test
+    // are fixed here, and every ball still to come is where it was when the test began. Slots
+    // past the end of the list are never read.
     const double count = g.ballCount;
-    for (double j = 1; j <= count && j <= g.ballCount; j += 1) {
-        if (j == num) {
+    const std::size_t last =
+        count >= 1
+            ? static_cast<std::size_t>(std::min(count, static_cast<double>(g.balls.size() - 1)))
+            : 0;
+    // A ball is not tested against itself; a handle that is not a whole number equals no slot.
+    const std::size_t own = std::floor(num) == num ? static_cast<std::size_t>(num) : 0;
+    for (std::size_t j = 1; j <= last; ++j) {
+        if (j == own) {
             continue;
         }
-        const clsParticle& other = *g.balls[static_cast<std::size_t>(j)];
+        const clsParticle& other = *g.balls[j];
         const double dx = xi - other.x();
         const double dy = other.y() - yi;
-        const double squared = dx * dx + dy * dy;
-        // Most pairs are far apart: skip the square root where it cannot come out below 240.
-        if (squared <= contactDistance * contactDistance + 1.0 &&
-            std::sqrt(squared) < contactDistance) {
-            bounceBalls(g, num, j);
+        // At 240 or more apart on either axis the square is at least 240 * 240 and its root at
+        // least 240, however the other axis adds up. Almost every pair ends here, on one test
+        // of both axes that leaves a single, rarely taken branch.
+        if (!(std::max(std::fabs(dx), std::fabs(dy)) < contactDistance)) {
+            continue;
+        }
+        if (std::sqrt(dx * dx + dy * dy) < contactDistance) {
+            bounceBalls(g, num, static_cast<double>(j));
         }
     }
 }

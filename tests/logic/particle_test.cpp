@@ -4,8 +4,11 @@
 
 #include <array>
 #include <cmath>
+#include <memory>
+#include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 #include "particles/collisions.h"
@@ -261,6 +264,97 @@ TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
         EXPECT_EQ(stateOf(s.ball(1)), c.wantA);
         EXPECT_EQ(stateOf(s.ball(2)), c.wantB);
     }
+}
+
+// The pair search written out plainly: every other ball in turn, the count read at every step,
+// each centre worked out from the ball's size, and the root taken for every pair.
+void plainBallCollisions(GameState& g, double num) {
+    if (num < 1 || num > g.ballCount) {
+        return;
+    }
+    const auto centre = [](const clsParticle& p) {
+        return std::array<double, 2>{std::floor(p.width() / 2.0f) + p.left(),
+                                     std::floor(p.height() / 2.0f) + p.top()};
+    };
+    const auto self = centre(*g.balls[static_cast<std::size_t>(num)]);
+    for (double j = 1; j <= g.ballCount; j += 1) {
+        if (j == num) {
+            continue;
+        }
+        const auto other = centre(*g.balls[static_cast<std::size_t>(j)]);
+        const double dx = self[0] - other[0];
+        const double dy = other[1] - self[1];
+        if (std::sqrt(dx * dx + dy * dy) < 240.0) {
+            bounceBalls(g, num, j);
+        }
+    }
+}
+
+std::vector<BallState> statesOf(const ParticleList& list) {
+    std::vector<BallState> states;
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        states.push_back(stateOf(*list[i]));
+    }
+    return states;
+}
+
+TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
+    // Balls placed off one another by offsets on both sides of the contact distance on each
+    // axis and on the diagonal (144 by 192 is exactly 240), plus random ones; every ball's test
+    // in turn, as in a pass, and then a handle between two slots. A pair skipped, misjudged or
+    // bounced out of turn leaves some ball elsewhere or going another way.
+    const float offsets[] = {0,   120,    144,     169.7f,    169.71f, 192,
+                             239, 239.9f, 239.99f, 239.9998f, 240,     240.01f};
+    std::mt19937 random(20261207);
+    const auto pick = [&random](int n) { return std::uniform_int_distribution(0, n - 1)(random); };
+    const auto offset = [&] {
+        const int i = pick(std::size(offsets) + 2);
+        const float size = i < static_cast<int>(std::size(offsets))
+                               ? offsets[i]
+                               : std::uniform_real_distribution(0.0f, 400.0f)(random);
+        return pick(2) == 0 ? size : -size;
+    };
+    Scene s(20, 0);
+    int callsThatBounced = 0;
+    for (int layout = 0; layout < 400; ++layout) {
+        std::vector<PlacedBall> at;
+        const int n = 2 + pick(11);
+        for (int i = 0; i < n; ++i) {
+            PlacedBall b{3000, 3000, 1 + pick(11), static_cast<std::int16_t>(pick(31) - 10),
+                         static_cast<std::int16_t>(pick(31) - 10)};
+            if (i > 0) {
+                const PlacedBall& near = at[static_cast<std::size_t>(pick(i))];
+                b.left = near.left + offset();
+                b.top = near.top + offset();
+            }
+            at.push_back(b);
+        }
+        s.placeBalls(at);
+        const ParticleList searched = s.g.balls;
+        ParticleList plain(1);
+        for (std::size_t i = 1; i < searched.size(); ++i) {
+            plain.push_back(std::make_shared<clsParticle>(*searched[i]));
+        }
+        // Now and then a count short of the list: the last slot holds no ball then.
+        const double count = pick(4) == 0 ? n - 1 : n;
+        std::vector<double> nums;
+        for (int i = 1; i <= n; ++i) {
+            nums.push_back(i);
+        }
+        nums.push_back(1.5);
+        for (const double num : nums) {
+            const std::vector<BallState> before = statesOf(plain);
+            s.g.ballCount = count;
+            s.g.balls = plain;
+            plainBallCollisions(s.g, num);
+            s.g.balls = searched;
+            checkBallCollisions(s.g, num);
+            ASSERT_EQ(statesOf(searched), statesOf(plain))
+                << "layout " << layout << " ball " << num;
+            callsThatBounced += statesOf(plain) != before ? 1 : 0;
+        }
+    }
+    EXPECT_GT(callsThatBounced, 1000);  // the layouts are crowded enough to mean something
 }
 
 TEST(BallCollisions, FadingBallIsPushedByOthersButRunsNoTestOfItsOwn) {
