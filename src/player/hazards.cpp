@@ -65,11 +65,12 @@ bool playerHitsBall(GameState& g) {
 }
 
 void checkBondCollision(GameState& g, double ballNum, const std::string& partnerId) {
-    const double dest = findBallByID(g, partnerId);
-    if (dest < 1 || dest > g.ballCount || ballNum < 1 || ballNum > g.ballCount) {
+    // A blue bond is harmless: no need to look for its partner.
+    if (!g.bondsRed) {
         return;
     }
-    if (!g.bondsRed) {
+    const double dest = findBallByID(g, partnerId);
+    if (dest < 1 || dest > g.ballCount || ballNum < 1 || ballNum > g.ballCount) {
         return;
     }
     // Sampled along the line the player sees, between the two centres where drawBond draws it.
