@@ -2,14 +2,20 @@
 // follows every removal.
 #include "particles/bonds.h"
 
+#include <cstddef>
+#include <functional>
+
 #include "core/sound.h"
 #include "particles/particle.h"
 
 namespace brivane {
 
 double findBallByID(const GameState& g, const std::string& id) {
+    // Equal texts have equal digests, so only a ball whose digest matches can be the one.
+    const std::size_t digest = std::hash<std::string>{}(id);
     for (double i = 1; i <= g.ballCount; i += 1) {
-        if (g.balls[static_cast<std::size_t>(i)]->IDnum() == id) {
+        const clsParticle& ball = *g.balls[static_cast<std::size_t>(i)];
+        if (ball.IDdigest() == digest && ball.IDnum() == id) {
             return i;
         }
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "core/game.h"
@@ -162,6 +163,7 @@ void clsParticle::init(GameState& g, double number, std::uint8_t kind) {
     isDying_ = false;
 
     IDnum_ = makeIdentity(g, intFloor(g.rnd() * 99999.0 + 10000.0));
+    IDdigest_ = std::hash<std::string>{}(IDnum_);
 
     if (kind_ == ParticleKind::ball) {
         isAttracted_ = intFloor(g.rnd() * 100.0 + 1.0) <= 10.0;
