@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 
 #include "core/numbers.h"
 #include "particles/particle.h"
@@ -37,11 +38,13 @@ void checkBallCollisions(GameState& g, double num) {
             : 0;
     // A ball is not tested against itself; a handle that is not a whole number equals no slot.
     const std::size_t own = std::floor(num) == num ? static_cast<std::size_t>(num) : 0;
+    // Nor does a bounce add or drop a slot, so the list stays where it is.
+    const std::shared_ptr<clsParticle>* const slots = g.balls.data();
     for (std::size_t j = 1; j <= last; ++j) {
         if (j == own) {
             continue;
         }
-        const clsParticle& other = *g.balls[j];
+        const clsParticle& other = *slots[j];
         const double dx = xi - other.x();
         const double dy = other.y() - yi;
         // At 240 or more apart on either axis the square is at least 240 * 240 and its root at
