@@ -303,15 +303,16 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
     // axis and on the diagonal (144 by 192 is exactly 240), plus random ones; every ball's test
     // in turn, as in a pass, and then a handle between two slots. A pair skipped, misjudged or
     // bounced out of turn leaves some ball elsewhere or going another way.
-    const float offsets[] = {0,   120,    144,     169.7f,    169.71f, 192,
-                             239, 239.9f, 239.99f, 239.9998f, 240,     240.01f};
+    constexpr float offsets[] = {0,   120,    144,     169.7f,    169.71f, 192,
+                                 239, 239.9f, 239.99f, 239.9998f, 240,     240.01f};
     std::mt19937 random(20261207);
     const auto pick = [&random](int n) { return std::uniform_int_distribution(0, n - 1)(random); };
+    constexpr int listed = static_cast<int>(std::size(offsets));
     const auto offset = [&] {
-        const int i = pick(std::size(offsets) + 2);
-        const float size = i < static_cast<int>(std::size(offsets))
-                               ? offsets[i]
-                               : std::uniform_real_distribution(0.0f, 400.0f)(random);
+        // Mostly a listed offset, now and then any up to 400.
+        const int i = pick(listed + 2);
+        const float size =
+            i < listed ? offsets[i] : std::uniform_real_distribution(0.0f, 400.0f)(random);
         return pick(2) == 0 ? size : -size;
     };
     Scene s(20, 0);
