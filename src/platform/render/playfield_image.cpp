@@ -124,7 +124,6 @@ void PlayfieldImage::resize(int widthTwips, int heightTwips) {
 }
 
 void PlayfieldImage::clear() {
-    finish();
     // Only what was drawn on since the last clear can be anything but black: filling just those
     // tiles leaves the same picture as filling it all, for a fraction of the memory traffic.
     const auto stride = static_cast<std::size_t>(image_.bytesPerLine() / 4);
@@ -186,6 +185,7 @@ QRegion PlayfieldImage::takeChangedRegion() {
 QPainter& PlayfieldImage::begin() {
     if (!painter_.isActive()) {
         painter_.begin(&image_);
+        penSet_ = false;
         painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
     }
     return painter_;
@@ -205,19 +205,25 @@ const QImage& PlayfieldImage::image() {
 void PlayfieldImage::line(float x1, float y1, float x2, float y2, Rgb colour, int widthPx) {
     QPainter& painter = begin();
     const bool wide = widthPx > 1;
-    painter.setRenderHint(QPainter::Antialiasing, wide);
-    QPen pen(toQColor(colour));
-    pen.setWidthF(std::max(1, widthPx) * dpr_);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    painter.setPen(pen);
+    const qreal penWidth = std::max(1, widthPx) * dpr_;
+    // A tail is hundreds of lines of one colour and width: set the pen only when it changes.
+    if (!penSet_ || colour != penColour_ || penWidth != painter.pen().widthF()) {
+        painter.setRenderHint(QPainter::Antialiasing, wide);
+        QPen pen(toQColor(colour));
+        pen.setWidthF(penWidth);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter.setPen(pen);
+        penSet_ = true;
+        penColour_ = colour;
+    }
     // Half a pixel moves a thin line onto pixel centres, so it covers the pixels it names.
     const qreal offset = wide ? 0.0 : 0.5;
     const QLineF drawn(toDevice(x1) + offset, toDevice(y1) + offset, toDevice(x2) + offset,
                        toDevice(y2) + offset);
     painter.drawLine(drawn);
     // The pen's half width and round caps reach past the ends; a pixel more for antialiasing.
-    const qreal reach = pen.widthF() / 2 + 2;
+    const qreal reach = penWidth / 2 + 2;
     touched(QRectF(drawn.p1(), drawn.p2())
                 .normalized()
                 .adjusted(-reach, -reach, reach, reach)
@@ -271,7 +277,6 @@ void PlayfieldImage::blitScaled(const QImage& sheet, int sx, int sy, int w, int 
         sy + h > sheet.height()) {
         return;
     }
-    finish();  // writing pixels under an open painter would copy the whole image first
     const auto stride = static_cast<std::size_t>(image_.bytesPerLine() / 4);
     auto* target = reinterpret_cast<QRgb*>(image_.bits());
     if (scale == 1) {
@@ -308,6 +313,7 @@ void PlayfieldImage::printText(float x, float y, const std::string& text, Rgb co
     QPainter& painter = begin();
     painter.setFont(font_);
     painter.setPen(toQColor(colour));
+    penSet_ = false;
     const QString s = QString::fromStdString(text);
     const QRectF box(toDevice(x), toDevice(y), 1e6, 1e4);
     QRectF drawn;

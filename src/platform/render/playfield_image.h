@@ -60,8 +60,8 @@ class PlayfieldImage : public DrawingSurface {
   private:
     qreal toDevice(float twips) const { return static_cast<qreal>(twips) * dpr_ / twipsPerPixel; }
     int toDevicePixel(float twips) const;
-    // One painter stays open across a pass's draw calls; opening one per call costs more than
-    // most of the calls themselves.
+    // One painter stays open across a pass's draw calls, also while clear() and the sprite
+    // blits write pixels directly: opening one costs more than most of the calls themselves.
     QPainter& begin();
     void finish();
     // Notes a drawing's footprint. The picture is kept in tiles: cheap to note per call, and a
@@ -80,6 +80,8 @@ class PlayfieldImage : public DrawingSurface {
     std::vector<std::uint8_t> changedTiles_;  // changed since the last takeChangedRegion()
     QPainter painter_;
     QFont font_;
+    bool penSet_ = false;  // the painter's pen is the line pen of penColour_
+    Rgb penColour_;
     Picture playerSprite_ = Picture::imgPlayer;
     Picture playerMatte_ = Picture::imgPlayerMatte;
 };
