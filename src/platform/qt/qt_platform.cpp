@@ -65,6 +65,8 @@ QtPlatform::QtPlatform(Options options)
             timer.start();
         }
     }
+    frameWake_.setSingleShot(true);
+    frameWake_.setTimerType(Qt::PreciseTimer);
     frameClock_.start();
 }
 
@@ -257,18 +259,16 @@ void QtPlatform::processEventsUntilNextFrame() {
     }
     runPendingEvents();
     const qint64 due = lastFrameEnd_ + frameIntervalMs();
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
     while (!ended_) {
         const qint64 remaining = due - frameClock_.elapsed();
         if (remaining <= 0) {
             break;
         }
-        wake.start(static_cast<int>(remaining));
+        frameWake_.start(static_cast<int>(remaining));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         present();
     }
+    frameWake_.stop();
     const qint64 now = frameClock_.elapsed();
     // A pass that ran late starts the next frame now rather than trying to catch up.
     lastFrameEnd_ = now - due > frameIntervalMs() ? now : std::max(due, lastFrameEnd_);

@@ -130,6 +130,8 @@ class QtPlatform : public Platform {
     std::unique_ptr<QtServices> services_;
     std::unique_ptr<QtSound> sound_;
     QElapsedTimer frameClock_;
+    QTimer frameWake_;  // ends the wait for the next frame; kept, as a pass is too short to
+                        // make and register a timer each time
     qint64 lastFrameEnd_ = 0;
     Rgb foreColor_{255, 255, 255};
     int drawWidth_ = 1;
