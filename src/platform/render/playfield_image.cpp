@@ -126,21 +126,32 @@ void PlayfieldImage::resize(int widthTwips, int heightTwips) {
 void PlayfieldImage::clear() {
     // Only what was drawn on since the last clear can be anything but black: filling just those
     // tiles leaves the same picture as filling it all, for a fraction of the memory traffic.
+    // Neighbouring drawn tiles in a row are filled as one span, a pixel row at a time.
     const auto stride = static_cast<std::size_t>(image_.bytesPerLine() / 4);
     auto* pixels = reinterpret_cast<QRgb*>(image_.bits());
+    const int width = image_.width();
+    const int height = image_.height();
     for (int row = 0; row < tileRows_; ++row) {
-        for (int col = 0; col < tileColumns_; ++col) {
-            const auto i = static_cast<std::size_t>(row * tileColumns_ + col);
-            if (drawnTiles_[i] == 0) {
+        std::uint8_t* drawn = drawnTiles_.data() + static_cast<std::size_t>(row * tileColumns_);
+        std::uint8_t* changed = changedTiles_.data() + static_cast<std::size_t>(row * tileColumns_);
+        const int top = row * tileSize;
+        const int bottom = std::min(top + tileSize, height);
+        int col = 0;
+        while (col < tileColumns_) {
+            if (drawn[col] == 0) {
+                ++col;
                 continue;
             }
-            changedTiles_[i] = 1;
-            drawnTiles_[i] = 0;
-            const QRect tile = QRect(col * tileSize, row * tileSize, tileSize, tileSize)
-                                   .intersected(image_.rect());
-            for (int y = tile.top(); y <= tile.bottom(); ++y) {
+            const int first = col;
+            for (; col < tileColumns_ && drawn[col] != 0; ++col) {
+                drawn[col] = 0;
+                changed[col] = 1;
+            }
+            const int left = first * tileSize;
+            const int right = std::min(col * tileSize, width);
+            for (int y = top; y < bottom; ++y) {
                 QRgb* line = pixels + static_cast<std::size_t>(y) * stride;
-                std::fill(line + tile.left(), line + tile.right() + 1, qRgb(0, 0, 0));
+                std::fill(line + left, line + right, qRgb(0, 0, 0));
             }
         }
     }
