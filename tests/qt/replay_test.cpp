@@ -1,10 +1,16 @@
 // The headless replay command: its summary, report, screenshots and exit status.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QScreen>
+#include <QWindow>
+#include <cmath>
 #include <sstream>
+#include <string>
 
+#include "platform/qt/frm_main.h"
 #include "platform/qt/replay_cli.h"
 #include "qt_test_support.h"
 
@@ -74,6 +80,47 @@ TEST(HeadlessReplay, ScreenshotRequests) {
         const auto r = parseScreenshotRequest(c.text);
         EXPECT_EQ(r ? r->pass : -1, c.pass) << c.text;
     }
+}
+
+// The replay window hands the display only what changed in each pass, as the game's window does,
+// yet shows every pass's whole picture: through loops and their fans and a resize.
+TEST(ReplayWindow, ShowsEveryPassWhole) {
+    std::string text = "brivane-replay 1\nseed 5\n";
+    for (int pass = 1; pass <= 120; ++pass) {
+        const double a = pass * 0.45;
+        text += "at " + std::to_string(pass) + " move " +
+                std::to_string(4000 + static_cast<int>(1200 * std::cos(a)) + pass * 5) + " " +
+                std::to_string(3000 + static_cast<int>(1200 * std::sin(a))) + "\n";
+        text += pass == 80 ? "at 80 resize 11000 9000\n" : "";
+    }
+    text += "pass 120 16\n";
+    const ReplayParse parsed = parseReplay(text);
+    ASSERT_TRUE(parsed.replay.has_value());
+    ReplayWindow window(*parsed.replay);
+    int checked = 0;
+    int stale = 0;
+    QSize first;
+    for (int last = 0; window.passesRun() < 120;) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        // Before the window is first exposed there is nothing on the screen to compare.
+        if (window.passesRun() == last || !window.windowHandle()->isExposed()) {
+            continue;
+        }
+        last = window.passesRun();
+        const QImage& picture = window.picture();
+        first = first.isValid() ? first : picture.size();
+        const QPoint at = window.playfield()->mapTo(&window, QPoint(0, 0));
+        const QImage shown =
+            window.screen()
+                ->grabWindow(window.winId(), at.x(), at.y(), picture.width(), picture.height())
+                .toImage()
+                .convertToFormat(picture.format());
+        stale += shown == picture ? 0 : 1;
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
+    EXPECT_EQ(stale, 0);
+    EXPECT_NE(window.picture().size(), first);  // the resize reached the picture
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QPixmap>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -14,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/qt/frm_main.h"
 #include "platform/render/playfield_image.h"
 #include "replay/replay_runner.h"
 
@@ -99,56 +99,58 @@ int runHeadlessReplay(const HeadlessRunOptions& options, std::ostream& summary) 
     return status;
 }
 
-namespace {
+ReplayWindow::ReplayWindow(Replay replay)
+    : runner_(std::move(replay), 0), image_(devicePixelRatioF()) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    // The game's own playfield widget, so that a replay is shown the way play is: each pass
+    // hands the display only what changed, not a new picture of the whole playfield.
+    picture_ = new PlayfieldWidget(this, image_);
+    picture_->unsetCursor();
+    picture_->setFocusPolicy(Qt::NoFocus);
+    picture_->setMouseTracking(false);
+    status_ = new QLabel(this);
+    status_->setFont(statusFont());
+    layout->addWidget(picture_, 1);
+    layout->addWidget(status_);
+    runner_.platform().attachSurface(&image_);
+    runner_.start();
+    setWindowTitle(QString::fromStdString(runner_.platform().caption) +
+                   QStringLiteral(" (replay)"));
+    show();
+    step_.setSingleShot(true);
+    step_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&step_, &QTimer::timeout, [this] { runOne(); });
+    step_.start(0);
+}
 
-class ReplayWindow : public QWidget {
-  public:
-    explicit ReplayWindow(Replay replay)
-        : runner_(std::move(replay), 0), image_(devicePixelRatioF()) {
-        auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(4, 4, 4, 4);
-        picture_ = new QLabel(this);
-        picture_->setAlignment(Qt::AlignCenter);
-        picture_->setStyleSheet(QStringLiteral("background: black"));
-        status_ = new QLabel(this);
-        status_->setFont(statusFont());
-        layout->addWidget(picture_, 1);
-        layout->addWidget(status_);
-        runner_.platform().attachSurface(&image_);
-        runner_.start();
-        setWindowTitle(QString::fromStdString(runner_.platform().caption) +
-                       QStringLiteral(" (replay)"));
-        show();
-        step_.setSingleShot(true);
-        step_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&step_, &QTimer::timeout, [this] { runOne(); });
-        step_.start(0);
+ReplayWindow::~ReplayWindow() = default;
+
+int ReplayWindow::passesRun() const {
+    return runner_.passesRun();
+}
+
+void ReplayWindow::runOne() {
+    if (runner_.finished()) {
+        status_->setText(QString::fromStdString("Replay ended: " + runner_.summary()));
+        return;
     }
-
-  private:
-    void runOne() {
-        if (runner_.finished()) {
-            status_->setText(QString::fromStdString("Replay ended: " + runner_.summary()));
-            return;
-        }
-        const int ms = runner_.nextPassMs();
-        runner_.runOnePass();
-        const QImage& frame = image_.image();
-        QPixmap pixmap = QPixmap::fromImage(frame);
-        pixmap.setDevicePixelRatio(image_.devicePixelRatio());
-        picture_->setPixmap(pixmap);
-        status_->setText(QString::fromStdString(runner_.platform().statusText));
-        step_.start(ms);
+    const int ms = runner_.nextPassMs();
+    runner_.runOnePass();
+    const QImage& frame = image_.image();
+    const QSize shown = (QSizeF(frame.size()) / image_.devicePixelRatio()).toSize();
+    if (picture_->minimumSize() != shown) {
+        // Laid out now, so that the whole new picture is shown with this pass and not the next.
+        picture_->setMinimumSize(shown);
+        layout()->activate();
     }
-
-    ReplayRunner runner_;
-    PlayfieldImage image_;
-    QLabel* picture_ = nullptr;
-    QLabel* status_ = nullptr;
-    QTimer step_;
-};
-
-}  // namespace
+    picture_->presentChanged();
+    const QString status = QString::fromStdString(runner_.platform().statusText);
+    if (status != status_->text()) {
+        status_->setText(status);
+    }
+    step_.start(ms);
+}
 
 int runReplayWindow(const QString& replayPath) {
     std::string error;
