@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QPainter>
 #include <QPen>
+#include <QStaticText>
 #include <algorithm>
 #include <cmath>
 
@@ -99,6 +100,7 @@ void PlayfieldImage::setDevicePixelRatio(qreal ratio) {
     }
     dpr_ = ratio;
     font_ = playfieldFont(ratio);
+    laidOut_.clear();
     resize(widthTwips_, heightTwips_);
 }
 
@@ -325,12 +327,34 @@ void PlayfieldImage::printText(float x, float y, const std::string& text, Rgb co
     painter.setFont(font_);
     painter.setPen(toQColor(colour));
     penSet_ = false;
-    const QString s = QString::fromStdString(text);
-    const QRectF box(toDevice(x), toDevice(y), 1e6, 1e4);
+    const QPointF at(toDevice(x), toDevice(y));
     QRectF drawn;
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s, &drawn);
+    const bool oneLine = std::none_of(text.begin(), text.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (oneLine) {
+        // A message stays up for seconds and is drawn every pass: its glyphs are laid out once.
+        // The pixels are the same as drawText's at the same top-left corner.
+        auto found = laidOut_.find(text);
+        if (found == laidOut_.end()) {
+            if (laidOut_.size() >= 8) {
+                laidOut_.clear();  // the render timing changes every pass; keep the cache small
+            }
+            QStaticText laid(QString::fromStdString(text));
+            laid.setTextFormat(Qt::PlainText);
+            laid.setPerformanceHint(QStaticText::AggressiveCaching);
+            laid.prepare(QTransform(), font_);
+            found = laidOut_.emplace(text, laid).first;
+        }
+        painter.drawStaticText(at, found->second);
+        drawn = QRectF(at, found->second.size());
+    } else {
+        // Single-line drawing turns control characters into spaces.
+        painter.drawText(QRectF(at, QSizeF(1e6, 1e4)),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                         QString::fromStdString(text), &drawn);
+    }
     // Glyphs may overhang the box the font reports by a little on every side.
-    const qreal reach = painter.fontMetrics().height() / 2.0;
+    const qreal reach = font_.pixelSize() / 2.0 + 2;
     touched(drawn.adjusted(-reach, -reach, reach, reach).toAlignedRect());
 }
 

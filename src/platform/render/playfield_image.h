@@ -8,8 +8,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <QStaticText>
 #include <array>
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "platform/pictures.h"
@@ -80,7 +83,8 @@ class PlayfieldImage : public DrawingSurface {
     std::vector<std::uint8_t> changedTiles_;  // changed since the last takeChangedRegion()
     QPainter painter_;
     QFont font_;
-    bool penSet_ = false;  // the painter's pen is the line pen of penColour_
+    std::map<std::string, QStaticText> laidOut_;  // texts shown lately, laid out in font_
+    bool penSet_ = false;                         // the painter's pen is the line pen of penColour_
     Rgb penColour_;
     Picture playerSprite_ = Picture::imgPlayer;
     Picture playerMatte_ = Picture::imgPlayerMatte;
