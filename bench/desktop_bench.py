@@ -10,6 +10,11 @@ A benchmark, not a test: figures depend on the machine and its load, so run it w
 is quiet and compare the games only within one run.
 
   bench/desktop_bench.py [play|level100|startup|all] [--rounds N] [--brivane PATH]
+                         [--floor [PATH]] [--floor-squares N]
+
+With --floor, play also runs brivane_qt_floor (bench/qt_floor): a Qt Widgets program that does
+nothing but present N moving 16-pixel squares every 16 ms under the same pointer, the least any
+Qt Widgets game pays on that display.
 
 Needs Xvfb, xdotool and kbounce (installed with apt-get when missing).
 """
@@ -183,13 +188,15 @@ def summary(values, unit):
 
 
 def play(args, tmp, dbus):
-    results = {"Brivane": [], "KBounce": []}
-    memory = {"Brivane": [], "KBounce": []}
+    programs = [("Brivane", [args.brivane, "--nomusic"]), ("KBounce", [KBOUNCE])]
+    if args.floor:
+        programs.append(("Qt floor", [args.floor, str(args.floor_squares)]))
+    results = {name: [] for name, _ in programs}
+    memory = {name: [] for name, _ in programs}
     for rnd in range(args.rounds):
-        servers = [XServer(), XServer()]
-        games = [Game("Brivane", [args.brivane, "--nomusic"], servers[0],
-                      os.path.join(tmp, "brivane-home"), dbus),
-                 Game("KBounce", [KBOUNCE], servers[1], os.path.join(tmp, "kbounce-home"), dbus)]
+        servers = [XServer() for _ in programs]
+        games = [Game(name, argv, server, os.path.join(tmp, name.split()[0].lower() + "-home"),
+                      dbus) for (name, argv), server in zip(programs, servers)]
         try:
             for g in games:
                 g.wait_window()
@@ -217,13 +224,15 @@ def play(args, tmp, dbus):
                 g.stop()
             for s in servers:
                 s.close()
-    print(f"Level-1 play, {PLAY_SECONDS} s, CPU ticks at {TICKS} Hz (both at once):")
+    print(f"Level-1 play, {PLAY_SECONDS} s, CPU ticks at {TICKS} Hz (all at once):")
     for name in results:
         print(f"  {name}: {summary(results[name], 'ticks')}; resident "
               f"{summary(memory[name], 'MB')}")
-    ratios = [b / k for b, k in zip(results["Brivane"], results["KBounce"]) if k]
-    if ratios:
-        print(f"  Brivane / KBounce per round: {summary(ratios, 'x')}")
+    for name in results:
+        if name != "KBounce":
+            ratios = [b / k for b, k in zip(results[name], results["KBounce"]) if k]
+            if ratios:
+                print(f"  {name} / KBounce per round: {summary(ratios, 'x')}")
 
 
 def level100(args, tmp, dbus):
@@ -278,8 +287,15 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--brivane", default=os.path.join(HERE, "..", "build", "release", "bin",
                                                           "brivane"))
+    parser.add_argument("--floor", nargs="?", const=os.path.join(
+        os.path.dirname(parser.get_default("brivane")), "brivane_qt_floor"), default=None,
+        help="with play: also play bench/qt_floor (a Qt Widgets program that only presents "
+             "moving squares) beside the games; optionally its path")
+    parser.add_argument("--floor-squares", type=int, default=40)
     args = parser.parse_args()
     args.brivane = os.path.abspath(args.brivane)
+    if args.floor:
+        args.floor = os.path.abspath(args.floor)
     if not os.access(args.brivane, os.X_OK):
         sys.exit(f"{args.brivane} is missing: build it first (cmake --preset release && "
                  "cmake --build --preset release)")
