@@ -94,5 +94,40 @@ TEST(Render, TextHasNoBackgroundBox) {
     EXPECT_EQ(at(image, 150, 10), 0xFF0000u);  // the line beside the letter stays
 }
 
+// A clear blacks out only the tiles that were drawn on, so every pixel a drawing touches must lie
+// in a tile it noted: long slanting lines, lines along a tile edge, wide lines, lines running off
+// the playfield, text and sprites, at both pixel ratios.
+TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
+    const struct {
+        float x1, y1, x2, y2;
+        int width;
+    } lines[] = {
+        {0, 0, 8955, 6615, 1},      {8955, 0, 0, 6615, 1},       {15, 3000, 8940, 3300, 1},
+        {4000, 15, 4200, 6600, 1},  {240, 240, 240, 6000, 1},    {480, 479, 8000, 479, 1},
+        {100, 100, 9000, 2000, 10}, {-3000, 50, 12000, 6700, 1}, {4000, 3000, 4000, 3000, 10},
+        {1000, 6500, 7000, 100, 3},
+    };
+    for (const int ratio : {1, 2}) {
+        SCOPED_TRACE(ratio);
+        PlayfieldImage image(ratio);
+        image.resize(8955, 6615);
+        for (const auto& l : lines) {
+            image.line(l.x1, l.y1, l.x2, l.y2, {255, 255, 255}, l.width);
+        }
+        image.printText(3000, 3000, "Avoid hitting particles", {0, 255, 0});
+        image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 315, RasterOp::srcAnd);
+        image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 0, RasterOp::srcPaint);
+        image.clear();
+        const QImage& cleared = image.image();
+        int lit = 0;
+        for (int y = 0; y < cleared.height(); ++y) {
+            for (int x = 0; x < cleared.width(); ++x) {
+                lit += (cleared.pixel(x, y) & 0xFFFFFF) != 0 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(lit, 0);
+    }
+}
+
 }  // namespace
 }  // namespace brivane

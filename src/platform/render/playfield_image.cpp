@@ -236,11 +236,29 @@ void PlayfieldImage::line(float x1, float y1, float x2, float y2, Rgb colour, in
                        toDevice(y2) + offset);
     painter.drawLine(drawn);
     // The pen's half width and round caps reach past the ends; a pixel more for antialiasing.
-    const qreal reach = penWidth / 2 + 2;
-    touched(QRectF(drawn.p1(), drawn.p2())
-                .normalized()
-                .adjusted(-reach, -reach, reach, reach)
-                .toAlignedRect());
+    touchedAlong(drawn, penWidth / 2 + 2);
+}
+
+void PlayfieldImage::touchedAlong(const QLineF& line, qreal reach) {
+    // A long slanting line, a bond across the playfield, crosses a thin band of tiles where its
+    // bounding box would hold dozens of empty ones to clear and hand to the display each pass.
+    // Squares around points at most half a tile apart, widened by half that spacing, hold every
+    // pixel within reach of the line.
+    constexpr qreal spacing = tileSize / 2.0;
+    const qreal length = line.length();
+    if (!(length < 4.0 * (image_.width() + image_.height()))) {  // also a NaN end
+        touched(QRectF(line.p1(), line.p2())
+                    .normalized()
+                    .adjusted(-reach, -reach, reach, reach)
+                    .toAlignedRect());
+        return;
+    }
+    const int steps = static_cast<int>(length / spacing) + 1;
+    const qreal half = reach + spacing / 2;
+    for (int i = 0; i <= steps; ++i) {
+        const QPointF p = line.pointAt(static_cast<qreal>(i) / steps);
+        touched(QRectF(p.x() - half, p.y() - half, 2 * half, 2 * half).toAlignedRect());
+    }
 }
 
 void PlayfieldImage::paintPicture(Picture picture, float dx, float dy, float w, float h, float sx,

@@ -70,6 +70,7 @@ class PlayfieldImage : public DrawingSurface {
     // Notes a drawing's footprint. The picture is kept in tiles: cheap to note per call, and a
     // few rectangles to hand on, where exact shapes would cost more than the pixels they save.
     void touched(const QRect& deviceRect);
+    void touchedAlong(const QLineF& line, qreal reach);
     void blitScaled(const QImage& sheet, int sx, int sy, int w, int h, int x, int y, int scale,
                     RasterOp op);
 
