@@ -255,9 +255,29 @@ void PlayfieldImage::touchedAlong(const QLineF& line, qreal reach) {
     }
     const int steps = static_cast<int>(length / spacing) + 1;
     const qreal half = reach + spacing / 2;
+    const int lastColumn = image_.width() - 1;
+    const int lastRow = image_.height() - 1;
     for (int i = 0; i <= steps; ++i) {
         const QPointF p = line.pointAt(static_cast<qreal>(i) / steps);
-        touched(QRectF(p.x() - half, p.y() - half, 2 * half, 2 * half).toAlignedRect());
+        // The pixels the square covers, kept on the picture; a square wholly off it notes none.
+        const qreal left = std::floor(p.x() - half);
+        const qreal top = std::floor(p.y() - half);
+        const qreal right = std::ceil(p.x() + half);
+        const qreal bottom = std::ceil(p.y() + half);
+        if (right < 0 || bottom < 0 || left > lastColumn || top > lastRow) {
+            continue;
+        }
+        const int firstColumn = static_cast<int>(std::max<qreal>(left, 0)) / tileSize;
+        const int firstRow = static_cast<int>(std::max<qreal>(top, 0)) / tileSize;
+        const int endColumn = static_cast<int>(std::min<qreal>(right, lastColumn)) / tileSize;
+        const int endRow = static_cast<int>(std::min<qreal>(bottom, lastRow)) / tileSize;
+        for (int row = firstRow; row <= endRow; ++row) {
+            for (int col = firstColumn; col <= endColumn; ++col) {
+                const auto t = static_cast<std::size_t>(row * tileColumns_ + col);
+                drawnTiles_[t] = 1;
+                changedTiles_[t] = 1;
+            }
+        }
     }
 }
 
