@@ -195,9 +195,11 @@ def play(args, tmp, dbus):
     memory = {name: [] for name, _ in programs}
     for rnd in range(args.rounds):
         servers = [XServer() for _ in programs]
-        games = [Game(name, argv, server, os.path.join(tmp, name.split()[0].lower() + "-home"),
-                      dbus) for (name, argv), server in zip(programs, servers)]
+        games = []
         try:
+            for (name, argv), server in zip(programs, servers):
+                games.append(Game(name, argv, server,
+                                  os.path.join(tmp, name.split()[0].lower() + "-home"), dbus))
             for g in games:
                 g.wait_window()
             time.sleep(2)
@@ -287,15 +289,17 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--brivane", default=os.path.join(HERE, "..", "build", "release", "bin",
                                                           "brivane"))
-    parser.add_argument("--floor", nargs="?", const=os.path.join(
-        os.path.dirname(parser.get_default("brivane")), "brivane_qt_floor"), default=None,
+    parser.add_argument("--floor", nargs="?", const="", default=None,
         help="with play: also play bench/qt_floor (a Qt Widgets program that only presents "
-             "moving squares) beside the games; optionally its path")
+             "moving squares) beside the games; its path, or brivane_qt_floor beside Brivane")
     parser.add_argument("--floor-squares", type=int, default=40)
     args = parser.parse_args()
     args.brivane = os.path.abspath(args.brivane)
-    if args.floor:
-        args.floor = os.path.abspath(args.floor)
+    if args.floor is not None:
+        args.floor = os.path.abspath(args.floor or os.path.join(os.path.dirname(args.brivane),
+                                                                "brivane_qt_floor"))
+        if not os.access(args.floor, os.X_OK):
+            sys.exit(f"{args.floor} is missing: it is built with the benchmarks")
     if not os.access(args.brivane, os.X_OK):
         sys.exit(f"{args.brivane} is missing: build it first (cmake --preset release && "
                  "cmake --build --preset release)")
