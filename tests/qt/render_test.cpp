@@ -117,6 +117,18 @@ TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
         image.printText(3000, 3000, "Avoid hitting particles", {0, 255, 0});
         image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 315, RasterOp::srcAnd);
         image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 0, RasterOp::srcPaint);
+        // A copy taken between passes (a screenshot, a frame handed on) keeps its pixels while
+        // the next pass clears and draws, and the pass still lands in the picture.
+        const QImage kept = image.image();
+        const QImage before = kept.copy();
+        image.clear();
+        image.line(150, 150, 600, 150, {255, 0, 0}, 1);
+        image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 315, RasterOp::srcAnd);
+        image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 0, RasterOp::srcPaint);
+        EXPECT_EQ(kept, before);
+        EXPECT_EQ(at(image, 20 * ratio, 10 * ratio), 0xFF0000u);
+        EXPECT_EQ(image.image().pixel(400 * ratio + 10, 100 * ratio + 10),
+                  before.pixel(400 * ratio + 10, 100 * ratio + 10));
         image.clear();
         const QImage& cleared = image.image();
         int lit = 0;

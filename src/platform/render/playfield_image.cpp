@@ -130,7 +130,7 @@ void PlayfieldImage::clear() {
     // tiles leaves the same picture as filling it all, for a fraction of the memory traffic.
     // Neighbouring drawn tiles in a row are filled as one span, a pixel row at a time.
     const auto stride = static_cast<std::size_t>(image_.bytesPerLine() / 4);
-    auto* pixels = reinterpret_cast<QRgb*>(image_.bits());
+    QRgb* pixels = pixelsToWrite();
     const int width = image_.width();
     const int height = image_.height();
     for (int row = 0; row < tileRows_; ++row) {
@@ -208,6 +208,15 @@ void PlayfieldImage::finish() {
     if (painter_.isActive()) {
         painter_.end();
     }
+}
+
+QRgb* PlayfieldImage::pixelsToWrite() {
+    // Writing to a picture that is still shared gives it pixels of its own; an open painter would
+    // go on drawing into the old ones, so it is closed first. Unshared, nothing moves.
+    if (!image_.isDetached()) {
+        finish();
+    }
+    return reinterpret_cast<QRgb*>(image_.bits());
 }
 
 const QImage& PlayfieldImage::image() {
@@ -329,7 +338,7 @@ void PlayfieldImage::blitScaled(const QImage& sheet, int sx, int sy, int w, int 
         return;
     }
     const auto stride = static_cast<std::size_t>(image_.bytesPerLine() / 4);
-    auto* target = reinterpret_cast<QRgb*>(image_.bits());
+    QRgb* target = pixelsToWrite();
     if (scale == 1) {
         // The usual case, one source pixel to one device pixel, in loops the compiler can widen.
         for (int ty = y0; ty < y1; ++ty) {

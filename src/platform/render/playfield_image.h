@@ -67,6 +67,7 @@ class PlayfieldImage : public DrawingSurface {
     // blits write pixels directly: opening one costs more than most of the calls themselves.
     QPainter& begin();
     void finish();
+    QRgb* pixelsToWrite();
     // Notes a drawing's footprint. The picture is kept in tiles: cheap to note per call, and a
     // few rectangles to hand on, where exact shapes would cost more than the pixels they save.
     void touched(const QRect& deviceRect);
