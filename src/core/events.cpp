@@ -1,9 +1,11 @@
 // Event dispatch.
 #include "core/events.h"
 
+#include "core/best_games.h"
 #include "core/game.h"
 #include "core/levels.h"
 #include "core/messages.h"
+#include "core/new_game.h"
 #include "core/scores.h"
 #include "core/sound.h"
 #include "particles/bonds.h"
@@ -63,6 +65,12 @@ void GameEvents::menuChosen(MenuItem item) {
         case MenuItem::mnuHelpHelp:
             menuHelpTopics(g_);
             break;
+        case MenuItem::mnuFileNewGame:
+            menuNewGame(g_);
+            break;
+        case MenuItem::mnuFileHighScores:
+            menuHighScores(g_);
+            break;
     }
 }
 
@@ -109,6 +117,18 @@ void GameEvents::socketDataArrived(std::size_t) {
 
 void GameEvents::socketClosed() {
     sockClosed(g_);
+}
+
+void GameEvents::bestGameNamed(const std::string& name) {
+    if (!g_.ended) {
+        nameBestGame(g_, name);
+    }
+}
+
+void GameEvents::bestGamesCleared() {
+    if (!g_.ended) {
+        clearBestGames(g_);
+    }
 }
 
 }  // namespace brivane

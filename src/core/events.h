@@ -21,6 +21,8 @@ class GameEvents : public EventSink {
     void socketConnected() override;
     void socketDataArrived(std::size_t bytes) override;
     void socketClosed() override;
+    void bestGameNamed(const std::string& name) override;
+    void bestGamesCleared() override;
 
   private:
     GameState& g_;

@@ -120,6 +120,7 @@ void runPass(GameState& g) {
     const std::uint32_t elapsed = g.pf.tickCount() - t0;
     g.frameTicks = static_cast<std::int32_t>(std::min<std::uint32_t>(elapsed, 0x7FFFFFFF));
     g.renderTicks = g.frameTicks;
+    g.msPlayed += g.frameTicks;
 }
 
 int areaFactor(const GameState& g) {

@@ -106,6 +106,14 @@ struct GameState {
     bool inDeathStep = false;
     // Counts particles made this run; part of their identity so no two ever share one.
     std::uint32_t particleSerial = 0;
+
+    // The table of best games. A replay keeps none, so it never reads or writes the player's.
+    bool keepBestGames = true;
+    std::int64_t msPlayed = 0;  // by the game in progress, summed over its passes
+    // The entry the table window was opened to name, and the games that window shows, as they
+    // were written: what its answers refer to once the player gives them.
+    std::optional<BestGame> namingEntry;
+    std::vector<BestGame> shownGames;
 };
 
 std::int16_t getHighLevel(const GameState& g);

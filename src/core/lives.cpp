@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/best_games.h"
 #include "core/game.h"
 #include "core/levels.h"
 #include "core/numbers.h"
@@ -86,6 +87,7 @@ void deathStep(GameState& g) {
         g.graceCount = 100;
         return;
     }
+    gameEnded(g, GameEnding::lastLife);
     const std::string reached = std::to_string(g.level);
     g.level = 0;
     setLives(g, 5);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/best_games.h"
 #include "core/numbers.h"
 
 namespace brivane {
@@ -79,6 +80,8 @@ void loadScores(GameState& g) {
 }
 
 void saveScores(GameState& g) {
+    // Every way the program ends comes here, and the game in progress ends with it.
+    gameEnded(g, GameEnding::programEnd);
     // Failure is ignored: the old file stays as it was and the program still ends.
     g.pf.writeScoresFile(std::string(levelKey) + std::to_string(g.highLevel) + "\r\n" +
                          std::string(scoreKey) + shortestDecimal(g.highScore) + "\r\n");

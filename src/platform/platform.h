@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/best_games_table.h"
+
 namespace brivane {
 
 struct Rgb {
@@ -48,8 +50,10 @@ enum class MenuItem : std::uint8_t {
     mnuSettingsUpdates,
     mnuHelpAbout,
     mnuHelpHelp,
+    mnuFileNewGame,
+    mnuFileHighScores,
 };
-inline constexpr int menuItemCount = 8;
+inline constexpr int menuItemCount = 10;
 
 enum class TimerId : std::uint8_t {
     tmrClearText,
@@ -95,6 +99,9 @@ class EventSink {
     virtual void socketConnected() = 0;
     virtual void socketDataArrived(std::size_t bytes) = 0;
     virtual void socketClosed() = 0;
+    // The table window's answers: OK on the row being named, and Clear confirmed.
+    virtual void bestGameNamed(const std::string& name) = 0;
+    virtual void bestGamesCleared() = 0;
 };
 
 class Platform {
@@ -172,6 +179,17 @@ class Platform {
     virtual void socketClose() = 0;
     virtual void openWebPage(const std::string& url) = 0;
     virtual void showHelp(const std::string& path) = 0;
+
+    // The table of best games: a file of its own in the user's data folder, and its window.
+    virtual StoredFile readBestGamesFile() = 0;
+    virtual bool writeBestGamesFile(const std::string& bytes) = 0;  // atomic; false keeps old
+    // Renames a file that cannot be read as a table to a free name beside it.
+    virtual bool setBestGamesFileAside() = 0;
+    virtual std::int64_t secondsSinceEpoch() = 0;  // wall clock, UTC
+    // The user's full name from the account, else the login name.
+    virtual std::string accountName() = 0;
+    // Opens the table window the next time events are processed, without waiting for it.
+    virtual void showBestGames(const BestGamesView& view) = 0;
 };
 
 }  // namespace brivane

@@ -48,6 +48,9 @@ class ReplayRecorder : public EventSink {
     void socketConnected() override { inner_.socketConnected(); }
     void socketDataArrived(std::size_t bytes) override { inner_.socketDataArrived(bytes); }
     void socketClosed() override { inner_.socketClosed(); }
+    // Not written: they change only the table of best games, which a replay never keeps.
+    void bestGameNamed(const std::string& name) override { inner_.bestGameNamed(name); }
+    void bestGamesCleared() override { inner_.bestGamesCleared(); }
 
   private:
     void writeHeader();

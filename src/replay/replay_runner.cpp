@@ -13,6 +13,8 @@ ReplayRunner::ReplayRunner(Replay replay, int passLimit)
     g_.fixedSeed = replay_.seed;
     // Music and the update check stay off in replays; settings and scores come from the header.
     g_.commandText = "nomusic";
+    // A replay of a game that ended leaves the player's table of best games alone.
+    g_.keepBestGames = false;
     pf_.setUnwindOnEnd(true);
     pf_.setPlayfieldSize(replay_.playfieldWidth, replay_.playfieldHeight);
     pf_.settings[{"misc", "checkUpdates"}] = "False";

@@ -124,10 +124,11 @@ sleep 0.3
 xdotool key Right Return
 await_record ' menu mnuSettingsAutoSpeed$'
 
-# File > Jump To Level, answering 1 in its dialog: level 1 again, with new particles.
+# File > Jump To Level (the second item, after New Game), answering 1 in its dialog: level 1
+# again, with new particles.
 xdotool mousemove --window "$win" 12 8 click 1
 sleep 0.3
-xdotool key Down Return
+xdotool key Down Down Return
 dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
 xdotool windowfocus --sync "$dialog"
 xdotool key ctrl+a

@@ -244,6 +244,23 @@ bool HeadlessPlatform::writeScoresFile(const std::string& bytes) {
     return true;
 }
 
+bool HeadlessPlatform::writeBestGamesFile(const std::string& bytes) {
+    if (!bestGamesWritable) {
+        return false;
+    }
+    *bestGamesFile = StoredFile{StoredFile::State::read, bytes};
+    return true;
+}
+
+bool HeadlessPlatform::setBestGamesFileAside() {
+    if (!bestGamesWritable || bestGamesFile->state == StoredFile::State::absent) {
+        return false;
+    }
+    bestGamesSetAside.push_back(*bestGamesFile);
+    *bestGamesFile = StoredFile{};
+    return true;
+}
+
 std::string HeadlessPlatform::socketRead() {
     std::string data = std::move(sockIncoming);
     sockIncoming.clear();

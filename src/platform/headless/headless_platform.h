@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -126,6 +127,14 @@ class HeadlessPlatform : public Platform {
     std::string folder = "/opt/brivane";
     SocketState sockState = SocketState::closed;
     std::string sockIncoming;  // what the game reads next
+    // The table of best games: a file two platforms may share, as two copies of the game
+    // share the player's; a false `bestGamesWritable` makes writing and setting aside fail.
+    std::shared_ptr<StoredFile> bestGamesFile = std::make_shared<StoredFile>();
+    bool bestGamesWritable = true;
+    std::vector<StoredFile> bestGamesSetAside;
+    std::vector<BestGamesView> bestGamesShown;  // each window opened, in order
+    std::string account = "Ada Lovelace";
+    std::int64_t epochBase = 1800000000;  // the wall clock at the virtual clock's start
 
     const YieldCounter& yields() const { return yields_; }
     // Called as the main-loop yield of pass n begins, before its events.
@@ -198,6 +207,14 @@ class HeadlessPlatform : public Platform {
     void socketClose() override { sockState = SocketState::closed; }
     void openWebPage(const std::string&) override {}
     void showHelp(const std::string&) override {}
+    StoredFile readBestGamesFile() override { return *bestGamesFile; }
+    bool writeBestGamesFile(const std::string& bytes) override;
+    bool setBestGamesFileAside() override;
+    std::int64_t secondsSinceEpoch() override {
+        return epochBase + static_cast<std::int64_t>(clock_.now() / 1000);
+    }
+    std::string accountName() override { return account; }
+    void showBestGames(const BestGamesView& view) override { bestGamesShown.push_back(view); }
 
   private:
     void deliver(std::deque<ScriptedEvent>& queue);

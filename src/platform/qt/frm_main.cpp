@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -29,7 +30,9 @@ struct MenuEntry {
 };
 
 constexpr MenuEntry menuEntries[menuItemCount] = {
+    {MenuItem::mnuFileNewGame, 0, "New Game", false},
     {MenuItem::mnuFileJumpLevel, 0, "Jump To Level", false},
+    {MenuItem::mnuFileHighScores, 0, "High Scores", false},
     {MenuItem::mnuFileMusic, 0, "Music", false},
     {MenuItem::mnuFileExit, 0, "Exit", false},
     {MenuItem::mnuSettingsAutoSpeed, 1, "Auto Speed Adjust", true},
@@ -156,7 +159,8 @@ void frmMain::buildMenus() {
     menus[2]->setObjectName(QStringLiteral("mnuHelp"));
     static const char* const names[menuItemCount] = {
         "mnuFileJumpLevel",         "mnuFileMusic",       "mnuFileExit",  "mnuSettingsAutoSpeed",
-        "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp"};
+        "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp",
+        "mnuFileNewGame",           "mnuFileHighScores"};
     for (const MenuEntry& entry : menuEntries) {
         QAction* action = menus[entry.menu]->addAction(QString::fromLatin1(entry.caption));
         action->setObjectName(QString::fromLatin1(names[static_cast<int>(entry.item)]));
@@ -174,6 +178,8 @@ void frmMain::buildMenus() {
         menuActions[static_cast<int>(entry.item)] = action;
     }
     menuActions[static_cast<int>(MenuItem::mnuSettingsAutoSpeed)]->setChecked(true);
+    menuActions[static_cast<int>(MenuItem::mnuFileNewGame)]->setShortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_N));
 }
 
 void frmMain::setPlayerPictures(const QImage& sprite, const QImage& matte) {

@@ -6,8 +6,12 @@
 // a death).
 #include "platform/qt/qt_platform.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
@@ -24,8 +28,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/pacing.h"
+#include "platform/qt/best_games_window.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
 
@@ -413,6 +419,70 @@ void QtPlatform::openWebPage(const std::string& url) {
 
 void QtPlatform::showHelp(const std::string& path) {
     services_->showHelp(path);
+}
+
+StoredFile QtPlatform::readBestGamesFile() {
+    return services_->readBestGamesFile();
+}
+
+bool QtPlatform::writeBestGamesFile(const std::string& bytes) {
+    return services_->writeBestGamesFile(bytes);
+}
+
+bool QtPlatform::setBestGamesFileAside() {
+    return services_->setBestGamesFileAside();
+}
+
+std::int64_t QtPlatform::secondsSinceEpoch() {
+    return QDateTime::currentSecsSinceEpoch();
+}
+
+// The full name is the first field of the account's comment (GECOS) field.
+std::string QtPlatform::accountName() {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr) {
+        const QString fullName =
+            QString::fromLocal8Bit(found->pw_gecos != nullptr ? found->pw_gecos : "")
+                .section(QLatin1Char(','), 0, 0)
+                .trimmed();
+        if (!fullName.isEmpty()) {
+            return fullName.toStdString();
+        }
+        if (found->pw_name != nullptr && *found->pw_name != '\0') {
+            return QString::fromLocal8Bit(found->pw_name).toStdString();
+        }
+    }
+    return qEnvironmentVariable("USER").toStdString();
+}
+
+// The window opens from the event processing, not from inside the game's routine: the game has
+// finished what it was doing, and what arrives while the window is open belongs to a yield, so
+// a recording keeps it where it happened.
+void QtPlatform::showBestGames(const BestGamesView& view) {
+    ensureWindow();
+    QMetaObject::invokeMethod(
+        window_.get(), [this, view] { openBestGames(view); }, Qt::QueuedConnection);
+}
+
+void QtPlatform::openBestGames(const BestGamesView& view) {
+    if (ended_) {
+        return;
+    }
+    BestGamesWindow box(view, window_.get());
+    box.onNamed = [this](const std::string& name) {
+        if (EventSink* s = sink()) {
+            s->bestGameNamed(name);
+        }
+    };
+    box.onCleared = [this] {
+        if (EventSink* s = sink()) {
+            s->bestGamesCleared();
+        }
+    };
+    box.exec();
 }
 
 }  // namespace brivane

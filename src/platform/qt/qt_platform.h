@@ -112,6 +112,12 @@ class QtPlatform : public Platform {
     void socketClose() override;
     void openWebPage(const std::string& url) override;
     void showHelp(const std::string& path) override;
+    StoredFile readBestGamesFile() override;
+    bool writeBestGamesFile(const std::string& bytes) override;
+    bool setBestGamesFileAside() override;
+    std::int64_t secondsSinceEpoch() override;
+    std::string accountName() override;
+    void showBestGames(const BestGamesView& view) override;
 
   private:
     void ensureWindow();
@@ -120,6 +126,7 @@ class QtPlatform : public Platform {
     qreal screenRatio() const;
     int frameIntervalMs() const;
     void runPendingEvents();
+    void openBestGames(const BestGamesView& view);
 
     Options options_;
     EventSink* sink_ = nullptr;

@@ -31,6 +31,7 @@ namespace brivane {
 namespace {
 
 const QString scoresName = QStringLiteral("scores");
+const QString bestGamesName = QStringLiteral("best-games");
 
 // BRIVANE_UPDATE_SERVER=host:port points the update check at a mirror or a test server. A value
 // that is not a host with an optional port is ignored rather than half used.
@@ -49,32 +50,73 @@ void applyServerOverride(QString& host, int& port) {
 }
 
 // Opened without waiting, so a FIFO put in the file's place cannot hold up start-up, and read
-// only when it is a regular file, so a link to a device cannot feed it without end. More than
-// a scores file ever holds is not read at all.
-std::optional<std::string> readRegularFile(const QString& path) {
+// only when it is a regular file, so a link to a device cannot feed it without end. At most
+// `limit` bytes are read; `whole` says whether that was all of it without a read error.
+struct BoundedRead {
+    StoredFile file;
+    bool whole = false;
+};
+BoundedRead readBounded(const QString& path, std::int64_t limit) {
+    BoundedRead result;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return std::nullopt;
+        result.file.state =
+            errno == ENOENT ? StoredFile::State::absent : StoredFile::State::unusable;
+        return result;
     }
-    std::optional<std::string> text;
+    result.file.state = StoredFile::State::unusable;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        text.emplace(static_cast<std::size_t>(QtServices::scoresLimit), '\0');
+        std::string& text = result.file.bytes;
+        // One byte past the limit tells a file of exactly `limit` bytes from a larger one.
+        text.assign(static_cast<std::size_t>(limit) + 1, '\0');
         std::size_t got = 0;
-        while (got < text->size()) {
-            const ssize_t n = ::read(fd, text->data() + got, text->size() - got);
+        bool failed = false;
+        while (got < text.size()) {
+            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
             if (n < 0 && errno == EINTR) {
                 continue;
             }
+            failed = n < 0;
             if (n <= 0) {
                 break;
             }
             got += static_cast<std::size_t>(n);
         }
-        text->resize(got);
+        result.whole = !failed && got <= static_cast<std::size_t>(limit);
+        text.resize(std::min(got, static_cast<std::size_t>(limit)));
+        result.file.state = StoredFile::State::read;
     }
     ::close(fd);
-    return text;
+    return result;
+}
+
+// More than a scores file ever holds is not read at all.
+std::optional<std::string> readRegularFile(const QString& path) {
+    BoundedRead read = readBounded(path, QtServices::scoresLimit);
+    if (read.file.state != StoredFile::State::read) {
+        return std::nullopt;
+    }
+    return std::move(read.file.bytes);
+}
+
+// Written to a temporary file that replaces the old one only once complete, so a full disk or
+// a killed process never costs what the old file kept.
+bool writeAtomically(const QString& path, const std::string& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    // The explicit flush matters: commit() renames the temporary file over the old one even
+    // when its own final flush fails (a full disk), which would leave a cut-off file.
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.flush()) {
+        file.cancelWriting();  // the temporary file goes; the old one stays as it was
+        return false;
+    }
+    return file.commit();
 }
 
 }  // namespace
@@ -124,24 +166,47 @@ std::optional<std::string> QtServices::readScoresFile() {
     return readRegularFile(file.fileName());
 }
 
-// Written to a temporary file that replaces the old one only once complete, so a full disk or
-// a killed process never costs the best score kept so far.
 bool QtServices::writeScoresFile(const std::string& bytes) {
-    const QString path = scoresPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+    return writeAtomically(scoresPath(), bytes);
+}
+
+QString QtServices::userDataFolder() const {
+    return userDataFolder_.isEmpty()
+               ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+               : userDataFolder_;
+}
+
+QString QtServices::bestGamesPath() const {
+    return QDir(userDataFolder()).filePath(bestGamesName);
+}
+
+StoredFile QtServices::readBestGamesFile() {
+    BoundedRead read = readBounded(bestGamesPath(), bestGamesLimit);
+    if (read.file.state == StoredFile::State::read && !read.whole) {
+        return StoredFile{StoredFile::State::unusable, {}};
     }
-    // The explicit flush matters: commit() renames the temporary file over the old one even
-    // when its own final flush fails (a full disk), which would leave a cut-off file.
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.flush()) {
-        file.cancelWriting();  // the temporary file goes; the old one stays as it was
-        return false;
+    return std::move(read.file);
+}
+
+bool QtServices::writeBestGamesFile(const std::string& bytes) {
+    return writeAtomically(bestGamesPath(), bytes);
+}
+
+// "best-games.damaged", or the first of "best-games.damaged-2" and on that is free, so an
+// earlier damaged copy is never replaced either.
+bool QtServices::setBestGamesFileAside() {
+    const QString path = bestGamesPath();
+    for (int n = 1; n <= 100; ++n) {
+        const QString aside =
+            path + QStringLiteral(".damaged") + (n == 1 ? QString() : QStringLiteral("-%1").arg(n));
+        const QFileInfo target(aside);
+        if (target.exists() || target.isSymLink()) {
+            continue;
+        }
+        return ::rename(QFile::encodeName(path).constData(),
+                        QFile::encodeName(aside).constData()) == 0;
     }
-    return file.commit();
+    return false;
 }
 
 void QtServices::post(std::function<void(EventSink&)> event) {

@@ -48,6 +48,17 @@ class QtServices {
     std::optional<std::string> readScoresFile();
     bool writeScoresFile(const std::string& bytes);
 
+    // The table of best games is always the user's own: "best-games" in the user's data
+    // folder, the one the scores of an installed game use. Read up to 64 KiB: ten games need
+    // a few, so a larger file is not one the game wrote.
+    static constexpr std::int64_t bestGamesLimit = 64 * 1024;
+    QString userDataFolder() const;
+    void setUserDataFolder(const QString& folder) { userDataFolder_ = folder; }
+    QString bestGamesPath() const;
+    StoredFile readBestGamesFile();
+    bool writeBestGamesFile(const std::string& bytes);
+    bool setBestGamesFileAside();
+
     // The update socket. Its events reach the game queued, so they arrive only inside a yield
     // even when Qt signals them from within one of these calls, and the state the game sees
     // follows the events it has been given. The environment variable BRIVANE_UPDATE_SERVER
@@ -74,6 +85,7 @@ class QtServices {
 
     QtPlatform& platform_;
     QString programFolder_;
+    QString userDataFolder_;
     QObject context_;  // owns the queued socket events
     std::unique_ptr<QTcpSocket> socket_;
     QTimer giveUp_;

@@ -1,0 +1,41 @@
+// The table of best games in a window of its own: the ten games best first, one row open for
+// its name when a game has just entered, and a button that clears the table.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+#include "platform/best_games_table.h"
+
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace brivane {
+
+class BestGamesWindow : public QDialog {
+    Q_OBJECT
+  public:
+    BestGamesWindow(const BestGamesView& view, QWidget* parent);
+
+    // OK (or Enter) with a row open for its name, and Clear once the player said Yes.
+    std::function<void(const std::string&)> onNamed;
+    std::function<void()> onCleared;
+
+    QTableWidget* table() const { return table_; }
+    QLineEdit* nameEdit() const { return nameEdit_; }
+    QPushButton* clearButton() const { return clear_; }
+    // Clear's question: on Yes the rows go and the game is told.
+    void askToClear();
+
+  private:
+    void finishNaming();
+
+    QTableWidget* table_ = nullptr;
+    QLineEdit* nameEdit_ = nullptr;
+    QPushButton* clear_ = nullptr;
+    bool named_ = false;
+};
+
+}  // namespace brivane
