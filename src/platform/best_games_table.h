@@ -31,6 +31,7 @@ struct StoredFile {
     enum class State : std::uint8_t { absent, read, unusable };
     State state = State::absent;
     std::string bytes;
+    bool operator==(const StoredFile&) const = default;
 };
 
 }  // namespace brivane

@@ -16,6 +16,7 @@ namespace brivane::test {
 inline QtPlatform::Options testOptions(const QTemporaryDir& dir) {
     QtPlatform::Options options;
     options.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
+    options.userDataFolder = dir.filePath(QStringLiteral("data"));
     options.exitProcessOnEnd = false;
     return options;
 }

@@ -71,6 +71,7 @@ QtPlatform::QtPlatform(Options options)
             timer.start();
         }
     }
+    services_->setUserDataFolder(options_.userDataFolder);
     frameWake_.setSingleShot(true);
     frameWake_.setTimerType(Qt::PreciseTimer);
     frameClock_.start();

@@ -27,7 +27,8 @@ class QtSound;
 class QtPlatform : public Platform {
   public:
     struct Options {
-        QString settingsFile;  // empty: the user's store for application "brivane"
+        QString settingsFile;    // empty: the user's store for application "brivane"
+        QString userDataFolder;  // empty: the user's own (where the table of best games is)
         bool exitProcessOnEnd = true;
     };
     explicit QtPlatform(Options options);

@@ -1,0 +1,386 @@
+// The table of best games: what its file may hold, names cut and cleaned, ranking and ties, the
+// three endings through the real handlers (New Game among them, with both answers and during a
+// death), naming, damaged files and two copies of the game writing the same file.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/best_games.h"
+#include "core/lives.h"
+#include "harness.h"
+#include "replay/replay_runner.h"
+
+namespace brivane {
+namespace {
+
+using test::Started;
+
+const std::string head = "brivane-best-games 1\n";
+
+std::vector<BestGame> tableIn(const HeadlessPlatform& pf) {
+    return parseBestGames(pf.bestGamesFile->bytes).value_or(std::vector<BestGame>{});
+}
+
+TEST(BestGamesFile, ReadsOnlyWhatTheGameWrites) {
+    struct Row {
+        std::string text;
+        int games;  // -1: not a table
+    };
+    const Row rows[] = {
+        {"", 0},
+        {head, 0},
+        {head + "1250\t3\t1800000000\t75\tAda\n", 1},
+        {"brivane-best-games 1\r\n1250\t3\t0\t0\tAda\r\n\r\n", 1},
+        {head + "1250\t32767\t0\t0\t\n", 1},      // the highest level, no name
+        {head + "0.5\t1\t0\t0\tA\n", 1},          // the smallest score that counts
+        {"brivane-best-games 2\n", -1},           // a later version's
+        {"highlvl:3\r\nhighscore:1250\r\n", -1},  // the scores file
+        {head + "1250\t3\t0\t0\n", -1},           // a field short
+        {head + "0\t3\t0\t0\tA\n", -1},           // nothing scored
+        {head + "-5\t3\t0\t0\tA\n", -1},
+        {head + "+5\t3\t0\t0\tA\n", -1},
+        {head + "1e5\t3\t0\t0\tA\n", -1},  // never written with an exponent
+        {head + "inf\t3\t0\t0\tA\n", -1},
+        {head + "5\t0\t0\t0\tA\n", -1},  // levels start at 1
+        {head + "5\t32768\t0\t0\tA\n", -1},
+        {head + "5\t3\t-1\t0\tA\n", -1},
+        {head + "5\t3\t0\t9223372036854775808\tA\n", -1},  // past 64 bits
+        {head + "5 \t3\t0\t0\tA\n", -1},
+        {head + "5\t3\t0\t0\tA\ngarbage\n", -1},
+    };
+    for (const Row& row : rows) {
+        const auto parsed = parseBestGames(row.text);
+        EXPECT_EQ(parsed ? static_cast<int>(parsed->size()) : -1, row.games) << row.text;
+    }
+}
+
+TEST(BestGamesFile, WritesWhatItReadsBackAndCutsLongNames) {
+    const std::vector<BestGame> games = {
+        {"Ада Лавлейс", 123456789012, 3, 1800000000, 3725},
+        {"", 10, 1, 1, 1},
+        {"李小龍 🐉", 0.5, 32767, 0, 0},
+    };
+    const std::string text = bestGamesText(games);
+    EXPECT_EQ(parseBestGames(text), games);
+    EXPECT_EQ(bestGamesText(*parseBestGames(text)), text);
+    const auto long_ = parseBestGames(head + "5\t1\t0\t0\t" + std::string(40, 'x') + "\x07\n");
+    ASSERT_TRUE(long_);
+    EXPECT_EQ((*long_)[0].name, std::string(32, 'x'));
+}
+
+TEST(BestGamesNames, CountCharactersAndLoseControlsAndBrokenBytes) {
+    std::string cyrillic;
+    std::string emoji;
+    for (int i = 0; i < 40; ++i) {
+        cyrillic += "Ж";
+        emoji += "🐉";
+    }
+    const std::pair<std::string, std::string> rows[] = {
+        {"  Ada Lovelace  ", "Ada Lovelace"},
+        {"A\tB\nC\rD\x7f"
+         "E\x1b[31m",
+         "ABCDE[31m"},
+        {"A\xC2\x85"
+         "B\xC2\xA0"
+         "C",
+         "AB\xC2\xA0"
+         "C"},  // NEL goes, a no-break space stays
+        {std::string(33, 'a'), std::string(32, 'a')},
+        {cyrillic, cyrillic.substr(0, 64)},
+        {emoji, emoji.substr(0, 128)},
+        {"A\xC3", "A"},  // cut off in a character
+        {"A\xC0\xAF"
+         "B",
+         "AB"},  // an overlong slash
+        {"A\xED\xA0\x80"
+         "B",
+         "AB"},  // a lone surrogate
+        {"A\xF4\x90\x80\x80"
+         "B",
+         "AB"},  // past Unicode
+        {"\xFF\xFE", ""},
+        {std::string(31, 'a') + "\x01\x02 b", std::string(31, 'a')},  // trimmed after the cut
+        {"<b>Bold</b> &amp;", "<b>Bold</b> &amp;"},  // kept as typed: shown as plain text
+    };
+    for (const auto& [in, out] : rows) {
+        EXPECT_EQ(cleanName(in), out) << in;
+    }
+}
+
+TEST(BestGamesTable, BestFirstEarlierOnTiesAndTenAtMost) {
+    std::vector<BestGame> games;
+    for (int i = 0; i < 12; ++i) {
+        // Scores 100, 200, ... with two games at 500 that ended in the opposite order.
+        games.push_back({std::to_string(i), i == 5 ? 400.0 : 100.0 * i, 1, 100 - i, 0});
+    }
+    rankBestGames(games);
+    std::vector<std::string> order;
+    for (const BestGame& game : games) {
+        order.push_back(game.name);
+    }
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"11", "10", "9", "8", "7", "6", "5", "4", "3", "2"}));
+}
+
+// A started game that has scored `score` at `level`.
+struct Scored : Started {
+    explicit Scored(double score = 1250, int level = 3) {
+        g.score = score;
+        toLevel(level);
+        g.score = score;
+        g.msPlayed = 75400;
+    }
+    void loseLastLife() {
+        setLives(g, 0);
+        g.dying = true;
+        g.deathFade = 0;
+        passes(1);
+    }
+    void menu(MenuItem item, std::optional<std::string> answer = std::nullopt) {
+        send(ScriptedEvent::menuItem(item, std::move(answer)));
+    }
+};
+
+TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
+    enum class How { lastLife, newGame, close };
+    struct Row {
+        How how;
+        double score;
+        bool enters;
+        bool asks;
+    };
+    for (const Row row : {Row{How::lastLife, 1250, true, true}, Row{How::newGame, 1250, true, true},
+                          Row{How::close, 1250, true, false}, Row{How::lastLife, 0, false, false},
+                          Row{How::newGame, 0, false, false}, Row{How::close, 0, false, false}}) {
+        SCOPED_TRACE(static_cast<int>(row.how) * 10 + (row.score > 0));
+        Scored s(row.score);
+        switch (row.how) {
+            case How::lastLife:
+                s.loseLastLife();
+                break;
+            case How::newGame:
+                s.menu(MenuItem::mnuFileNewGame, "yes");
+                break;
+            case How::close:
+                s.send(ScriptedEvent::closeWindow());
+                break;
+        }
+        const std::vector<BestGame> table = tableIn(s.pf);
+        ASSERT_EQ(table.size(), row.enters ? 1u : 0u);
+        ASSERT_EQ(s.pf.bestGamesShown.size(), row.asks ? 1u : 0u);
+        // The next game's time starts from nothing: at most the rest of the pass it began in.
+        EXPECT_LE(s.g.msPlayed, 16);
+        if (row.enters) {
+            // Ended at the virtual clock's second, after 75.4 s of passes.
+            EXPECT_EQ(table[0], (BestGame{"Ada Lovelace", 1250, 3,
+                                          s.pf.epochBase +
+                                              static_cast<std::int64_t>(s.pf.clock().now() / 1000),
+                                          75}));
+        }
+        if (row.asks) {
+            EXPECT_EQ(s.pf.bestGamesShown[0].games, table);
+            EXPECT_EQ(s.pf.bestGamesShown[0].editRow, 0);
+            EXPECT_EQ(s.pf.bestGamesShown[0].editName, "Ada Lovelace");
+        }
+    }
+}
+
+TEST(NewGame, AsksOnlyAfterScoringAndNoChangesNothing) {
+    struct Row {
+        double score;
+        std::optional<std::string> answer;
+        bool asked;
+        bool restarts;
+    };
+    for (const Row& row : {Row{0, std::nullopt, false, true}, Row{1250, "no", true, false},
+                           Row{1250, "yes", true, true}, Row{0.5, "no", true, false}}) {
+        SCOPED_TRACE(row.score);
+        Scored s(row.score, 7);
+        s.g.highScore = 98765;
+        s.g.highLevel = 12;
+        setLives(s.g, 2);
+        s.pf.dialogs.clear();
+        s.menu(MenuItem::mnuFileNewGame, row.answer);
+        ASSERT_EQ(s.pf.dialogs.size(), row.asked ? 1u : 0u);
+        if (row.asked) {
+            EXPECT_EQ(s.pf.dialogs[0].text, "End this game and start a new one?");
+            EXPECT_EQ(s.pf.dialogs[0].buttons, DialogButtons::yesNo);
+        }
+        EXPECT_EQ(s.g.level, row.restarts ? 1 : 7);
+        EXPECT_EQ(s.g.lives, row.restarts ? 5 : 2);
+        EXPECT_EQ(s.g.score, row.restarts ? 0 : row.score);
+        EXPECT_EQ(s.g.ballCount, row.restarts ? 1 : 7);
+        EXPECT_EQ(s.g.highScore, 98765);
+        EXPECT_EQ(s.g.highLevel, 12);
+        if (row.restarts) {
+            EXPECT_EQ(s.g.messageText, "Trap particles in a loop of your tail");
+        }
+        EXPECT_EQ(tableIn(s.pf).size(), row.restarts && row.score > 0 ? 1u : 0u);
+    }
+}
+
+// A death in progress, the last life's or not, ends with the game it belonged to: no life is
+// taken from the new game, and the death does not go on into it.
+TEST(NewGame, DuringADeathStartsCleanAndTheDeathIsOver) {
+    for (const int lives : {0, 3}) {
+        SCOPED_TRACE(lives);
+        Scored s(1250, 4);
+        setLives(s.g, static_cast<std::int16_t>(lives));
+        s.g.dying = true;
+        s.g.deathFade = 101;
+        s.g.bondDeath = true;
+        s.passes(1);
+        s.menu(MenuItem::mnuFileNewGame, "yes");
+        EXPECT_FALSE(s.g.dying);
+        EXPECT_EQ(s.g.deathFade, 255);
+        EXPECT_FALSE(s.g.bondDeath);
+        s.passes(80);
+        EXPECT_EQ(s.g.level, 1);
+        EXPECT_EQ(s.g.lives, 5);
+        ASSERT_EQ(tableIn(s.pf).size(), 1u);
+        EXPECT_EQ(tableIn(s.pf)[0].level, 4);
+    }
+}
+
+TEST(BestGamesEndings, ATieWithTheTenthDoesNotEnter) {
+    for (const double score : {99.0, 100.0, 101.0}) {
+        SCOPED_TRACE(score);
+        Scored s(score);
+        std::vector<BestGame> full;
+        for (int i = 0; i < 10; ++i) {
+            full.push_back({"old", 100.0 + 10 * (9 - i), 1, 5, 1});
+        }
+        s.pf.bestGamesFile->state = StoredFile::State::read;
+        s.pf.bestGamesFile->bytes = bestGamesText(full);
+        s.loseLastLife();
+        const std::vector<BestGame> table = tableIn(s.pf);
+        ASSERT_EQ(table.size(), 10u);
+        const bool enters = score > 100;
+        EXPECT_EQ(table[9].name, enters ? "Ada Lovelace" : "old");
+        EXPECT_EQ(s.pf.bestGamesShown.size(), enters ? 1u : 0u);
+        if (enters) {
+            EXPECT_EQ(s.pf.bestGamesShown[0].editRow, 9);
+        }
+    }
+}
+
+TEST(BestGamesNaming, TheNameGivenIsKeptAndOfferedNextTime) {
+    struct Row {
+        std::string stored;  // "-": none yet
+        std::string account;
+        std::string typed;
+        std::string offered;
+        std::string kept;
+    };
+    const Row rows[] = {
+        {"-", "Ada Lovelace", "Grace\t Hopper ", "Ada Lovelace", "Grace Hopper"},
+        {"Linus", "Ada Lovelace", "", "Linus", "Linus"},  // an emptied box keeps the offer
+        {"\x01\x02", "", "Ken", "Player", "Ken"},         // nothing usable anywhere
+        {"-", "  ", std::string(40, 'k'), "Player", std::string(32, 'k')},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        Scored s;
+        if (row.stored != "-") {
+            s.pf.settings[{"misc", "playerName"}] = row.stored;
+        }
+        s.pf.account = row.account;
+        s.loseLastLife();
+        ASSERT_EQ(s.pf.bestGamesShown.size(), 1u);
+        EXPECT_EQ(s.pf.bestGamesShown[0].editName, row.offered);
+        s.wired.events.bestGameNamed(row.typed);
+        EXPECT_EQ(tableIn(s.pf)[0].name, row.kept);
+        EXPECT_EQ((s.pf.settings[{"misc", "playerName"}]), row.kept);
+        // A second answer to the same window names nothing.
+        s.wired.events.bestGameNamed("Other");
+        EXPECT_EQ(tableIn(s.pf)[0].name, row.kept);
+        EXPECT_EQ(lastName(s.g), row.kept);
+    }
+}
+
+TEST(BestGamesFile, ADamagedFileIsKeptAsideAndNeverOverwritten) {
+    struct Row {
+        StoredFile file;
+        bool writable;
+        std::size_t setAside;
+        std::size_t games;  // in the file afterwards
+    };
+    const StoredFile good{StoredFile::State::read, head + "500\t2\t0\t0\tOld\n"};
+    const StoredFile damaged{StoredFile::State::read, head + "500\t2\t0\n"};
+    const StoredFile unusable{StoredFile::State::unusable, ""};
+    const Row rows[] = {
+        {StoredFile{}, true, 0, 1}, {good, true, 0, 2},     {damaged, true, 1, 1},
+        {unusable, true, 1, 1},     {damaged, false, 0, 0}, {unusable, false, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file.bytes + (row.writable ? " writable" : ""));
+        Scored s;
+        *s.pf.bestGamesFile = row.file;
+        s.pf.bestGamesWritable = row.writable;
+        // High Scores shows what it can and writes nothing.
+        s.menu(MenuItem::mnuFileHighScores);
+        ASSERT_EQ(s.pf.bestGamesShown.size(), 1u);
+        EXPECT_EQ(s.pf.bestGamesShown[0].games.size(), row.file.bytes == good.bytes ? 1u : 0u);
+        EXPECT_EQ(s.pf.bestGamesShown[0].editRow, -1);
+        EXPECT_EQ(*s.pf.bestGamesFile, row.file);
+        s.loseLastLife();
+        ASSERT_EQ(s.pf.bestGamesSetAside.size(), row.setAside);
+        if (row.setAside > 0) {
+            EXPECT_EQ(s.pf.bestGamesSetAside[0], row.file);
+        }
+        if (!row.writable) {
+            EXPECT_EQ(*s.pf.bestGamesFile, row.file);
+        } else {
+            EXPECT_EQ(tableIn(s.pf).size(), row.games);
+        }
+    }
+}
+
+// Two copies of the game on one file: each re-reads it just before writing, so neither's
+// window, opened on an older table, can write that table back over the other's games.
+TEST(BestGamesFile, TwoCopiesWritingInTurnKeepEachOthersGames) {
+    Scored a(3000);
+    Scored b(2000);
+    b.pf.bestGamesFile = a.pf.bestGamesFile;
+    a.loseLastLife();  // a's window opens on a table of a's game alone
+    b.g.score = 2000;
+    b.send(ScriptedEvent::closeWindow());  // b ends meanwhile
+    a.wired.events.bestGameNamed("Alice");
+    std::vector<std::string> names;
+    for (const BestGame& game : tableIn(a.pf)) {
+        names.push_back(game.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Alice", "Ada Lovelace"}));
+
+    // a clears what its High Scores window showed; c's game, ended after that, stays.
+    a.menu(MenuItem::mnuFileHighScores);
+    Scored c(100);
+    c.pf.bestGamesFile = a.pf.bestGamesFile;
+    c.menu(MenuItem::mnuFileNewGame, "yes");
+    a.wired.events.bestGamesCleared();
+    ASSERT_EQ(tableIn(a.pf).size(), 1u);
+    EXPECT_EQ(tableIn(a.pf)[0].score, 100);
+}
+
+// A replay ends games and opens the table, yet never touches the file or shows a window.
+TEST(BestGamesReplay, AReplayKeepsNoTable) {
+    const ReplayParse parse = parseReplay(
+        "brivane-replay 1\nseed 7\n"
+        "at 3 menu mnuFileHighScores\nat 4 menu mnuFileNewGame yes\nat 5 close\n");
+    ASSERT_TRUE(parse.replay) << parse.error.text();
+    ReplayRunner runner(*parse.replay, 0);
+    runner.game().score = 1250;
+    runner.start();
+    while (!runner.finished()) {
+        runner.game().score = 1250;
+        runner.runOnePass();
+    }
+    EXPECT_TRUE(runner.platform().programEnded);
+    EXPECT_EQ(runner.platform().bestGamesFile->state, StoredFile::State::absent);
+    EXPECT_TRUE(runner.platform().bestGamesShown.empty());
+}
+
+}  // namespace
+}  // namespace brivane

@@ -1,0 +1,222 @@
+// The table of best games in the Qt home: its file in the user's data folder (what reads as a
+// table and what does not, setting a damaged one aside), the window with the new game's row
+// open for its name, Clear's question, and the way from a game's end through the window to the
+// name in the file, with two games writing the same file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+#include "core/best_games.h"
+#include "platform/qt/best_games_window.h"
+#include "platform/qt/qt_services.h"
+#include "qt_test_support.h"
+
+namespace brivane {
+namespace {
+
+using test::QtGame;
+using test::readFile;
+using test::testOptions;
+using test::writeFile;
+
+TEST(BestGamesFileQt, OnlyARegularFileOfAtMost64KiBIsRead) {
+    const int limit = static_cast<int>(QtServices::bestGamesLimit);
+    struct Row {
+        const char* what;
+        std::function<void(const QString&)> make;
+        StoredFile::State state;
+    };
+    const Row rows[] = {
+        {"absent", [](const QString&) {}, StoredFile::State::absent},
+        {"64 KiB", [&](const QString& p) { writeFile(p, QByteArray(limit, 'x')); },
+         StoredFile::State::read},
+        {"64 KiB and a byte", [&](const QString& p) { writeFile(p, QByteArray(limit + 1, 'x')); },
+         StoredFile::State::unusable},
+        {"a folder", [](const QString& p) { QDir().mkpath(p); }, StoredFile::State::unusable},
+        {"a FIFO", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); },
+         StoredFile::State::unusable},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir dir;
+        QtPlatform pf(testOptions(dir));
+        QDir().mkpath(pf.services().userDataFolder());
+        const QString path = pf.services().bestGamesPath();
+        EXPECT_EQ(path, QDir(dir.filePath("data")).filePath("best-games"));
+        row.make(path);
+        const StoredFile file = pf.readBestGamesFile();
+        EXPECT_EQ(file.state, row.state);
+        EXPECT_EQ(file.bytes.size(), row.state == StoredFile::State::read ? limit : 0u);
+    }
+}
+
+TEST(BestGamesFileQt, ADamagedFileGoesAsideWithoutReplacingAnEarlierOne) {
+    QTemporaryDir dir;
+    QtPlatform pf(testOptions(dir));
+    ASSERT_TRUE(pf.writeBestGamesFile("first"));  // makes the folder too
+    const QString path = pf.services().bestGamesPath();
+    EXPECT_EQ(readFile(path), "first");
+    ASSERT_TRUE(pf.setBestGamesFileAside());
+    ASSERT_TRUE(pf.writeBestGamesFile("second"));
+    ASSERT_TRUE(pf.setBestGamesFileAside());
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(readFile(path + ".damaged"), "first");
+    EXPECT_EQ(readFile(path + ".damaged-2"), "second");
+    EXPECT_FALSE(pf.setBestGamesFileAside());  // nothing left to set aside
+}
+
+// Types text beyond ASCII, one character a key press, as an input method hands it over.
+void typeText(QWidget* widget, const QString& text) {
+    for (const char32_t c : text.toUcs4()) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                        QString::fromUcs4(&c, 1));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+BestGamesView threeGames(int editRow) {
+    return {{{"Grace", 9000, 12, 1800000000, 3725},
+             {"<b>Ada</b>", 1250, 3, 1800000100, 75},
+             {"Ken", 100, 1, 1800000200, 5}},
+            editRow,
+            "Linus"};
+}
+
+TEST(BestGamesWindowQt, TheNewGamesRowIsHighlightedAndItsNameReadyToType) {
+    BestGamesWindow w(threeGames(1), nullptr);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTableWidget* table = w.table();
+    ASSERT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(table->item(0, 1)->text(), "Grace");
+    EXPECT_EQ(table->item(2, 2)->text(), "100");
+    EXPECT_EQ(table->item(0, 5)->text(), "1:02:05");
+    EXPECT_EQ(table->item(1, 5)->text(), "1:15");
+    const QColor highlight = w.palette().color(QPalette::Highlight);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(table->item(row, 2)->background().color() == highlight, row == 1) << row;
+        EXPECT_EQ(table->cellWidget(row, 1) != nullptr, row == 1) << row;
+    }
+    QLineEdit* edit = w.nameEdit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text(), "Linus");
+    EXPECT_EQ(edit->selectedText(), "Linus");  // typing replaces it
+    EXPECT_TRUE(edit->hasFocus());
+    // Forty characters from beyond the 16-bit range: thirty-two fit.
+    QString dragons;
+    for (int i = 0; i < 40; ++i) {
+        dragons += QString::fromUtf8("🐉");
+    }
+    typeText(edit, dragons);
+    EXPECT_EQ(edit->text().toUcs4().size(), 32);
+}
+
+TEST(BestGamesWindowQt, EnterOrOkKeepTheNameAndEscapeGivesNone) {
+    enum class Answer { typeAndEnter, ok, escape, lookOnly };
+    for (const Answer answer :
+         {Answer::typeAndEnter, Answer::ok, Answer::escape, Answer::lookOnly}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        BestGamesWindow w(threeGames(answer == Answer::lookOnly ? -1 : 2), nullptr);
+        std::vector<std::string> named;
+        w.onNamed = [&named](const std::string& name) { named.push_back(name); };
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        switch (answer) {
+            case Answer::typeAndEnter:
+                typeText(w.nameEdit(), QString::fromUtf8("Анна"));
+                QTest::keyClick(w.nameEdit(), Qt::Key_Return);
+                break;
+            case Answer::ok:
+            case Answer::lookOnly:
+                w.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+                break;
+            case Answer::escape:
+                QTest::keyClick(&w, Qt::Key_Escape);
+                break;
+        }
+        EXPECT_EQ(w.result(), answer == Answer::escape ? QDialog::Rejected : QDialog::Accepted);
+        const std::vector<std::string> expected =
+            answer == Answer::typeAndEnter ? std::vector<std::string>{"Анна"}
+            : answer == Answer::ok         ? std::vector<std::string>{"Linus"}
+                                           : std::vector<std::string>{};
+        EXPECT_EQ(named, expected);
+    }
+}
+
+TEST(BestGamesWindowQt, ClearAsksFirstAndNoKeepsTheTable) {
+    for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {
+        SCOPED_TRACE(button == QMessageBox::Yes ? "yes" : "no");
+        BestGamesWindow w(threeGames(0), nullptr);
+        int cleared = 0;
+        w.onCleared = [&cleared] { ++cleared; };
+        w.show();
+        QString question;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            question = box->text();
+            box->button(button)->click();
+        });
+        w.clearButton()->click();
+        EXPECT_EQ(question, "Clear the table of best games?");
+        const bool yes = button == QMessageBox::Yes;
+        EXPECT_EQ(cleared, yes ? 1 : 0);
+        EXPECT_EQ(w.table()->rowCount(), yes ? 0 : 3);
+        EXPECT_EQ(w.clearButton()->isEnabled(), !yes);
+        EXPECT_EQ(w.nameEdit() == nullptr, yes);
+    }
+}
+
+// Two games on one data folder end in turn; the second's window, opened by the event processing
+// and answered there, names its own game in the file and leaves the first's.
+TEST(BestGamesWindowQt, AGameEndsTheWindowOpensAndTheNameReachesTheFile) {
+    QTemporaryDir shared;
+    QtGame<> first;
+    QtGame<> second;
+    for (QtGame<>* game : {&first, &second}) {
+        game->pf.services().setUserDataFolder(shared.path());
+        game->pf.loadWindow();
+        game->pf.saveSetting("misc", "playerName", "Ada");
+    }
+    first.g.score = 2000;
+    first.g.level = 2;
+    gameEnded(first.g, GameEnding::programEnd);
+    second.g.score = 1250;
+    second.g.level = 4;
+    gameEnded(second.g, GameEnding::lastLife);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // not from inside the game's routine
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+        auto* w = qobject_cast<BestGamesWindow*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->nameEdit()->text(), "Ada");
+        EXPECT_EQ(w->table()->cellWidget(1, 1), w->nameEdit());
+        QTest::keyClicks(w->nameEdit(), "Grace");
+        QTest::keyClick(w->nameEdit(), Qt::Key_Return);
+        answered = true;
+    });
+    second.pf.processEvents();
+    ASSERT_TRUE(answered);
+    const QByteArray text = readFile(QDir(shared.path()).filePath("best-games"));
+    const auto table = parseBestGames(text.toStdString());
+    ASSERT_TRUE(table);
+    ASSERT_EQ(table->size(), 2u);
+    EXPECT_EQ((*table)[0].name, "Ada");
+    EXPECT_EQ((*table)[1].name, "Grace");
+    EXPECT_EQ((*table)[1].level, 4);
+}
+
+}  // namespace
+}  // namespace brivane
