@@ -222,23 +222,33 @@ TEST(NewGame, AsksOnlyAfterScoringAndNoChangesNothing) {
 // A death in progress, the last life's or not, ends with the game it belonged to: no life is
 // taken from the new game, and the death does not go on into it.
 TEST(NewGame, DuringADeathStartsCleanAndTheDeathIsOver) {
-    for (const int lives : {0, 3}) {
-        SCOPED_TRACE(lives);
-        Scored s(1250, 4);
-        setLives(s.g, static_cast<std::int16_t>(lives));
+    struct Row {
+        int lives;
+        double score;
+        std::optional<std::string> answer;
+        bool restarts;
+    };
+    for (const Row& row :
+         {Row{0, 1250, "yes", true}, Row{3, 0, std::nullopt, true}, Row{3, 1250, "no", false}}) {
+        SCOPED_TRACE(row.lives);
+        Scored s(row.score, 4);
+        setLives(s.g, static_cast<std::int16_t>(row.lives));
         s.g.dying = true;
         s.g.deathFade = 101;
         s.g.bondDeath = true;
         s.passes(1);
-        s.menu(MenuItem::mnuFileNewGame, "yes");
-        EXPECT_FALSE(s.g.dying);
-        EXPECT_EQ(s.g.deathFade, 255);
-        EXPECT_FALSE(s.g.bondDeath);
+        s.menu(MenuItem::mnuFileNewGame, row.answer);
+        EXPECT_EQ(s.g.dying, !row.restarts);
+        EXPECT_EQ(s.g.bondDeath, !row.restarts);
         s.passes(80);
-        EXPECT_EQ(s.g.level, 1);
-        EXPECT_EQ(s.g.lives, 5);
-        ASSERT_EQ(tableIn(s.pf).size(), 1u);
-        EXPECT_EQ(tableIn(s.pf)[0].level, 4);
+        // Declined, the death goes on and takes its life.
+        EXPECT_FALSE(s.g.dying);
+        EXPECT_EQ(s.g.level, row.restarts ? 1 : 4);
+        EXPECT_EQ(s.g.lives, row.restarts ? 5 : row.lives - 1);
+        ASSERT_EQ(tableIn(s.pf).size(), row.restarts && row.score > 0 ? 1u : 0u);
+        if (!tableIn(s.pf).empty()) {
+            EXPECT_EQ(tableIn(s.pf)[0].level, 4);
+        }
     }
 }
 
