@@ -10,6 +10,7 @@
 #include "player/hazards.h"
 #include "player/tail.h"
 #include "settings/about_help.h"
+#include "settings/sound_settings.h"
 #include "settings/update_check.h"
 
 namespace brivane {
@@ -63,6 +64,9 @@ void GameEvents::menuChosen(MenuItem item) {
         case MenuItem::mnuHelpHelp:
             menuHelpTopics(g_);
             break;
+        case MenuItem::mnuSettingsSoundEffects:
+            menuSoundEffects(g_);
+            break;
     }
 }
 
@@ -109,6 +113,10 @@ void GameEvents::socketDataArrived(std::size_t) {
 
 void GameEvents::socketClosed() {
     sockClosed(g_);
+}
+
+void GameEvents::musicVolumeChosen(int volume) {
+    brivane::musicVolumeChosen(g_, volume);
 }
 
 }  // namespace brivane

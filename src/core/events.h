@@ -21,6 +21,7 @@ class GameEvents : public EventSink {
     void socketConnected() override;
     void socketDataArrived(std::size_t bytes) override;
     void socketClosed() override;
+    void musicVolumeChosen(int volume) override;
 
   private:
     GameState& g_;

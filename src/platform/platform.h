@@ -48,8 +48,9 @@ enum class MenuItem : std::uint8_t {
     mnuSettingsUpdates,
     mnuHelpAbout,
     mnuHelpHelp,
+    mnuSettingsSoundEffects,
 };
-inline constexpr int menuItemCount = 8;
+inline constexpr int menuItemCount = 9;
 
 enum class TimerId : std::uint8_t {
     tmrClearText,
@@ -95,6 +96,8 @@ class EventSink {
     virtual void socketConnected() = 0;
     virtual void socketDataArrived(std::size_t bytes) = 0;
     virtual void socketClosed() = 0;
+    // The player moved the music window's volume (0 to 100) and let go of it.
+    virtual void musicVolumeChosen(int volume) = 0;
 };
 
 class Platform {
@@ -172,6 +175,11 @@ class Platform {
     virtual void socketClose() = 0;
     virtual void openWebPage(const std::string& url) = 0;
     virtual void showHelp(const std::string& path) = 0;
+
+    // Sound effects turned off: the device is let go until it is opened again.
+    virtual void closeSoundDevice(int device) = 0;
+    // Sets the music window's volume (0 to 100) without reporting it back as the player's.
+    virtual void setMusicVolume(int volume) = 0;
 };
 
 }  // namespace brivane

@@ -19,6 +19,7 @@ namespace {
 constexpr const char* menuNames[menuItemCount] = {
     "mnuFileJumpLevel",         "mnuFileMusic",       "mnuFileExit",  "mnuSettingsAutoSpeed",
     "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp",
+    "mnuSettingsSoundEffects",
 };
 constexpr const char* timerNames[timerCount] = {
     "tmrClearText", "tmrDoElectron", "tmrToggleBonds", "tmrKillTails", "tmrLoopMusic",

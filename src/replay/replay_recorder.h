@@ -48,6 +48,8 @@ class ReplayRecorder : public EventSink {
     void socketConnected() override { inner_.socketConnected(); }
     void socketDataArrived(std::size_t bytes) override { inner_.socketDataArrived(bytes); }
     void socketClosed() override { inner_.socketClosed(); }
+    // A volume is the player's taste, not an input of the game: kept, not recorded.
+    void musicVolumeChosen(int volume) override { inner_.musicVolumeChosen(volume); }
 
   private:
     void writeHeader();

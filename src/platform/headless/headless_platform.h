@@ -198,6 +198,8 @@ class HeadlessPlatform : public Platform {
     void socketClose() override { sockState = SocketState::closed; }
     void openWebPage(const std::string&) override {}
     void showHelp(const std::string&) override {}
+    void closeSoundDevice(int) override {}
+    void setMusicVolume(int) override {}
 
   private:
     void deliver(std::deque<ScriptedEvent>& queue);

@@ -37,6 +37,7 @@ constexpr MenuEntry menuEntries[menuItemCount] = {
     {MenuItem::mnuSettingsUpdates, 1, "Check for updates on startup", true},
     {MenuItem::mnuHelpAbout, 2, "About", false},
     {MenuItem::mnuHelpHelp, 2, "Help Topics", false},
+    {MenuItem::mnuSettingsSoundEffects, 1, "Sound Effects", true},
 };
 
 }  // namespace
@@ -156,7 +157,8 @@ void frmMain::buildMenus() {
     menus[2]->setObjectName(QStringLiteral("mnuHelp"));
     static const char* const names[menuItemCount] = {
         "mnuFileJumpLevel",         "mnuFileMusic",       "mnuFileExit",  "mnuSettingsAutoSpeed",
-        "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp"};
+        "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp",
+        "mnuSettingsSoundEffects"};
     for (const MenuEntry& entry : menuEntries) {
         QAction* action = menus[entry.menu]->addAction(QString::fromLatin1(entry.caption));
         action->setObjectName(QString::fromLatin1(names[static_cast<int>(entry.item)]));

@@ -112,6 +112,8 @@ class QtPlatform : public Platform {
     void socketClose() override;
     void openWebPage(const std::string& url) override;
     void showHelp(const std::string& path) override;
+    void closeSoundDevice(int device) override;
+    void setMusicVolume(int volume) override;
 
   private:
     void ensureWindow();
