@@ -78,6 +78,11 @@ void tmrLoopMusicTick(GameState& g) {
 }
 
 void menuMusic(GameState& g) {
+    // Also when the music was left off at start-up: the window then first comes into being here,
+    // and must not offer its start value, which the player's first touch would store over theirs.
+    if (const std::optional<int> volume = readMusicVolume(g)) {
+        g.pf.setMusicVolume(*volume);
+    }
     g.pf.showMusicWindow();
 }
 

@@ -31,7 +31,7 @@ void soundDone(GameState& g, std::int16_t effect);
 void startMusic(GameState& g);
 // tmrLoopMusic: restarts the playlist once it has ended on its own.
 void tmrLoopMusicTick(GameState& g);
-// File > Music.
+// File > Music: shows the music window at the volume the player last chose.
 void menuMusic(GameState& g);
 
 }  // namespace brivane

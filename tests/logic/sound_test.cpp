@@ -177,8 +177,10 @@ TEST(MusicVolumeSetting, KeptFromTheWindowAndReadBackWithinZeroToAHundred) {
                 h.pf.settings[{"misc", "musicVolume"}] = *c.stored;
             }
             h.start();
-            // Without music there is no window to give a volume to.
+            // Without music the window comes only with File > Music, and gets the volume then.
             EXPECT_EQ(h.pf.musicVolume, *command == '\0' ? c.volume : std::nullopt) << command;
+            h.send(ScriptedEvent::menuItem(MenuItem::mnuFileMusic));
+            EXPECT_EQ(h.pf.musicVolume, c.volume) << command;
         }
     }
     // What the player chooses is stored as they left it, inside 0 to 100, and is the next
