@@ -12,6 +12,7 @@
 #include "player/hazards.h"
 #include "player/tail.h"
 #include "settings/about_help.h"
+#include "settings/sound_settings.h"
 #include "settings/update_check.h"
 
 namespace brivane {
@@ -71,6 +72,9 @@ void GameEvents::menuChosen(MenuItem item) {
         case MenuItem::mnuFileHighScores:
             menuHighScores(g_);
             break;
+        case MenuItem::mnuSettingsSoundEffects:
+            menuSoundEffects(g_);
+            break;
     }
 }
 
@@ -129,6 +133,10 @@ void GameEvents::bestGamesCleared() {
     if (!g_.ended) {
         clearBestGames(g_);
     }
+}
+
+void GameEvents::musicVolumeChosen(int volume) {
+    brivane::musicVolumeChosen(g_, volume);
 }
 
 }  // namespace brivane

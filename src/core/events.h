@@ -23,6 +23,7 @@ class GameEvents : public EventSink {
     void socketClosed() override;
     void bestGameNamed(const std::string& name) override;
     void bestGamesCleared() override;
+    void musicVolumeChosen(int volume) override;
 
   private:
     GameState& g_;

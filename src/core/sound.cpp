@@ -2,7 +2,10 @@
 // the game never hears about it, so nothing here can fail towards the caller.
 #include "core/sound.h"
 
+#include <optional>
 #include <string>
+
+#include "settings/sound_settings.h"
 
 namespace brivane {
 
@@ -22,8 +25,18 @@ bool isDevice(std::int16_t effect) {
 void initSound(GameState& g, bool noMusic) {
     if (!noMusic) {
         g.pf.createMusicWindow();
+        if (const std::optional<int> volume = readMusicVolume(g)) {
+            g.pf.setMusicVolume(*volume);
+        }
         startMusic(g);
     }
+    g.pf.setMenuChecked(MenuItem::mnuSettingsSoundEffects, readSoundEffects(g));
+    if (g.pf.menuChecked(MenuItem::mnuSettingsSoundEffects)) {
+        openSoundDevices(g);
+    }
+}
+
+void openSoundDevices(GameState& g) {
     for (bool& ready : g.soundReady) {
         ready = true;
     }
@@ -33,8 +46,15 @@ void initSound(GameState& g, bool noMusic) {
     }
 }
 
+void closeSoundDevices(GameState& g) {
+    for (int device = 0; device < soundDeviceCount; ++device) {
+        g.pf.closeSoundDevice(device);
+    }
+}
+
 void playSound(GameState& g, std::int16_t effect) {
-    if (!isDevice(effect) || !g.soundReady[effect]) {
+    if (!isDevice(effect) || !g.soundReady[effect] ||
+        !g.pf.menuChecked(MenuItem::mnuSettingsSoundEffects)) {
         return;
     }
     g.pf.playSoundDevice(effect);
@@ -58,6 +78,11 @@ void tmrLoopMusicTick(GameState& g) {
 }
 
 void menuMusic(GameState& g) {
+    // Also when the music was left off at start-up: the window then first comes into being here,
+    // and must not offer its start value, which the player's first touch would store over theirs.
+    if (const std::optional<int> volume = readMusicVolume(g)) {
+        g.pf.setMusicVolume(*volume);
+    }
     g.pf.showMusicWindow();
 }
 

@@ -15,9 +15,15 @@ enum Effect : std::int16_t {
     effectShieldDie = 4,
 };
 
-// Start-up: the music (unless noMusic) and then the five effect devices.
+// Start-up: the music (unless noMusic) at the volume the player last chose, then the five effect
+// devices unless the player turned the effects off.
 void initSound(GameState& g, bool noMusic);
-// Plays an effect from its start unless its device is still busy; other numbers are ignored.
+// Opens the five effect devices on their files, all ready to play.
+void openSoundDevices(GameState& g);
+// Lets go of the five effect devices; whatever they were playing ends.
+void closeSoundDevices(GameState& g);
+// Plays an effect from its start unless its device is still busy or the effects are off; other
+// numbers are ignored.
 void playSound(GameState& g, std::int16_t effect);
 // A device reports that its effect has finished.
 void soundDone(GameState& g, std::int16_t effect);
@@ -25,7 +31,7 @@ void soundDone(GameState& g, std::int16_t effect);
 void startMusic(GameState& g);
 // tmrLoopMusic: restarts the playlist once it has ended on its own.
 void tmrLoopMusicTick(GameState& g);
-// File > Music.
+// File > Music: shows the music window at the volume the player last chose.
 void menuMusic(GameState& g);
 
 }  // namespace brivane

@@ -52,8 +52,9 @@ enum class MenuItem : std::uint8_t {
     mnuHelpHelp,
     mnuFileNewGame,
     mnuFileHighScores,
+    mnuSettingsSoundEffects,
 };
-inline constexpr int menuItemCount = 10;
+inline constexpr int menuItemCount = 11;
 
 enum class TimerId : std::uint8_t {
     tmrClearText,
@@ -102,6 +103,8 @@ class EventSink {
     // The table window's answers: OK on the row being named, and Clear confirmed.
     virtual void bestGameNamed(const std::string& name) = 0;
     virtual void bestGamesCleared() = 0;
+    // The player moved the music window's volume (0 to 100) and let go of it.
+    virtual void musicVolumeChosen(int volume) = 0;
 };
 
 class Platform {
@@ -190,6 +193,10 @@ class Platform {
     virtual std::string accountName() = 0;
     // Opens the table window the next time events are processed, without waiting for it.
     virtual void showBestGames(const BestGamesView& view) = 0;
+    // Sound effects turned off: the device is let go until it is opened again.
+    virtual void closeSoundDevice(int device) = 0;
+    // Sets the music window's volume (0 to 100) without reporting it back as the player's.
+    virtual void setMusicVolume(int volume) = 0;
 };
 
 }  // namespace brivane

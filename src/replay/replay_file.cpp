@@ -17,9 +17,17 @@ namespace brivane {
 namespace {
 
 constexpr const char* menuNames[menuItemCount] = {
-    "mnuFileJumpLevel",         "mnuFileMusic",       "mnuFileExit",  "mnuSettingsAutoSpeed",
-    "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp",
-    "mnuFileNewGame",           "mnuFileHighScores",
+    "mnuFileJumpLevel",
+    "mnuFileMusic",
+    "mnuFileExit",
+    "mnuSettingsAutoSpeed",
+    "mnuSettingsDisplayRender",
+    "mnuSettingsUpdates",
+    "mnuHelpAbout",
+    "mnuHelpHelp",
+    "mnuFileNewGame",
+    "mnuFileHighScores",
+    "mnuSettingsSoundEffects",
 };
 constexpr const char* timerNames[timerCount] = {
     "tmrClearText", "tmrDoElectron", "tmrToggleBonds", "tmrKillTails", "tmrLoopMusic",

@@ -51,6 +51,8 @@ class ReplayRecorder : public EventSink {
     // Not written: they change only the table of best games, which a replay never keeps.
     void bestGameNamed(const std::string& name) override { inner_.bestGameNamed(name); }
     void bestGamesCleared() override { inner_.bestGamesCleared(); }
+    // A volume is the player's taste, not an input of the game: kept, not recorded.
+    void musicVolumeChosen(int volume) override { inner_.musicVolumeChosen(volume); }
 
   private:
     void writeHeader();

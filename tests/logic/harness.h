@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,7 +65,9 @@ class SpyPlatform : public HeadlessPlatform {
     std::vector<Dialog> dialogs;
     bool lifeIconVisible[8] = {};
     std::vector<std::pair<std::uint32_t, int>> soundsPlayed;  // (clock, device)
-    std::map<int, std::string> soundFiles;
+    std::map<int, std::string> soundFiles;  // the devices open now, on their files
+    int soundDeviceOpenings = 0;
+    std::optional<int> musicVolume;
     bool musicWindowCreated = false;
     bool musicWindowShown = false;
     std::vector<std::string> musicStarted;
@@ -120,7 +123,10 @@ class SpyPlatform : public HeadlessPlatform {
     }
     void openSoundDevice(int device, const std::string& path) override {
         soundFiles[device] = path;
+        ++soundDeviceOpenings;
     }
+    void closeSoundDevice(int device) override { soundFiles.erase(device); }
+    void setMusicVolume(int volume) override { musicVolume = volume; }
     void playSoundDevice(int device) override { soundsPlayed.emplace_back(tickCount(), device); }
     void createMusicWindow() override { musicWindowCreated = true; }
     void showMusicWindow() override { musicWindowShown = true; }

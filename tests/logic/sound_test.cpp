@@ -1,8 +1,10 @@
 // soundMan on the headless platform: the effect devices and their ready flags, the music at
-// start-up and its loop timer, File > Music, and reading M3U playlists.
+// start-up and its loop timer, File > Music, Settings > Sound Effects and the kept music volume,
+// and reading M3U playlists.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "core/playlist.h"
 #include "core/sound.h"
 #include "harness.h"
+#include "settings/sound_settings.h"
 
 namespace brivane {
 namespace {
@@ -104,6 +107,94 @@ TEST(LoopMusic, RestartsOnlyAFinishedPlaylistWithinFiveSeconds) {
     EXPECT_LE(h.pf.clock().now(), finishedAt + 5000 + 20);
     EXPECT_EQ(h.pf.musicStarted[1], h.pf.musicStarted[0]);
     EXPECT_FALSE(h.pf.musicHasFinished);
+}
+
+// Off means no device at all, from the start or from the menu; on again opens all five afresh,
+// ready even where an effect was still playing when they were let go.
+TEST(SoundEffectsSetting, StoredChoiceDecidesTheDevicesAndTheMenuFlipsAndStoresIt) {
+    const struct {
+        std::optional<std::string> stored;
+        bool on;
+    } cases[] = {
+        {std::nullopt, true}, {"True", true}, {"False", false},
+        {"false", true},      {"", true},     {"0", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.value_or("(absent)"));
+        Harness h;
+        if (c.stored) {
+            h.pf.settings[{"misc", "soundEffects"}] = *c.stored;
+        }
+        const auto stored = h.pf.settings;
+        h.start();
+        EXPECT_EQ(h.pf.settings, stored);  // starting writes nothing
+        bool on = c.on;
+        for (int choice = 0; choice < 3; ++choice) {
+            EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsSoundEffects), on);
+            EXPECT_EQ(h.pf.soundFiles.size(), on ? 5u : 0u);
+            h.pf.soundsPlayed.clear();
+            playSound(h.g, effectDie);
+            playSound(h.g, effectSpark);
+            EXPECT_EQ(devicesPlayed(h.pf), on ? (std::vector<int>{0, 3}) : std::vector<int>{});
+            const int openings = h.pf.soundDeviceOpenings;
+            h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsSoundEffects));
+            on = !on;
+            EXPECT_EQ(h.pf.readSetting("misc", "soundEffects"), on ? "True" : "False");
+            EXPECT_EQ(h.pf.soundDeviceOpenings, openings + (on ? 5 : 0));
+            if (on) {
+                for (const bool ready : h.g.soundReady) {
+                    EXPECT_TRUE(ready);
+                }
+            }
+        }
+        // The next start reads back what the menu stored.
+        Harness next;
+        next.pf.settings = h.pf.settings;
+        next.start();
+        EXPECT_EQ(next.pf.menuChecked(MenuItem::mnuSettingsSoundEffects), on);
+        EXPECT_EQ(next.pf.soundFiles.size(), on ? 5u : 0u);
+    }
+}
+
+TEST(MusicVolumeSetting, KeptFromTheWindowAndReadBackWithinZeroToAHundred) {
+    const struct {
+        std::optional<std::string> stored;
+        std::optional<int> volume;  // nothing: the window keeps its own start value
+    } cases[] = {
+        // clang-format off
+        {std::nullopt, std::nullopt}, {"", std::nullopt}, {"70", 70}, {"0", 0}, {"100", 100},
+        {"101", 100}, {"-1", 0}, {"99999999999999999999", 100}, {"-99999999999999999999", 0},
+        {"loud", std::nullopt}, {"50.5", std::nullopt}, {" 70", std::nullopt},
+        {"70 ", std::nullopt}, {"+5", std::nullopt}, {"0x40", std::nullopt},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.value_or("(absent)"));
+        for (const char* command : {"", "nomusic"}) {
+            Harness h;
+            h.g.commandText = command;
+            if (c.stored) {
+                h.pf.settings[{"misc", "musicVolume"}] = *c.stored;
+            }
+            h.start();
+            // Without music the window comes only with File > Music, and gets the volume then.
+            EXPECT_EQ(h.pf.musicVolume, *command == '\0' ? c.volume : std::nullopt) << command;
+            h.send(ScriptedEvent::menuItem(MenuItem::mnuFileMusic));
+            EXPECT_EQ(h.pf.musicVolume, c.volume) << command;
+        }
+    }
+    // What the player chooses is stored as they left it, inside 0 to 100, and is the next
+    // start's volume.
+    const std::pair<int, int> chosen[] = {{35, 35}, {0, 0}, {100, 100}, {101, 100}, {-1, 0}};
+    for (const auto& [volume, kept] : chosen) {
+        Harness h;
+        h.start();
+        h.send(ScriptedEvent::run([&h, v = volume] { h.wired.events.musicVolumeChosen(v); }));
+        Harness next;
+        next.pf.settings = h.pf.settings;
+        next.start();
+        EXPECT_EQ(next.pf.musicVolume, kept) << volume;
+    }
 }
 
 TEST(ParseM3u, ReadsTheEntriesInOrder) {

@@ -3,6 +3,7 @@
 // PulseAudio server with a null sink and listens to its monitor, so the sound really goes out.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QAudioDevice>
 #include <QAudioOutput>
@@ -12,6 +13,7 @@
 #include <QMediaPlayer>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSlider>
 #include <QSoundEffect>
 #include <QStandardPaths>
@@ -164,6 +166,95 @@ TEST(SoundQuiet, NothingPlayableIsRetriedReportedOrShown) {
     for (QWidget* top : QApplication::topLevelWidgets()) {
         EXPECT_FALSE(top->isVisible()) << top->metaObject()->className();
     }
+}
+
+// Beside means touching neither the game's window nor the screen's edge: the right side first,
+// and each other side only once the one before it does not fit, by a single pixel or more.
+TEST(MusicWindow, GoesBesideItsOwnerOnTheOwnersScreen) {
+    const QSize size(215, 70);
+    const QRect screen(0, 0, 1920, 1080);
+    const struct {
+        QRect owner;
+        QRect available;
+        QPoint at;
+    } cases[] = {
+        {{100, 100, 640, 520}, screen, {744, 100}},
+        {{1061, 100, 640, 520}, screen, {1705, 100}},  // the right side just fits
+        {{1062, 100, 640, 520}, screen, {843, 100}},   // one pixel more: the left side
+        {{219, 100, 1483, 520}, screen, {0, 100}},     // the left side just fits
+        {{218, 100, 1484, 520}, screen, {218, 624}},   // neither side: below
+        {{0, 487, 1920, 520}, screen, {0, 413}},       // not below either: above
+        {{0, 0, 1920, 1080}, screen, {1705, 0}},       // nowhere free: pushed back inside
+        {{100, 1050, 640, 520}, screen, {744, 1010}},  // owner half off the bottom
+        {{2000, 100, 640, 520}, {1920, 0, 1280, 1024}, {2644, 100}},  // the second screen
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.owner.left());
+        EXPECT_EQ(besideWindow(c.owner, size, c.available), c.at);
+    }
+
+    // The real windows: opened from the menu, and again after the game's window moved.
+    QtGame<> game;
+    game.pf.showWindow();
+    frmMain* main = game.pf.window();
+    const QRect available = main->screen()->availableGeometry();
+    const QPoint mainAt[] = {
+        available.topLeft(),
+        {available.left(), available.bottom() - main->frameGeometry().height()}};
+    for (const QPoint& at : mainAt) {
+        SCOPED_TRACE(at.y());
+        main->move(at);
+        game.pf.showMusicWindow();
+        frmMusic* music = game.pf.sound().musicWindow();
+        ASSERT_TRUE(music->isVisible());
+        const QRect mainFrame = main->frameGeometry();
+        const QRect frame = music->frameGeometry();
+        EXPECT_TRUE(available.contains(frame));
+        EXPECT_FALSE(frame.intersects(mainFrame));
+        EXPECT_TRUE(frame.adjusted(-8, -8, 8, 8).intersects(mainFrame));
+        music->close();
+    }
+}
+
+// Through the settings file: the effects' check mark and devices, and the volume the player
+// left the slider at, which a drag reports only when it is let go; the next start has both.
+TEST(SoundSettings, EffectsOffLetGoOfTheirDevicesAndTheVolumeIsKeptForTheNextStart) {
+    QtGame<> game;
+    game.pf.loadWindow();
+    initSound(game.g, false);
+    frmMusic* w = game.pf.sound().musicWindow();
+    const auto stored = [&] { return game.pf.readSetting("misc", "musicVolume"); };
+    EXPECT_EQ(w->sldVolume->value(), 50);
+    EXPECT_FALSE(stored().has_value());
+    QAction* effects =
+        game.pf.window()->menuActions[static_cast<int>(MenuItem::mnuSettingsSoundEffects)];
+    EXPECT_EQ(effects->text(), QStringLiteral("Sound Effects"));
+    for (const bool on : {false, true, false}) {
+        effects->trigger();
+        EXPECT_EQ(effects->isChecked(), on);
+        for (int device = 0; device < soundDeviceCount; ++device) {
+            EXPECT_EQ(game.pf.sound().device(device) != nullptr, on) << device;
+        }
+    }
+    w->sldVolume->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(stored(), "60");
+    w->sldVolume->setSliderDown(true);
+    w->sldVolume->setValue(20);
+    w->sldVolume->setValue(80);
+    EXPECT_EQ(stored(), "60");
+    w->sldVolume->setSliderDown(false);
+    EXPECT_EQ(stored(), "80");
+    EXPECT_FLOAT_EQ(w->audio->volume(), 0.8f);
+
+    QtPlatform next(test::testOptions(game.dir));
+    WiredGame<> wired(next);
+    next.loadWindow();
+    initSound(wired.g, false);
+    EXPECT_EQ(next.sound().musicWindow()->sldVolume->value(), 80);
+    EXPECT_FLOAT_EQ(next.sound().musicWindow()->audio->volume(), 0.8f);
+    EXPECT_FALSE(next.menuChecked(MenuItem::mnuSettingsSoundEffects));
+    EXPECT_EQ(next.sound().device(effectDie), nullptr);
+    EXPECT_EQ(next.readSetting("misc", "musicVolume"), "80");  // restoring is not choosing
 }
 
 // A PulseAudio server of our own with one null sink, reachable only through a socket in a

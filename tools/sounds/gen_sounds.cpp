@@ -31,10 +31,14 @@ using Buffer = std::vector<float>;
 
 constexpr int kEffectRate = 44100;
 constexpr int kMusicRate = 22050;
-// Headroom left on every file so that the effects and the music sit at the same loudness and
-// never clip after the player's own resampling.
+// Headroom left on the music so that it never clips after the player's own resampling.
 constexpr double kPeakDbfs = -3.0;
 constexpr double kMusicRmsDbfs = -17.5;
+// The game plays the music at half volume (-6 dB) and the effects at full volume. The music's
+// loudest moments (RMS over 50 ms) sit near -14 dBFS in the files, so about -20 dBFS as heard;
+// an effect that peaks much above that startles the player instead of telling them something.
+// Peaking at -16 dBFS keeps every effect within about 6 dB of the music's loud passages.
+constexpr double kEffectPeakDbfs = -16.0;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
 // ---------------------------------------------------------------------------------------------
@@ -259,10 +263,10 @@ void WriteWav(const fs::path& path, int rate, const Buffer& samples) {
 Buffer FinishEffect(Buffer buf, double fade_in, double fade_out, double drive_db = 0.0) {
     BlockDc(buf, kEffectRate);
     ApplyFades(buf, kEffectRate, fade_in, fade_out);
-    NormalizePeak(buf, kPeakDbfs + drive_db);
+    NormalizePeak(buf, kEffectPeakDbfs + drive_db);
     if (drive_db > 0.0) {
-        SoftLimit(buf, kPeakDbfs - drive_db, kPeakDbfs);
-        NormalizePeak(buf, kPeakDbfs);
+        SoftLimit(buf, kEffectPeakDbfs - drive_db, kEffectPeakDbfs);
+        NormalizePeak(buf, kEffectPeakDbfs);
     }
     return buf;
 }

@@ -215,6 +215,8 @@ class HeadlessPlatform : public Platform {
     }
     std::string accountName() override { return account; }
     void showBestGames(const BestGamesView& view) override { bestGamesShown.push_back(view); }
+    void closeSoundDevice(int) override {}
+    void setMusicVolume(int) override {}
 
   private:
     void deliver(std::deque<ScriptedEvent>& queue);

@@ -40,6 +40,7 @@ constexpr MenuEntry menuEntries[menuItemCount] = {
     {MenuItem::mnuSettingsUpdates, 1, "Check for updates on startup", true},
     {MenuItem::mnuHelpAbout, 2, "About", false},
     {MenuItem::mnuHelpHelp, 2, "Help Topics", false},
+    {MenuItem::mnuSettingsSoundEffects, 1, "Sound Effects", true},
 };
 
 }  // namespace
@@ -157,10 +158,17 @@ void frmMain::buildMenus() {
     menus[0]->setObjectName(QStringLiteral("mnuFile"));
     menus[1]->setObjectName(QStringLiteral("mnuSettings"));
     menus[2]->setObjectName(QStringLiteral("mnuHelp"));
-    static const char* const names[menuItemCount] = {
-        "mnuFileJumpLevel",         "mnuFileMusic",       "mnuFileExit",  "mnuSettingsAutoSpeed",
-        "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp",
-        "mnuFileNewGame",           "mnuFileHighScores"};
+    static const char* const names[menuItemCount] = {"mnuFileJumpLevel",
+                                                     "mnuFileMusic",
+                                                     "mnuFileExit",
+                                                     "mnuSettingsAutoSpeed",
+                                                     "mnuSettingsDisplayRender",
+                                                     "mnuSettingsUpdates",
+                                                     "mnuHelpAbout",
+                                                     "mnuHelpHelp",
+                                                     "mnuFileNewGame",
+                                                     "mnuFileHighScores",
+                                                     "mnuSettingsSoundEffects"};
     for (const MenuEntry& entry : menuEntries) {
         QAction* action = menus[entry.menu]->addAction(QString::fromLatin1(entry.caption));
         action->setObjectName(QString::fromLatin1(names[static_cast<int>(entry.item)]));

@@ -394,6 +394,14 @@ bool QtPlatform::musicFinished() {
     return sound_->musicFinished();
 }
 
+void QtPlatform::closeSoundDevice(int device) {
+    sound_->closeSoundDevice(device);
+}
+
+void QtPlatform::setMusicVolume(int volume) {
+    sound_->setMusicVolume(volume);
+}
+
 SocketState QtPlatform::socketState() {
     return services_->socketState();
 }

@@ -119,6 +119,8 @@ class QtPlatform : public Platform {
     std::int64_t secondsSinceEpoch() override;
     std::string accountName() override;
     void showBestGames(const BestGamesView& view) override;
+    void closeSoundDevice(int device) override;
+    void setMusicVolume(int volume) override;
 
   private:
     void ensureWindow();

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMediaPlayer>
+#include <QScreen>
 #include <QSlider>
 #include <QSoundEffect>
 #include <QStyle>
@@ -34,6 +35,8 @@ namespace {
 constexpr int musicClientWidthTwips = 3135;
 constexpr int musicClientHeightTwips = 675;
 constexpr int startVolume = 50;
+// Between the game's window and the music window, so their frames do not touch.
+constexpr int besideGap = 4;
 
 // Qt's FFmpeg media backend crashes on playback when the machine has no audio device, while the
 // GStreamer one plays on silently; use GStreamer whenever it is installed and the user has not
@@ -148,8 +151,18 @@ frmMusic::frmMusic(QWidget* owner)
         cmdMute->setIcon(
             style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
     });
-    QObject::connect(sldVolume, &QSlider::valueChanged, this,
-                     [this](int value) { audio->setVolume(static_cast<float>(value) / 100.0f); });
+    // A drag reports once, when it is let go: every report is written to the settings store.
+    QObject::connect(sldVolume, &QSlider::valueChanged, this, [this](int value) {
+        audio->setVolume(static_cast<float>(value) / 100.0f);
+        if (!settingVolume_ && !sldVolume->isSliderDown() && onVolumeChosen) {
+            onVolumeChosen(value);
+        }
+    });
+    QObject::connect(sldVolume, &QSlider::sliderReleased, this, [this] {
+        if (onVolumeChosen) {
+            onVolumeChosen(sldVolume->value());
+        }
+    });
     // Clicks and keys move the slider at once; a drag seeks only when it is let go.
     QObject::connect(sldSeek, &QSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove) {
@@ -319,6 +332,47 @@ void frmMusic::nextEntry() {
     }
 }
 
+void frmMusic::setVolume(int volume) {
+    settingVolume_ = true;
+    sldVolume->setValue(volume);
+    settingVolume_ = false;
+}
+
+void frmMusic::placeBeside(const QWidget& owner) {
+    const QScreen* screen = owner.screen();
+    if (screen == nullptr) {
+        return;
+    }
+    // Before it was first shown this window has no frame yet; the owner's is the best guess.
+    const QRect ownerFrame = owner.frameGeometry();
+    const QSize ownerMargins = ownerFrame.size() - owner.geometry().size();
+    const QSize outer = isVisible() ? frameGeometry().size() : size() + ownerMargins;
+    move(besideWindow(ownerFrame, outer, screen->availableGeometry()));
+}
+
+QPoint besideWindow(const QRect& owner, const QSize& size, const QRect& available) {
+    const auto within = [](int value, int low, int high) {
+        return std::max(low, std::min(value, high));
+    };
+    const int topAligned =
+        within(owner.top(), available.top(), available.bottom() + 1 - size.height());
+    const int leftAligned =
+        within(owner.left(), available.left(), available.right() + 1 - size.width());
+    const QPoint candidates[] = {
+        {owner.right() + 1 + besideGap, topAligned},
+        {owner.left() - besideGap - size.width(), topAligned},
+        {leftAligned, owner.bottom() + 1 + besideGap},
+        {leftAligned, owner.top() - besideGap - size.height()},
+    };
+    for (const QPoint& at : candidates) {
+        if (available.contains(QRect(at, size))) {
+            return at;
+        }
+    }
+    return {within(candidates[0].x(), available.left(), available.right() + 1 - size.width()),
+            topAligned};
+}
+
 void frmMusic::showState() {
     const bool active = state_ == State::playing || state_ == State::paused;
     cmdPlay->setEnabled(state_ != State::playing && !entries_.isEmpty());
@@ -384,6 +438,15 @@ void QtSound::openSoundDevice(int device, const std::string& path) {
     effect->setSource(QFileInfo(file).isFile() ? QUrl::fromLocalFile(file) : QUrl());
 }
 
+void QtSound::closeSoundDevice(int device) {
+    if (device < 0 || device >= soundDeviceCount) {
+        return;
+    }
+    const auto slot = static_cast<std::size_t>(device);
+    devices_[slot].reset();
+    busy_[slot] = false;
+}
+
 void QtSound::playSoundDevice(int device) {
     QSoundEffect* effect = this->device(device);
     if (effect == nullptr) {
@@ -408,11 +471,20 @@ void QtSound::deviceChanged(int index) {
 void QtSound::createMusicWindow() {
     if (music_.isNull()) {
         music_ = new frmMusic(platform_.window());
+        music_->onVolumeChosen = [this](int volume) {
+            if (EventSink* sink = platform_.sink()) {
+                sink->musicVolumeChosen(volume);
+            }
+        };
     }
 }
 
 void QtSound::showMusicWindow() {
     createMusicWindow();
+    // Opened from the game's menu, it belongs next to the game, wherever that window is now.
+    if (!music_->isVisible() && platform_.window() != nullptr) {
+        music_->placeBeside(*platform_.window());
+    }
     music_->show();
     music_->raise();
     music_->activateWindow();
@@ -425,6 +497,11 @@ void QtSound::startMusic(const std::string& playlistPath) {
 
 bool QtSound::musicFinished() {
     return !music_.isNull() && music_->state() == frmMusic::State::finished;
+}
+
+void QtSound::setMusicVolume(int volume) {
+    createMusicWindow();
+    music_->setVolume(volume);
 }
 
 }  // namespace brivane

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,13 @@ class frmMusic : public QWidget {
     void stop();
     void previousEntry();
     void nextEntry();
+    // Moves the volume slider without taking it for the player's choice.
+    void setVolume(int volume);
+    // Where the window goes when it opens: beside its owner, on the owner's screen.
+    void placeBeside(const QWidget& owner);
+
+    // Called with the volume once the player has moved the slider and let go of it.
+    std::function<void(int)> onVolumeChosen;
 
     State state() const { return state_; }
     const QStringList& entries() const { return entries_; }
@@ -79,7 +87,13 @@ class frmMusic : public QWidget {
     // Whether any entry of this run played to its end; a run in which every entry failed has
     // not finished in the loop timer's sense, or a broken playlist would be retried forever.
     bool anyEnded_ = false;
+    bool settingVolume_ = false;
 };
+
+// Where a window of the given outer size goes beside an owner window's outer rectangle so that
+// it lies whole inside the screen's available area: to the right, else to the left, else below,
+// else above; when none fits, to the right pushed back inside the area.
+QPoint besideWindow(const QRect& owner, const QSize& size, const QRect& available);
 
 class QtSound {
   public:
@@ -89,11 +103,13 @@ class QtSound {
     QtSound& operator=(const QtSound&) = delete;
 
     void openSoundDevice(int device, const std::string& path);
+    void closeSoundDevice(int device);
     void playSoundDevice(int device);
     void createMusicWindow();
     void showMusicWindow();
     void startMusic(const std::string& playlistPath);
     bool musicFinished();
+    void setMusicVolume(int volume);
 
     // The music window, or nullptr before it was first needed.
     frmMusic* musicWindow() { return music_.data(); }
