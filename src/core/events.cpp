@@ -4,6 +4,7 @@
 #include "core/game.h"
 #include "core/levels.h"
 #include "core/messages.h"
+#include "core/pause.h"
 #include "core/scores.h"
 #include "core/sound.h"
 #include "particles/bonds.h"
@@ -15,7 +16,8 @@
 namespace brivane {
 
 void GameEvents::mouseMove(float x, float y) {
-    if (g_.ended) {
+    // While paused the spark stays put; the first move after it jumps to the pointer.
+    if (g_.ended || isPaused(g_)) {
         return;
     }
     playerMoved(g_, x, y);
@@ -23,7 +25,14 @@ void GameEvents::mouseMove(float x, float y) {
 }
 
 void GameEvents::mouseDown(int button) {
-    if (!g_.ended && button == 2) {
+    if (g_.ended) {
+        return;
+    }
+    if (isPaused(g_)) {
+        if (button == 1) {
+            resumeGame(g_);
+        }
+    } else if (button == 2) {
         buyShield(g_);
     }
 }
@@ -63,11 +72,18 @@ void GameEvents::menuChosen(MenuItem item) {
         case MenuItem::mnuHelpHelp:
             menuHelpTopics(g_);
             break;
+        case MenuItem::mnuFilePause:
+            menuPause(g_);
+            break;
+        case MenuItem::mnuSettingsPauseInactive:
+            menuPauseInactive(g_);
+            break;
     }
 }
 
 void GameEvents::timerTick(TimerId timer) {
-    if (g_.ended) {
+    // The platform holds the timers while paused; a tick scripted into a pause is dropped.
+    if (g_.ended || isPaused(g_)) {
         return;
     }
     switch (timer) {
@@ -109,6 +125,12 @@ void GameEvents::socketDataArrived(std::size_t) {
 
 void GameEvents::socketClosed() {
     sockClosed(g_);
+}
+
+void GameEvents::windowInactive() {
+    if (!g_.ended) {
+        brivane::windowInactive(g_);
+    }
 }
 
 }  // namespace brivane

@@ -21,6 +21,7 @@ class GameEvents : public EventSink {
     void socketConnected() override;
     void socketDataArrived(std::size_t bytes) override;
     void socketClosed() override;
+    void windowInactive() override;
 
   private:
     GameState& g_;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pause.h"
 #include "core/rnd.h"
 #include "platform/platform.h"
 
@@ -106,6 +107,7 @@ struct GameState {
     bool inDeathStep = false;
     // Counts particles made this run; part of their identity so no two ever share one.
     std::uint32_t particleSerial = 0;
+    PauseState pause;
 };
 
 std::int16_t getHighLevel(const GameState& g);

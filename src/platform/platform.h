@@ -48,8 +48,10 @@ enum class MenuItem : std::uint8_t {
     mnuSettingsUpdates,
     mnuHelpAbout,
     mnuHelpHelp,
+    mnuFilePause,
+    mnuSettingsPauseInactive,
 };
-inline constexpr int menuItemCount = 8;
+inline constexpr int menuItemCount = 10;
 
 enum class TimerId : std::uint8_t {
     tmrClearText,
@@ -95,6 +97,8 @@ class EventSink {
     virtual void socketConnected() = 0;
     virtual void socketDataArrived(std::size_t bytes) = 0;
     virtual void socketClosed() = 0;
+    // The window lost the focus to another window, or was minimised.
+    virtual void windowInactive() = 0;
 };
 
 class Platform {
@@ -172,6 +176,14 @@ class Platform {
     virtual void socketClose() = 0;
     virtual void openWebPage(const std::string& url) = 0;
     virtual void showHelp(const std::string& path) = 0;
+
+    // Pause. While paused the five timers stand still and keep the time they had left (one
+    // enabled meanwhile gets its full interval from the resume), the main loop's yield sleeps
+    // until events come and does not end before the game goes on, the music holds, and the
+    // window shows that play is paused.
+    virtual void setPaused(bool paused) = 0;
+    // Ends every sound effect that is playing.
+    virtual void stopSounds() = 0;
 };
 
 }  // namespace brivane

@@ -17,8 +17,16 @@ namespace brivane {
 namespace {
 
 constexpr const char* menuNames[menuItemCount] = {
-    "mnuFileJumpLevel",         "mnuFileMusic",       "mnuFileExit",  "mnuSettingsAutoSpeed",
-    "mnuSettingsDisplayRender", "mnuSettingsUpdates", "mnuHelpAbout", "mnuHelpHelp",
+    "mnuFileJumpLevel",
+    "mnuFileMusic",
+    "mnuFileExit",
+    "mnuSettingsAutoSpeed",
+    "mnuSettingsDisplayRender",
+    "mnuSettingsUpdates",
+    "mnuHelpAbout",
+    "mnuHelpHelp",
+    "mnuFilePause",
+    "mnuSettingsPauseInactive",
 };
 constexpr const char* timerNames[timerCount] = {
     "tmrClearText", "tmrDoElectron", "tmrToggleBonds", "tmrKillTails", "tmrLoopMusic",
@@ -357,6 +365,11 @@ bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
         if (!expectCount(args, 1, "close")) {
             return false;
         }
+    } else if (name == "pause" || name == "resume") {
+        e.kind = name == "pause" ? ReplayEvent::Kind::pause : ReplayEvent::Kind::resume;
+        if (!expectCount(args, 1, name == "pause" ? "pause" : "resume")) {
+            return false;
+        }
     } else {
         return fail(say("unknown event '", name, "'"));
     }
@@ -589,6 +602,10 @@ std::string eventText(const ReplayEvent& e) {
             return "resize " + std::to_string(e.value) + " " + std::to_string(e.value2);
         case ReplayEvent::Kind::close:
             return "close";
+        case ReplayEvent::Kind::pause:
+            return "pause";
+        case ReplayEvent::Kind::resume:
+            return "resume";
     }
     return "close";
 }

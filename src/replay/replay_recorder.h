@@ -48,12 +48,15 @@ class ReplayRecorder : public EventSink {
     void socketConnected() override { inner_.socketConnected(); }
     void socketDataArrived(std::size_t bytes) override { inner_.socketDataArrived(bytes); }
     void socketClosed() override { inner_.socketClosed(); }
+    void windowInactive() override;
 
   private:
     void writeHeader();
     void write(const ReplayEvent& event);
     void writeLine(YieldId at, const ReplayEvent& event);
     void writeDuration(int pass, int ms);
+    // After an input that may have paused or resumed the game: writes what it did, if anything.
+    void writePauseChange(bool wasPaused);
 
     std::ostream& out_;
     EventSink& inner_;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/game.h"
+#include "core/pause.h"
 #include "replay/pass_report.h"
 
 namespace brivane {
@@ -77,6 +78,15 @@ void ReplayRunner::deliverInput(std::size_t index) {
         case ReplayEvent::Kind::close:
             pf_.deliverOne(ScriptedEvent::closeWindow());
             break;
+        // The recording keeps what the player's input did, not the input (the menu item, a
+        // key, a click, the focus going elsewhere), so a replay never hangs on the setting of
+        // Pause When Inactive; the menu item does each, as the game stands.
+        case ReplayEvent::Kind::pause:
+        case ReplayEvent::Kind::resume:
+            if (isPaused(g_) != (e.kind == ReplayEvent::Kind::pause)) {
+                pf_.deliverOne(ScriptedEvent::menuItem(MenuItem::mnuFilePause));
+            }
+            break;
     }
 }
 
@@ -85,7 +95,10 @@ void ReplayRunner::start() {
 }
 
 bool ReplayRunner::finished() const {
-    return passesRun_ >= passLimit_ || g_.ended || g_.lives < 0 || pf_.programEnded;
+    // Paused with no input left to resume it, the game would only stand there.
+    const bool pausedForGood = isPaused(g_) && nextInput_ >= replay_.inputs.size();
+    return passesRun_ >= passLimit_ || g_.ended || g_.lives < 0 || pf_.programEnded ||
+           pausedForGood;
 }
 
 void ReplayRunner::runOnePass() {

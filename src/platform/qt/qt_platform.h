@@ -112,6 +112,8 @@ class QtPlatform : public Platform {
     void socketClose() override;
     void openWebPage(const std::string& url) override;
     void showHelp(const std::string& path) override;
+    void setPaused(bool paused) override;
+    void stopSounds() override;
 
   private:
     void ensureWindow();
@@ -137,6 +139,10 @@ class QtPlatform : public Platform {
     int drawWidth_ = 1;
     bool drawnSincePresent_ = false;
     bool ended_ = false;
+    bool paused_ = false;
+    // While paused: which timers are enabled, and the milliseconds each had left.
+    std::array<bool, timerCount> heldEnabled_{};
+    std::array<int, timerCount> heldLeft_{};
     YieldCounter yields_;
 };
 

@@ -47,6 +47,9 @@ class frmMusic : public QWidget {
     void stop();
     void previousEntry();
     void nextEntry();
+    // The game pauses: music that plays is paused, and goes on when the game does, unless the
+    // player took it in hand meanwhile.
+    void holdForGame(bool held);
 
     State state() const { return state_; }
     const QStringList& entries() const { return entries_; }
@@ -79,6 +82,8 @@ class frmMusic : public QWidget {
     // Whether any entry of this run played to its end; a run in which every entry failed has
     // not finished in the loop timer's sense, or a broken playlist would be retried forever.
     bool anyEnded_ = false;
+    // Paused by the game's pause, not by the player.
+    bool heldByGame_ = false;
 };
 
 class QtSound {
@@ -94,6 +99,8 @@ class QtSound {
     void showMusicWindow();
     void startMusic(const std::string& playlistPath);
     bool musicFinished();
+    void holdMusic(bool held);
+    void stopSounds();
 
     // The music window, or nullptr before it was first needed.
     frmMusic* musicWindow() { return music_.data(); }
