@@ -116,6 +116,9 @@ void ReplayRecorder::writePauseChange(bool wasPaused) {
         ReplayEvent e;
         e.kind = wasPaused ? ReplayEvent::Kind::resume : ReplayEvent::Kind::pause;
         write(e);
+        // No pass comes to flush it while paused, and a pause can last until the machine
+        // goes down.
+        out_.flush();
     }
 }
 

@@ -79,14 +79,15 @@ void PlayfieldWidget::setPausedOverlay(bool shown) {
 
 void PlayfieldWidget::paintPausedOverlay(QPainter& painter) {
     // The last frame stays visible, dimmed, so the player sees where everything stands.
-    painter.fillRect(rect(), QColor(0, 0, 0, 120));
+    painter.fillRect(rect(), QColor(0, 0, 0, 140));
     QFont big = playfieldFont(1.0);
     big.setPixelSize(40);
     QFont small = playfieldFont(1.0);
     const int gap = 6;
     const int bigHeight = QFontMetrics(big).height();
     const int smallHeight = QFontMetrics(small).height();
-    const int top = (height() - bigHeight - gap - smallHeight) / 2;
+    // Just above the middle line, where the game's own centre message starts, so both read.
+    const int top = height() / 2 - gap - smallHeight - gap - bigHeight;
     painter.setPen(Qt::white);
     painter.setFont(big);
     painter.drawText(QRect(0, top, width(), bigHeight), Qt::AlignCenter, QStringLiteral("Paused"));
