@@ -178,9 +178,9 @@ class Platform {
     virtual void showHelp(const std::string& path) = 0;
 
     // Pause. While paused the five timers stand still and keep the time they had left (one
-    // enabled meanwhile gets its full interval from the resume), the main loop's yield sleeps
-    // until events come and does not end before the game goes on, the music holds, and the
-    // window shows that play is paused.
+    // enabled meanwhile gets its full interval from the resume), the music holds, and the
+    // window shows that play is paused; where there is a player to wait for, the main loop's
+    // yield sleeps until events come and does not end before the game goes on.
     virtual void setPaused(bool paused) = 0;
     // Ends every sound effect that is playing.
     virtual void stopSounds() = 0;

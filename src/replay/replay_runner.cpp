@@ -78,9 +78,9 @@ void ReplayRunner::deliverInput(std::size_t index) {
         case ReplayEvent::Kind::close:
             pf_.deliverOne(ScriptedEvent::closeWindow());
             break;
-        // The recording keeps what the player's input did, not the input (the menu item, a
-        // key, a click, the focus going elsewhere), so a replay never hangs on the setting of
-        // Pause When Inactive; the menu item does each, as the game stands.
+        // The file says what the player's input did, not which input it was (the menu item, a
+        // key, a click, the focus going elsewhere), so a replay does not hang on a setting it
+        // does not hold (Pause When Inactive). The menu item does either, as the game stands.
         case ReplayEvent::Kind::pause:
         case ReplayEvent::Kind::resume:
             if (isPaused(g_) != (e.kind == ReplayEvent::Kind::pause)) {
