@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QDataStream>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "core/pause.h"
+#include "platform/qt/qt_sound.h"
 #include "qt_test_support.h"
 
 namespace brivane {
@@ -19,6 +22,24 @@ namespace {
 
 using test::QtGame;
 using test::testOptions;
+
+// Ten seconds of silence as a 16-bit mono WAV, named in a playlist line.
+QByteArray quietWav(const QString& path) {
+    constexpr quint32 bytes = 22050 * 2 * 10;
+    QByteArray wav;
+    QDataStream out(&wav, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + bytes);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(22050) << quint32(44100) << quint16(2)
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << bytes;
+    wav.append(QByteArray(bytes, '\0'));
+    test::writeFile(path, wav);
+    return QFileInfo(path).fileName().toUtf8() + "\n";
+}
 
 // White pixels of the playfield as shown in the window: the overlay's words.
 int whiteShown(frmMain* w) {
@@ -156,6 +177,44 @@ TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
     // Timers come late under load, never early.
     EXPECT_GE(sink.ticks[0].second - resumedAt, left - 5);
     EXPECT_GE(sink.ticks[1].second - sink.ticks[0].second, 45);
+}
+
+// The music pauses with the game and goes on with it, unless the player took it in hand: paused
+// or stopped before, or paused, stopped or played while the game was paused.
+TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
+    using State = frmMusic::State;
+    const struct {
+        const char* name;
+        void (frmMusic::*before)();
+        void (frmMusic::*during)();
+        State held, after;
+    } cases[] = {
+        {"untouched", nullptr, nullptr, State::paused, State::playing},
+        {"paused before", &frmMusic::pause, nullptr, State::paused, State::paused},
+        {"stopped before", &frmMusic::stop, nullptr, State::stopped, State::stopped},
+        {"paused meanwhile", nullptr, &frmMusic::pause, State::paused, State::paused},
+        {"stopped meanwhile", nullptr, &frmMusic::stop, State::paused, State::stopped},
+        {"played meanwhile", nullptr, &frmMusic::play, State::paused, State::playing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QtGame<> game;
+        game.pf.startMusic(test::writeFile(game.dir.filePath(QStringLiteral("music.m3u")),
+                                           quietWav(game.dir.filePath(QStringLiteral("q.wav"))))
+                               .toStdString());
+        frmMusic* w = game.pf.sound().musicWindow();
+        ASSERT_EQ(w->state(), State::playing);
+        if (c.before != nullptr) {
+            (w->*c.before)();
+        }
+        game.pf.setPaused(true);
+        EXPECT_EQ(w->state(), c.held);
+        if (c.during != nullptr) {
+            (w->*c.during)();
+        }
+        game.pf.setPaused(false);
+        EXPECT_EQ(w->state(), c.after);
+    }
 }
 
 }  // namespace
