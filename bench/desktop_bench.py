@@ -5,11 +5,13 @@
             pointer path: CPU ticks (utime + stime from /proc/PID/stat) and resident memory
   level100  a level-100 replay in Brivane's window: CPU as a percentage of one core over 20 s
   startup   time from starting the program to its main window being mapped, alternating games
+  paused    Brivane alone: 20 s of level-1 play, then 20 s paused with P: CPU as a percentage
+            of one core (from /proc/PID/task/*/schedstat, nanoseconds) and wake-ups
 
 A benchmark, not a test: figures depend on the machine and its load, so run it when the machine
 is quiet and compare the games only within one run.
 
-  bench/desktop_bench.py [play|level100|startup|all] [--rounds N] [--brivane PATH]
+  bench/desktop_bench.py [play|level100|startup|paused|all] [--rounds N] [--brivane PATH]
                          [--floor [PATH]] [--floor-squares N]
 
 With --floor, play also runs brivane_qt_floor (bench/qt_floor): a Qt Widgets program that does
@@ -182,9 +184,34 @@ class Game:
         self.proc.wait()
 
 
-def summary(values, unit):
-    return (f"median {statistics.median(values):.1f} {unit}, range {min(values):.1f} to "
-            f"{max(values):.1f} ({len(values)} runs)")
+def thread_cpu(pid):
+    """Per thread: nanoseconds on a CPU and how often it was switched out."""
+    threads = {}
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+                ns = int(f.read().split()[0])
+            with open(f"/proc/{pid}/task/{task}/status") as f:
+                switches = sum(int(line.split()[1]) for line in f
+                               if line.startswith(("voluntary_ctxt", "nonvoluntary_ctxt")))
+            threads[task] = (ns, switches)
+        except FileNotFoundError:  # a thread that ended meanwhile
+            pass
+    return threads
+
+
+def thread_cpu_since(pid, before):
+    """CPU seconds and switches since `before`, over the threads alive now (an idle worker
+    thread that ends meanwhile takes its few microseconds with it)."""
+    now = thread_cpu(pid)
+    ns = sum(v[0] - before.get(t, (0, 0))[0] for t, v in now.items())
+    switches = sum(v[1] - before.get(t, (0, 0))[1] for t, v in now.items())
+    return ns / 1e9, switches
+
+
+def summary(values, unit, digits=1):
+    return (f"median {statistics.median(values):.{digits}f} {unit}, range "
+            f"{min(values):.{digits}f} to {max(values):.{digits}f} ({len(values)} runs)")
 
 
 def play(args, tmp, dbus):
@@ -261,6 +288,45 @@ def level100(args, tmp, dbus):
     print(f"Level-100 replay in the window, {PLAY_SECONDS} s: {summary(percents, '% of a core')}")
 
 
+def paused(args, tmp, dbus):
+    figures = {"playing": [], "paused": []}
+    wakes = {"playing": [], "paused": []}
+    for rnd in range(args.rounds):
+        server = XServer()
+        game = Game("Brivane", [args.brivane, "--nomusic"], server,
+                    os.path.join(tmp, "brivane-home"), dbus)
+        env = dict(os.environ, DISPLAY=server.display)
+        try:
+            game.wait_window()
+            subprocess.run(["xdotool", "windowfocus", "--sync", game.wid], env=env, check=True)
+            time.sleep(2)
+            driver = subprocess.Popen(["xdotool"] + pointer_path(game.wid, PLAY_SECONDS + 2),
+                                      env=env)
+            for state in ("playing", "paused"):
+                if state == "paused":
+                    driver.kill()
+                    driver.wait()
+                    subprocess.run(["xdotool", "key", "p"], env=env, check=True)
+                time.sleep(1)
+                before = thread_cpu(game.proc.pid)
+                ticks = cpu_ticks(game.proc.pid)
+                time.sleep(PLAY_SECONDS)
+                seconds, switches = thread_cpu_since(game.proc.pid, before)
+                figures[state].append(seconds * 100.0 / PLAY_SECONDS)
+                wakes[state].append(switches / PLAY_SECONDS)
+                ticks = cpu_ticks(game.proc.pid) - ticks
+                print(f"  {state}: {ticks} ticks at {TICKS} Hz", flush=True)
+            print(f"round {rnd + 1}: playing {figures['playing'][-1]:.2f} %, paused "
+                  f"{figures['paused'][-1]:.4f} % of a core", flush=True)
+        finally:
+            game.stop()
+            server.close()
+    print(f"Level 1 in the window, {PLAY_SECONDS} s each:")
+    for state in figures:
+        print(f"  {state}: {summary(figures[state], '% of a core', 4)}; "
+              f"{summary(wakes[state], 'thread switches/s')}")
+
+
 def startup(args, tmp, dbus):
     times = {"Brivane": [], "KBounce": []}
     server = XServer()
@@ -285,7 +351,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("what", nargs="?", default="all",
-                        choices=["play", "level100", "startup", "all"])
+                        choices=["play", "level100", "startup", "paused", "all"])
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--brivane", default=os.path.join(HERE, "..", "build", "release", "bin",
                                                           "brivane"))
@@ -309,7 +375,8 @@ def main():
     bus, address = start_dbus()  # KBounce, a KDE program, quits without a session bus
     try:
         print(os.popen("uptime").read().strip())
-        for what, run in (("play", play), ("level100", level100), ("startup", startup)):
+        for what, run in (("play", play), ("level100", level100), ("startup", startup),
+                          ("paused", paused)):
             if args.what in (what, "all"):
                 run(args, tmp, address)
     finally:

@@ -6,6 +6,7 @@
 #include "core/levels.h"
 #include "core/messages.h"
 #include "core/new_game.h"
+#include "core/pause.h"
 #include "core/scores.h"
 #include "core/sound.h"
 #include "particles/bonds.h"
@@ -18,7 +19,8 @@
 namespace brivane {
 
 void GameEvents::mouseMove(float x, float y) {
-    if (g_.ended) {
+    // While paused the spark stays put; the first move after it jumps to the pointer.
+    if (g_.ended || isPaused(g_)) {
         return;
     }
     playerMoved(g_, x, y);
@@ -26,7 +28,14 @@ void GameEvents::mouseMove(float x, float y) {
 }
 
 void GameEvents::mouseDown(int button) {
-    if (!g_.ended && button == 2) {
+    if (g_.ended) {
+        return;
+    }
+    if (isPaused(g_)) {
+        if (button == 1) {
+            resumeGame(g_);
+        }
+    } else if (button == 2) {
         buyShield(g_);
     }
 }
@@ -75,11 +84,18 @@ void GameEvents::menuChosen(MenuItem item) {
         case MenuItem::mnuSettingsSoundEffects:
             menuSoundEffects(g_);
             break;
+        case MenuItem::mnuFilePause:
+            menuPause(g_);
+            break;
+        case MenuItem::mnuSettingsPauseInactive:
+            menuPauseInactive(g_);
+            break;
     }
 }
 
 void GameEvents::timerTick(TimerId timer) {
-    if (g_.ended) {
+    // The platform holds the timers while paused; a tick scripted into a pause is dropped.
+    if (g_.ended || isPaused(g_)) {
         return;
     }
     switch (timer) {
@@ -137,6 +153,12 @@ void GameEvents::bestGamesCleared() {
 
 void GameEvents::musicVolumeChosen(int volume) {
     brivane::musicVolumeChosen(g_, volume);
+}
+
+void GameEvents::windowInactive() {
+    if (!g_.ended) {
+        brivane::windowInactive(g_);
+    }
 }
 
 }  // namespace brivane

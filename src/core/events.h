@@ -24,6 +24,7 @@ class GameEvents : public EventSink {
     void bestGameNamed(const std::string& name) override;
     void bestGamesCleared() override;
     void musicVolumeChosen(int volume) override;
+    void windowInactive() override;
 
   private:
     GameState& g_;

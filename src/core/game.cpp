@@ -12,6 +12,7 @@
 #include "core/lives.h"
 #include "core/messages.h"
 #include "core/numbers.h"
+#include "core/pause.h"
 #include "core/scores.h"
 #include "core/sound.h"
 #include "particles/particle.h"
@@ -44,6 +45,17 @@ void moveAndPaint(GameState& g, ParticleList& list, const Count& count) {
     }
 }
 
+// The end of a pass that began at t0: its yield, then its duration without the time paused.
+void yieldAndMeasure(GameState& g, std::uint32_t t0) {
+    g.pf.processEventsUntilNextFrame();
+    // Unsigned subtraction keeps the duration right across the tick counter's wrap.
+    const std::uint32_t now = g.pf.tickCount();
+    const std::uint32_t elapsed = now - t0;
+    const std::uint32_t own = elapsed - std::min(takePausedTicks(g, now), elapsed);
+    g.frameTicks = static_cast<std::int32_t>(std::min<std::uint32_t>(own, 0x7FFFFFFF));
+    g.renderTicks = g.frameTicks;
+}
+
 }  // namespace
 
 std::uint32_t startingSeed(GameState& g) {
@@ -59,6 +71,7 @@ void startUp(GameState& g) {
     g.pf.setMenuChecked(MenuItem::mnuSettingsUpdates, readCheckUpdates(g));
     g.autoSpeed = readAutoSpeed(g);
     g.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, g.autoSpeed);
+    applyPauseInactiveSetting(g);
     g.pf.setCaption("Brivane v" + std::to_string(versionMajor) + "." +
                     std::to_string(versionMinor) + "." + std::to_string(versionRevision));
     if (g.pf.menuChecked(MenuItem::mnuSettingsUpdates)) {
@@ -87,6 +100,12 @@ void mainLoop(GameState& g, const std::function<void()>& afterPass) {
 
 void runPass(GameState& g) {
     const std::uint32_t t0 = g.pf.tickCount();
+    // The window's yield does not end while the game is paused; a home whose yield cannot wait
+    // for the player (the headless one) lets a paused game's passes through as bare yields.
+    if (isPaused(g)) {
+        yieldAndMeasure(g, t0);
+        return;
+    }
     g.pf.clear();
     drawMessage(g);
     moveAndPaint(g, g.balls, g.ballCount);
@@ -115,11 +134,7 @@ void runPass(GameState& g) {
     if (g.pf.menuChecked(MenuItem::mnuSettingsDisplayRender)) {
         showRenderTiming(g);
     }
-    g.pf.processEventsUntilNextFrame();
-    // Unsigned subtraction keeps the duration right across the tick counter's wrap.
-    const std::uint32_t elapsed = g.pf.tickCount() - t0;
-    g.frameTicks = static_cast<std::int32_t>(std::min<std::uint32_t>(elapsed, 0x7FFFFFFF));
-    g.renderTicks = g.frameTicks;
+    yieldAndMeasure(g, t0);
     g.msPlayed += g.frameTicks;
 }
 

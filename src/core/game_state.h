@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pause.h"
 #include "core/rnd.h"
 #include "platform/platform.h"
 
@@ -114,6 +115,7 @@ struct GameState {
     // were written: what its answers refer to once the player gives them.
     std::optional<BestGame> namingEntry;
     std::vector<BestGame> shownGames;
+    PauseState pause;
 };
 
 std::int16_t getHighLevel(const GameState& g);

@@ -53,8 +53,10 @@ enum class MenuItem : std::uint8_t {
     mnuFileNewGame,
     mnuFileHighScores,
     mnuSettingsSoundEffects,
+    mnuFilePause,
+    mnuSettingsPauseInactive,
 };
-inline constexpr int menuItemCount = 11;
+inline constexpr int menuItemCount = 13;
 
 enum class TimerId : std::uint8_t {
     tmrClearText,
@@ -105,6 +107,8 @@ class EventSink {
     virtual void bestGamesCleared() = 0;
     // The player moved the music window's volume (0 to 100) and let go of it.
     virtual void musicVolumeChosen(int volume) = 0;
+    // The window lost the focus to another window, or was minimised.
+    virtual void windowInactive() = 0;
 };
 
 class Platform {
@@ -197,6 +201,13 @@ class Platform {
     virtual void closeSoundDevice(int device) = 0;
     // Sets the music window's volume (0 to 100) without reporting it back as the player's.
     virtual void setMusicVolume(int volume) = 0;
+    // Pause. While paused the five timers stand still and keep the time they had left (one
+    // enabled meanwhile gets its full interval from the resume), the music holds, and the
+    // window shows that play is paused; where there is a player to wait for, the main loop's
+    // yield sleeps until events come and does not end before the game goes on.
+    virtual void setPaused(bool paused) = 0;
+    // Ends every sound effect that is playing.
+    virtual void stopSounds() = 0;
 };
 
 }  // namespace brivane

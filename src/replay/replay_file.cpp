@@ -28,6 +28,8 @@ constexpr const char* menuNames[menuItemCount] = {
     "mnuFileNewGame",
     "mnuFileHighScores",
     "mnuSettingsSoundEffects",
+    "mnuFilePause",
+    "mnuSettingsPauseInactive",
 };
 constexpr const char* timerNames[timerCount] = {
     "tmrClearText", "tmrDoElectron", "tmrToggleBonds", "tmrKillTails", "tmrLoopMusic",
@@ -366,6 +368,11 @@ bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
         if (!expectCount(args, 1, "close")) {
             return false;
         }
+    } else if (name == "pause" || name == "resume") {
+        e.kind = name == "pause" ? ReplayEvent::Kind::pause : ReplayEvent::Kind::resume;
+        if (!expectCount(args, 1, name == "pause" ? "pause" : "resume")) {
+            return false;
+        }
     } else {
         return fail(say("unknown event '", name, "'"));
     }
@@ -598,6 +605,10 @@ std::string eventText(const ReplayEvent& e) {
             return "resize " + std::to_string(e.value) + " " + std::to_string(e.value2);
         case ReplayEvent::Kind::close:
             return "close";
+        case ReplayEvent::Kind::pause:
+            return "pause";
+        case ReplayEvent::Kind::resume:
+            return "resume";
     }
     return "close";
 }

@@ -19,7 +19,7 @@ namespace brivane {
 inline constexpr const char* replayMagic = "brivane-replay 1";
 
 struct ReplayEvent {
-    enum class Kind : std::uint8_t { move, down, key, menu, timer, resize, close };
+    enum class Kind : std::uint8_t { move, down, key, menu, timer, resize, close, pause, resume };
     Kind kind = Kind::move;
     float x = 0, y = 0;
     int value = 0;   // button, key code, outer width

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/pause.h"
 #include "core/scores.h"
 #include "platform/layout.h"
 #include "settings/settings_store.h"
@@ -108,7 +109,31 @@ void ReplayRecorder::mouseMove(float x, float y) {
     inner_.mouseMove(x, y);
 }
 
+// Pause and resume are kept as what they did, not as the input that did it, so that a replay
+// does not hang on settings the file does not hold (Pause When Inactive).
+void ReplayRecorder::writePauseChange(bool wasPaused) {
+    if (isPaused(g_) != wasPaused) {
+        ReplayEvent e;
+        e.kind = wasPaused ? ReplayEvent::Kind::resume : ReplayEvent::Kind::pause;
+        write(e);
+        // No pass comes to flush it while paused, and a pause can last until the machine
+        // goes down.
+        out_.flush();
+    }
+}
+
+void ReplayRecorder::windowInactive() {
+    const bool wasPaused = isPaused(g_);
+    inner_.windowInactive();
+    writePauseChange(wasPaused);
+}
+
 void ReplayRecorder::mouseDown(int button) {
+    if (isPaused(g_)) {  // a click that goes on, or does nothing
+        inner_.mouseDown(button);
+        writePauseChange(true);
+        return;
+    }
     ReplayEvent e;
     e.kind = ReplayEvent::Kind::down;
     e.value = button;
@@ -125,6 +150,12 @@ void ReplayRecorder::keyPress(int code) {
 }
 
 void ReplayRecorder::menuChosen(MenuItem item) {
+    if (item == MenuItem::mnuFilePause) {
+        const bool wasPaused = isPaused(g_);
+        inner_.menuChosen(item);
+        writePauseChange(wasPaused);
+        return;
+    }
     ReplayEvent e;
     e.kind = ReplayEvent::Kind::menu;
     e.menu = item;

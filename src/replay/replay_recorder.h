@@ -53,12 +53,15 @@ class ReplayRecorder : public EventSink {
     void bestGamesCleared() override { inner_.bestGamesCleared(); }
     // A volume is the player's taste, not an input of the game: kept, not recorded.
     void musicVolumeChosen(int volume) override { inner_.musicVolumeChosen(volume); }
+    void windowInactive() override;
 
   private:
     void writeHeader();
     void write(const ReplayEvent& event);
     void writeLine(YieldId at, const ReplayEvent& event);
     void writeDuration(int pass, int ms);
+    // After an input that may have paused or resumed the game: writes what it did, if anything.
+    void writePauseChange(bool wasPaused);
 
     std::ostream& out_;
     EventSink& inner_;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/game.h"
+#include "core/pause.h"
 #include "replay/pass_report.h"
 
 namespace brivane {
@@ -79,6 +80,15 @@ void ReplayRunner::deliverInput(std::size_t index) {
         case ReplayEvent::Kind::close:
             pf_.deliverOne(ScriptedEvent::closeWindow());
             break;
+        // The file says what the player's input did, not which input it was (the menu item, a
+        // key, a click, the focus going elsewhere), so a replay does not hang on a setting it
+        // does not hold (Pause When Inactive). The menu item does either, as the game stands.
+        case ReplayEvent::Kind::pause:
+        case ReplayEvent::Kind::resume:
+            if (isPaused(g_) != (e.kind == ReplayEvent::Kind::pause)) {
+                pf_.deliverOne(ScriptedEvent::menuItem(MenuItem::mnuFilePause));
+            }
+            break;
     }
 }
 
@@ -87,7 +97,10 @@ void ReplayRunner::start() {
 }
 
 bool ReplayRunner::finished() const {
-    return passesRun_ >= passLimit_ || g_.ended || g_.lives < 0 || pf_.programEnded;
+    // Paused with no input left to resume it, the game would only stand there.
+    const bool pausedForGood = isPaused(g_) && nextInput_ >= replay_.inputs.size();
+    return passesRun_ >= passLimit_ || g_.ended || g_.lives < 0 || pf_.programEnded ||
+           pausedForGood;
 }
 
 void ReplayRunner::runOnePass() {

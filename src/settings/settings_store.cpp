@@ -17,7 +17,13 @@ constexpr const char* sectionSettings = "settings";
 constexpr long long minUserSpeed = 0;
 constexpr long long maxUserSpeed = 50;
 
-bool readBool(GameState& g, const char* section, const char* key, bool fallback) {
+const char* boolWord(bool value) {
+    return value ? "True" : "False";
+}
+
+}  // namespace
+
+bool readBoolSetting(GameState& g, const char* section, const char* key, bool fallback) {
     const std::optional<std::string> text = g.pf.readSetting(section, key);
     if (!text) {
         return fallback;
@@ -31,18 +37,16 @@ bool readBool(GameState& g, const char* section, const char* key, bool fallback)
     return fallback;
 }
 
-const char* boolWord(bool value) {
-    return value ? "True" : "False";
+void saveBoolSetting(GameState& g, const char* section, const char* key, bool value) {
+    g.pf.saveSetting(section, key, boolWord(value));
 }
 
-}  // namespace
-
 bool readCheckUpdates(GameState& g) {
-    return readBool(g, sectionMisc, "checkUpdates", true);
+    return readBoolSetting(g, sectionMisc, "checkUpdates", true);
 }
 
 bool readAutoSpeed(GameState& g) {
-    return readBool(g, sectionMisc, "autoSpeed", true);
+    return readBoolSetting(g, sectionMisc, "autoSpeed", true);
 }
 
 std::int16_t readUserSpeed(GameState& g) {
@@ -66,11 +70,11 @@ std::int16_t readUserSpeed(GameState& g) {
 }
 
 void saveCheckUpdates(GameState& g, bool value) {
-    g.pf.saveSetting(sectionMisc, "checkUpdates", boolWord(value));
+    saveBoolSetting(g, sectionMisc, "checkUpdates", value);
 }
 
 void saveAutoSpeed(GameState& g, bool value) {
-    g.pf.saveSetting(sectionMisc, "autoSpeed", boolWord(value));
+    saveBoolSetting(g, sectionMisc, "autoSpeed", value);
 }
 
 void saveUserSpeed(GameState& g, std::int16_t value) {

@@ -1,4 +1,4 @@
-// The three stored settings: their sections, keys, text forms and defaults.
+// The stored settings: their sections, keys, text forms and defaults.
 #pragma once
 
 #include <cstdint>
@@ -13,5 +13,9 @@ std::int16_t readUserSpeed(GameState& g);
 void saveCheckUpdates(GameState& g, bool value);
 void saveAutoSpeed(GameState& g, bool value);
 void saveUserSpeed(GameState& g, std::int16_t value);
+
+// A setting kept as the word True or False; anything else reads as the fallback.
+bool readBoolSetting(GameState& g, const char* section, const char* key, bool fallback);
+void saveBoolSetting(GameState& g, const char* section, const char* key, bool value);
 
 }  // namespace brivane

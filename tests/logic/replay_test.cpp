@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -40,6 +41,8 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
         {"at 3 menu mnuFileSave\n", 4, "unknown menu item"},
         {std::string("\x7f\x45LF\x02\x01", 6) + "\n", 4, "not a text"},
         {"at 3 timer tmrKillTails\n", 4, "timers recorded"},
+        {"pass 3 16\nat 3 pause 1\n", 5, "unexpected '1' after 'pause'"},
+        {"at 3 resume now\n", 4, "unexpected 'now' after 'resume'"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -64,15 +67,18 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
         "autospeed off\r\nuserspeed 50\r\nhighlevel 30\r\nhighscore 123456\r\n"
         "timers recorded\r\npass 1 20\r\npass 7 33\r\nat 2.1 move 0.1 1234.5678\r\n"
         "at 2 menu mnuFileJumpLevel  two words \r\nat 2 timer tmrKillTails\r\nat 9 down 2\r\n"
-        "at 9 key 43\r\nat 9 menu mnuHelpHelp cancel\r\nat 9 resize 10000 8000\r\nat 9 close\r\n");
+        "at 9 key 43\r\nat 9 menu mnuHelpHelp cancel\r\nat 9 resize 10000 8000\r\nat 9 pause\r\n"
+        "at 9 resume\r\nat 9 close\r\n");
     EXPECT_EQ(std::tuple(r.seed, r.playfieldWidth, r.autoSpeed, r.userSpeed, r.highLevel,
                          r.highScore, r.timersRecorded),
               std::tuple(4294967295u, 12000, false, 50, 30, 123456.0, true));
-    ASSERT_EQ(r.inputs.size(), 8u);
+    ASSERT_EQ(r.inputs.size(), 10u);
     EXPECT_EQ(r.inputs[0].at, (YieldId{2, 1}));
     EXPECT_EQ(r.event(0).y, 1234.5678f);
     EXPECT_EQ(r.event(1).answer, "two words");
     EXPECT_EQ(r.event(2).timer, TimerId::tmrKillTails);
+    EXPECT_EQ(std::pair(r.event(7).kind, r.event(8).kind),
+              std::pair(ReplayEvent::Kind::pause, ReplayEvent::Kind::resume));
     EXPECT_EQ(r.lastPass(), 9);
 
     // What the recorder writes reads back to the same header and events.
@@ -159,6 +165,9 @@ TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
     } cases[] = {
         {"pass 1 16\npass 4 40\nat 4 close\npass 50 16\n", 0, 4},
         {"pass 50 16\n", 12, 12},
+        // Paused with nothing left to resume it: only the pass it came in.
+        {"pass 50 16\nat 7 pause\n", 0, 7},
+        {"pass 50 16\nat 7 pause\nat 9 resume\n", 20, 20},
     };
     for (const auto& c : cases) {
         ReplayRunner runner(parsed(std::string("brivane-replay 1\nseed 1\n") + c.file), c.limit);
@@ -167,7 +176,7 @@ TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
             runner.runOnePass();
         }
         EXPECT_EQ(runner.passesRun(), c.passes);
-        if (c.limit == 0) {
+        if (c.passes == 4) {
             // The recorded program stopped inside pass 4's yield, before that pass was measured.
             EXPECT_EQ(runner.game().frameTicks, 16);
             EXPECT_TRUE(runner.platform().scoresFile.has_value());  // saved in memory only
@@ -200,6 +209,14 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
     h.pf.queueDialogAnswer("3");
     h.pf.postAt(YieldId{30, 0}, ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel));
     h.pf.postAt(YieldId{40, 0}, ScriptedEvent::menuItem(MenuItem::mnuSettingsAutoSpeed));
+    // Paused and resumed in every way, with moves and a level set up while paused.
+    h.pf.postAt(YieldId{50, 0}, ScriptedEvent::menuItem(MenuItem::mnuFilePause));
+    h.pf.postAt(YieldId{60, 0}, ScriptedEvent::down(1));
+    h.pf.postAt(YieldId{70, 0}, ScriptedEvent::windowInactive());
+    h.pf.postAt(YieldId{75, 0}, ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel, "2"));
+    h.pf.postAt(YieldId{80, 0}, ScriptedEvent::menuItem(MenuItem::mnuFilePause));
+    h.pf.postAt(YieldId{90, 0}, ScriptedEvent::windowInactive());
+    h.pf.postAt(YieldId{90, 0}, ScriptedEvent::down(1));
     std::vector<std::string> live;
     h.start();
     for (int pass = 1; pass <= 700 && !h.g.ended && h.g.lives >= 0; ++pass) {
@@ -208,7 +225,13 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
         live.push_back(passReport(h.g, pass, h.pf.statusText, true));
     }
     recorder.finish(h.pf.yields().pass() - 1);
-    EXPECT_EQ(h.g.level, 3);
+    EXPECT_EQ(h.g.level, 2);
+    for (const char* line : {"\nat 50 pause\n", "\nat 60 resume\n", "\nat 70 pause\n",
+                             "\nat 80 resume\n", "\nat 90 pause\nat 90 resume\n"}) {
+        EXPECT_NE(file.str().find(line), std::string::npos) << line;
+    }
+    EXPECT_EQ(file.str().find("mnuFilePause"), std::string::npos);
+    EXPECT_EQ(file.str().find(" down 1"), std::string::npos);
 
     // The recording carries every tick: a tick line without "timers recorded" would not parse.
     ReplayRunner runner(parsed(file.str()), 0);
@@ -218,7 +241,18 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
         runner.runOnePass();
         replayed.push_back(runner.reportLine(true));
     }
-    EXPECT_EQ(replayed, live);
+    // A replay runs through a pause at once, so from the first one on its clock, and with it
+    // the time of day in the particles' identities, runs behind the live game's.
+    const auto masked = [](const std::vector<std::string>& reports) {
+        std::vector<std::string> out;
+        for (const std::string& r : reports) {
+            out.push_back(std::regex_replace(r, std::regex("\"IDnum\":\"[^\"]*\""), ""));
+        }
+        return out;
+    };
+    EXPECT_EQ(std::vector(replayed.begin(), replayed.begin() + 50),
+              std::vector(live.begin(), live.begin() + 50));
+    EXPECT_EQ(masked(replayed), masked(live));
 }
 
 // The header carries the high level and score exactly as start-up read them from the scores

@@ -116,6 +116,9 @@ void HeadlessPlatform::deliverOne(const ScriptedEvent& e) {
             sockState = SocketState::closed;
             sink_->socketClosed();
             break;
+        case ScriptedEvent::Kind::inactive:
+            sink_->windowInactive();
+            break;
         case ScriptedEvent::Kind::call:
             e.action();
             break;
@@ -167,6 +170,7 @@ void HeadlessPlatform::processEvents() {
 
 void HeadlessPlatform::processEventsUntilNextFrame() {
     const std::uint64_t passStart = clock_.now();
+    const std::uint64_t heldBefore = clock_.heldTotal();
     yields_.frameYieldBegins();
     if (onFrameYield) {
         onFrameYield(yields_.pass());
@@ -181,8 +185,11 @@ void HeadlessPlatform::processEventsUntilNextFrame() {
         deliver(events);
     }
     deliver(nextYield_);
+    // Time that passed paused inside the yield (a test's stand-in for a player away from the
+    // window) comes on top of the pass's own duration, as in the window.
     const std::uint64_t passEnd =
-        passStart + static_cast<std::uint64_t>(clock_.passDurationOf(yields_.pass()));
+        passStart + static_cast<std::uint64_t>(clock_.passDurationOf(yields_.pass())) +
+        (clock_.heldTotal() - heldBefore);
     fireTimersUpTo(passEnd);
     clock_.advanceTo(passEnd);
     yields_.frameYieldEnds();

@@ -35,7 +35,8 @@ struct ScriptedEvent {
         socketConnected,
         socketData,
         socketClosed,
-        call,  // runs a test's own action inside the yield
+        inactive,  // the window lost the focus or was minimised
+        call,      // runs a test's own action inside the yield
     };
     Kind kind = Kind::mouseMove;
     float x = 0, y = 0;
@@ -70,6 +71,7 @@ struct ScriptedEvent {
         return with(Kind::resize, outerWidth, outerHeight);
     }
     static ScriptedEvent closeWindow() { return with(Kind::close); }
+    static ScriptedEvent windowInactive() { return with(Kind::inactive); }
     static ScriptedEvent run(std::function<void()> f) {
         ScriptedEvent e = with(Kind::call);
         e.action = std::move(f);
@@ -217,6 +219,9 @@ class HeadlessPlatform : public Platform {
     void showBestGames(const BestGamesView& view) override { bestGamesShown.push_back(view); }
     void closeSoundDevice(int) override {}
     void setMusicVolume(int) override {}
+    // The yield has no player to wait for, so it ends as usual while paused.
+    void setPaused(bool paused) override { clock_.setHeld(paused); }
+    void stopSounds() override {}
 
   private:
     void deliver(std::deque<ScriptedEvent>& queue);

@@ -14,6 +14,9 @@ VirtualClock::VirtualClock() {
 }
 
 void VirtualClock::advanceTo(std::uint64_t t) {
+    if (held_ && t > now_) {
+        heldTotal_ += t - now_;
+    }
     now_ = std::max(now_, t);
 }
 
@@ -28,7 +31,9 @@ int VirtualClock::passDurationOf(int pass) const {
 void VirtualClock::setTimerEnabled(TimerId timer, bool enabled) {
     TimerState& t = timers_[static_cast<int>(timer)];
     if (enabled && !t.enabled) {
-        t.due = now_ + static_cast<std::uint64_t>(timerSpecs[static_cast<int>(timer)].intervalMs);
+        const auto interval =
+            static_cast<std::uint64_t>(timerSpecs[static_cast<int>(timer)].intervalMs);
+        t.due = held_ ? interval : now_ + interval;
     }
     t.enabled = enabled;
 }
@@ -38,11 +43,27 @@ std::optional<std::uint64_t> VirtualClock::timerDue(TimerId timer) const {
     if (!t.enabled) {
         return std::nullopt;
     }
-    return t.due;
+    return held_ ? now_ + t.due : t.due;
+}
+
+void VirtualClock::setHeld(bool held) {
+    if (held == held_) {
+        return;
+    }
+    held_ = held;
+    for (TimerState& t : timers_) {
+        if (t.enabled) {
+            // A timer is never left due before now, as every yield fires what is due.
+            t.due = held ? (t.due > now_ ? t.due - now_ : 0) : now_ + t.due;
+        }
+    }
 }
 
 void VirtualClock::fireTimersUpTo(std::uint64_t limit, const std::function<bool(TimerId)>& tick) {
     for (;;) {
+        if (held_) {
+            return;  // a handler paused the game, or it was paused before
+        }
         int next = -1;
         for (int i = 0; i < timerCount; ++i) {
             if (timers_[i].enabled && timers_[i].due <= limit &&

@@ -3,6 +3,7 @@
 // by T + d, the clock reading each timer's due time while its handler runs, and leaves the clock
 // at T + d. A repeating timer is next due one interval after its due time, or one interval after
 // T + d when that is already past: like the window system's timers, missed ticks do not burst.
+// Held (the game paused), the timers stand still and keep the time they had left.
 #pragma once
 
 #include <cstdint>
@@ -31,10 +32,17 @@ class VirtualClock {
     int passDurationOf(int pass) const;
 
     // Enabling a running timer changes nothing; enabling a stopped one makes it due one
-    // interval from now.
+    // interval from now, or from the release when held.
     void setTimerEnabled(TimerId timer, bool enabled);
     bool timerEnabled(TimerId timer) const { return timers_[static_cast<int>(timer)].enabled; }
+    // When held, when it would be due were the timers released now.
     std::optional<std::uint64_t> timerDue(TimerId timer) const;
+
+    // While held no timer fires, and on release each is due the time it had left from then.
+    void setHeld(bool held);
+    bool held() const { return held_; }
+    // How far the clock has moved while held, over the whole run.
+    std::uint64_t heldTotal() const { return heldTotal_; }
 
     // Fires every enabled timer due by `limit`, earliest first, through `tick`, which may
     // enable or disable timers; stops early when `tick` returns false.
@@ -43,10 +51,12 @@ class VirtualClock {
   private:
     struct TimerState {
         bool enabled = false;
-        std::uint64_t due = 0;
+        std::uint64_t due = 0;  // while held: the time left
     };
 
     std::uint64_t now_ = 0;
+    bool held_ = false;
+    std::uint64_t heldTotal_ = 0;
     int defaultPassMs_ = 16;
     std::map<int, int> passDurations_;
     TimerState timers_[timerCount];

@@ -4,7 +4,9 @@
 #include "platform/qt/frm_main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenuBar>
@@ -12,6 +14,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QWindow>
 #include <cmath>
 
 namespace brivane {
@@ -34,10 +37,12 @@ constexpr MenuEntry menuEntries[menuItemCount] = {
     {MenuItem::mnuFileJumpLevel, 0, "Jump To Level", false},
     {MenuItem::mnuFileHighScores, 0, "High Scores", false},
     {MenuItem::mnuFileMusic, 0, "Music", false},
+    {MenuItem::mnuFilePause, 0, "Pause", true},
     {MenuItem::mnuFileExit, 0, "Exit", false},
     {MenuItem::mnuSettingsAutoSpeed, 1, "Auto Speed Adjust", true},
     {MenuItem::mnuSettingsDisplayRender, 1, "Display render timing", true},
     {MenuItem::mnuSettingsUpdates, 1, "Check for updates on startup", true},
+    {MenuItem::mnuSettingsPauseInactive, 1, "Pause When Inactive", true},
     {MenuItem::mnuHelpAbout, 2, "About", false},
     {MenuItem::mnuHelpHelp, 2, "Help Topics", false},
     {MenuItem::mnuSettingsSoundEffects, 1, "Sound Effects", true},
@@ -68,6 +73,32 @@ void PlayfieldWidget::presentChanged() {
     repaint(logical);
 }
 
+void PlayfieldWidget::setPausedOverlay(bool shown) {
+    if (shown != pausedOverlay_) {
+        pausedOverlay_ = shown;
+        update();
+    }
+}
+
+void PlayfieldWidget::paintPausedOverlay(QPainter& painter) {
+    // The last frame stays visible, dimmed, so the player sees where everything stands.
+    painter.fillRect(rect(), QColor(0, 0, 0, 140));
+    QFont big = playfieldFont(1.0);
+    big.setPixelSize(40);
+    QFont small = playfieldFont(1.0);
+    const int gap = 6;
+    const int bigHeight = QFontMetrics(big).height();
+    const int smallHeight = QFontMetrics(small).height();
+    // Just above the middle line, where the game's own centre message starts, so both read.
+    const int top = height() / 2 - gap - smallHeight - gap - bigHeight;
+    painter.setPen(Qt::white);
+    painter.setFont(big);
+    painter.drawText(QRect(0, top, width(), bigHeight), Qt::AlignCenter, QStringLiteral("Paused"));
+    painter.setFont(small);
+    painter.drawText(QRect(0, top + bigHeight + gap, width(), smallHeight), Qt::AlignCenter,
+                     QStringLiteral("Press P or click to continue"));
+}
+
 void PlayfieldWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QImage& frame = image_.image();
@@ -83,6 +114,9 @@ void PlayfieldWidget::paintEvent(QPaintEvent* event) {
         if (!part.isEmpty()) {
             painter.drawImage(part, frame, QRectF(part.topLeft() * ratio, part.size() * ratio));
         }
+    }
+    if (pausedOverlay_) {
+        paintPausedOverlay(painter);
     }
     if (onPainted) {
         onPainted(frame);
@@ -145,6 +179,8 @@ frmMain::frmMain(PlayfieldImage& image) : layout_(layoutWindow(minOuterWidth, mi
                       PictureStore::instance().image(Picture::imgPlayerMatte));
 
     buildMenus();
+    connect(qApp, &QGuiApplication::focusWindowChanged, this,
+            [this](QWindow* focus) { focusMoved(focus); });
     // Initial client area 607 x 474 pixels, below the menu bar.
     resize(px(minOuterWidth - frameWidth),
            px(minOuterHeight - frameHeight) + menuBar()->sizeHint().height());
@@ -158,17 +194,21 @@ void frmMain::buildMenus() {
     menus[0]->setObjectName(QStringLiteral("mnuFile"));
     menus[1]->setObjectName(QStringLiteral("mnuSettings"));
     menus[2]->setObjectName(QStringLiteral("mnuHelp"));
-    static const char* const names[menuItemCount] = {"mnuFileJumpLevel",
-                                                     "mnuFileMusic",
-                                                     "mnuFileExit",
-                                                     "mnuSettingsAutoSpeed",
-                                                     "mnuSettingsDisplayRender",
-                                                     "mnuSettingsUpdates",
-                                                     "mnuHelpAbout",
-                                                     "mnuHelpHelp",
-                                                     "mnuFileNewGame",
-                                                     "mnuFileHighScores",
-                                                     "mnuSettingsSoundEffects"};
+    static const char* const names[menuItemCount] = {
+        "mnuFileJumpLevel",
+        "mnuFileMusic",
+        "mnuFileExit",
+        "mnuSettingsAutoSpeed",
+        "mnuSettingsDisplayRender",
+        "mnuSettingsUpdates",
+        "mnuHelpAbout",
+        "mnuHelpHelp",
+        "mnuFileNewGame",
+        "mnuFileHighScores",
+        "mnuSettingsSoundEffects",
+        "mnuFilePause",
+        "mnuSettingsPauseInactive",
+    };
     for (const MenuEntry& entry : menuEntries) {
         QAction* action = menus[entry.menu]->addAction(QString::fromLatin1(entry.caption));
         action->setObjectName(QString::fromLatin1(names[static_cast<int>(entry.item)]));
@@ -188,6 +228,8 @@ void frmMain::buildMenus() {
     menuActions[static_cast<int>(MenuItem::mnuSettingsAutoSpeed)]->setChecked(true);
     menuActions[static_cast<int>(MenuItem::mnuFileNewGame)]->setShortcut(
         QKeySequence(Qt::CTRL | Qt::Key_N));
+    menuActions[static_cast<int>(MenuItem::mnuFilePause)]->setShortcuts(
+        {QKeySequence(Qt::Key_P), QKeySequence(Qt::Key_Pause)});
 }
 
 void frmMain::setPlayerPictures(const QImage& sprite, const QImage& matte) {
@@ -228,6 +270,26 @@ void frmMain::applyLayout() {
         // Too small: snap back to the minimum, which lays the window out once more.
         resize(px(layout_.outerWidth - frameWidth),
                px(layout_.outerHeight - frameHeight) + menuBar()->height());
+    }
+}
+
+void frmMain::focusMoved(QWindow* focus) {
+    // The game's own dialogs are modal and hold the game anyway; menus and tool tips pop up
+    // over it without taking it away from the player. Anything else, or nothing of this
+    // program (another program has the focus), counts as looking away.
+    if (focus != nullptr && (focus == windowHandle() || focus->modality() != Qt::NonModal ||
+                             focus->type() == Qt::Popup || focus->type() == Qt::ToolTip)) {
+        return;
+    }
+    if (onInactive) {
+        onInactive();
+    }
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && onInactive) {
+        onInactive();
     }
 }
 

@@ -13,6 +13,8 @@
 #include "platform/render/playfield_image.h"
 
 class QAction;
+class QPainter;
+class QWindow;
 
 namespace brivane {
 
@@ -24,6 +26,9 @@ class PlayfieldWidget : public QWidget {
     PlayfieldWidget(QWidget* parent, PlayfieldImage& image);
     // Repaints, at once, only what changed in the picture since the last time.
     void presentChanged();
+    // Shows or takes away the word that play is paused, over the picture (never in it).
+    void setPausedOverlay(bool shown);
+    bool pausedOverlay() const { return pausedOverlay_; }
 
     std::function<void(float, float)> onMove;
     std::function<void(int)> onButton;
@@ -38,7 +43,10 @@ class PlayfieldWidget : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void paintPausedOverlay(QPainter& painter);
+
     PlayfieldImage& image_;
+    bool pausedOverlay_ = false;
 };
 
 class frmMain : public QMainWindow {
@@ -62,13 +70,18 @@ class frmMain : public QMainWindow {
     std::function<void(MenuItem)> onMenu;
     std::function<void()> onClose;
     std::function<void()> onLayout;
+    // The window lost the focus to another window (not to a dialog of its own or a menu), or
+    // was minimised.
+    std::function<void()> onInactive;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void buildMenus();
+    void focusMoved(QWindow* focus);
     void applyLayout();
 
     QWidget* client_ = nullptr;

@@ -62,7 +62,12 @@ QtPlatform::QtPlatform(Options options)
         QTimer& timer = timers_[static_cast<std::size_t>(i)];
         timer.setInterval(timerSpecs[i].intervalMs);
         timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this, i] {
+        QObject::connect(&timer, &QTimer::timeout, [this, i, &timer] {
+            // The first tick after a pause came after the time the timer had left; from here
+            // on it ticks at its own interval again.
+            if (timer.interval() != timerSpecs[i].intervalMs) {
+                timer.setInterval(timerSpecs[i].intervalMs);
+            }
             if (sink_ != nullptr && !ended_) {
                 sink_->timerTick(static_cast<TimerId>(i));
             }
@@ -115,6 +120,11 @@ void QtPlatform::ensureWindow() {
         }
     };
     window_->onClose = [this] { closeWindow(); };
+    window_->onInactive = [this] {
+        if (sink_ != nullptr && !ended_) {
+            sink_->windowInactive();
+        }
+    };
 }
 
 void QtPlatform::closeWindow() {
@@ -267,6 +277,13 @@ void QtPlatform::processEventsUntilNextFrame() {
     runPendingEvents();
     const qint64 due = lastFrameEnd_ + frameIntervalMs();
     while (!ended_) {
+        if (paused_) {
+            // Asleep until something happens: no frame to wait for, nothing new to show.
+            frameWake_.stop();
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            present();
+            continue;
+        }
         const qint64 remaining = due - frameClock_.elapsed();
         if (remaining <= 0) {
             break;
@@ -283,16 +300,51 @@ void QtPlatform::processEventsUntilNextFrame() {
 }
 
 void QtPlatform::setTimerEnabled(TimerId timer, bool enabled) {
-    QTimer& t = timers_[static_cast<std::size_t>(timer)];
+    const auto i = static_cast<std::size_t>(timer);
+    const int interval = timerSpecs[static_cast<int>(timer)].intervalMs;
+    if (paused_) {
+        if (enabled && !heldEnabled_[i]) {
+            heldLeft_[i] = interval;
+        }
+        heldEnabled_[i] = enabled;
+        return;
+    }
+    QTimer& t = timers_[i];
     if (enabled && !t.isActive()) {
-        t.start();
+        t.start(interval);
     } else if (!enabled) {
         t.stop();
     }
 }
 
 bool QtPlatform::timerEnabled(TimerId timer) const {
-    return timers_[static_cast<std::size_t>(timer)].isActive();
+    const auto i = static_cast<std::size_t>(timer);
+    return paused_ ? heldEnabled_[i] : timers_[i].isActive();
+}
+
+void QtPlatform::setPaused(bool paused) {
+    if (paused == paused_) {
+        return;
+    }
+    paused_ = paused;
+    for (std::size_t i = 0; i < timers_.size(); ++i) {
+        QTimer& t = timers_[i];
+        if (paused) {
+            heldEnabled_[i] = t.isActive();
+            heldLeft_[i] = heldEnabled_[i] ? std::max(0, t.remainingTime()) : 0;
+            t.stop();
+        } else if (heldEnabled_[i]) {
+            t.start(heldLeft_[i]);
+        }
+    }
+    sound_->holdMusic(paused);
+    if (window_) {
+        window_->pic->setPausedOverlay(paused);
+    }
+}
+
+void QtPlatform::stopSounds() {
+    sound_->stopSounds();
 }
 
 std::string QtPlatform::inputBox(const std::string& prompt, const std::string& title,

@@ -121,6 +121,8 @@ class QtPlatform : public Platform {
     void showBestGames(const BestGamesView& view) override;
     void closeSoundDevice(int device) override;
     void setMusicVolume(int volume) override;
+    void setPaused(bool paused) override;
+    void stopSounds() override;
 
   private:
     void ensureWindow();
@@ -147,6 +149,10 @@ class QtPlatform : public Platform {
     int drawWidth_ = 1;
     bool drawnSincePresent_ = false;
     bool ended_ = false;
+    bool paused_ = false;
+    // While paused: which timers are enabled, and the milliseconds each had left.
+    std::array<bool, timerCount> heldEnabled_{};
+    std::array<int, timerCount> heldLeft_{};
     YieldCounter yields_;
 };
 

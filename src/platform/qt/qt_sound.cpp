@@ -276,7 +276,17 @@ void frmMusic::entryFailed(int token) {
     showState();
 }
 
+void frmMusic::holdForGame(bool held) {
+    if (held && state_ == State::playing) {
+        pause();
+        heldByGame_ = true;
+    } else if (!held && heldByGame_) {
+        play();
+    }
+}
+
 void frmMusic::play() {
+    heldByGame_ = false;
     switch (state_) {
         case State::playing:
             return;
@@ -299,6 +309,7 @@ void frmMusic::play() {
 }
 
 void frmMusic::pause() {
+    heldByGame_ = false;
     if (state_ == State::playing) {
         state_ = State::paused;
         wmp->pause();
@@ -307,6 +318,7 @@ void frmMusic::pause() {
 }
 
 void frmMusic::stop() {
+    heldByGame_ = false;
     if (state_ == State::idle || state_ == State::stopped) {
         return;
     }
@@ -321,12 +333,14 @@ void frmMusic::stop() {
 }
 
 void frmMusic::previousEntry() {
+    heldByGame_ = false;
     if (!entries_.isEmpty()) {
         playEntry(std::max(current_ - 1, 0));
     }
 }
 
 void frmMusic::nextEntry() {
+    heldByGame_ = false;
     if (!entries_.isEmpty() && current_ + 1 < entries_.size()) {
         playEntry(current_ + 1);
     }
@@ -493,6 +507,21 @@ void QtSound::showMusicWindow() {
 void QtSound::startMusic(const std::string& playlistPath) {
     createMusicWindow();
     music_->startPlaylist(QString::fromStdString(playlistPath));
+}
+
+void QtSound::holdMusic(bool held) {
+    if (!music_.isNull()) {
+        music_->holdForGame(held);
+    }
+}
+
+void QtSound::stopSounds() {
+    // Each reports that it stopped, as when it ends by itself, and is ready again.
+    for (const std::unique_ptr<QSoundEffect>& effect : devices_) {
+        if (effect) {
+            effect->stop();
+        }
+    }
 }
 
 bool QtSound::musicFinished() {

@@ -48,6 +48,9 @@ class frmMusic : public QWidget {
     void stop();
     void previousEntry();
     void nextEntry();
+    // The game pauses: music that plays is paused, and goes on when the game does, unless the
+    // player took it in hand meanwhile.
+    void holdForGame(bool held);
     // Moves the volume slider without taking it for the player's choice.
     void setVolume(int volume);
     // Where the window goes when it opens: beside its owner, on the owner's screen.
@@ -87,6 +90,8 @@ class frmMusic : public QWidget {
     // Whether any entry of this run played to its end; a run in which every entry failed has
     // not finished in the loop timer's sense, or a broken playlist would be retried forever.
     bool anyEnded_ = false;
+    // Paused by the game's pause, not by the player.
+    bool heldByGame_ = false;
     bool settingVolume_ = false;
 };
 
@@ -109,6 +114,8 @@ class QtSound {
     void showMusicWindow();
     void startMusic(const std::string& playlistPath);
     bool musicFinished();
+    void holdMusic(bool held);
+    void stopSounds();
     void setMusicVolume(int volume);
 
     // The music window, or nullptr before it was first needed.

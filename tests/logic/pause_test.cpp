@@ -1,0 +1,214 @@
+// Pause: what stops and what goes on, through the real handlers on the headless platform.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "core/game.h"
+#include "core/pause.h"
+#include "harness.h"
+#include "particles/particle.h"
+
+namespace brivane {
+namespace {
+
+using test::Harness;
+
+// Everything that moves, ages or fades, as text.
+std::string motion(const GameState& g) {
+    std::ostringstream s;
+    for (const ParticleList* list : {&g.balls, &g.quarks, &g.strings}) {
+        for (std::size_t i = 1; i < list->size(); ++i) {
+            const clsParticle& p = *(*list)[i];
+            s << p.left() << ',' << p.top() << ',' << p.fadeLevel() << ' ';
+        }
+    }
+    for (std::size_t i = 1; i < g.tail.size(); ++i) {
+        s << g.tail[i].x << ',' << g.tail[i].y << ',' << g.tail[i].age << ' ';
+    }
+    s << g.playerX << ' ' << g.playerY << ' ' << g.graceCount << ' ' << g.dying << ' '
+      << g.deathFade << ' ' << g.lives << ' ' << g.messageText << ' ' << int{g.messageLevel} << ' '
+      << g.bondsRed;
+    return s.str();
+}
+
+// A game at level 12 with a tail, a fading hint and a death under way.
+struct Playing : Harness {
+    Playing() {
+        play(12, 4);
+        showMessage(g, "hint");
+        for (int i = 0; i < 6; ++i) {
+            send(ScriptedEvent::move(300.0f + 200.0f * static_cast<float>(i), 300.0f));
+        }
+        g.graceCount = 0;
+        g.dying = true;
+        passes(2);
+    }
+};
+
+TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
+    const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
+    const struct {
+        const char* name;
+        const char* pauseInactive;  // the stored setting
+        ScriptedEvent pause;
+        bool paused;
+        ScriptedEvent resume;
+        bool resumed;
+    } cases[] = {
+        {"menu, menu", "True", menu, true, menu, true},
+        {"focus lost, left click", "True", ScriptedEvent::windowInactive(), true,
+         ScriptedEvent::down(1), true},
+        {"focus lost with the setting off", "False", ScriptedEvent::windowInactive(), false, menu,
+         true},
+        {"menu, right click", "True", menu, true, ScriptedEvent::down(2), false},
+        {"menu, focus lost again", "True", menu, true, ScriptedEvent::windowInactive(), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Playing h;
+        h.pf.settings[{"misc", "pauseInactive"}] = c.pauseInactive;
+        applyPauseInactiveSetting(h.g);
+        const std::string before = motion(h.g);
+        const double score = h.g.score;
+        h.send(c.pause);
+        ASSERT_EQ(isPaused(h.g), c.paused);
+        if (!c.paused) {
+            EXPECT_NE(motion(h.g), before);
+            continue;
+        }
+        EXPECT_TRUE(h.pf.menuChecked(MenuItem::mnuFilePause));
+        const std::string held = motion(h.g);
+        const std::size_t drawn = h.pf.draws.size();
+        // Pointer moves, a buy of the shield and timer ticks: nothing of them lands.
+        h.g.score = 30000;
+        h.g.level = 100;
+        for (int i = 0; i < 40; ++i) {
+            h.send(ScriptedEvent::move(4000.0f + 180.0f * static_cast<float>(i % 7), 2000.0f));
+            h.send(ScriptedEvent::tick(TimerId::tmrToggleBonds));
+        }
+        h.send(ScriptedEvent::down(2));
+        EXPECT_FALSE(h.g.shieldOwned);
+        h.g.score = score;
+        h.g.level = 12;
+        EXPECT_EQ(motion(h.g), held);
+        EXPECT_EQ(h.pf.draws.size(), drawn);  // not even a clear
+        h.send(c.resume);
+        EXPECT_EQ(isPaused(h.g), !c.resumed);
+        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuFilePause), !c.resumed);
+        h.passes(1);
+        EXPECT_EQ(motion(h.g) == held, !c.resumed);
+        if (c.resumed) {
+            // The spark stays where it was until the pointer moves, then jumps to it.
+            EXPECT_EQ(h.g.playerX, 1300.0f);
+            h.send(ScriptedEvent::move(5000.0f, 4000.0f));
+            EXPECT_EQ(std::pair(h.g.playerX, h.g.playerY), std::pair(5000.0f, 4000.0f));
+        }
+    }
+}
+
+// Paused 3000 ms into the game, for 10 s: each timer goes on with what it had left, whichever
+// way the bonds stood, whether the pause spans passes or (as in the window) one long yield.
+TEST(Pause, TimersGoOnWithTheTimeTheyHadLeftAndThePassAfterStepsByItsOwnLength) {
+    const struct {
+        bool red;
+        bool oneYield;
+    } cases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.red ? "red" : "blue") + (c.oneYield ? ", one yield" : ""));
+        Harness h;
+        h.pf.setPassDuration(10);
+        h.start();
+        h.passes(300);  // the clock stands at 3000
+        h.g.bondsRed = c.red;
+        const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
+        if (c.oneYield) {
+            h.pf.post(menu);
+            h.pf.post(ScriptedEvent::run([&h] { h.pf.clock().advanceTo(13000); }));
+            h.send(menu);
+        } else {
+            h.send(menu);
+            h.passes(999);
+            ASSERT_EQ(h.pf.clock().now(), 13000u);
+            h.send(menu);
+        }
+        ASSERT_FALSE(isPaused(h.g));
+        EXPECT_EQ(h.g.bondsRed, c.red);
+        EXPECT_EQ(h.g.frameTicks, 10);
+        EXPECT_EQ(frameStep(h.g), 2);  // 2.5 to even, not the 25 of a stall
+        EXPECT_EQ(h.pf.clock().timerDue(TimerId::tmrToggleBonds), 15000u);
+        EXPECT_EQ(h.pf.clock().timerDue(TimerId::tmrDoElectron), 17000u);
+        EXPECT_EQ(h.pf.clock().timerDue(TimerId::tmrLoopMusic), 15000u);
+        h.passes(198);  // up to 14990
+        EXPECT_EQ(h.g.bondsRed, c.red);
+        h.passes(1);
+        EXPECT_EQ(h.g.bondsRed, !c.red);
+    }
+}
+
+TEST(Pause, MenusStayUsableAndLeaveTheGamePaused) {
+    const struct {
+        MenuItem item;
+        const char* answer;
+        bool (*done)(Harness&);
+    } cases[] = {
+        // A new level is set up under the pause; its hint gets its full 5 s after it.
+        {MenuItem::mnuFileJumpLevel, "1",
+         [](Harness& h) {
+             return h.g.level == 1 && h.g.messageText == "Trap particles in a loop of your tail" &&
+                    h.pf.clock().timerDue(TimerId::tmrClearText) == h.pf.clock().now() + 5000;
+         }},
+        {MenuItem::mnuSettingsAutoSpeed, nullptr,
+         [](Harness& h) {
+             return h.pf.settings[{"misc", "autoSpeed"}] == "True";
+         }},
+        {MenuItem::mnuSettingsDisplayRender, nullptr,
+         [](Harness& h) { return h.pf.menuChecked(MenuItem::mnuSettingsDisplayRender); }},
+        {MenuItem::mnuSettingsPauseInactive, nullptr,
+         [](Harness& h) {
+             return h.pf.settings[{"misc", "pauseInactive"}] == "False" &&
+                    !h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive);
+         }},
+        {MenuItem::mnuFileMusic, nullptr, [](Harness& h) { return h.pf.musicWindowShown; }},
+        {MenuItem::mnuHelpAbout, nullptr, [](Harness& h) { return h.pf.dialogs.size() == 1; }},
+        {MenuItem::mnuHelpHelp, nullptr, [](Harness& h) { return h.pf.helpShown.size() == 1; }},
+        {MenuItem::mnuFileExit, nullptr,
+         [](Harness& h) { return h.g.ended && h.pf.scoresFile.has_value(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.item));
+        Harness h;
+        h.play(3, 2);
+        h.send(ScriptedEvent::menuItem(MenuItem::mnuFilePause));
+        h.passes(10);
+        h.pf.draws.clear();
+        h.send(ScriptedEvent::menuItem(
+            c.item, c.answer ? std::optional<std::string>(c.answer) : std::nullopt));
+        EXPECT_TRUE(c.done(h));
+        EXPECT_EQ(isPaused(h.g), true);
+        const std::string held = motion(h.g);
+        const std::size_t drawn = h.pf.draws.size();
+        h.passes(10);
+        EXPECT_EQ(motion(h.g), held);
+        EXPECT_EQ(h.pf.draws.size(), drawn);
+    }
+}
+
+TEST(Pause, WhenInactiveIsOnUnlessStoredAsFalse) {
+    const std::pair<const char*, bool> cases[] = {
+        {nullptr, true}, {"False", false}, {"True", true}, {"false", true}, {"", true}};
+    for (const auto& [stored, on] : cases) {
+        Harness h;
+        if (stored != nullptr) {
+            h.pf.settings[{"misc", "pauseInactive"}] = stored;
+        }
+        h.start();
+        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive), on);
+        h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsPauseInactive));
+        EXPECT_EQ((h.pf.settings[{"misc", "pauseInactive"}]), on ? "False" : "True");
+        EXPECT_FALSE(isPaused(h.g));
+    }
+}
+
+}  // namespace
+}  // namespace brivane
