@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Brivane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Brivane beside KBounce (Debian's kbounce) on private X servers, the way a player meets them.
 
   play      20 s of level-1 play, both games at once, each on its own X server with the same

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What one pass costs at level 100: the game's own work (simulate and issue draw calls) and the
 // same pass rendered into pixels by the window's renderer; and the loop search on a long tail.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a long replay costs in memory: a generated file of a million inputs is read, and then
 // handed to the runner, which plays its first passes. The counters give the bytes each input
 // takes, from the containers' own sizes and from the growth of the resident set.

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Brivane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installing the game and packaging it for Debian.
 #
 #   cmake --install build/release --prefix /usr     (or any prefix, such as ~/.local)
@@ -18,7 +21,7 @@ configure_file("${brivane_install_source}/${brivane_app_id}.metainfo.xml.in"
 configure_file("${brivane_install_source}/brivane.6.in" "${brivane_install_stage}/brivane.6" @ONLY)
 # The copyright file carries the built-in font's licence in Debian's machine-readable form:
 # the text after the font's own header, every line indented, an empty line written as " .".
-file(READ "${PROJECT_SOURCE_DIR}/resources/fonts/OFL.txt" brivane_ofl)
+file(READ "${PROJECT_SOURCE_DIR}/LICENSES/OFL-1.1.txt" brivane_ofl)
 string(REGEX REPLACE "^.*-\n(SIL OPEN FONT LICENSE)" "\\1" brivane_ofl "${brivane_ofl}")
 string(REGEX REPLACE "\n+$" "" brivane_ofl "${brivane_ofl}")
 # Twice, as one pass leaves every second line of a run of empty lines.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzing the replay file reader: any file contents. A file it accepts must write back to text
 // that reads as the very same replay, since recordings are written by the same functions.
 #include <cstddef>

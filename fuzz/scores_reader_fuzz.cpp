@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzing the scores file reader: any file contents. Whatever it loads must be a finite score,
 // since the game writes it back as a number.
 #include <cmath>

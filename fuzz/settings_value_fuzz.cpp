@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzing the settings readers: the same stored text under each of the five keys, read the way
 // start-up reads them. A word that is not True or False must read as the default, only a
 // number can give a speed other than the default or a music volume at all, and no text gives a

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzing the update reply scanner: any bytes a server sends, whole, as the game would read
 // them once the server closes. An offer, when there is one, must be a plain version number.
 #include <cstddef>

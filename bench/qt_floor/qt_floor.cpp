@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The least a Qt Widgets arcade game does each frame, for measuring beside the real games: a
 // playfield-sized widget that follows the pointer and, every 16 ms, repaints a number of small
 // scattered squares that drift (the moving things of a level) from a picture, the way any

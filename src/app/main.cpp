@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Entry point: reads the command line into one set of options, then plays the game in its
 // window (recording it when asked), watches a replay in a window, or runs a replay headless.
 #include <QApplication>

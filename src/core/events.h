@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The one door through which the outside world reaches the game: every event the platform
 // delivers inside a yield lands here and is handed to its routine.
 #pragma once

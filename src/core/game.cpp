@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up and the main loop. A pass draws the whole scene from scratch, moves everything by
 // frameStep, and then yields until the next display refresh; the measured pass duration sets
 // the next pass's frameStep when automatic speed is on.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up, the main loop and its pacing, the speed keys and the two speed menu items.
 #pragma once
 

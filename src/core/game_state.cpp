@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game-state record starts with empty lists whose slot 0 is reserved.
 #include "core/game_state.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game-state record: every variable of a running game, in one plain struct. Routines of
 // every subsystem take it by reference and act on it directly; there is one per run, and tests
 // make as many as they like.

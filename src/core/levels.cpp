@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Level set-up: the level's particles, the features that switch on with higher levels, the
 // hint, and File > Jump To Level. The order of the calls fixes the order of the random draws,
 // so a seed reproduces a level exactly.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Lives and their icons, the death animation, and the restart after the last life. The death
 // plays out one step per pass while the game goes on; a level set-up ends it without cost.
 #include "core/lives.h"

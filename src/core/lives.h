@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Lives and their icons, the death sequence and its effects, and the restart after the last life.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The centre message fades one step per pass and is removed by tmrClearText after 5 seconds;
 // the status line is rebuilt only when one of its numbers changes.
 #include "core/messages.h"

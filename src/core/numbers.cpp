@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Text-to-number and number-to-text rules shared by dialogs, the status line and the score file.
 #include "core/numbers.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game's number rules: Int is the floor, every other conversion to a whole number goes to
 // the nearest with halves to even, and 16-bit fields saturate instead of wrapping.
 #pragma once

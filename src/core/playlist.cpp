@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // M3U playlists. Playlists come from other players and other systems, so line ends may be
 // CR LF or bare CR, a UTF-8 byte-order mark may lead, and entries may be padded with blanks.
 #include "core/playlist.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Reading an M3U playlist: which files it lists, in order, resolved against its own folder.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Rnd, the game's one uniform generator in [0, 1). SplitMix64, so a seed reproduces a game on
 // any machine and compiler (the standard library's distributions differ between vendors).
 #pragma once

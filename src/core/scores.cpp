@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The high-score file: two CR LF lines, "highlvl:" with the highest level and "highscore:" with
 // the best score. Reading matches lines by prefix, so a file edited by hand or written by an
 // older version still loads whatever it holds of the two keys.

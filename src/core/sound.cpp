@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // soundMan. Every device call is fire-and-forget: a device that failed to open plays nothing and
 // the game never hears about it, so nothing here can fail towards the caller.
 #include "core/sound.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Bonds refer to their partner by IDnum, never by slot, so they survive the renumbering that
 // follows every removal.
 #include "particles/bonds.h"

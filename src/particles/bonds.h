@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Bonds between balls: stored by identity on one ball, drawn between centres, red or blue.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Balls bouncing off each other: an elastic exchange of momentum along the line between the two
 // centres, with a ball's mass taken from its colour, then a fixed push that separates the pair.
 #include "particles/collisions.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The particle lists keep slot 0 empty and their particles packed in slots 1..count, each with
 // num equal to its slot. A removal rebuilds the list in order and renumbers it; the removed
 // particle is still running its own fade when it gets here, and the caller keeps it alive.

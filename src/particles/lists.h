@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The particle lists: removal of captured balls and strings with packing and renumbering, the
 // end of the electron, and the player's position for the steering balls.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // clsParticle: set-up with its random draws, one frame of movement or fading, the masked blit,
 // the capture question and the death animation's step toward the centre.
 #include "particles/particle.h"

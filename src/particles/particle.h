@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // clsParticle: one ball, quark, string or the electron, with its movement, capture fade and
 // masked drawing.
 #pragma once

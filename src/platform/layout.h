@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window's layout rule, in twips of the outer window size: the playfield grows one for one
 // with the window, the icon row and the status line follow its bottom edge, and a window smaller
 // than the minimum is snapped back to it.

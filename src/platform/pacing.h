@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long a pass of the main loop lasts in the window. The automatic frame step counts in 4 ms
 // units, so a pass lasts the whole multiple of 4 ms nearest the display's refresh interval (ties
 // to the longer); then the step is exactly a quarter of the pass and the game moves at the same

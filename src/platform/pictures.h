@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sizes of the sprite pictures, and the surface interface that turns draw calls into pixels.
 // The sizes are fixed by the sheet layouts the drawing code relies on, so they are known here
 // without loading a picture.

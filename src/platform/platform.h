@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The seam between the game and the outside world. Game logic reaches the window, the clock,
 // the timers, dialogs, sound, files, the settings store and the network only through Platform,
 // and the outside world reaches the game only through EventSink, called from inside a yield.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How yields are numbered, the same way in every home of the platform and in replay files.
 // Pass n's main-loop yield is "<n>"; a yield that a handler makes during pass n (capture
 // scoring, say) is "<n>.<k>", k counted from 1 across the pass, and those that come before

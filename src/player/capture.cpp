@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Loop closure and capture. The enclosure test casts four rays from a particle's centre toward
 // the playfield's corners: a particle counts as inside when every ray crosses a marked segment
 // of the tail on the corner's side of the centre.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Loop closure and capture: finding a loop in the tail, marking and flashing it, testing which
 // particles it surrounds, and scoring what was caught.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What kills the player, and the shield. A ball kills on contact (unless the shield takes the
 // hit), a red bond kills within reach of the line drawn between its balls, and the electron's
 // sparks kill whatever their random strokes reach.

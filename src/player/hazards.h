@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What kills the player (balls, red bonds, electron sparks) and the shield that saves one life.
 #pragma once
 

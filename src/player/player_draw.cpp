@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The player is one masked blit from the window's current player look, so the shield shows
 // without any extra drawing.
 #include "player/player_draw.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The player's position and tail. Points are recorded when the pointer has moved far enough,
 // age every pass by an amount that grows with the level and the frame step, and vanish once
 // older than 250; the tail is drawn oldest first, fading from white to black.

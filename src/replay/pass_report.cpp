@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The per-pass report: one JSON object, written with shortest round-trip numbers so that two
 // runs of the same game give the same bytes.
 #include "replay/pass_report.h"

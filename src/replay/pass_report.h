@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The report of one pass, the same for a replay and for a game played in the window, so the
 // two can be compared line by line.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Replay files: a header that sets up a game (seed, playfield, speed settings, scores, how timers
 // fire) followed by pass durations and the inputs delivered inside numbered yields. Parsing is
 // strict, so a damaged file is refused with the line at fault instead of replaying something

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Records a game as a replay file while it is played: stands between the platform and the
 // game's event sink, writes every input with the yield it arrived in, and learns from the
 // platform when a pass's yield begins (to write the last pass's duration and flush), which

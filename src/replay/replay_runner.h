@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs a replay: the real game on the headless platform, set up from the file's header (never
 // from the user's settings or high-score file) and fed the file's inputs at their yields. The
 // caller steps it pass by pass, so the same runner serves the headless command, the replay

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Settings > Check for updates on startup, Help > About and Help > Help Topics.
 #include "settings/about_help.h"
 
@@ -35,7 +38,8 @@ void menuUpdates(GameState& g) {
 void menuAbout(GameState& g) {
     g.pf.messageBox("Brivane\r\nVersion " + std::to_string(versionMajor) + "." +
                         std::to_string(versionMinor) + "." + std::to_string(versionRevision) +
-                        "\r\n" + webHost(),
+                        "\r\n" + webHost() +
+                        "\r\nFree software under the GNU GPL, version 3 or later",
                     "Brivane", DialogButtons::ok);
 }
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Settings > Check for updates on startup, Help > About and Help > Help Topics.
 #pragma once
 

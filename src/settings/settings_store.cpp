@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Booleans are stored as the words True and False, the speed as a decimal integer. A value that
 // is absent, or whose text is not of its form, reads as the default rather than as garbage; a
 // speed outside the range the speed keys keep reads as the nearer end of that range.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The update check: one HTTP/1.0 request for the version file, the reply collected until the
 // server closes, and the offer to visit the game's page when the published version differs.
 // The reply comes from the network and is not trusted: only a well-formed version number from a

@@ -1,4 +1,7 @@
 #!/bin/bash
+# SPDX-FileCopyrightText: 2026 The Brivane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The game installed into a scratch prefix, the way a user or a package installs it: its desktop
 # entry and AppStream metadata validate; run from another folder it plays a headless replay to
 # its known summary; under a private X server its window comes up and plays the music it finds

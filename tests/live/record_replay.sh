@@ -1,4 +1,7 @@
 #!/bin/bash
+# SPDX-FileCopyrightText: 2026 The Brivane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Plays a real game in a real window on a private X server, driven like a player would drive
 # it (pointer loops, speed keys, menu choices with a dialog, running into a ball until a life is
 # lost, File > Exit), recording it and writing its report as it goes. Then replays the

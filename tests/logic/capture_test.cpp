@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Loops and captures: finding a loop and the enclosure test on tails laid out point by point;
 // then scoring through closed loops: the square rule, string bonus, sparking electron, extra
 // lives and announcements, and what may happen while the scoring lets events run.

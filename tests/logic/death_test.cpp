@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Lives and the death sequence: the icons, how long the red disc grows, the lightning of a bond
 // death, the implosion and restart after the last life, and a final death that its own
 // implosion reports again.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A game on the headless platform, ready to start up and run passes; particle states that only
 // play reaches; and a started game cut down to hand-placed balls for the tests of what kills the
 // player and of balls meeting.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What kills the player: ball contact and the shield, a red bond within reach of the drawn line,
 // the electron's sparks; buying the shield with the right button; and how bonds follow their
 // balls through removals and switch to red.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Level set-up: the exact particles of seeded set-ups, the thresholds of its random draws, the
 // hints, what carries over between levels, and File > Jump To Level.
 #include <gtest/gtest.h>

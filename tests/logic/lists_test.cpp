@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The particle lists: removal while the main loop walks them, packing and renumbering, and the
 // end of a level and of the electron.
 #include <gtest/gtest.h>

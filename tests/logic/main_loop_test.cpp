@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up, the main loop's pass, the frame step and the speed controls, driven through the
 // headless platform's events; the centre message; and the number rules that dialogs, files and
 // the status line share.

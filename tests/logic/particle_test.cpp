@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One particle at a time: the random draws of its set-up, its edges, steering, speed limits,
 // capture fade, implosion and drawing; then balls meeting each other.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Replay files and the replay runner: strict parsing with the line at fault, the header, known
 // reports of seeded replays, and recordings that replay exactly.
 #include <gtest/gtest.h>

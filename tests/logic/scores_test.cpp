@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The high-score file: what loads from hand-made and odd files, the exact bytes written, and
 // the program ending after the write whether or not it succeeded.
 #include <gtest/gtest.h>

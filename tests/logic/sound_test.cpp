@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // soundMan on the headless platform: the effect devices and their ready flags, the music at
 // start-up and its loop timer, File > Music, Settings > Sound Effects and the kept music volume,
 // and reading M3U playlists.

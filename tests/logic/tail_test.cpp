@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tail: recording points, the grace count, ageing, removal, emptying and drawing.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The update check on the headless socket: the request, how replies are read, when the offer
 // appears, what it says, and what Yes and No do; and the Help menu's About and Help Topics.
 #include <gtest/gtest.h>
@@ -164,7 +167,9 @@ TEST(HelpMenu, AboutShowsVersionAndHostWithOkAndHelpTopicsOpensTheDocumentBeside
     h.start();
     h.send(ScriptedEvent::menuItem(MenuItem::mnuHelpAbout));
     ASSERT_EQ(h.pf.dialogs.size(), 1u);
-    EXPECT_EQ(h.pf.dialogs[0].text, "Brivane\r\nVersion 1.3.8\r\nwww.brivane.net");
+    EXPECT_EQ(h.pf.dialogs[0].text,
+              "Brivane\r\nVersion 1.3.8\r\nwww.brivane.net\r\n"
+              "Free software under the GNU GPL, version 3 or later");
     EXPECT_EQ(h.pf.dialogs[0].buttons, DialogButtons::ok);
     // Twice, and neither waits for the viewer.
     h.pf.post(ScriptedEvent::menuItem(MenuItem::mnuHelpHelp));

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt tests need an application object for widgets, fonts and sockets.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Scaffolding shared by the Qt tests: a platform whose settings live in a scratch folder, a game
 // on it with its handlers, and small file helpers.
 #pragma once

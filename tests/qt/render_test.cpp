@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Pixels of the playfield renderer: balls drawn by the game itself over one another, disc lines,
 // text without a box and crisp HiDPI output.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The headless replay command: its summary, report, screenshots and exit status.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt services against real files and a real local server: where the game's data and the
 // scores file are found, that a failed write keeps the old file, that closing the window or a
 // quit signal writes it, the update exchange over TCP with its limits, and the help window.

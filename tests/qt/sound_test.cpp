@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt sound: effect devices and their done reports, the music window and its player. Most
 // tests run with no audio device at all, as on a build machine; the last one starts a private
 // PulseAudio server with a null sink and listens to its monitor, so the sound really goes out.

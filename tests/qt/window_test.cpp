@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt window: its elements, check marks, layout rule, settings store and input.
 #include <gtest/gtest.h>
 #include <QAction>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A soak: replays made up from a seed (loops drawn around parts of the playfield, wandering
 // paths that leave long tails, jumps across levels 1 to 100, right clicks, speed keys, resizes,
 // stalls and quiet stretches) run one after another through the replay reader and runner until

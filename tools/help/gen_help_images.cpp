@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws the pictures of the help document from the game's own sprite sheets: single sprites cut
 // from their sheets, and small scenes of the playfield (a loop closing round a ball, a red bond,
 // a sparking electron). Everything stands on black, as on the playfield, and is doubled with

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws Brivane's desktop icon: the player's spark inside the blue ring of a closed loop, on a
 // dark rounded tile like the playfield. Writes the PNG sizes a desktop asks for and a scalable
 // SVG of the same picture into a hicolor icon theme folder.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Generates Brivane's sound effects and music.
 //
 // Every sound the game plays is synthesised here from simple oscillators and a seeded noise

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws every sprite picture of Brivane and writes them as 24-bit RGB PNG files.
 //
 // Each picture is a pair of cells: the sprite, black wherever it is transparent, and its mask,

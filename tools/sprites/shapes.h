@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Colours, shading and the shapes that more than one picture tool draws: the sprite sheets and
 // the desktop icons both draw the player's spark from here, so the two always look alike.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The headless platform. Its clock reads T while a pass draws and moves; the pass's yield first
 // delivers the events scripted for it, then lets the clock fire the timers due by the pass's
 // end.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The headless home of the platform: a virtual clock advanced by given pass durations (with the
 // timers on it), events scripted in advance and delivered only inside a yield, drawing onto an
 // optional surface, and in-memory settings, files and socket; sound, music, dialogs, web pages

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The virtual clock and its timers.
 #include "platform/headless/virtual_clock.h"
 

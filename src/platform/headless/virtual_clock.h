@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The headless platform's time: a millisecond clock that only passes move, and the game's five
 // timers on it. A pass that starts at T and lasts d fires, in order of due time, every timer due
 // by T + d, the clock reading each timer's due time while its handler runs, and leaves the clock

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window and its layout. The client area below the menu bar is the window's outer size less
 // a fixed frame, so the layout rule gives a 8955 x 6615 twip playfield at the minimum size and
 // the playfield grows one for one with the window.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // frmMain, the game's one window: the playfield pic, the status label lblStatus, the row of
 // life icons imgPlayer(0..7), the hidden imgPlayerMatte and the menu bar.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt platform. The main loop's yield processes events until the next frame is due, so the
 // game shows one pass per frame and sleeps in between instead of spinning; the waiting is event
 // processing, so input is handled as soon as it arrives. Whatever the game draws reaches the

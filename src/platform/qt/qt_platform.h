@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt home of the platform: frmMain and its elements, the five timers, dialogs, the settings
 // store, files beside the program, sound devices, the music window and the update socket.
 // Every Qt signal that matters to the game is turned into a call on the EventSink, and Qt only

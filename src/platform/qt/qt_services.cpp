@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Services of the Qt platform: the scores file written atomically, the update socket turned
 // into game events, and the help window.
 #include "platform/qt/qt_services.h"

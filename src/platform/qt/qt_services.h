@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt platform's services beyond the window: the scores file, the update socket and the
 // help viewer.
 #pragma once

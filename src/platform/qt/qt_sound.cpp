@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sound effects and music on Qt Multimedia. Each effect has its own QSoundEffect, so different
 // effects overlap; a device reports back to the game only when it stops playing, and the report
 // is queued so that it reaches the game inside a yield like every other event. The music window

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Qt platform's sound: one effect device per sound effect, and the music window frmMusic
 // with its media player wmp under a control bar of our own.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A signal handler may do almost nothing safely, and the game may only be entered from a yield:
 // the handler writes one byte into a pipe, and a socket notifier on the other end hands the
 // request to the game the next time it processes events. The game then takes the same path as

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Ending the game from outside its window. Ctrl+C in a terminal (SIGINT), `kill` or a shutdown
 // (SIGTERM), a closed terminal (SIGHUP) and a desktop session logging out all end the game the
 // way closing its window does, so the best score is written before the process goes.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The replay commands. The window shows the frames of a game run on the headless platform
 // rather than driving the real window from the file: the game then sees exactly the same
 // platform as the headless runner, so what is watched is what the report describes.

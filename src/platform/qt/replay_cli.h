@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The replay commands of the program: the headless runner (no window, virtual clock, report,
 // screenshots, summary line) and the replay window, which shows a replay's passes at their
 // recorded pace. Both run the real game on the headless platform, drawn by the window's own

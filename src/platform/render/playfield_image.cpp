@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Drawing the playfield. Sprites are two blits with raster operations (mask AND, sprite OR),
 // scaled with nearest-neighbour sampling; wide lines have round caps, which is what turns the
 // game's very short wide lines into discs.

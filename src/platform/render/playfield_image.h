@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders the playfield's draw calls into an image at the screen's device-pixel ratio, so that
 // lines, discs and text stay crisp on HiDPI screens. Positions arrive in twips and are turned
 // into device pixels here and nowhere else. Both the window and the headless image surface
