@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzing the reader of the table of best games: any file contents. A table it accepts must be
 // one the game could have written: at most ten games, best first, names already clean, and
 // written back it must read back the same.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table of best games and its file.
 //
 // The file is text: the line "brivane-best-games 1", then one line per game with its score,

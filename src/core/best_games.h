@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table of the ten best games: who played, the score, the level reached, when the game
 // ended and how long it was played. The table lives only in its file, which is re-read and
 // merged just before every write, so two copies of the game playing at once keep each other's

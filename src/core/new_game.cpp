@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // File > New Game. A game with nothing scored yet has nothing to lose, so only a game that has
 // scored asks first. The restart is the one after the last life, with level 1's own hint in
 // place of the death message: the best score, the highest level and a bought shield stay, and

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Pause: the player stops the game where it stands and goes on later, with File > Pause, the P
 // and Pause keys, a left click on the playfield to go on, or by itself when the window loses the
 // focus (Settings > Pause When Inactive). While paused no pass runs, so nothing moves, ages or

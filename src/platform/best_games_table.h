@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table of best games as plain data, shared by the game, which keeps the table's file, and
 // the window that shows it.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The two sound settings. Turning the effects off closes their devices rather than only muting
 // them, so a game played silently holds no audio stream open; turning them on opens fresh ones.
 #include "settings/sound_settings.h"

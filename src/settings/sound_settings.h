@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sound the player controls: Settings > Sound Effects, and the music volume chosen in the music
 // window, both kept in the settings store for the next start.
 #pragma once

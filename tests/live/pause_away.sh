@@ -1,4 +1,7 @@
 #!/bin/bash
+# SPDX-FileCopyrightText: 2026 The Brivane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # A player parks the spark on a ball's path and looks at another window for 10 s: the game
 # pauses itself (Settings > Pause When Inactive is on by default), no pass runs and no life is
 # lost however the pointer stirs meanwhile; back in the window, P lets play go on. The

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table of best games: what its file may hold, names cut and cleaned, ranking and ties, the
 // three endings through the real handlers (New Game among them, with both answers and during a
 // death), naming, damaged files and two copies of the game writing the same file.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Pause: what stops and what goes on, through the real handlers on the headless platform.
 #include <gtest/gtest.h>
 

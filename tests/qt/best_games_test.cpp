@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table of best games in the Qt home: its file in the user's data folder (what reads as a
 // table and what does not, setting a damaged one aside), the window with the new game's row
 // open for its name, Clear's question, and the way from a game's end through the window to the

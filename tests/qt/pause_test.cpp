@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Pause in the window: what pauses it, the overlay over the picture, the check marks, and the
 // timers holding what they had left.
 #include <gtest/gtest.h>

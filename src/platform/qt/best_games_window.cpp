@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table window. Every text in it is plain text: a name is whatever the player typed and is
 // never read as markup.
 #include "platform/qt/best_games_window.h"

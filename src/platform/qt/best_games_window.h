@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The table of best games in a window of its own: the ten games best first, one row open for
 // its name when a game has just entered, and a button that clears the table.
 #pragma once
