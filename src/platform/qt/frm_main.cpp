@@ -13,6 +13,8 @@
 #include <QPalette>
 #include <cmath>
 
+#include "platform/qt/window_icon.h"
+
 namespace brivane {
 
 namespace {
@@ -114,6 +116,7 @@ void PlayfieldWidget::keyPressEvent(QKeyEvent* event) {
 frmMain::frmMain(PlayfieldImage& image) : layout_(layoutWindow(minOuterWidth, minOuterHeight)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Brivane"));
+    setWindowIcon(gameIcon());
     client_ = new QWidget(this);
     client_->setAutoFillBackground(true);
     QPalette palette = client_->palette();
