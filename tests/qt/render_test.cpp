@@ -120,7 +120,7 @@ TEST(Render, TextHasNoBackgroundBox) {
 
 // A clear blacks out only the tiles that were drawn on, so every pixel a drawing touches must lie
 // in a tile it noted: long slanting lines, lines along a tile edge, wide lines, lines running off
-// the playfield, text and sprites, at both pixel ratios.
+// the playfield, text and sprites, at both pixel ratios and one between them.
 TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
     const struct {
         float x1, y1, x2, y2;
@@ -131,7 +131,7 @@ TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
         {100, 100, 9000, 2000, 10}, {-3000, 50, 12000, 6700, 1}, {4000, 3000, 4000, 3000, 10},
         {1000, 6500, 7000, 100, 3},
     };
-    for (const int ratio : {1, 2}) {
+    for (const qreal ratio : {1.0, 1.5, 2.0}) {
         SCOPED_TRACE(ratio);
         PlayfieldImage image(ratio);
         image.resize(8955, 6615);
@@ -150,9 +150,10 @@ TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
         image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 315, RasterOp::srcAnd);
         image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 0, RasterOp::srcPaint);
         EXPECT_EQ(kept, before);
-        EXPECT_EQ(at(image, 20 * ratio, 10 * ratio), 0xFF0000u);
-        EXPECT_EQ(image.image().pixel(400 * ratio + 10, 100 * ratio + 10),
-                  before.pixel(400 * ratio + 10, 100 * ratio + 10));
+        const auto px = [ratio](int pixels) { return static_cast<int>(pixels * ratio); };
+        EXPECT_EQ(at(image, px(20), px(10)), 0xFF0000u);
+        EXPECT_EQ(image.image().pixel(px(400) + 10, px(100) + 10),
+                  before.pixel(px(400) + 10, px(100) + 10));
         image.clear();
         const QImage& cleared = image.image();
         int lit = 0;
