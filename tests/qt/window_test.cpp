@@ -19,6 +19,7 @@
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/replay_cli.h"
+#include "platform/qt/window_icon.h"
 #include "qt_test_support.h"
 
 namespace brivane {
@@ -269,6 +270,15 @@ TEST(Window, EveryWindowShowsTheGameIcon) {
                       want.convertToFormat(QImage::Format_ARGB32_Premultiplied));
         }
     }
+    // The program's own windows and dialogs get it too, and a Wayland compositor finds the
+    // desktop entry, and so the icon, by the application id.
+    const QIcon appIcon = QGuiApplication::windowIcon();
+    const QString appId = QGuiApplication::desktopFileName();
+    setUpApplicationIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("net.brivane.Brivane"));
+    EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
+    QGuiApplication::setWindowIcon(appIcon);
+    QGuiApplication::setDesktopFileName(appId);
 }
 
 TEST(Window, SettingsRoundTripThroughTheStore) {
