@@ -18,6 +18,7 @@
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/quit_requests.h"
 #include "platform/qt/replay_cli.h"
+#include "platform/qt/window_icon.h"
 #include "platform/render/playfield_image.h"
 #include "replay/pass_report.h"
 #include "replay/replay_recorder.h"
@@ -242,8 +243,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("brivane"));
     QApplication::setOrganizationName(QStringLiteral("brivane"));
-    // Ties the window to the installed desktop entry (its icon and name, on Wayland too).
-    QGuiApplication::setDesktopFileName(QStringLiteral("net.brivane.Brivane"));
+    // Ties the windows to the installed desktop entry (its icon and name, on Wayland too).
+    brivane::setUpApplicationIdentity();
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(brivane::versionMajor)
                                             .arg(brivane::versionMinor)

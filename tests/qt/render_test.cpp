@@ -18,20 +18,22 @@ QRgb at(PlayfieldImage& image, int x, int y) {
     return image.image().pixel(x, y) & 0xFFFFFF;
 }
 
-// Each ball is the destination ANDed with its mask, then ORed with its sprite; at twice the
-// pixel ratio every pixel of that is doubled, not smoothed.
+// Each ball is the destination ANDed with its mask, then ORed with its sprite. At twice the pixel
+// ratio the sheets drawn at 2x are blitted pixel for pixel, so edges are as smooth as the
+// lines beside them, and the balls cover the same twips as at 1x.
 TEST(Render, LaterBallCoversTheEarlierOnlyWhereItsMaskIsBlack) {
-    const QImage& sheet = PictureStore::instance().image(Picture::imgBalls);
-    // A pixel after cell k is drawn at an offset of (x, y) from it, over `under`.
-    auto over = [&sheet](QRgb under, int k, int x, int y) {
-        if (x < 0 || x >= cellPx || y < 0 || y >= cellPx) {
-            return under;
-        }
-        const int left = (k - 1) * cellPx + x;
-        return (under & sheet.pixel(left, cellPx + y)) | (sheet.pixel(left, y) & 0xFFFFFF);
-    };
     for (const int ratio : {1, 2}) {
         SCOPED_TRACE(ratio);
+        const QImage& sheet = PictureStore::instance().image(Picture::imgBalls, ratio);
+        const int cell = cellPx * ratio;
+        // A device pixel after cell k is drawn at an offset of (x, y) from it, over `under`.
+        auto over = [&](QRgb under, int k, int x, int y) {
+            if (x < 0 || x >= cell || y < 0 || y >= cell) {
+                return under;
+            }
+            const int left = (k - 1) * cell + x;
+            return (under & sheet.pixel(left, cell + y)) | (sheet.pixel(left, y) & 0xFFFFFF);
+        };
         HeadlessPlatform pf;
         PlayfieldImage image(ratio);
         pf.attachSurface(&image);
@@ -47,18 +49,40 @@ TEST(Render, LaterBallCoversTheEarlierOnlyWhereItsMaskIsBlack) {
         EXPECT_EQ(image.image().width(), ratio * pf.playfieldWidth() / 15);
 
         int firstShowsThroughSecond = 0;
-        for (int y = 0; y < 60; ++y) {
-            for (int x = 0; x < 60; ++x) {
-                const QRgb mid = over(0, 3, x - 10, y - 20);
-                const QRgb want = over(mid, 8, x - 20, y - 30);
-                firstShowsThroughSecond += x >= 20 && y >= 30 && mid != 0 && want == mid ? 1 : 0;
-                for (const int d : {0, ratio - 1}) {
-                    ASSERT_EQ(at(image, ratio * x + d, ratio * y + d), want) << x << "," << y;
+        int notDoubled = 0;  // device pixels that a doubled 1x sheet would have got wrong
+        const QImage& coarse = PictureStore::instance().image(Picture::imgBalls, 1);
+        for (int y = 0; y < 60 * ratio; ++y) {
+            for (int x = 0; x < 60 * ratio; ++x) {
+                const QRgb mid = over(0, 3, x - 10 * ratio, y - 20 * ratio);
+                const QRgb want = over(mid, 8, x - 20 * ratio, y - 30 * ratio);
+                firstShowsThroughSecond +=
+                    x >= 20 * ratio && y >= 30 * ratio && mid != 0 && want == mid ? 1 : 0;
+                ASSERT_EQ(at(image, x, y), want) << x << "," << y;
+                const int cx = x / ratio - 10;
+                const int cy = y / ratio - 20;
+                if (cx >= 0 && cx < cellPx && cy >= 0 && cy < cellPx && x < 20 * ratio) {
+                    notDoubled += want != (coarse.pixel(2 * cellPx + cx, cy) & 0xFFFFFF) ? 1 : 0;
                 }
             }
         }
         // The overlap really shows both balls, so the comparison above is not a trivial one.
         EXPECT_GT(firstShowsThroughSecond, 0);
+        EXPECT_EQ(notDoubled > 0, ratio == 2);
+    }
+}
+
+// Which sheet a screen's pixel ratio draws from: the nearer of 1x and 2x, 2x from 1.5 up.
+TEST(Render, PixelRatioPicksTheNearerSheet) {
+    const struct {
+        qreal ratio;
+        int scale;
+    } cases[] = {{1.0, 1}, {1.25, 1}, {1.49, 1}, {1.5, 2}, {2.0, 2}, {3.0, 2}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(sheetScaleFor(c.ratio), c.scale) << c.ratio;
+    }
+    for (int p = 0; p < pictureCount; ++p) {
+        const QImage& fine = PictureStore::instance().image(static_cast<Picture>(p), 2);
+        EXPECT_EQ(fine.size(), 2 * PictureStore::instance().image(static_cast<Picture>(p)).size());
     }
 }
 
@@ -99,7 +123,7 @@ TEST(Render, TextHasNoBackgroundBox) {
 
 // A clear blacks out only the tiles that were drawn on, so every pixel a drawing touches must lie
 // in a tile it noted: long slanting lines, lines along a tile edge, wide lines, lines running off
-// the playfield, text and sprites, at both pixel ratios.
+// the playfield, text and sprites, at both pixel ratios and one between them.
 TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
     const struct {
         float x1, y1, x2, y2;
@@ -110,7 +134,7 @@ TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
         {100, 100, 9000, 2000, 10}, {-3000, 50, 12000, 6700, 1}, {4000, 3000, 4000, 3000, 10},
         {1000, 6500, 7000, 100, 3},
     };
-    for (const int ratio : {1, 2}) {
+    for (const qreal ratio : {1.0, 1.5, 2.0}) {
         SCOPED_TRACE(ratio);
         PlayfieldImage image(ratio);
         image.resize(8955, 6615);
@@ -129,9 +153,10 @@ TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
         image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 315, RasterOp::srcAnd);
         image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 0, RasterOp::srcPaint);
         EXPECT_EQ(kept, before);
-        EXPECT_EQ(at(image, 20 * ratio, 10 * ratio), 0xFF0000u);
-        EXPECT_EQ(image.image().pixel(400 * ratio + 10, 100 * ratio + 10),
-                  before.pixel(400 * ratio + 10, 100 * ratio + 10));
+        const auto px = [ratio](int pixels) { return static_cast<int>(pixels * ratio); };
+        EXPECT_EQ(at(image, px(20), px(10)), 0xFF0000u);
+        EXPECT_EQ(image.image().pixel(px(400) + 10, px(100) + 10),
+                  before.pixel(px(400) + 10, px(100) + 10));
         image.clear();
         const QImage& cleared = image.image();
         int lit = 0;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -346,6 +347,17 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
         ++pictures;
     }
     EXPECT_GE(pictures, 6);
+    // Reopened after it was left where the screen no longer reaches (a screen since unplugged),
+    // it opens on the game's screen and inside its free area.
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QPoint left : {QPoint(10, 10), QPoint(room.right() - 100, 40), QPoint(3000, 3000)}) {
+        help->close();
+        help->move(left);
+        menuHelpTopics(game.g);
+        EXPECT_EQ(help->screen(), QGuiApplication::primaryScreen());
+        EXPECT_TRUE(room.contains(help->frameGeometry())) << left.x();
+        EXPECT_EQ(help->pos() == left, left.x() == 10) << left.x();
+    }
 
     help->resize(400, 200);
     QApplication::processEvents();
@@ -354,6 +366,7 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     menuHelpTopics(game.g);
     EXPECT_EQ(help->verticalScrollBar()->value(), 0);
     EXPECT_EQ(game.pf.services().helpWindow(), help);
+    EXPECT_EQ(help->size(), QSize(400, 200));  // while open, the player's size stays
 
     const std::string missing = game.dir.filePath("brivane.hlp").toStdString();
     game.pf.showHelp(missing);

@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -15,6 +19,10 @@
 
 #include "../logic/harness.h"
 #include "particles/particle.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_sound.h"
+#include "platform/qt/replay_cli.h"
+#include "platform/qt/window_icon.h"
 #include "qt_test_support.h"
 
 namespace brivane {
@@ -220,6 +228,60 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     }
     EXPECT_EQ(stale, 0);
     EXPECT_GT(fans, 0);
+}
+
+// Every window shows the game's icon: the built-in pictures, or the icon theme's when the game
+// is installed in one.
+TEST(Window, EveryWindowShowsTheGameIcon) {
+    QTemporaryDir themes;
+    const QString themeDir = themes.filePath(QStringLiteral("brivanetest"));
+    ASSERT_TRUE(QDir().mkpath(themeDir + QStringLiteral("/48x48/apps")));
+    test::writeFile(themeDir + QStringLiteral("/index.theme"),
+                    "[Icon Theme]\nName=brivanetest\nDirectories=48x48/apps\n\n"
+                    "[48x48/apps]\nSize=48\nType=Fixed\n");
+    QImage themed(48, 48, QImage::Format_RGB32);
+    themed.fill(QColor(12, 34, 56));
+    ASSERT_TRUE(themed.save(themeDir + QStringLiteral("/48x48/apps/net.brivane.Brivane.png")));
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    const auto restore = qScopeGuard([&] {
+        QIcon::setThemeSearchPaths(searchPaths);
+        QIcon::setThemeName(themeName);
+    });
+    const QImage builtIn = QImage(QStringLiteral(":/icons/48.png"))
+                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    ASSERT_FALSE(builtIn.isNull());
+
+    for (const bool installed : {false, true}) {
+        SCOPED_TRACE(installed ? "theme" : "built in");
+        QIcon::setThemeSearchPaths(installed ? QStringList{themes.path()} : QStringList{});
+        QIcon::setThemeName(installed ? QStringLiteral("brivanetest") : QString());
+        const QImage want = installed ? themed : builtIn;
+
+        QtGame<> game;
+        game.pf.showWindow();
+        game.pf.createMusicWindow();
+        game.pf.showHelp(game.dir.filePath(QStringLiteral("none.hlp")).toStdString());
+        ReplayWindow viewer(Replay{});
+        const QWidget* windows[] = {game.pf.window(), game.pf.sound().musicWindow(),
+                                    game.pf.services().helpWindow(), &viewer};
+        for (const QWidget* w : windows) {
+            ASSERT_NE(w, nullptr);
+            SCOPED_TRACE(w->windowTitle().toStdString());
+            const QImage shown = w->windowIcon().pixmap(QSize(48, 48), 1.0).toImage();
+            EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                      want.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        }
+    }
+    // The program's own windows and dialogs get it too, and a Wayland compositor finds the
+    // desktop entry, and so the icon, by the application id.
+    const QIcon appIcon = QGuiApplication::windowIcon();
+    const QString appId = QGuiApplication::desktopFileName();
+    setUpApplicationIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("net.brivane.Brivane"));
+    EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
+    QGuiApplication::setWindowIcon(appIcon);
+    QGuiApplication::setDesktopFileName(appId);
 }
 
 TEST(Window, SettingsRoundTripThroughTheStore) {

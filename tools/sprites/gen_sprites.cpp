@@ -10,6 +10,11 @@
 // premultiplied by it, so an edge pixel never carries more light than its mask lets through and
 // the OR cannot paint a coloured fringe onto the background.
 //
+// Every picture is drawn twice from the same shapes: at one pixel per game pixel (balls.png),
+// and at two (balls@2x.png) for screens with a device-pixel ratio of 2, where doubling the small
+// pictures' pixels would leave them blocky beside crisp lines and text. The cells cover the same
+// part of the playfield in both, so the game's geometry does not depend on which is shown.
+//
 // Usage: gen_sprites OUTDIR
 // No randomness and no clock: the same build writes the same bytes every run.
 
@@ -30,12 +35,19 @@ namespace {
 
 using namespace shapes;
 
-// A shader answers the paint at one point of a cell; x and y are in pixels from the cell's
-// top-left corner, so pixel (i, j) spans [i, i + 1) x [j, j + 1).
+// A shader answers the paint at one point of a cell; x and y are in game pixels (1x) from the
+// cell's top-left corner, so game pixel (i, j) spans [i, i + 1) x [j, j + 1) at every scale.
 using Shader = std::function<Paint(double x, double y)>;
 
-// 16 x 16 samples per pixel: enough for smooth edges on thin arms and orbits.
+// 16 x 16 samples per picture pixel: enough for smooth edges on thin arms and orbits.
 constexpr int kSamples = 16;
+
+// The scales the pictures are drawn at, with the file name suffix of each.
+struct Scale {
+    int factor;
+    const char* suffix;
+};
+constexpr std::array<Scale, 2> kScales{{{1, ""}, {2, "@2x"}}};
 
 int toByte(double v) {
     return static_cast<int>(std::nearbyint(std::clamp(v, 0.0, 1.0) * 255.0));
@@ -71,18 +83,21 @@ QImage blankSheet(int width, int spriteRows, int maskRows) {
     return sheet;
 }
 
-// Renders one cell of w x h pixels with its sprite at (left, spriteTop) and its mask at
-// (left, maskTop) of the same sheet (or of two sheets for the player's separate mattes).
+// Renders one cell of w x h picture pixels with its sprite at (left, spriteTop) and its mask at
+// (left, maskTop) of the same sheet (or of two sheets for the player's separate mattes), at
+// `scale` picture pixels to a game pixel.
 void renderCell(QImage& spriteSheet, QImage& maskSheet, int left, int spriteTop, int maskTop, int w,
-                int h, const Shader& shader) {
+                int h, int scale, const Shader& shader) {
     constexpr double kStep = 1.0 / kSamples;
     constexpr double kCount = kSamples * kSamples;
+    const double perPixel = scale;
     for (int j = 0; j < h; ++j) {
         for (int i = 0; i < w; ++i) {
             Paint sum;
             for (int sy = 0; sy < kSamples; ++sy) {
                 for (int sx = 0; sx < kSamples; ++sx) {
-                    const Paint p = shader(i + (sx + 0.5) * kStep, j + (sy + 0.5) * kStep);
+                    const Paint p = shader((i + (sx + 0.5) * kStep) / perPixel,
+                                           (j + (sy + 0.5) * kStep) / perPixel);
                     sum = {sum.r + p.r, sum.g + p.g, sum.b + p.b, sum.a + p.a};
                 }
             }
@@ -99,9 +114,9 @@ void renderCell(QImage& spriteSheet, QImage& maskSheet, int left, int spriteTop,
     }
 }
 
-void renderCell(QImage& sheet, int left, int spriteTop, int maskTop, int w, int h,
+void renderCell(QImage& sheet, int left, int spriteTop, int maskTop, int w, int h, int scale,
                 const Shader& shader) {
-    renderCell(sheet, sheet, left, spriteTop, maskTop, w, h, shader);
+    renderCell(sheet, sheet, left, spriteTop, maskTop, w, h, scale, shader);
 }
 
 // Distance from (u, v) to the ellipse u^2/a^2 + v^2/b^2 = 1, to first order: accurate enough for
@@ -259,11 +274,11 @@ const std::array<Rgb, 7> kQuarkColours{
 
 constexpr int kCell = 21;
 
-QImage ballSheet() {
-    QImage sheet = blankSheet(kCell * 11, kCell, kCell);
+QImage ballSheet(int s) {
+    QImage sheet = blankSheet(kCell * 11 * s, kCell * s, kCell * s);
     for (int k = 0; k < 11; ++k) {
         const Rgb base = kBallColours[static_cast<std::size_t>(k)];
-        renderCell(sheet, kCell * k, 0, kCell, kCell, kCell,
+        renderCell(sheet, kCell * k * s, 0, kCell * s, kCell * s, kCell * s, s,
                    [&](double x, double y) { return sphere(base, x, y, 10.5, 10.5, 10.0); });
     }
     return sheet;
@@ -273,50 +288,53 @@ QImage ballSheet() {
 // columns at the right. The game cuts it into cells a little wider than 21 pixels, so cell k
 // starts up to three columns into picture k and ends up to three columns into picture k + 1.
 // The atom therefore keeps the first three columns of its picture blank and sits in the other
-// eighteen, which keeps every cut clean and the atom near the middle of every cut.
-QImage electronSheet() {
+// eighteen, which keeps every cut clean and the atom near the middle of every cut. At 2x the
+// cuts start up to five picture columns in, and the atom leaves eight blank.
+QImage electronSheet(int s) {
     constexpr int kRows = 20;
-    QImage sheet = blankSheet(234, kRows, kRows);
+    QImage sheet = blankSheet(234 * s, kRows * s, kRows * s);
     for (int k = 0; k < 11; ++k) {
         const Rgb base = kBallColours[static_cast<std::size_t>(k)];
-        renderCell(sheet, kCell * k, 0, kRows, kCell, kRows,
+        renderCell(sheet, kCell * k * s, 0, kRows * s, kCell * s, kRows * s, s,
                    [&](double x, double y) { return atom(base, x, y, 12.0, 10.0); });
     }
     return sheet;
 }
 
-QImage stringSheet() {
-    QImage sheet = blankSheet(kCell * 11, kCell, kCell);
+QImage stringSheet(int s) {
+    QImage sheet = blankSheet(kCell * 11 * s, kCell * s, kCell * s);
     for (int k = 0; k < 11; ++k) {
         const Rgb base = kStringColours[static_cast<std::size_t>(k)];
         // Eleven turns spread evenly over the star's 60-degree symmetry.
         const double turn = -kPi / 2.0 + k * (kPi / 3.0) / 11.0;
-        renderCell(sheet, kCell * k, 0, kCell, kCell, kCell,
+        renderCell(sheet, kCell * k * s, 0, kCell * s, kCell * s, kCell * s, s,
                    [&](double x, double y) { return star(base, x, y, 10.5, 10.5, turn); });
     }
     return sheet;
 }
 
 // Quarks are 3 x 3: a plus of five pixels, the centre a lighter tint of the arms.
-QImage quarkSheet() {
+QImage quarkSheet(int s) {
     constexpr int kSize = 3;
-    QImage sheet = blankSheet(kSize * 7, kSize, kSize);
+    QImage sheet = blankSheet(kSize * 7 * s, kSize * s, kSize * s);
     for (int k = 0; k < 7; ++k) {
         const Rgb base = kQuarkColours[static_cast<std::size_t>(k)];
-        renderCell(sheet, kSize * k, 0, kSize, kSize, kSize, [&](double x, double y) {
-            const bool across = y >= 1.0 && y < 2.0;
-            const bool upright = x >= 1.0 && x < 2.0;
-            if (across && upright) {
-                return solid(mix(base, kWhite, 0.45));
-            }
-            return across || upright ? solid(base) : Paint{};
-        });
+        renderCell(sheet, kSize * k * s, 0, kSize * s, kSize * s, kSize * s, s,
+                   [&](double x, double y) {
+                       const bool across = y >= 1.0 && y < 2.0;
+                       const bool upright = x >= 1.0 && x < 2.0;
+                       if (across && upright) {
+                           return solid(mix(base, kWhite, 0.45));
+                       }
+                       return across || upright ? solid(base) : Paint{};
+                   });
     }
     return sheet;
 }
 
-bool save(const QImage& image, const QString& dir, const char* name) {
-    const QString path = QDir(dir).filePath(QString::fromLatin1(name));
+bool save(const QImage& image, const QString& dir, const char* name, const Scale& scale) {
+    const QString path = QDir(dir).filePath(
+        QString::fromLatin1(name) + QString::fromLatin1(scale.suffix) + QStringLiteral(".png"));
     if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "gen_sprites: cannot write %s\n", path.toLocal8Bit().constData());
         return false;
@@ -337,25 +355,29 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    QImage player = blankSheet(kCell, kCell, 0);
-    QImage playerMatte = blankSheet(kCell, 0, kCell);
-    renderCell(player, playerMatte, 0, 0, 0, kCell, kCell,
-               [](double x, double y) { return rimmedSpark(x, y, 10.5, 10.5); });
-
-    QImage shield = blankSheet(kCell, kCell, 0);
-    QImage shieldMatte = blankSheet(kCell, 0, kCell);
-    renderCell(shield, shieldMatte, 0, 0, 0, kCell, kCell, [](double x, double y) {
-        return over(spark(x, y, 10.5, 10.5, 0.8), shieldDisc(x, y));
-    });
-
     bool ok = true;
-    ok = save(player, outDir, "player.png") && ok;
-    ok = save(playerMatte, outDir, "player_matte.png") && ok;
-    ok = save(shield, outDir, "player_shield.png") && ok;
-    ok = save(shieldMatte, outDir, "player_shield_matte.png") && ok;
-    ok = save(ballSheet(), outDir, "balls.png") && ok;
-    ok = save(electronSheet(), outDir, "electrons.png") && ok;
-    ok = save(stringSheet(), outDir, "strings.png") && ok;
-    ok = save(quarkSheet(), outDir, "quarks.png") && ok;
+    for (const Scale& scale : kScales) {
+        const int s = scale.factor;
+        const int cell = kCell * s;
+        QImage player = blankSheet(cell, cell, 0);
+        QImage playerMatte = blankSheet(cell, 0, cell);
+        renderCell(player, playerMatte, 0, 0, 0, cell, cell, s,
+                   [](double x, double y) { return rimmedSpark(x, y, 10.5, 10.5); });
+
+        QImage shield = blankSheet(cell, cell, 0);
+        QImage shieldMatte = blankSheet(cell, 0, cell);
+        renderCell(shield, shieldMatte, 0, 0, 0, cell, cell, s, [](double x, double y) {
+            return over(spark(x, y, 10.5, 10.5, 0.8), shieldDisc(x, y));
+        });
+
+        ok = save(player, outDir, "player", scale) && ok;
+        ok = save(playerMatte, outDir, "player_matte", scale) && ok;
+        ok = save(shield, outDir, "player_shield", scale) && ok;
+        ok = save(shieldMatte, outDir, "player_shield_matte", scale) && ok;
+        ok = save(ballSheet(s), outDir, "balls", scale) && ok;
+        ok = save(electronSheet(s), outDir, "electrons", scale) && ok;
+        ok = save(stringSheet(s), outDir, "strings", scale) && ok;
+        ok = save(quarkSheet(s), outDir, "quarks", scale) && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -20,6 +20,8 @@
 #include <QWindow>
 #include <cmath>
 
+#include "platform/qt/window_icon.h"
+
 namespace brivane {
 
 namespace {
@@ -155,6 +157,7 @@ void PlayfieldWidget::keyPressEvent(QKeyEvent* event) {
 frmMain::frmMain(PlayfieldImage& image) : layout_(layoutWindow(minOuterWidth, minOuterHeight)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Brivane"));
+    setWindowIcon(gameIcon());
     client_ = new QWidget(this);
     client_->setAutoFillBackground(true);
     QPalette palette = client_->palette();
@@ -178,8 +181,7 @@ frmMain::frmMain(PlayfieldImage& image) : layout_(layoutWindow(minOuterWidth, mi
     imgPlayerMatte = new QLabel(client_);
     imgPlayerMatte->setObjectName(QStringLiteral("imgPlayerMatte"));
     imgPlayerMatte->hide();
-    setPlayerPictures(PictureStore::instance().image(Picture::imgPlayer),
-                      PictureStore::instance().image(Picture::imgPlayerMatte));
+    setPlayerPictures(Picture::imgPlayer, Picture::imgPlayerMatte);
 
     buildMenus();
     connect(qApp, &QGuiApplication::focusWindowChanged, this,
@@ -235,12 +237,20 @@ void frmMain::buildMenus() {
         {QKeySequence(Qt::Key_P), QKeySequence(Qt::Key_Pause)});
 }
 
-void frmMain::setPlayerPictures(const QImage& sprite, const QImage& matte) {
-    const QPixmap icon = QPixmap::fromImage(sprite);
+void frmMain::setPlayerPictures(Picture sprite, Picture matte) {
+    playerSprite_ = sprite;
+    playerMatte_ = matte;
+    iconScale_ = sheetScaleFor(devicePixelRatioF());
+    const auto shown = [this](Picture p) {
+        QPixmap pixmap = QPixmap::fromImage(PictureStore::instance().image(p, iconScale_));
+        pixmap.setDevicePixelRatio(iconScale_);
+        return pixmap;
+    };
+    const QPixmap icon = shown(sprite);
     for (QLabel* label : imgPlayer) {
         label->setPixmap(icon);
     }
-    imgPlayerMatte->setPixmap(QPixmap::fromImage(matte));
+    imgPlayerMatte->setPixmap(shown(matte));
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
@@ -258,6 +268,9 @@ void frmMain::applyLayout() {
     const int outerW = client.width() * twipsPerPixel + frameWidth;
     const int outerH = client.height() * twipsPerPixel + frameHeight;
     layout_ = layoutWindow(outerW, outerH);
+    if (sheetScaleFor(devicePixelRatioF()) != iconScale_) {
+        setPlayerPictures(playerSprite_, playerMatte_);  // moved to a screen of another ratio
+    }
     pic->setGeometry(px(playfieldLeft), px(playfieldTop), px(layout_.playfieldWidth),
                      px(layout_.playfieldHeight));
     for (int i = 0; i < 8; ++i) {

@@ -67,8 +67,9 @@ class frmMain : public QMainWindow {
     int playfieldWidth() const { return layout_.playfieldWidth; }
     int playfieldHeight() const { return layout_.playfieldHeight; }
     const WindowLayout& currentLayout() const { return layout_; }
-    // Sets the pictures that the life icons and the hidden matte show.
-    void setPlayerPictures(const QImage& sprite, const QImage& matte);
+    // Sets the pictures that the life icons and the hidden matte show, from the sheets drawn at
+    // the scale nearest the screen's.
+    void setPlayerPictures(Picture sprite, Picture matte);
 
     std::function<void(MenuItem)> onMenu;
     std::function<void()> onClose;
@@ -89,6 +90,9 @@ class frmMain : public QMainWindow {
 
     QWidget* client_ = nullptr;
     WindowLayout layout_;
+    Picture playerSprite_ = Picture::imgPlayer;
+    Picture playerMatte_ = Picture::imgPlayerMatte;
+    int iconScale_ = 1;
 };
 
 }  // namespace brivane

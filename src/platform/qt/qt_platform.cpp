@@ -175,8 +175,7 @@ void QtPlatform::setLifeIconVisible(int index, bool visible) {
 
 void QtPlatform::setPlayerPictures(Picture sprite, Picture matte) {
     ensureWindow();
-    window_->setPlayerPictures(PictureStore::instance().image(sprite),
-                               PictureStore::instance().image(matte));
+    window_->setPlayerPictures(sprite, matte);
     image_.setPlayerPictures(sprite, matte);
 }
 

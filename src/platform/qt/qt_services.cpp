@@ -16,22 +16,49 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSaveFile>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 #include <cerrno>
 
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/window_icon.h"
 
 namespace brivane {
 
 namespace {
+
+// The help window's size where the screen has room for it, in logical pixels.
+constexpr QSize helpSize(680, 620);
+
+// Opens a window on the screen of the window it belongs with, no larger than that screen's
+// free area (logical pixels, so the same holds at any scale) and inside it.
+void fitOnScreen(QWidget& window, const QWidget* beside) {
+    QScreen* screen = beside != nullptr ? beside->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    window.winId();  // a native window to set the screen of
+    window.windowHandle()->setScreen(screen);
+    const QRect room = screen->availableGeometry();
+    // The frame the window system adds is not known before the window is shown: leave a tenth.
+    const QSize size = helpSize.boundedTo(room.size() * 0.9);
+    window.resize(size);
+    if (!room.contains(QRect(window.pos(), size))) {
+        QRect placed(QPoint(), size);
+        placed.moveCenter(room.center());
+        window.move(placed.topLeft());
+    }
+}
 
 const QString scoresName = QStringLiteral("scores");
 const QString bestGamesName = QStringLiteral("best-games");
@@ -358,8 +385,11 @@ void QtServices::showHelp(const std::string& path) {
     if (!help_) {
         help_ = std::make_unique<QTextBrowser>();
         help_->setWindowTitle(QStringLiteral("Brivane Help"));
+        help_->setWindowIcon(gameIcon());
         help_->setOpenExternalLinks(true);
-        help_->resize(680, 620);
+    }
+    if (!help_->isVisible()) {
+        fitOnScreen(*help_, platform_.window());
     }
     const QString file = QString::fromStdString(path);
     help_->clearHistory();

@@ -30,6 +30,7 @@
 #include "core/playlist.h"
 #include "platform/pictures.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/window_icon.h"
 
 namespace brivane {
 
@@ -77,6 +78,7 @@ frmMusic::frmMusic(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Music Control"));
+    setWindowIcon(gameIcon());
     setFixedSize(musicClientWidthTwips / twipsPerPixel, musicClientHeightTwips / twipsPerPixel);
 
     wmp = new QMediaPlayer(this);

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "platform/qt/frm_main.h"
+#include "platform/qt/window_icon.h"
 #include "platform/render/playfield_image.h"
 #include "replay/replay_runner.h"
 
@@ -118,6 +119,7 @@ ReplayWindow::ReplayWindow(Replay replay)
     layout->addWidget(status_);
     runner_.platform().attachSurface(&image_);
     runner_.start();
+    setWindowIcon(gameIcon());
     setWindowTitle(QString::fromStdString(runner_.platform().caption) +
                    QStringLiteral(" (replay)"));
     show();

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Drawing the playfield. Sprites are two blits with raster operations (mask AND, sprite OR),
-// scaled with nearest-neighbour sampling; wide lines have round caps, which is what turns the
+// from the sheet drawn at the scale nearest the screen's, any remaining scaling with
+// nearest-neighbour sampling; wide lines have round caps, which is what turns the
 // game's very short wide lines into discs.
 #include "platform/render/playfield_image.h"
 
@@ -28,11 +29,8 @@ namespace {
 constexpr int tileSize = 16;
 
 const char* const pictureResources[pictureCount] = {
-    ":/sprites/player.png",        ":/sprites/player_matte.png",
-    ":/sprites/player_shield.png", ":/sprites/player_shield_matte.png",
-    ":/sprites/balls.png",         ":/sprites/electrons.png",
-    ":/sprites/strings.png",       ":/sprites/quarks.png",
-    ":/sprites/player.png",        ":/sprites/player_matte.png",
+    "player",  "player_matte", "player_shield", "player_shield_matte", "balls", "electrons",
+    "strings", "quarks",       "player",        "player_matte",
 };
 
 QColor toQColor(Rgb c) {
@@ -43,16 +41,35 @@ QColor toQColor(Rgb c) {
 
 PictureStore::PictureStore() {
     initGameResources();
-    for (int i = 0; i < pictureCount; ++i) {
-        QImage loaded(QString::fromLatin1(pictureResources[i]));
-        const PictureSize size = pictureSizes[i];
-        if (loaded.isNull() || loaded.width() != size.widthPx || loaded.height() != size.heightPx) {
-            // A broken build without its pictures still runs: a transparent sprite, an open mask.
-            loaded = QImage(size.widthPx, size.heightPx, QImage::Format_RGB32);
-            loaded.fill(i % 2 == 1 || i == static_cast<int>(Picture::imgPlayerMatte) ? Qt::white
-                                                                                     : Qt::black);
+    for (int scale = 1; scale <= sheetScales; ++scale) {
+        for (int i = 0; i < pictureCount; ++i) {
+            const QString name =
+                QStringLiteral(":/sprites/%1%2.png")
+                    .arg(QLatin1String(pictureResources[i]),
+                         scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale));
+            QImage loaded(name);
+            const PictureSize size = pictureSizes[i];
+            const int w = size.widthPx * scale;
+            const int h = size.heightPx * scale;
+            if (loaded.isNull() || loaded.width() != w || loaded.height() != h) {
+                if (scale > 1) {
+                    // Without its finer picture a sheet is shown doubled, as it always was.
+                    loaded = image(static_cast<Picture>(i)).scaled(w, h);
+                } else {
+                    // A broken build without its pictures still runs: a transparent sprite, an
+                    // open mask.
+                    loaded = QImage(w, h, QImage::Format_RGB32);
+                    loaded.fill(i % 2 == 1 || i == static_cast<int>(Picture::imgPlayerMatte)
+                                    ? Qt::white
+                                    : Qt::black);
+                }
+            }
+            // The blits address picture pixels; a "@2x" name must not make the image claim
+            // a pixel ratio of its own.
+            loaded.setDevicePixelRatio(1.0);
+            images_[static_cast<std::size_t>(scale - 1)][i] =
+                loaded.convertToFormat(QImage::Format_RGB32);
         }
-        images_[i] = loaded.convertToFormat(QImage::Format_RGB32);
     }
 }
 
@@ -301,24 +318,28 @@ void PlayfieldImage::paintPicture(Picture picture, float dx, float dy, float w, 
     } else if (picture == Picture::lifeIconMatte) {
         source = playerMatte_;
     }
-    const QImage& sheet = PictureStore::instance().image(source);
-    const int sxPx = static_cast<int>(std::floor(sx / twipsPerPixel));
-    const int syPx = static_cast<int>(std::floor(sy / twipsPerPixel));
-    const int wPx = static_cast<int>(std::floor(w / twipsPerPixel));
-    const int hPx = static_cast<int>(std::floor(h / twipsPerPixel));
+    // The sheet drawn at the scale nearest the screen's: at a ratio of 2 its own finer pixels,
+    // not the 1x pixels doubled. Source rectangles are twips either way.
+    const int sheetScale = sheetScaleFor(dpr_);
+    const QImage& sheet = PictureStore::instance().image(source, sheetScale);
+    const int sxPx = static_cast<int>(std::floor(sx * sheetScale / twipsPerPixel));
+    const int syPx = static_cast<int>(std::floor(sy * sheetScale / twipsPerPixel));
+    const int wPx = static_cast<int>(std::floor(w * sheetScale / twipsPerPixel));
+    const int hPx = static_cast<int>(std::floor(h * sheetScale / twipsPerPixel));
     if (wPx <= 0 || hPx <= 0) {
         return;
     }
     const int x = toDevicePixel(dx);
     const int y = toDevicePixel(dy);
-    const int scale = static_cast<int>(std::lround(dpr_));
-    if (scale >= 1 && scale == dpr_) {
+    const qreal factor = dpr_ / sheetScale;
+    const int scale = static_cast<int>(std::lround(factor));
+    if (scale >= 1 && scale == factor) {
         blitScaled(sheet, sxPx, syPx, wPx, hPx, x, y, scale, op);
         touched(QRect(x, y, wPx * scale, hPx * scale));
         return;
     }
-    const int scaledW = static_cast<int>(std::lround(wPx * dpr_));
-    const int scaledH = static_cast<int>(std::lround(hPx * dpr_));
+    const int scaledW = static_cast<int>(std::lround(wPx * factor));
+    const int scaledH = static_cast<int>(std::lround(hPx * factor));
     touched(QRect(x, y, scaledW, scaledH));
     QPainter& painter = begin();
     painter.setCompositionMode(op == RasterOp::srcAnd ? QPainter::RasterOp_SourceAndDestination

@@ -22,15 +22,27 @@
 
 namespace brivane {
 
-// The sprite sheets, loaded once from the program's resources.
+// The sheets are drawn at these scales: one picture pixel to a game pixel, and two.
+inline constexpr int sheetScales = 2;
+
+// The scale of sheet to draw from at a device-pixel ratio: the nearer of 1 and 2, and 2 from
+// 1.5 up, as shrinking the finer picture loses less than enlarging the coarser one.
+inline int sheetScaleFor(qreal devicePixelRatio) {
+    return devicePixelRatio >= 1.5 ? 2 : 1;
+}
+
+// The sprite sheets at both scales, loaded once from the program's resources. The cells of a
+// sheet cover the same twips at either scale.
 class PictureStore {
   public:
     static const PictureStore& instance();
-    const QImage& image(Picture p) const { return images_[static_cast<int>(p)]; }
+    const QImage& image(Picture p, int scale = 1) const {
+        return images_[static_cast<std::size_t>(scale == 2 ? 1 : 0)][static_cast<int>(p)];
+    }
 
   private:
     PictureStore();
-    std::array<QImage, pictureCount> images_;
+    std::array<std::array<QImage, pictureCount>, sheetScales> images_;
 };
 
 // Registers the bundled font and maps the game's font family onto it where it is missing.
