@@ -1,4 +1,7 @@
 #!/bin/bash
+# SPDX-FileCopyrightText: 2026 The Brivane developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The game native on Wayland, under a headless weston with its own socket: the window tests of
 # the Qt suite that need a compositor (drawn, paced to the output's refresh rate, menus, the
 # Jump To Level dialog, minimised); then the program itself comes up, is seen on weston's

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window on a Wayland compositor: drawn, paced to the output's refresh rate, its menus and
 // the Jump To Level dialog driven as a player would. tests/live/wayland_game.sh runs these under
 // a headless weston; on any other platform they are skipped.

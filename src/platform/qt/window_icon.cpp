@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game's icon: the theme's first, then the sizes built into the program.
 #include "platform/qt/window_icon.h"
 
