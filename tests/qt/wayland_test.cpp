@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/pause.h"
 #include "platform/pacing.h"
 #include "qt_test_support.h"
 
@@ -139,7 +140,8 @@ TEST(Wayland, MenusAndTheJumpToLevelDialogWork) {
 }
 
 // A Wayland compositor never tells a program that its window was minimised; it only stops
-// asking for frames. The game neither stalls nor races then, and its layout stays.
+// asking for frames. With Pause When Inactive off (on, minimising pauses the game, as the pause
+// tests show) the game neither stalls nor races then, and its layout stays.
 TEST(Wayland, KeepsItsPaceAndItsSizeWhenMinimised) {
     SKIP_UNLESS_WAYLAND();
     QtGame<> game;
@@ -148,6 +150,8 @@ TEST(Wayland, KeepsItsPaceAndItsSizeWhenMinimised) {
     startUp(game.g);
     frmMain* w = game.pf.window();
     ASSERT_TRUE(runUntil(game.g, 300, [&] { return w->windowHandle()->isExposed(); }));
+    menuPauseInactive(game.g);
+    ASSERT_FALSE(game.pf.menuChecked(MenuItem::mnuSettingsPauseInactive));
     const QSize size = w->size();
     const int playfield = w->playfieldWidth();
     w->showMinimized();
