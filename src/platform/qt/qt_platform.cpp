@@ -240,7 +240,9 @@ double QtPlatform::timeOfDay() {
 
 void QtPlatform::processEvents() {
     yields_.nestedYieldBegins();
-    runPendingEvents();
+    if (!displayGone_) {
+        runPendingEvents();
+    }
 }
 
 void QtPlatform::runPendingEvents() {
@@ -359,7 +361,7 @@ void QtPlatform::endProgram() {
     if (options_.exitProcessOnEnd) {
         // Nothing of the game may run after this: no further pass, event or timer.
         std::fflush(nullptr);
-        std::_Exit(0);
+        std::_Exit(displayGone_ ? 1 : 0);
     }
 }
 

@@ -52,6 +52,8 @@ class QtPlatform : public Platform {
     std::string statusText() const;
     // Ends the game the way the window's close button does, for a request from outside.
     void closeWindow();
+    // The display is gone: from now on nothing touches it, and the program ends with status 1.
+    void displayLost() { displayGone_ = true; }
 
     void setEventSink(EventSink* sink) override { sink_ = sink; }
     void loadWindow() override;
@@ -137,6 +139,7 @@ class QtPlatform : public Platform {
     int drawWidth_ = 1;
     bool drawnSincePresent_ = false;
     bool ended_ = false;
+    bool displayGone_ = false;
     YieldCounter yields_;
 };
 

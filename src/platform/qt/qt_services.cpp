@@ -6,14 +6,13 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QHostAddress>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardPaths>
@@ -23,8 +22,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 
+#include "core/scores.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/regular_file.h"
 
 namespace brivane {
 
@@ -32,52 +35,49 @@ namespace {
 
 const QString scoresName = QStringLiteral("scores");
 
-// BRIVANE_UPDATE_SERVER=host:port points the update check at a mirror or a test server. A value
-// that is not a host with an optional port is ignored rather than half used.
-void applyServerOverride(QString& host, int& port) {
-    const QString value = qEnvironmentVariable("BRIVANE_UPDATE_SERVER");
-    if (value.isEmpty()) {
-        return;
-    }
-    const QUrl url(QStringLiteral("http://") + value, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || !url.path().isEmpty() || url.hasQuery() ||
-        url.hasFragment() || !url.userInfo().isEmpty()) {
-        return;
-    }
-    host = url.host();
-    port = url.port(port);
-}
-
-// Opened without waiting, so a FIFO put in the file's place cannot hold up start-up, and read
-// only when it is a regular file, so a link to a device cannot feed it without end. More than
-// a scores file ever holds is not read at all.
-std::optional<std::string> readRegularFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    std::optional<std::string> text;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        text.emplace(static_cast<std::size_t>(QtServices::scoresLimit), '\0');
-        std::size_t got = 0;
-        while (got < text->size()) {
-            const ssize_t n = ::read(fd, text->data() + got, text->size() - got);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                break;
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        text->resize(got);
-    }
-    ::close(fd);
-    return text;
+bool hostCharacter(QChar c) {
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
+           c == QLatin1Char('.');
 }
 
 }  // namespace
+
+// A host name or address, a colon and a port from 1 to 65535, and nothing else: no blanks, no
+// user, no path. An IPv6 address stands in brackets.
+std::optional<std::pair<QString, int>> readServerSetting(const QString& value) {
+    const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0) {
+        return std::nullopt;
+    }
+    QString host = value.left(colon);
+    const QString port = value.mid(colon + 1);
+    if (port.isEmpty() || port.size() > 5 || !std::all_of(port.begin(), port.end(), [](QChar c) {
+            return c.isDigit() && c.unicode() < 128;
+        })) {
+        return std::nullopt;
+    }
+    const int number = port.toInt();
+    if (number < 1 || number > 65535) {
+        return std::nullopt;
+    }
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
+        host = host.mid(1, host.size() - 2);
+        const QHostAddress address(host);
+        if (address.protocol() != QAbstractSocket::IPv6Protocol) {
+            return std::nullopt;
+        }
+        return std::pair(host, number);
+    }
+    if (!std::all_of(host.begin(), host.end(), hostCharacter) ||
+        host.startsWith(QLatin1Char('-')) || host.startsWith(QLatin1Char('.'))) {
+        return std::nullopt;
+    }
+    return std::pair(host, number);
+}
+
+namespace {}  // namespace
 
 QtServices::QtServices(QtPlatform& platform) : platform_(platform) {
     giveUp_.setSingleShot(true);
@@ -90,8 +90,29 @@ QtServices::~QtServices() {
     dropConnection();
 }
 
+std::string QtServices::programFolderBytes() const {
+    if (!programFolder_.empty()) {
+        return programFolder_;
+    }
+    // Qt's own answer is text, and a folder name that is not UTF-8 would not survive it.
+    std::string exe(PATH_MAX, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+    if (n > 0 && static_cast<std::size_t>(n) < exe.size()) {
+        exe.resize(static_cast<std::size_t>(n));
+        const std::size_t slash = exe.rfind('/');
+        if (slash != std::string::npos) {
+            return slash == 0 ? std::string("/") : exe.substr(0, slash);
+        }
+    }
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+}
+
 QString QtServices::programFolder() const {
-    return programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
+    return QFile::decodeName(QByteArray::fromStdString(programFolderBytes()));
+}
+
+void QtServices::setProgramFolder(const QString& folder) {
+    programFolder_ = QFile::encodeName(folder).toStdString();
 }
 
 QString QtServices::dataFolder() const {
@@ -105,43 +126,45 @@ QString QtServices::dataFolder() const {
     return QFileInfo(installed).isDir() ? installed : beside.path();
 }
 
-QString QtServices::scoresPath() const {
-    const QFileInfo folder(programFolder());
-    if (folder.isDir() && folder.isWritable()) {
-        return QDir(folder.absoluteFilePath()).filePath(scoresName);
+std::string QtServices::besideScoresPath() const {
+    std::string path = programFolderBytes();
+    if (path.empty() || path.back() != '/') {
+        path.push_back('/');
     }
+    return path + "scores";
+}
+
+QString QtServices::userScoresPath() const {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(scoresName);
 }
 
+// Only the first 64 KiB of each file are looked at; two short lines need far less.
 std::optional<std::string> QtServices::readScoresFile() {
-    QFile file(scoresPath());
-    if (!file.exists()) {
-        // A player of an installed game has no file of their own yet: start from the one an
-        // earlier version or an administrator left beside the program, if any.
-        file.setFileName(QDir(programFolder()).filePath(scoresName));
+    constexpr auto limit = static_cast<std::size_t>(scoresLimit);
+    const FileRead beside = readRegularFile(besideScoresPath(), limit, true);
+    const FileRead user =
+        readRegularFile(QFile::encodeName(userScoresPath()).toStdString(), limit, true);
+    const bool haveBeside = beside.check == FileCheck::regular;
+    const bool haveUser = user.check == FileCheck::regular;
+    if (haveBeside && haveUser) {
+        return betterScoresText(beside.bytes, user.bytes);
     }
-    return readRegularFile(file.fileName());
+    if (haveBeside || haveUser) {
+        return haveBeside ? beside.bytes : user.bytes;
+    }
+    return std::nullopt;
 }
 
 // Written to a temporary file that replaces the old one only once complete, so a full disk or
 // a killed process never costs the best score kept so far.
 bool QtServices::writeScoresFile(const std::string& bytes) {
-    const QString path = scoresPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+    if (replaceFile(besideScoresPath(), bytes)) {
+        return true;
     }
-    // The explicit flush matters: commit() renames the temporary file over the old one even
-    // when its own final flush fails (a full disk), which would leave a cut-off file.
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.flush()) {
-        file.cancelWriting();  // the temporary file goes; the old one stays as it was
-        return false;
-    }
-    return file.commit();
+    const QString user = userScoresPath();
+    QDir().mkpath(QFileInfo(user).absolutePath());
+    return replaceFile(QFile::encodeName(user).toStdString(), bytes);
 }
 
 void QtServices::post(std::function<void(EventSink&)> event) {
@@ -207,7 +230,20 @@ void QtServices::socketConnect(const std::string& host, int port) {
     seen_ = SocketState::connecting;
     replyBytes_ = 0;
     QString target = QString::fromStdString(host);
-    applyServerOverride(target, port);
+    // BRIVANE_UPDATE_SERVER points the check at a mirror or a test server. A value mistyped
+    // must not send the check to the real server instead: it is refused, and no check is made.
+    if (const QString value = qEnvironmentVariable("BRIVANE_UPDATE_SERVER"); !value.isEmpty()) {
+        const auto server = readServerSetting(value);
+        if (!server) {
+            std::fprintf(stderr,
+                         "brivane: BRIVANE_UPDATE_SERVER=%s is not host:port; no update check\n",
+                         value.toLocal8Bit().constData());
+            seen_ = SocketState::closed;
+            return;
+        }
+        target = server->first;
+        port = server->second;
+    }
     if (port < 1 || port > 65535) {
         seen_ = SocketState::closed;
         return;

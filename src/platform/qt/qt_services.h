@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -19,6 +20,9 @@ class QTextBrowser;
 namespace brivane {
 
 class QtPlatform;
+
+// BRIVANE_UPDATE_SERVER's host and port, or nothing when it does not read as host:port.
+std::optional<std::pair<QString, int>> readServerSetting(const QString& value);
 
 class QtServices {
   public:
@@ -34,17 +38,23 @@ class QtServices {
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
 
-    // The executable's folder, unless told otherwise.
+    // The executable's folder, unless told otherwise; as the file system's bytes, which need
+    // not be UTF-8, and as text for the files that Qt opens by name.
+    std::string programFolderBytes() const;
     QString programFolder() const;
-    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+    void setProgramFolder(const QString& folder);
+    void setProgramFolder(const std::string& bytes) { programFolder_ = bytes; }
     // The folder of the files the game reads (sounds, playlist, help): the program's folder
     // when they lie there, as in a build folder, else ../share/brivane beside it, where an
     // installed game keeps them.
     QString dataFolder() const;
 
-    // The scores file lives beside the program when that folder is writable, otherwise in the
-    // user's data folder, so an installed game still keeps its best score.
-    QString scoresPath() const;
+    // The scores file lives beside the program, and in the user's data folder whenever it
+    // cannot be written there (a folder that is read-only or gone, a full disk, a path too long
+    // for the temporary file's name), so an installed game still keeps its best score. Both
+    // places are read and the better of each value is handed to the game.
+    std::string besideScoresPath() const;
+    QString userScoresPath() const;
     std::optional<std::string> readScoresFile();
     bool writeScoresFile(const std::string& bytes);
 
@@ -73,7 +83,7 @@ class QtServices {
     bool closedCleanly();
 
     QtPlatform& platform_;
-    QString programFolder_;
+    std::string programFolder_;
     QObject context_;  // owns the queued socket events
     std::unique_ptr<QTcpSocket> socket_;
     QTimer giveUp_;
