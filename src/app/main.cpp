@@ -2,6 +2,7 @@
 // window (recording it when asked), watches a replay in a window, or runs a replay headless.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -164,6 +165,12 @@ int runInWindow(const Options& o, QtPlatform& platform, WiredGame<>& game,
                                      o.headless.reportParticles)
                        << '\n';
             reportFile.flush();
+            if (!reportFile) {
+                // A full disk or a reader gone away ends the report, not the game.
+                std::fprintf(stderr,
+                             "brivane: --report: cannot write the file; the report stops\n");
+                reportFile.close();
+            }
         }
     };
     platform.onProgramEnd = [&] { report(platform.yields().pass()); };
@@ -212,6 +219,9 @@ int record(const Options& o) {
         recorder.dialogAnswered(answer);
     };
     platform.onResize = [&recorder](int w, int h) { recorder.windowResized(w, h); };
+    recorder.onWriteFailed = [] {
+        std::fprintf(stderr, "brivane: --record: cannot write the file; the recording stops\n");
+    };
     return runInWindow(o, platform, game, &recorder);
 }
 
@@ -228,6 +238,9 @@ int runHeadless(const Options& o) {
 }  // namespace brivane
 
 int main(int argc, char* argv[]) {
+    // A report or recording piped to a reader that goes away must not kill the game (and its
+    // unsaved score) with SIGPIPE: the write fails instead, and is said once.
+    std::signal(SIGPIPE, SIG_IGN);
     // The headless runner, --help and --version need no display at all.
     for (int i = 1; i < argc; ++i) {
         for (const char* option : {"--headless", "--help", "-h", "--help-all", "--version", "-v"}) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -31,6 +32,9 @@ class ReplayRecorder : public EventSink {
     ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
                    const YieldCounter& yields, Replay header);
 
+    // Told once, when the file stops taking what is written.
+    std::function<void()> onWriteFailed;
+
     // From the platform.
     void frameYieldStarting(int pass);
     void dialogAnswered(const std::string& answer);
@@ -50,6 +54,7 @@ class ReplayRecorder : public EventSink {
     void socketClosed() override { inner_.socketClosed(); }
 
   private:
+    void flush();
     void writeHeader();
     void write(const ReplayEvent& event);
     void writeLine(YieldId at, const ReplayEvent& event);
@@ -61,6 +66,7 @@ class ReplayRecorder : public EventSink {
     const YieldCounter& yields_;
     Replay header_;
     bool headerWritten_ = false;
+    bool failed_ = false;
     int lastDuration_ = -1;
     int lastDurationPass_ = 0;
     // While a menu item's handler runs, what arrives (ticks during its dialog) is held back

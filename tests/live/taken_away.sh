@@ -1,11 +1,13 @@
 #!/bin/bash
-# Endings that do not come through the window's close button: the window destroyed from outside
-# (xdotool windowclose), the client cut off by the X server (xkill), the X server itself killed.
-# Each must end the game within seconds with its best score saved beside the program; losing
-# the display ends it with status 1. The program also plays from a folder whose name is not
-# UTF-8, and keeps its scores there.
+# What the world outside can take away from a game being played. Endings that do not come
+# through the window's close button: the window destroyed from outside (xdotool windowclose),
+# the client cut off by the X server (xkill), the X server itself killed. Each must end the
+# game within seconds with its best score saved beside the program; losing the display ends it
+# with status 1. A report or recording whose file cannot take more (a full disk, a pipe whose
+# reader went away) is said once on standard error and play goes on until SIGTERM. The program
+# also plays from a folder whose name is not UTF-8, and keeps its scores there.
 #
-# Usage: lost_window.sh PATH/TO/brivane
+# Usage: taken_away.sh PATH/TO/brivane
 # Needs Xvfb, xdotool and xkill. Exits 0 on success, 1 on a failure.
 set -u
 
@@ -53,23 +55,37 @@ await_window() {
     return 1
 }
 
-#        ending       folder name          status
-rounds=("windowclose  plain                0"
-    "xkill        plain                1"
-    "server       plain                1"
-    "term         $(printf 'not\377utf8') 0")
+#        ending       folder name          status  options
+rounds=("windowclose  plain                0       -"
+    "xkill        plain                1       -"
+    "server       plain                1       -"
+    "term         $(printf 'not\377utf8') 0       -"
+    "term         plain                0       --record=/dev/full"
+    "term         plain                0       --report=/dev/full"
+    "term         plain                0       --report=$work/pipe")
 for round in "${rounds[@]}"; do
-    read -r ending folder expected <<<"$round"
+    read -r ending folder expected options <<<"$round"
+    [ "$options" = - ] && options=""
+    if [[ "$options" == *pipe ]]; then
+        # A reader that takes one byte and goes.
+        rm -f "$work/pipe" && mkfifo "$work/pipe"
+        head -c 1 "$work/pipe" >/dev/null &
+    fi
     start_x
     dir="$work/$folder"
     mkdir -p "$dir"
     cp "$program" "$dir/brivane"
     # Bare line ends: after the game saved, the file holds the same values in its own form.
     printf 'highlvl:3\nhighscore:1234\n' >"$dir/scores"
-    "$dir/brivane" --nomusic >"$work/out.txt" 2>&1 &
+    # shellcheck disable=SC2086
+    "$dir/brivane" --nomusic $options >"$work/out.txt" 2>&1 &
     pid=$!
     win=$(await_window) || fail "$ending: the window did not appear"
-    sleep 1
+    sleep 2
+    said=$(grep -c 'cannot write' "$work/out.txt")
+    [ "$said" -eq "$([ -n "$options" ] && echo 1 || echo 0)" ] ||
+        fail "$ending $options: said 'cannot write' $said times"
+    kill -0 "$pid" 2>/dev/null || fail "$ending $options: the game ended before it was told to"
     case "$ending" in
         windowclose) xdotool windowclose "$win" ;;
         xkill) xkill -id "$win" >/dev/null ;;
@@ -94,4 +110,5 @@ for round in "${rounds[@]}"; do
     xpid=""
     rm -rf "$dir"
 done
-echo "ok: saved on windowclose, xkill, a killed X server, and from a folder not in UTF-8"
+echo "ok: saved on windowclose, xkill, a killed X server, from a folder not in UTF-8, and with" \
+    "a report or recording that cannot be written"
