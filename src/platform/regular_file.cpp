@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
@@ -15,7 +16,7 @@ namespace brivane {
 
 namespace {
 
-FileCheck checkOpen(int fd, std::size_t limit, bool cutAtLimit) {
+FileCheck checkOpen(int fd, std::size_t limit, bool cutAtLimit, std::size_t& size) {
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         return FileCheck::unreadable;
@@ -23,7 +24,8 @@ FileCheck checkOpen(int fd, std::size_t limit, bool cutAtLimit) {
     if (!S_ISREG(info.st_mode)) {
         return FileCheck::notRegular;
     }
-    if (!cutAtLimit && static_cast<unsigned long long>(info.st_size) > limit) {
+    size = static_cast<std::size_t>(info.st_size);
+    if (!cutAtLimit && size > limit) {
         return FileCheck::tooLarge;
     }
     return FileCheck::regular;
@@ -45,7 +47,8 @@ FileCheck checkRegularFile(const std::string& path, std::size_t limit) {
     if (fd < 0) {
         return result;
     }
-    result = checkOpen(fd, limit, false);
+    std::size_t size = 0;
+    result = checkOpen(fd, limit, false, size);
     ::close(fd);
     return result;
 }
@@ -56,13 +59,21 @@ FileRead readRegularFile(const std::string& path, std::size_t limit, bool cutAtL
     if (fd < 0) {
         return read;
     }
-    read.check = checkOpen(fd, limit, cutAtLimit);
+    std::size_t size = 0;
+    read.check = checkOpen(fd, limit, cutAtLimit, size);
     if (read.check == FileCheck::regular) {
-        // The size is looked at again while reading: a file that grows after the look is cut
-        // (or refused) at the limit all the same.
-        read.bytes.resize(limit + 1);
+        // The buffer starts at the size the file has and grows while it still gives more, to
+        // one byte past the limit: a file that grows after the look is cut (or refused) at the
+        // limit all the same.
+        read.bytes.resize(std::min(size, limit) + 1);
         std::size_t got = 0;
-        while (got < read.bytes.size()) {
+        while (true) {
+            if (got == read.bytes.size()) {
+                if (read.bytes.size() > limit) {
+                    break;
+                }
+                read.bytes.resize(std::min(read.bytes.size() * 2, limit + 1));
+            }
             const ssize_t n = ::read(fd, read.bytes.data() + got, read.bytes.size() - got);
             if (n < 0 && errno == EINTR) {
                 continue;

@@ -1,13 +1,14 @@
 // Reading and writing replay files.
 #include "replay/replay_file.h"
 
+#include "platform/regular_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -477,36 +478,25 @@ ReplayParse parseReplay(std::string_view text) {
     return Parser().run(text);
 }
 
-// Read in pieces up to the limit, so neither a huge file nor a device that never ends (a link
-// to /dev/zero) is read without bound.
+// Only a regular file of a replay's size: a FIFO would hold the game up, a link to /dev/zero
+// feed it without end.
 std::optional<Replay> loadReplay(const std::string& path, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot read: " + std::strerror(errno);
-        return std::nullopt;
+    FileRead read = readRegularFile(path, maxReplayBytes);
+    switch (read.check) {
+        case FileCheck::regular:
+            break;
+        case FileCheck::tooLarge:
+            error = path + ": too large for a replay file";
+            return std::nullopt;
+        case FileCheck::notRegular:
+            error = path + ": not a regular file";
+            return std::nullopt;
+        case FileCheck::missing:
+        case FileCheck::unreadable:
+            error = path + ": cannot read: " + std::strerror(errno);
+            return std::nullopt;
     }
-    std::string text;
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    file.seekg(0);
-    if (size > 0) {
-        text.reserve(std::min(static_cast<std::size_t>(size), maxReplayBytes + 1));
-    }
-    constexpr std::size_t piece = 1 << 20;
-    while (file && text.size() <= maxReplayBytes) {
-        const std::size_t had = text.size();
-        text.resize(had + piece);
-        file.read(text.data() + had, static_cast<std::streamsize>(piece));
-        text.resize(had + static_cast<std::size_t>(file.gcount()));
-    }
-    if (text.size() > maxReplayBytes) {
-        error = path + ": too large for a replay file";
-        return std::nullopt;
-    }
-    if (file.bad()) {
-        error = path + ": cannot read: " + std::strerror(errno);
-        return std::nullopt;
-    }
+    const std::string text = std::move(read.bytes);
     ReplayParse parsed = parseReplay(text);
     if (!parsed.replay) {
         error = path + ": " + parsed.error.text();

@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -28,15 +27,28 @@
 #include "platform/pacing.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
+#include "platform/regular_file.h"
 
 namespace brivane {
 
 namespace {
 
-const char* const scoresName = "scores";
-
 QString settingsKey(const std::string& section, const std::string& key) {
     return QString::fromStdString(section) + QLatin1Char('/') + QString::fromStdString(key);
+}
+
+// The files the settings store reads: the user's, then the fallbacks of the whole system.
+QStringList settingsFiles(const QString& chosen) {
+    if (!chosen.isEmpty()) {
+        return {chosen};
+    }
+    QStringList files;
+    for (const QString& folder :
+         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+        files << folder + QStringLiteral("/brivane/brivane.conf")
+              << folder + QStringLiteral("/brivane.conf");
+    }
+    return files;
 }
 
 }  // namespace
@@ -45,11 +57,27 @@ QtPlatform::QtPlatform(Options options)
     : options_(std::move(options)),
       services_(std::make_unique<QtServices>(*this)),
       sound_(std::make_unique<QtSound>(*this)) {
-    if (options_.settingsFile.isEmpty()) {
+    // Three short settings fit in far less than a megabyte. A larger file (or anything but a
+    // regular file) is not read, which would hold the game up for as long as it takes, and not
+    // written over either: the game plays with the defaults and leaves it as it is.
+    for (const QString& file : settingsFiles(options_.settingsFile)) {
+        const FileCheck check =
+            checkRegularFile(QFile::encodeName(file).toStdString(), settingsLimit);
+        if (check != FileCheck::regular && check != FileCheck::missing) {
+            std::fprintf(stderr, "brivane: %s is %s; playing with the default settings\n",
+                         QFile::encodeName(file).constData(),
+                         check == FileCheck::tooLarge     ? "larger than a settings file can be"
+                         : check == FileCheck::notRegular ? "not a regular file"
+                                                          : "unreadable");
+            settingsRefused_ = true;
+            break;
+        }
+    }
+    if (!settingsRefused_ && options_.settingsFile.isEmpty()) {
         settings_ =
             std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                         QStringLiteral("brivane"), QStringLiteral("brivane"));
-    } else {
+    } else if (!settingsRefused_) {
         settings_ = std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
     }
     for (int i = 0; i < timerCount; ++i) {
@@ -324,6 +352,9 @@ DialogResult QtPlatform::messageBox(const std::string& text, const std::string& 
 
 std::optional<std::string> QtPlatform::readSetting(const std::string& section,
                                                    const std::string& key) {
+    if (settingsRefused_) {
+        return std::nullopt;
+    }
     const QVariant value = settings_->value(settingsKey(section, key));
     if (!value.isValid()) {
         return std::nullopt;
@@ -333,6 +364,9 @@ std::optional<std::string> QtPlatform::readSetting(const std::string& section,
 
 void QtPlatform::saveSetting(const std::string& section, const std::string& key,
                              const std::string& value) {
+    if (settingsRefused_) {
+        return;
+    }
     settings_->setValue(settingsKey(section, key), QString::fromStdString(value));
     settings_->sync();
 }

@@ -30,6 +30,7 @@ class QtPlatform : public Platform {
         QString settingsFile;  // empty: the user's store for application "brivane"
         bool exitProcessOnEnd = true;
     };
+    static constexpr std::size_t settingsLimit = 1024 * 1024;
     explicit QtPlatform(Options options);
     ~QtPlatform() override;
 
@@ -140,6 +141,7 @@ class QtPlatform : public Platform {
     bool drawnSincePresent_ = false;
     bool ended_ = false;
     bool displayGone_ = false;
+    bool settingsRefused_ = false;
     YieldCounter yields_;
 };
 

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QImage>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardPaths>
@@ -77,7 +78,36 @@ std::optional<std::pair<QString, int>> readServerSetting(const QString& value) {
     return std::pair(host, number);
 }
 
-namespace {}  // namespace
+namespace {  // The browser would read whatever a name points at, a FIFO or /dev/zero as well, and
+             // hang or
+// fill the memory; this one reads only regular files of a document's or a picture's size.
+class HelpBrowser : public QTextBrowser {
+  public:
+    QVariant loadResource(int type, const QUrl& name) override {
+        const QUrl url = source().resolved(name);
+        if (!url.isLocalFile() && !url.isRelative()) {
+            return QTextBrowser::loadResource(type, name);
+        }
+        const std::size_t limit = type == QTextDocument::ImageResource
+                                      ? QtServices::helpPictureLimit
+                                      : QtServices::helpLimit;
+        const FileRead read =
+            readRegularFile(QFile::encodeName(url.toLocalFile()).toStdString(), limit);
+        if (read.check == FileCheck::regular) {
+            return QByteArray::fromStdString(read.bytes);
+        }
+        // Given nothing, the document and its picture handler would open the file themselves:
+        // a refused picture is a blank pixel, a refused document empty.
+        if (type == QTextDocument::ImageResource) {
+            QImage blank(1, 1, QImage::Format_ARGB32);
+            blank.fill(Qt::transparent);
+            return blank;
+        }
+        return QByteArray("");
+    }
+};
+
+}  // namespace
 
 QtServices::QtServices(QtPlatform& platform) : platform_(platform) {
     giveUp_.setSingleShot(true);
@@ -324,14 +354,14 @@ void QtServices::dropConnection() {
 
 void QtServices::showHelp(const std::string& path) {
     if (!help_) {
-        help_ = std::make_unique<QTextBrowser>();
+        help_ = std::make_unique<HelpBrowser>();
         help_->setWindowTitle(QStringLiteral("Brivane Help"));
         help_->setOpenExternalLinks(true);
         help_->resize(680, 620);
     }
-    const QString file = QString::fromStdString(path);
+    const QString file = QFile::decodeName(QByteArray::fromStdString(path));
     help_->clearHistory();
-    if (QFile(file).open(QIODevice::ReadOnly)) {
+    if (checkRegularFile(path, helpLimit) == FileCheck::regular) {
         help_->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()),
                          QTextDocument::HtmlResource);
         help_->verticalScrollBar()->setValue(0);  // the contents stand at the top

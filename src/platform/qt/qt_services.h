@@ -71,7 +71,10 @@ class QtServices {
     void socketClose();
     void setGiveUpAfter(int ms) { giveUpAfterMs_ = ms; }
 
-    // The help window: beside the game, not modal, one for the whole run.
+    // The help window: beside the game, not modal, one for the whole run. The document and
+    // each picture it names are read only from regular files of a fit size.
+    static constexpr std::size_t helpLimit = 4 * 1024 * 1024;
+    static constexpr std::size_t helpPictureLimit = 16 * 1024 * 1024;
     void showHelp(const std::string& path);
     QTextBrowser* helpWindow() const { return help_.get(); }
 
