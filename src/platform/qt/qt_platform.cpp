@@ -206,14 +206,29 @@ int QtPlatform::playfieldHeight() const {
     return window_ ? window_->playfieldHeight() : 6615;
 }
 
+// The picture covers the playfield, but no more of it than the largest screen can show (and
+// never more than 16384 pixels a side): a window dragged far beyond the screen would otherwise
+// cost gigabytes for pixels no one sees. It follows the window both ways, so memory taken by a
+// huge window is given back when it shrinks. The playfield's size in the game's rules stays the
+// window's; only the picture is bounded, and what lies beyond it is drawn nowhere.
 void QtPlatform::clear() {
     ensureWindow();
     drawnSincePresent_ = true;
-    if (image_.image().width() * twipsPerPixel <
-            static_cast<int>(playfieldWidth() * image_.devicePixelRatio()) ||
-        image_.image().height() * twipsPerPixel <
-            static_cast<int>(playfieldHeight() * image_.devicePixelRatio())) {
-        image_.resize(playfieldWidth(), playfieldHeight());
+    const qreal ratio = image_.devicePixelRatio();
+    int sidePixels = maxPictureSide;
+    QSize largest;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QSize size = screen->size() * screen->devicePixelRatio();
+        largest = largest.expandedTo(size);
+    }
+    const auto bound = [&](int twips, int screenPixels) {
+        const int pixels = screenPixels > 0 ? std::min(screenPixels, sidePixels) : sidePixels;
+        return std::min(twips, static_cast<int>(pixels / ratio) * twipsPerPixel);
+    };
+    const int w = bound(playfieldWidth(), largest.width());
+    const int h = bound(playfieldHeight(), largest.height());
+    if (w != image_.widthTwips() || h != image_.heightTwips()) {
+        image_.resize(w, h);
     } else {
         image_.clear();
     }

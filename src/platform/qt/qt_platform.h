@@ -31,6 +31,8 @@ class QtPlatform : public Platform {
         bool exitProcessOnEnd = true;
     };
     static constexpr std::size_t settingsLimit = 1024 * 1024;
+    // The playfield picture's largest side in pixels, whatever the screens.
+    static constexpr int maxPictureSide = 16384;
     explicit QtPlatform(Options options);
     ~QtPlatform() override;
 
