@@ -144,6 +144,7 @@ class Parser {
     bool headerLine(std::string_view keyword, const std::vector<Token>& t);
     bool passLine(const std::vector<Token>& t);
     bool atLine(std::string_view line, const std::vector<Token>& t);
+    bool nestedInMainYield(YieldId at) const;
     bool expectCount(const std::vector<Token>& t, std::size_t n, const char* usage) {
         if (t.size() < n) {
             return fail(std::string("incomplete line, expected '") + usage + "'");
@@ -159,6 +160,7 @@ class Parser {
     int line_ = 0;
     bool sawMagic_ = false;
     bool sawBody_ = false;
+    YieldId highestNested_;  // the highest nested yield of the pass of the last input
     std::vector<std::string> seenHeader_;
 };
 
@@ -263,6 +265,15 @@ bool Parser::passLine(const std::vector<Token>& t) {
     return true;
 }
 
+// A yield nested in a pass's main-loop yield (capture scoring, run by a pointer move that the
+// main-loop yield delivered) comes after that yield's earlier inputs; it is numbered above every
+// nested yield of the pass so far.
+bool Parser::nestedInMainYield(YieldId at) const {
+    const YieldId last = replay_.inputs.back().at;
+    const int highest = highestNested_.pass == at.pass ? highestNested_.sub : 0;
+    return at.pass == last.pass && last.sub == 0 && at.sub > highest;
+}
+
 bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
     sawBody_ = true;
     if (t.size() < 3) {
@@ -272,9 +283,14 @@ bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
     if (!at) {
         return fail(say("bad yield '", t[1].text, "', expected <pass> or <pass>.<k>"));
     }
-    if (!replay_.inputs.empty() && deliveryOrder(*at) < deliveryOrder(replay_.inputs.back().at)) {
+    if (!replay_.inputs.empty() && deliveryOrder(*at) < deliveryOrder(replay_.inputs.back().at) &&
+        !nestedInMainYield(*at)) {
         return fail("yield " + yieldText(*at) + " is out of order (after yield " +
                     yieldText(replay_.inputs.back().at) + ")");
+    }
+    if (at->pass != highestNested_.pass || at->sub > highestNested_.sub) {
+        highestNested_ = YieldId{
+            at->pass, std::max(at->sub, at->pass == highestNested_.pass ? highestNested_.sub : 0)};
     }
     const std::vector<Token> args(t.begin() + 2, t.end());
     const std::string_view name = args[0].text;

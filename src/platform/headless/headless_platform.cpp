@@ -163,6 +163,7 @@ void HeadlessPlatform::processEvents() {
     }
     deliver(nextYield_);
     fireTimersUpTo(clock_.now());
+    yields_.nestedYieldEnds();
 }
 
 void HeadlessPlatform::processEventsUntilNextFrame() {

@@ -286,6 +286,7 @@ void QtPlatform::processEvents() {
     if (!displayGone_) {
         runPendingEvents();
     }
+    yields_.nestedYieldEnds();
 }
 
 void QtPlatform::runPendingEvents() {
