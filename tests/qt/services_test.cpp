@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
+#include <QInputDialog>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -28,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "core/levels.h"
 #include "core/scores.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/quit_requests.h"
@@ -429,6 +432,41 @@ TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_NE(said.find("BRIVANE_UPDATE_SERVER"), std::string::npos);
     }
+}
+
+// A reply that arrives while Jump To Level's dialog is open waits for it to close: the offer
+// does not open on top of it, and each dialog's answer stays its own.
+TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
+    FakeServer server("tmkver:1.4.0\r\n", End::serverCloses);
+    const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", server.address());
+    UpdateGame game;
+    game.g.highLevel = 9;
+    std::vector<std::string> answers;
+    game.pf.onDialogAnswer = [&answers](const std::string& a) { answers.push_back(a); };
+    startUpdateCheck(game.g);
+    // Connected and the request sent: the server, served by this thread, replies and closes
+    // only once events are processed again, inside the dialog.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return game.pf.socketState() == SocketState::connected; }, waitMs));
+    std::size_t offersWhileOpen = 99;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr || !server.clientGone) {
+            return;
+        }
+        QTest::qWait(200);  // time for the reply's events to be handled, were they let in
+        offersWhileOpen = game.pf.dialogs.size();
+        box->setTextValue(QStringLiteral("5"));
+        box->accept();
+        answer.stop();
+    });
+    answer.start(20);
+    menuJumpLevel(game.g);
+    EXPECT_EQ(offersWhileOpen, 0u);
+    EXPECT_EQ(game.g.level, 5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !game.pf.dialogs.empty(); }, waitMs));
+    EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
 }
 
 // --- Help --------------------------------------------------------------------------------------

@@ -338,9 +338,11 @@ std::string QtPlatform::inputBox(const std::string& prompt, const std::string& t
                                  const std::string& defaultText) {
     ensureWindow();
     bool ok = false;
+    services_->dialogOpens();
     const QString text = QInputDialog::getText(window_.get(), QString::fromStdString(title),
                                                QString::fromStdString(prompt), QLineEdit::Normal,
                                                QString::fromStdString(defaultText), &ok);
+    services_->dialogCloses();
     if (onDialogAnswer) {
         onDialogAnswer(ok ? text.toStdString() : std::string("cancel"));
     }
@@ -354,7 +356,9 @@ DialogResult QtPlatform::messageBox(const std::string& text, const std::string& 
         QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
         buttons == DialogButtons::ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
         window_.get());
+    services_->dialogOpens();
     const int answer = box.exec();
+    services_->dialogCloses();
     if (onDialogAnswer) {
         onDialogAnswer(buttons == DialogButtons::ok ? "ok"
                        : answer == QMessageBox::Yes ? "yes"

@@ -200,8 +200,19 @@ bool QtServices::writeScoresFile(const std::string& bytes) {
 void QtServices::post(std::function<void(EventSink&)> event) {
     QMetaObject::invokeMethod(
         &context_,
-        [this, event = std::move(event), connection = connection_] {
+        [this, event = std::move(event), connection = connection_]() mutable {
             if (connection != connection_) {
+                return;
+            }
+            if (dialogsOpen_ > 0) {
+                deferred_.push_back([this, event = std::move(event), connection] {
+                    if (connection != connection_) {
+                        return;
+                    }
+                    if (EventSink* sink = platform_.sink()) {
+                        event(*sink);
+                    }
+                });
                 return;
             }
             if (EventSink* sink = platform_.sink()) {
@@ -209,6 +220,17 @@ void QtServices::post(std::function<void(EventSink&)> event) {
             }
         },
         Qt::QueuedConnection);
+}
+
+void QtServices::dialogCloses() {
+    if (--dialogsOpen_ > 0) {
+        return;
+    }
+    dialogsOpen_ = 0;
+    for (std::function<void()>& event : deferred_) {
+        QMetaObject::invokeMethod(&context_, std::move(event), Qt::QueuedConnection);
+    }
+    deferred_.clear();
 }
 
 SocketState QtServices::socketState() {

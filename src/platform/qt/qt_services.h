@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -70,6 +71,11 @@ class QtServices {
     std::string socketRead();
     void socketClose();
     void setGiveUpAfter(int ms) { giveUpAfterMs_ = ms; }
+    // While a game dialog is open, what the socket reports waits: its handler would run inside
+    // that dialog (an offer on top of Jump To Level, its answer taken for the other's), where
+    // the game is not. It reaches the game at the first yield after the dialog closed.
+    void dialogOpens() { ++dialogsOpen_; }
+    void dialogCloses();
 
     // The help window: beside the game, not modal, one for the whole run. The document and
     // each picture it names are read only from regular files of a fit size.
@@ -96,6 +102,8 @@ class QtServices {
     std::int64_t replyBytes_ = 0;
     int watched_ = -1;  // our own descriptor of the connection, to learn how it ended
     std::unique_ptr<QTextBrowser> help_;
+    int dialogsOpen_ = 0;
+    std::vector<std::function<void()>> deferred_;
 };
 
 }  // namespace brivane
