@@ -446,8 +446,8 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     startUpdateCheck(game.g);
     // Connected and the request sent: the server, served by this thread, replies and closes
     // only once events are processed again, inside the dialog.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return game.pf.socketState() == SocketState::connected; }, waitMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return game.pf.socketState() == SocketState::connected; }, waitMs));
     std::size_t offersWhileOpen = 99;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
