@@ -20,39 +20,46 @@ struct Level100 {
     HeadlessPlatform pf;
     WiredGame<> wired{pf};
     GameState& g = wired.g;
+    std::int16_t level;
 
-    explicit Level100(DrawingSurface* surface) {
+    explicit Level100(DrawingSurface* surface, std::int16_t at = 100) : level(at) {
         pf.attachSurface(surface);
         g.fixedSeed = 100;
         startUp(g);
-        g.highLevel = 100;
-        jumpToLevel(g, 100);
+        g.highLevel = level;
+        jumpToLevel(g, level);
         g.graceCount = 30000;  // the player is not hit while the benchmark moves it about
     }
 };
 
-void passAtLevel100(benchmark::State& state, bool render) {
+void passAtLevel(benchmark::State& state, bool render, std::int16_t level) {
     PlayfieldImage image(1.0);
-    Level100 game(render ? &image : nullptr);
+    Level100 game(render ? &image : nullptr, level);
     float x = 1000;
     for (auto _ : state) {
         x = x > 8000 ? 1000 : x + 200;  // a moving pointer keeps a tail of a few dozen points
         game.pf.post(ScriptedEvent::move(x, 3000 + (x / 7)));
         runPass(game.g);
-        if (game.g.level != 100) {
-            game.g.highLevel = 100;
-            jumpToLevel(game.g, 100);
+        if (game.g.level != level) {
+            game.g.highLevel = level;
+            jumpToLevel(game.g, level);
         }
     }
     state.counters["balls"] = game.g.ballCount;
 }
 
 void BM_PassLogicLevel100(benchmark::State& state) {
-    passAtLevel100(state, false);
+    passAtLevel(state, false, 100);
 }
 void BM_PassRenderedLevel100(benchmark::State& state) {
-    passAtLevel100(state, true);
+    passAtLevel(state, true, 100);
 }
+// 15000 balls bouncing off each other: the collision tests look only at the squares around
+// each ball, so the pass stays well inside a frame.
+void BM_PassLogicLevel15000(benchmark::State& state) {
+    passAtLevel(state, false, 15000);
+}
+BENCHMARK(BM_PassLogicLevel15000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PassLogicLevel100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PassRenderedLevel100)->Unit(benchmark::kMicrosecond);
 

@@ -5,6 +5,10 @@
 // window (recording it when asked), watches a replay in a window, or runs a replay headless.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QStringList>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -168,6 +172,12 @@ int runInWindow(const Options& o, QtPlatform& platform, WiredGame<>& game,
                                      o.headless.reportParticles)
                        << '\n';
             reportFile.flush();
+            if (!reportFile) {
+                // A full disk or a reader gone away ends the report, not the game.
+                std::fprintf(stderr,
+                             "brivane: --report: cannot write the file; the report stops\n");
+                reportFile.close();
+            }
         }
     };
     platform.onProgramEnd = [&] { report(platform.yields().pass()); };
@@ -216,6 +226,9 @@ int record(const Options& o) {
         recorder.dialogAnswered(answer);
     };
     platform.onResize = [&recorder](int w, int h) { recorder.windowResized(w, h); };
+    recorder.onWriteFailed = [] {
+        std::fprintf(stderr, "brivane: --record: cannot write the file; the recording stops\n");
+    };
     return runInWindow(o, platform, game, &recorder);
 }
 
@@ -228,10 +241,56 @@ int runHeadless(const Options& o) {
     return runHeadlessReplay(o.headless, std::cout);
 }
 
+// Qt aborts when it finds no display to open a window on, after several lines of its own. The
+// player is told in one line what is missing instead, and the game ends with status 1. What
+// Qt says while the application starts is held back, and said after all once it has started.
+struct StartingQt {
+    static inline QStringList heldBack;
+    static inline QtMessageHandler previous = nullptr;
+
+    static std::string missing() {
+        const QByteArray display = qgetenv("DISPLAY");
+        const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+        if (display.isEmpty() && wayland.isEmpty()) {
+            return "no display to open the window on: neither DISPLAY nor WAYLAND_DISPLAY is set";
+        }
+        const QString plugins = QLibraryInfo::path(QLibraryInfo::PluginsPath);
+        if (display.isEmpty() &&
+            !QFileInfo::exists(plugins + QStringLiteral("/platforms/libqwayland-generic.so"))) {
+            return "no display to open the window on: this Wayland session (WAYLAND_DISPLAY=" +
+                   wayland.toStdString() +
+                   ") needs Qt's Wayland plugin, and DISPLAY is not set for X11";
+        }
+        return "cannot reach the display (DISPLAY=" + display.toStdString() +
+               ", WAYLAND_DISPLAY=" + wayland.toStdString() + ")";
+    }
+
+    static void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtFatalMsg) {
+            std::fprintf(stderr, "brivane: %s\n", missing().c_str());
+            std::fflush(stderr);
+            std::_Exit(1);
+        }
+        heldBack.append(qFormatLogMessage(type, context, text));
+    }
+
+    StartingQt() { previous = qInstallMessageHandler(onMessage); }
+    ~StartingQt() {
+        qInstallMessageHandler(previous);
+        for (const QString& line : heldBack) {
+            std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+        }
+        heldBack.clear();
+    }
+};
+
 }  // namespace
 }  // namespace brivane
 
 int main(int argc, char* argv[]) {
+    // A report or recording piped to a reader that goes away must not kill the game (and its
+    // unsaved score) with SIGPIPE: the write fails instead, and is said once.
+    std::signal(SIGPIPE, SIG_IGN);
     // The headless runner, --help and --version need no display at all.
     for (int i = 1; i < argc; ++i) {
         for (const char* option : {"--headless", "--help", "-h", "--help-all", "--version", "-v"}) {
@@ -240,7 +299,9 @@ int main(int argc, char* argv[]) {
             }
         }
     }
+    std::optional<brivane::StartingQt> starting(std::in_place);
     QApplication app(argc, argv);
+    starting.reset();
     QApplication::setApplicationName(QStringLiteral("brivane"));
     QApplication::setOrganizationName(QStringLiteral("brivane"));
     // Ties the windows to the installed desktop entry (its icon and name, on Wayland too).

@@ -7,7 +7,6 @@
 #include "core/game.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -83,8 +82,10 @@ void startUp(GameState& g) {
     loadScores(g);
     g.pf.showWindow();
     std::string command = g.commandText;
-    std::transform(command.begin(), command.end(), command.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(
+        command.begin(), command.end(), command.begin(),
+        // ASCII only: in a Turkish locale tolower turns "I" into a dotless i.
+        [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     initSound(g, command.find("nomusic") != std::string::npos);
     g.pf.setForeColor({255, 255, 255});
     setLives(g, 5);

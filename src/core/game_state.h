@@ -15,6 +15,7 @@
 
 #include "core/pause.h"
 #include "core/rnd.h"
+#include "particles/ball_grid.h"
 #include "platform/platform.h"
 
 namespace brivane {
@@ -54,6 +55,7 @@ struct GameState {
 
     bool electronSparking = false;
     bool ballsCollide = false;
+    BallGrid ballGrid;  // where the balls stand, for the collision tests of crowded levels
     double ballCount = 0;
     ParticleList balls;
     std::int16_t quarkCount = 0;

@@ -4,11 +4,28 @@
 // Text-to-number and number-to-text rules shared by dialogs, the status line and the score file.
 #include "core/numbers.h"
 
-#include <cctype>
+#include <locale.h>
+
 #include <charconv>
 #include <cstdlib>
 
 namespace brivane {
+
+namespace {
+
+// The C library reads numbers in the user's locale once Qt has switched to it, where "12.7" may
+// read as 12; every text the game reads is written with a point, whatever the player's locale.
+locale_t numberLocale() {
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
+// Only 0 to 9: isdigit follows the locale too.
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
 
 double numericValue(const std::string& text) {
     std::size_t i = 0;
@@ -21,13 +38,13 @@ double numericValue(const std::string& text) {
         ++i;
     }
     std::size_t digits = 0;
-    while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
+    while (i < n && isDigit(text[i])) {
         ++i;
         ++digits;
     }
     if (i < n && text[i] == '.') {
         ++i;
-        while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
+        while (i < n && isDigit(text[i])) {
             ++i;
             ++digits;
         }
@@ -41,15 +58,15 @@ double numericValue(const std::string& text) {
         if (j < n && (text[j] == '+' || text[j] == '-')) {
             ++j;
         }
-        if (j < n && std::isdigit(static_cast<unsigned char>(text[j]))) {
-            while (j < n && std::isdigit(static_cast<unsigned char>(text[j]))) {
+        if (j < n && isDigit(text[j])) {
+            while (j < n && isDigit(text[j])) {
                 ++j;
             }
             end = j;
         }
     }
     const std::string number = text.substr(start, end - start);
-    return std::strtod(number.c_str(), nullptr);
+    return ::strtod_l(number.c_str(), nullptr, numberLocale());
 }
 
 std::string shortestDecimal(double v) {

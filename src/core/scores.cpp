@@ -6,6 +6,7 @@
 // older version still loads whatever it holds of the two keys.
 #include "core/scores.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -76,6 +77,21 @@ void readScores(std::string_view text, std::int16_t& highLevel, double& highScor
     });
 }
 
+std::string scoresText(std::int16_t highLevel, double highScore) {
+    return std::string(levelKey) + std::to_string(highLevel) + "\r\n" + std::string(scoreKey) +
+           shortestDecimal(highScore) + "\r\n";
+}
+
+std::string betterScoresText(std::string_view a, std::string_view b) {
+    std::int16_t levelA = 0;
+    double scoreA = 0;
+    readScores(a, levelA, scoreA);
+    std::int16_t levelB = levelA;
+    double scoreB = scoreA;
+    readScores(b, levelB, scoreB);
+    return scoresText(std::max(levelA, levelB), std::max(scoreA, scoreB));
+}
+
 void loadScores(GameState& g) {
     if (const std::optional<std::string> text = g.pf.readScoresFile()) {
         readScores(*text, g.highLevel, g.highScore);
@@ -85,9 +101,20 @@ void loadScores(GameState& g) {
 void saveScores(GameState& g) {
     // Every way the program ends comes here, and the game in progress ends with it.
     gameEnded(g, GameEnding::programEnd);
+    // A second copy of the game may have saved a better run since this one loaded the file, so
+    // the file is read again right before it is replaced and each value only ever rises. The
+    // record keeps this run's own values: only the file holds the merge.
+    std::int16_t level = g.highLevel;
+    double score = g.highScore;
+    if (const std::optional<std::string> text = g.pf.readScoresFile()) {
+        std::int16_t savedLevel = level;
+        double savedScore = score;
+        readScores(*text, savedLevel, savedScore);
+        level = std::max(level, savedLevel);
+        score = std::max(score, savedScore);
+    }
     // Failure is ignored: the old file stays as it was and the program still ends.
-    g.pf.writeScoresFile(std::string(levelKey) + std::to_string(g.highLevel) + "\r\n" +
-                         std::string(scoreKey) + shortestDecimal(g.highScore) + "\r\n");
+    g.pf.writeScoresFile(scoresText(level, score));
     g.pf.processEvents();
     g.ended = true;
     g.pf.endProgram();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/game_state.h"
@@ -14,7 +15,12 @@ namespace brivane {
 void loadScores(GameState& g);
 // What a scores file's text holds: each key found sets its value, anything else is left alone.
 void readScores(std::string_view text, std::int16_t& highLevel, double& highScore);
-// Writes the file, lets pending events run once, then ends the program.
+// The file's text for these values: two CR LF lines.
+std::string scoresText(std::int16_t highLevel, double highScore);
+// One text holding the higher level and the higher score of two scores files' texts.
+std::string betterScoresText(std::string_view a, std::string_view b);
+// Writes the file, never lowering what it already holds, lets pending events run once, then ends
+// the program.
 void saveScores(GameState& g);
 
 }  // namespace brivane

@@ -22,6 +22,71 @@ constexpr float separationPush = 30.0f;
 
 }  // namespace
 
+namespace {
+
+// Fewer balls than this are measured pair by pair: the squares would cost more than they save.
+constexpr std::size_t crowded = 64;
+
+// The square a centre stands in; false for a centre that is not a finite number of twips.
+bool squareAt(const clsParticle& ball, std::int64_t& square) {
+    const double x = std::floor(static_cast<double>(ball.x()) / contactDistance);
+    const double y = std::floor(static_cast<double>(ball.y()) / contactDistance);
+    if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) {
+        return false;
+    }
+    square = (static_cast<std::int64_t>(x) << 32) ^ (static_cast<std::int64_t>(y) & 0xffffffff);
+    return true;
+}
+
+std::int64_t neighbour(std::int64_t square, int dx, int dy) {
+    const auto x = static_cast<std::int32_t>(square >> 32);
+    const auto y = static_cast<std::int32_t>(square & 0xffffffff);
+    return (static_cast<std::int64_t>(x + dx) << 32) ^
+           (static_cast<std::int64_t>(static_cast<std::uint32_t>(y + dy)));
+}
+
+void build(BallGrid& grid, const ParticleList& balls, std::size_t last) {
+    grid.valid = true;
+    grid.listData = balls.data();
+    grid.last = last;
+    grid.slotsIn.clear();
+    grid.particleAt.assign(last + 1, nullptr);
+    grid.squareOf.assign(last + 1, 0);
+    for (std::size_t j = 1; j <= last; ++j) {
+        grid.particleAt[j] = balls[j].get();
+        std::int64_t square = 0;
+        if (!squareAt(*balls[j], square)) {
+            grid.valid = false;
+            return;
+        }
+        grid.squareOf[j] = square;
+        grid.slotsIn[square].push_back(static_cast<std::uint32_t>(j));
+    }
+}
+
+// Moves ball j to the square it stands in now; false when it stands nowhere.
+bool follow(BallGrid& grid, const ParticleList& balls, std::size_t j) {
+    std::int64_t square = 0;
+    if (!squareAt(*balls[j], square)) {
+        return false;
+    }
+    if (square != grid.squareOf[j]) {
+        std::vector<std::uint32_t>& from = grid.slotsIn[grid.squareOf[j]];
+        from.erase(std::find(from.begin(), from.end(), static_cast<std::uint32_t>(j)));
+        grid.slotsIn[square].push_back(static_cast<std::uint32_t>(j));
+        grid.squareOf[j] = square;
+    }
+    return true;
+}
+
+// The squares describe the list only while it is the same list with the same balls in it.
+bool describes(const BallGrid& grid, const ParticleList& balls, std::size_t last, double num) {
+    return grid.valid && grid.listData == balls.data() && grid.last == last && num > grid.lastNum &&
+           grid.particleAt[1] == balls[1].get() && grid.particleAt[last] == balls[last].get();
+}
+
+}  // namespace
+
 void checkBallCollisions(GameState& g, double num) {
     if (num < 1 || num > g.ballCount) {
         return;
@@ -43,10 +108,7 @@ void checkBallCollisions(GameState& g, double num) {
     const std::size_t own = std::floor(num) == num ? static_cast<std::size_t>(num) : 0;
     // Nor does a bounce add or drop a slot, so the list stays where it is.
     const std::shared_ptr<clsParticle>* const slots = g.balls.data();
-    for (std::size_t j = 1; j <= last; ++j) {
-        if (j == own) {
-            continue;
-        }
+    const auto test = [&](std::size_t j) {
         const clsParticle& other = *slots[j];
         const double dx = xi - other.x();
         const double dy = other.y() - yi;
@@ -54,11 +116,58 @@ void checkBallCollisions(GameState& g, double num) {
         // least 240, however the other axis adds up. Almost every pair ends here, on one test
         // of both axes that leaves a single, rarely taken branch.
         if (!(std::max(std::fabs(dx), std::fabs(dy)) < contactDistance)) {
-            continue;
+            return false;
         }
         if (std::sqrt(dx * dx + dy * dy) < contactDistance) {
             bounceBalls(g, num, static_cast<double>(j));
+            return true;
         }
+        return false;
+    };
+    BallGrid& grid = g.ballGrid;
+    const std::size_t selfSlot = static_cast<std::size_t>(num);
+    if (last < crowded || selfSlot > last) {
+        grid.valid = false;
+        for (std::size_t j = 1; j <= last; ++j) {
+            if (j != own) {
+                test(j);
+            }
+        }
+        return;
+    }
+    if (!describes(grid, g.balls, last, num)) {
+        build(grid, g.balls, last);
+    }
+    grid.lastNum = num;
+    std::int64_t square = 0;
+    if (!grid.valid || !follow(grid, g.balls, selfSlot) || !squareAt(self, square)) {
+        grid.valid = false;
+        for (std::size_t j = 1; j <= last; ++j) {
+            if (j != own) {
+                test(j);
+            }
+        }
+        return;
+    }
+    // Only a ball in this square or one of the eight around it can be nearer than 240 on both
+    // axes; tested in slot order, as the plain walk would reach them.
+    std::vector<std::uint32_t> near;
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const auto found = grid.slotsIn.find(neighbour(square, dx, dy));
+            if (found != grid.slotsIn.end()) {
+                near.insert(near.end(), found->second.begin(), found->second.end());
+            }
+        }
+    }
+    std::sort(near.begin(), near.end());
+    for (const std::uint32_t j : near) {
+        if (j != own && test(j) && !follow(grid, g.balls, j)) {
+            grid.valid = false;
+        }
+    }
+    if (grid.valid && !follow(grid, g.balls, selfSlot)) {
+        grid.valid = false;
     }
 }
 

@@ -141,6 +141,7 @@ void clsParticle::setSpeedY(std::int16_t v) {
 }
 
 void clsParticle::init(GameState& g, double number, std::uint8_t kind) {
+    g.ballGrid.valid = false;  // a new particle stands where the squares know nothing of
     num_ = number;
     kind_ = static_cast<ParticleKind>(kind);
     const KindInfo info = kindInfo(kind_);
@@ -222,6 +223,9 @@ void clsParticle::implode(GameState& g, std::int16_t n) {
     const float nt = implodeAxis(top_, step, cy);
     left_ = nl;
     top_ = nt;
+    // The last death implodes the balls in the middle of a pass (from a bond's drawing): the
+    // squares of the collision tests no longer say where they stand.
+    g.ballGrid.valid = false;
     paint(g);
 }
 

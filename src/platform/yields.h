@@ -8,6 +8,7 @@
 #pragma once
 
 #include <compare>
+#include <vector>
 
 namespace brivane {
 
@@ -26,23 +27,38 @@ class YieldCounter {
         inFrameYield_ = false;
         ++pass_;
         sub_ = 0;
+        open_.clear();
     }
     // A handler yields; returns the nested yield now running. Nested yields inside the
-    // main-loop yield are counted too, though what arrives in them belongs to that yield.
+    // main-loop yield (capture scoring run by a pointer move that yield delivered) are counted
+    // too, and what arrives in them belongs to them: a replay delivers it there, before the
+    // handler that yielded returns, as the live game did.
     YieldId nestedYieldBegins() {
         ++sub_;
+        open_.push_back(sub_);
         return YieldId{pass_, sub_};
+    }
+    void nestedYieldEnds() {
+        if (!open_.empty()) {
+            open_.pop_back();
+        }
     }
     int pass() const { return pass_; }
     int nestedYields() const { return sub_; }
     bool inFrameYield() const { return inFrameYield_; }
     // The yield an input arriving now belongs to, as a recording writes it.
-    YieldId current() const { return YieldId{pass_, inFrameYield_ ? 0 : sub_}; }
+    YieldId current() const {
+        if (!open_.empty()) {
+            return YieldId{pass_, open_.back()};
+        }
+        return YieldId{pass_, inFrameYield_ ? 0 : sub_};
+    }
 
   private:
     int pass_ = 1;
     int sub_ = 0;
     bool inFrameYield_ = false;
+    std::vector<int> open_;  // the nested yields running now, innermost last
 };
 
 }  // namespace brivane

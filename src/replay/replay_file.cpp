@@ -4,13 +4,14 @@
 // Reading and writing replay files.
 #include "replay/replay_file.h"
 
+#include "platform/regular_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -157,6 +158,7 @@ class Parser {
     bool headerLine(std::string_view keyword, const std::vector<Token>& t);
     bool passLine(const std::vector<Token>& t);
     bool atLine(std::string_view line, const std::vector<Token>& t);
+    bool nestedInMainYield(YieldId at) const;
     bool expectCount(const std::vector<Token>& t, std::size_t n, const char* usage) {
         if (t.size() < n) {
             return fail(std::string("incomplete line, expected '") + usage + "'");
@@ -172,6 +174,7 @@ class Parser {
     int line_ = 0;
     bool sawMagic_ = false;
     bool sawBody_ = false;
+    YieldId highestNested_;  // the highest nested yield of the pass of the last input
     std::vector<std::string> seenHeader_;
 };
 
@@ -276,6 +279,15 @@ bool Parser::passLine(const std::vector<Token>& t) {
     return true;
 }
 
+// A yield nested in a pass's main-loop yield (capture scoring, run by a pointer move that the
+// main-loop yield delivered) comes after that yield's earlier inputs; it is numbered above every
+// nested yield of the pass so far.
+bool Parser::nestedInMainYield(YieldId at) const {
+    const YieldId last = replay_.inputs.back().at;
+    const int highest = highestNested_.pass == at.pass ? highestNested_.sub : 0;
+    return at.pass == last.pass && last.sub == 0 && at.sub > highest;
+}
+
 bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
     sawBody_ = true;
     if (t.size() < 3) {
@@ -285,9 +297,14 @@ bool Parser::atLine(std::string_view line, const std::vector<Token>& t) {
     if (!at) {
         return fail(say("bad yield '", t[1].text, "', expected <pass> or <pass>.<k>"));
     }
-    if (!replay_.inputs.empty() && deliveryOrder(*at) < deliveryOrder(replay_.inputs.back().at)) {
+    if (!replay_.inputs.empty() && deliveryOrder(*at) < deliveryOrder(replay_.inputs.back().at) &&
+        !nestedInMainYield(*at)) {
         return fail("yield " + yieldText(*at) + " is out of order (after yield " +
                     yieldText(replay_.inputs.back().at) + ")");
+    }
+    if (at->pass != highestNested_.pass || at->sub > highestNested_.sub) {
+        highestNested_ = YieldId{
+            at->pass, std::max(at->sub, at->pass == highestNested_.pass ? highestNested_.sub : 0)};
     }
     const std::vector<Token> args(t.begin() + 2, t.end());
     const std::string_view name = args[0].text;
@@ -496,36 +513,25 @@ ReplayParse parseReplay(std::string_view text) {
     return Parser().run(text);
 }
 
-// Read in pieces up to the limit, so neither a huge file nor a device that never ends (a link
-// to /dev/zero) is read without bound.
+// Only a regular file of a replay's size: a FIFO would hold the game up, a link to /dev/zero
+// feed it without end.
 std::optional<Replay> loadReplay(const std::string& path, std::string& error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = path + ": cannot read: " + std::strerror(errno);
-        return std::nullopt;
+    FileRead read = readRegularFile(path, maxReplayBytes);
+    switch (read.check) {
+        case FileCheck::regular:
+            break;
+        case FileCheck::tooLarge:
+            error = path + ": too large for a replay file";
+            return std::nullopt;
+        case FileCheck::notRegular:
+            error = path + ": not a regular file";
+            return std::nullopt;
+        case FileCheck::missing:
+        case FileCheck::unreadable:
+            error = path + ": cannot read: " + std::strerror(errno);
+            return std::nullopt;
     }
-    std::string text;
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    file.seekg(0);
-    if (size > 0) {
-        text.reserve(std::min(static_cast<std::size_t>(size), maxReplayBytes + 1));
-    }
-    constexpr std::size_t piece = 1 << 20;
-    while (file && text.size() <= maxReplayBytes) {
-        const std::size_t had = text.size();
-        text.resize(had + piece);
-        file.read(text.data() + had, static_cast<std::streamsize>(piece));
-        text.resize(had + static_cast<std::size_t>(file.gcount()));
-    }
-    if (text.size() > maxReplayBytes) {
-        error = path + ": too large for a replay file";
-        return std::nullopt;
-    }
-    if (file.bad()) {
-        error = path + ": cannot read: " + std::strerror(errno);
-        return std::nullopt;
-    }
+    const std::string text = std::move(read.bytes);
     ReplayParse parsed = parseReplay(text);
     if (!parsed.replay) {
         error = path + ": " + parsed.error.text();

@@ -34,6 +34,18 @@ ReplayRecorder::ReplayRecorder(std::ostream& out, EventSink& inner, const GameSt
     header_.timersRecorded = true;
 }
 
+// A file that cannot take more (a full disk, a pipe whose reader went away) stops the
+// recording, said once; the game itself plays on.
+void ReplayRecorder::flush() {
+    out_.flush();
+    if (!out_ && !failed_) {
+        failed_ = true;
+        if (onWriteFailed) {
+            onWriteFailed();
+        }
+    }
+}
+
 void ReplayRecorder::writeHeader() {
     if (!headerWritten_) {
         out_ << headerText(header_);
@@ -58,7 +70,7 @@ void ReplayRecorder::frameYieldStarting(int pass) {
     if (pass > 1) {
         writeDuration(pass - 1, g_.frameTicks);
     }
-    out_.flush();
+    flush();
 }
 
 void ReplayRecorder::finish(int lastPass) {
@@ -67,7 +79,7 @@ void ReplayRecorder::finish(int lastPass) {
         lastDuration_ = -1;
         writeDuration(lastPass, g_.frameTicks);
     }
-    out_.flush();
+    flush();
 }
 
 void ReplayRecorder::writeLine(YieldId at, const ReplayEvent& event) {
@@ -171,7 +183,7 @@ void ReplayRecorder::menuChosen(MenuItem item) {
     if (item == MenuItem::mnuFileExit) {
         // Exit ends the program inside the handler: the line must be out before it.
         writeLine(at, e);
-        out_.flush();
+        flush();
         inner_.menuChosen(item);
         return;
     }
@@ -206,7 +218,7 @@ void ReplayRecorder::windowClosing() {
     ReplayEvent e;
     e.kind = ReplayEvent::Kind::close;
     write(e);
-    out_.flush();  // closing ends the program inside the handler
+    flush();  // closing ends the program inside the handler
     inner_.windowClosing();
 }
 

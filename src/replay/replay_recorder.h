@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -33,6 +34,9 @@ class ReplayRecorder : public EventSink {
     // recorded, since every tick the game sees is written.
     ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
                    const YieldCounter& yields, Replay header);
+
+    // Told once, when the file stops taking what is written.
+    std::function<void()> onWriteFailed;
 
     // From the platform.
     void frameYieldStarting(int pass);
@@ -59,6 +63,7 @@ class ReplayRecorder : public EventSink {
     void windowInactive() override;
 
   private:
+    void flush();
     void writeHeader();
     void write(const ReplayEvent& event);
     void writeLine(YieldId at, const ReplayEvent& event);
@@ -72,6 +77,7 @@ class ReplayRecorder : public EventSink {
     const YieldCounter& yields_;
     Replay header_;
     bool headerWritten_ = false;
+    bool failed_ = false;
     int lastDuration_ = -1;
     int lastDurationPass_ = 0;
     // While a menu item's handler runs, what arrives (ticks during its dialog) is held back

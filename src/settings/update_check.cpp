@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The update check: one HTTP/1.0 request for the version file, the reply collected until the
-// server closes, and the offer to visit the game's page when the published version differs.
+// server closes, and the offer to visit the game's page when the published version is newer.
 // The reply comes from the network and is not trusted: only a well-formed version number from a
 // successful reply ever reaches the screen, and the page opened is always our own address.
 // Anything else (an error page, a cut-off or garbled line) ends the check without a word, since
@@ -81,6 +81,35 @@ bool wellFormedVersion(std::string_view v) {
     }
 }
 
+// The next point-separated number of a version, leading zeros dropped, so that numbers of any
+// length compare by their length first and then digit by digit; past the last one, "0".
+std::string_view nextPart(std::string_view& v) {
+    const std::size_t point = v.find('.');
+    std::string_view part = v.substr(0, point);
+    v.remove_prefix(point == std::string_view::npos ? v.size() : point + 1);
+    while (part.size() > 1 && part.front() == '0') {
+        part.remove_prefix(1);
+    }
+    return part.empty() ? std::string_view("0") : part;
+}
+
+// Part by part, a missing part counting as 0: 1.3.8.0 is ours, 1.10 is newer than 1.3.8.
+bool newerThanOurs(std::string_view published) {
+    const std::string own = ownVersion();
+    std::string_view mine = own;
+    while (!published.empty() || !mine.empty()) {
+        const std::string_view theirs = nextPart(published);
+        const std::string_view ours = nextPart(mine);
+        if (theirs.size() != ours.size()) {
+            return theirs.size() > ours.size();
+        }
+        if (theirs != ours) {
+            return theirs > ours;
+        }
+    }
+    return false;
+}
+
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
         s.remove_prefix(1);
@@ -100,7 +129,7 @@ std::optional<std::string> offeredVersion(std::string_view reply) {
     }
     const std::string_view version =
         trimBlanks(lineAt(reply, key + std::char_traits<char>::length(versionKey)));
-    if (!wellFormedVersion(version) || version == ownVersion()) {
+    if (!wellFormedVersion(version) || !newerThanOurs(version)) {
         return std::nullopt;
     }
     return std::string(version);

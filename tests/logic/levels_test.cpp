@@ -136,6 +136,7 @@ TEST(JumpToLevel, DialogTextPicksALevelFromOneToTheHighestBelowThirtyTwoThousand
         {"1", 1, 0}, {"", 0, 500} /* cancelled */, {"abc", 0, 500}, {"0.99", 0, 500},
         {"1.4", 1, 0}, {"  3 levels", 3, 500}, {"32000", 0, 500, 32000}, {"32767", 0, 500, 32767},
         {"7.5", 8, 500}, {"8.5", 8, 500},  // halves go to the even neighbour
+        {"2.6", 3, 500}, {"2,6", 2, 500},  // a point, whatever the locale
         // clang-format on
     };
     for (const auto& c : cases) {

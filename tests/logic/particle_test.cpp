@@ -320,9 +320,14 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
     };
     Scene s(20, 0);
     int callsThatBounced = 0;
-    for (int layout = 0; layout < 400; ++layout) {
+    // The last layouts are crowded, hundreds to thousands of balls, where the search looks only
+    // at the squares around a ball; there each ball takes a step of its own before its test,
+    // as in a pass.
+    constexpr int layouts = 406;
+    for (int layout = 0; layout < layouts; ++layout) {
         std::vector<PlacedBall> at;
-        const int n = 2 + pick(11);
+        const bool crowded = layout >= 400;
+        const int n = crowded ? 64 + pick(3000) : 2 + pick(11);
         for (int i = 0; i < n; ++i) {
             PlacedBall b{3000, 3000, 1 + pick(11), static_cast<std::int16_t>(pick(31) - 10),
                          static_cast<std::int16_t>(pick(31) - 10)};
@@ -347,6 +352,14 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
         }
         nums.push_back(1.5);
         for (const double num : nums) {
+            if (crowded && num == std::floor(num) && num <= count) {
+                const float dx = static_cast<float>(pick(61) - 30);
+                const float dy = static_cast<float>(pick(61) - 30);
+                const auto slot = static_cast<std::size_t>(num);
+                for (clsParticle* ball : {plain[slot].get(), searched[slot].get()}) {
+                    ball->setLocation(ball->left() + dx, ball->top() + dy);
+                }
+            }
             const std::vector<BallState> before = statesOf(plain);
             s.g.ballCount = count;
             s.g.balls = plain;

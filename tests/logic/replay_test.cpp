@@ -5,6 +5,8 @@
 // reports of seeded replays, and recordings that replay exactly.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -39,7 +41,10 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
         // clang-format off
         {"\n# nothing\n  \n", 3, "empty file", true}, {"hello 1\n", 1, "not a replay file", true},
         {"speed 4\n", 4, "unknown keyword 'speed'"}, {"seed 4294967296\n", 4, "bad seed"},
-        {"at 3 key 43\nat 3.1 key 43\n", 5, "out of order"},  // nested yields come first
+        // A nested yield after the main-loop yield's inputs ran inside it, and so is numbered
+        // above every nested yield of the pass before it.
+        {"at 3.2 key 43\nat 3 key 43\nat 3.1 key 43\n", 6, "out of order"},
+        {"at 3.1 key 43\nat 2 key 43\n", 5, "out of order"},
         {"at 3 jump 1\n", 4, "unknown event 'jump'"}, {"at 3 move 100\n", 4, "incomplete line"},
         {"at 3 menu mnuFileSave\n", 4, "unknown menu item"},
         {std::string("\x7f\x45LF\x02\x01", 6) + "\n", 4, "not a text"},
@@ -330,6 +335,45 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     }
     EXPECT_EQ(r.event(0).value, 12000);
     EXPECT_EQ(r.event(3).answer, std::optional<std::string>("2"));
+}
+
+// An input is written at the yield that delivered it: one that arrives while capture scoring
+// yields inside the main-loop yield belongs to that nested yield, so the replay delivers it
+// before the scoring handler returns, as the live game did.
+TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
+    test::Harness h;
+    std::ostringstream file;
+    YieldCounter yields;
+    ReplayRecorder recorder(file, h.wired.events, h.g, yields, Replay{});
+    const struct {
+        std::function<void()> step;  // where the yields stand before the key
+        YieldId at;
+    } cases[] = {
+        {[&] { yields.frameYieldBegins(); }, {1, 0}},
+        {[&] { yields.nestedYieldBegins(); }, {1, 1}},  // inside the main-loop yield
+        {[&] { yields.nestedYieldEnds(); }, {1, 0}},    // back in it
+        {[&] { yields.nestedYieldBegins(); }, {1, 2}},
+        {[&] {
+             yields.frameYieldEnds();
+             yields.nestedYieldBegins();
+         },
+         {2, 1}},  // in the pass
+        {[&] {
+             yields.nestedYieldEnds();
+             yields.frameYieldBegins();
+         },
+         {2, 0}},
+    };
+    for (const auto& c : cases) {
+        c.step();
+        recorder.keyPress('x');
+    }
+    recorder.finish(2);
+    const Replay r = parsed(file.str());
+    ASSERT_EQ(r.inputs.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(r.inputs[i].at, cases[i].at) << i;
+    }
 }
 
 }  // namespace

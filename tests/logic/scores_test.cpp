@@ -35,6 +35,8 @@ TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
         {"# kept by hand\r\n\r\nxhighlvl:7\r\nhighlvl:4\r\n", 4, keptScore},
         {"\xEF\xBB\xBFhighlvl:12\r\nhighscore:1\r\n", 12, 1},  // an editor's byte-order mark
         {"\xEF\xBBhighlvl:12\r\n", keptLevel, keptScore},  // but only a whole one
+        {"highlvl:12.7\r\nhighscore:1234.5\r\n", 13, 1234.5},  // a point in every locale
+        {"highlvl:12,7\r\nhighscore:1234,5\r\n", 12, 1234},  // and never a comma
         {"highlvl:2.5\r\n", 2, keptScore}, {"highlvl:3.5\r\n", 4, keptScore},  // halves to even
         // A level outside 16 bits, or a score no double holds, stops the reading: values read
         // before it stay, nothing after it is read.

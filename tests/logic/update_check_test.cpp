@@ -64,7 +64,7 @@ TEST(UpdateCheck, ConnectsClosingAnyEarlierConnectionAndSendsTheRequestOnceOpen)
 
 // Only a well-formed version from a successful reply is news; a broken reply, an error page or
 // noise after the key ends the check without a word.
-TEST(UpdateCheck, OffersOnlyAWellFormedDifferentVersionFromASuccessfulReply) {
+TEST(UpdateCheck, OffersOnlyAWellFormedNewerVersionFromASuccessfulReply) {
     const std::string letters(10000, 'a');
     const struct {
         std::vector<std::string> reply;
@@ -72,7 +72,12 @@ TEST(UpdateCheck, OffersOnlyAWellFormedDifferentVersionFromASuccessfulReply) {
     } cases[] = {
         // clang-format off
         {{"tmkver:1.3.8\r\n"}, nullptr}, {{"tmkver:1.3.8"}, nullptr},  // ours
-        {{"tmkver:1.2.0\r\n"}, "1.2.0"},  // older differs too
+        // Newer part by part, a missing part counting as 0.
+        {{"tmkver:1.2.0\r\n"}, nullptr}, {{"tmkver:1.0"}, nullptr}, {{"tmkver:1.3"}, nullptr},
+        {{"tmkver:1.3.8.0"}, nullptr}, {{"tmkver:01.03.008"}, nullptr}, {{"tmkver:0.9.9"}, nullptr},
+        {{"tmkver:1.3.7.9"}, nullptr}, {{"tmkver:1.3.8.1"}, "1.3.8.1"}, {{"tmkver:1.3.9"}, "1.3.9"},
+        {{"tmkver:1.10.0"}, "1.10.0"}, {{"tmkver:2"}, "2"}, {{"tmkver:1.3.10"}, "1.3.10"},
+        {{"tmkver:99999999999999999999999"}, "99999999999999999999999"},
         {{"tmkver: 1.4.0\t\r\n"}, "1.4.0"},  // blanks around it are not part of it
         {{"tmkver:1.4\n.0"}, "1.4"}, {{"tmkver:1.4\r.0"}, "1.4"},  // LF ends as well as CR
         {{"tmkver:2.0\r\ntmkver:1.3.8\r\n"}, "2.0"},  // the first key counts
@@ -83,7 +88,7 @@ TEST(UpdateCheck, OffersOnlyAWellFormedDifferentVersionFromASuccessfulReply) {
         {{"tmkver:1.3.8 beta\r\n"}, nullptr}, {{"tmkver:1.4.0rc1\r\n"}, nullptr},
         {{"tmkver:<a href='x'>9</a>\r\n"}, nullptr}, {{"tmkver:1.4\x01\x1b[2J\r\n"}, nullptr},
         {{"tmkver:1.4..0"}, nullptr}, {{"tmkver:.1.4"}, nullptr}, {{"tmkver:1.4."}, nullptr},
-        {{"tmkver:1.2.3.4\r\n"}, "1.2.3.4"}, {{"tmkver:1.2.3.4.5\r\n"}, nullptr},
+        {{"tmkver:1.4.3.4\r\n"}, "1.4.3.4"}, {{"tmkver:1.4.3.4.5\r\n"}, nullptr},
         {{"tmkver:1234567.1234567.1234567.12345678"}, "1234567.1234567.1234567.12345678"},
         {{"tmkver:1234567.1234567.1234567.123456789"}, nullptr},  // 33 characters
         // The status line, when there is one, must say success.

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,12 +16,17 @@ int main(int argc, char** argv) {
     // Tests that start the game must never ask the real update server (a reply could open a
     // modal dialog); a closed local port makes the check fail quietly.
     qputenv("BRIVANE_UPDATE_SERVER", "127.0.0.1:1");
+    // Nor touch the user's own files: the scores file falls back to the data folder.
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     // Qt Multimedia's clean-up at exit can wait for ever on a sample still loading in its own
     // thread; the game ends the same way, so the tests do not wait for it either. (Leaks are
     // still checked in the logic tests; Qt keeps too much alive at this point to tell.)
+    home.remove();
     std::fflush(nullptr);
     std::_Exit(result);
 }

@@ -4,6 +4,7 @@
 // The Qt services against real files and a real local server: where the game's data and the
 // scores file are found, that a failed write keeps the old file, that closing the window or a
 // quit signal writes it, the update exchange over TCP with its limits, and the help window.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -21,13 +23,19 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTimer>
 
+#include <algorithm>
+#include <climits>
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/levels.h"
+#include "core/scores.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/quit_requests.h"
 #include "qt_test_support.h"
@@ -138,44 +146,67 @@ TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
     }
 }
 
-// A read-only program folder sends the file to the user's data folder, yet still hands the file
-// left beside the program to a new player.
-TEST(ScoresFile, BesideTheProgramWhenWritableElseInTheUsersDataFolder) {
+// Whatever keeps the file from being written beside the program sends it to the user's data
+// folder, and the next start reads the better of both places: a read-only folder, one that is
+// gone, and one whose path is so long that the temporary file's name is refused. A folder name
+// that is not UTF-8 is used by its bytes, beside the program like any other.
+TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
     QTemporaryDir home;
     const auto dataHome = scopedEnv("XDG_DATA_HOME", home.path().toLocal8Bit());
     const QString userFile =
         QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("scores");
     ASSERT_TRUE(userFile.startsWith(home.path()));
-    const QByteArray old = "highlvl:30\r\nhighscore:5000\r\n";
-    const QByteArray fresh = "highlvl:31\r\nhighscore:6000\r\n";
+    const std::string old = "highlvl:30\r\nhighscore:5000\r\n";
+    const std::string fresh = "highlvl:31\r\nhighscore:6000\r\n";
     const bool root = ::geteuid() == 0;
-    enum class Folder { writable, readOnly, missing };
-    for (const Folder f : {Folder::writable, Folder::readOnly, Folder::missing}) {
+    enum class Folder { writable, notUtf8, readOnly, missing, longPath };
+    for (const Folder f :
+         {Folder::writable, Folder::notUtf8, Folder::readOnly, Folder::missing, Folder::longPath}) {
         SCOPED_TRACE(static_cast<int>(f));  // in the order listed
         if (f == Folder::readOnly && root) {
             continue;
         }
         QFile::remove(userFile);
         QTemporaryDir dir;
-        const QString program = dir.filePath("game");
+        std::string program = QFile::encodeName(dir.path()).toStdString() + "/game";
+        if (f == Folder::notUtf8) {
+            program += "\xff\xfe";
+        }
+        if (f == Folder::longPath) {
+            // "scores" still fits within the longest path the system takes, "scores.XXXXXX" not.
+            const std::size_t length = PATH_MAX - 1 - std::string("/scores.XXX").size();
+            while (program.size() < length) {
+                program.push_back('/');
+                program.append(std::min<std::size_t>(200, length - program.size()), 'd');
+            }
+            for (std::size_t slash = program.find('/', 1); slash != std::string::npos;
+                 slash = program.find('/', slash + 1)) {
+                ::mkdir(program.substr(0, slash).c_str(), 0700);
+            }
+        }
         if (f != Folder::missing) {
-            ASSERT_TRUE(QDir().mkpath(program));
+            ASSERT_EQ(::mkdir(program.c_str(), 0700), 0) << program.size();
+            const int fd = ::open((program + "/scores").c_str(), O_WRONLY | O_CREAT, 0600);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::write(fd, old.data(), old.size()), static_cast<ssize_t>(old.size()));
+            ::close(fd);
         }
         if (f == Folder::readOnly) {
-            writeFile(QDir(program).filePath("scores"), old);
-            QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+            ::chmod(program.c_str(), 0500);
         }
         QtPlatform pf(testOptions(dir));
         pf.services().setProgramFolder(program);
-        const QString expected =
-            f == Folder::writable ? QDir(program).filePath("scores") : userFile;
-        EXPECT_EQ(pf.services().scoresPath(), expected);
-        EXPECT_EQ(pf.readScoresFile(),
-                  f == Folder::readOnly ? std::optional(old.toStdString()) : std::nullopt);
-        EXPECT_TRUE(pf.writeScoresFile(fresh.toStdString()));
-        EXPECT_EQ(readFile(expected), fresh);
-        EXPECT_EQ(pf.readScoresFile(), std::optional(fresh.toStdString()));
-        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(pf.readScoresFile(), f == Folder::missing ? std::nullopt : std::optional(old));
+        EXPECT_TRUE(pf.writeScoresFile(fresh));
+        const bool beside = f == Folder::writable || f == Folder::notUtf8;
+        EXPECT_EQ(QFile::exists(userFile), !beside);
+        EXPECT_EQ(pf.readScoresFile(), std::optional(fresh));
+        ::chmod(program.c_str(), 0700);
+        // Qt removes by names it holds as text, which would lose these.
+        for (const auto& entry :
+             std::filesystem::directory_iterator(QFile::encodeName(dir.path()).toStdString())) {
+            std::filesystem::remove_all(entry.path());
+        }
     }
     if (root) {
         GTEST_SKIP() << "the superuser writes into any folder, so the read-only row needs an "
@@ -263,6 +294,44 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
     }
 }
 
+// Two copies in one folder: B starts first, A after it, and they close in either order. The
+// file ends with the better of each value whoever writes last, the higher level and the higher
+// score even when they come from different copies.
+TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
+    const struct {
+        int levelA;
+        double scoreA;
+        int levelB;
+        double scoreB;
+        const char* after;
+    } cases[] = {
+        {9, 5000, 4, 700, "highlvl:9\r\nhighscore:5000\r\n"},
+        {4, 700, 9, 5000, "highlvl:9\r\nhighscore:5000\r\n"},
+        {9, 700, 4, 5000, "highlvl:9\r\nhighscore:5000\r\n"},
+        {2, 10, 1, 20, "highlvl:3\r\nhighscore:30\r\n"},  // the file's own values stay
+    };
+    for (const bool aFirst : {true, false}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.after) + (aFirst ? " A closes first" : " B closes first"));
+            QTemporaryDir folder;
+            writeFile(folder.filePath("scores"), "highlvl:3\r\nhighscore:30\r\n");
+            QtGame<TestPlatform> b;
+            QtGame<TestPlatform> a;
+            for (auto* game : {&b, &a}) {
+                game->pf.services().setProgramFolder(folder.path());
+                loadScores(game->g);
+            }
+            a.g.highLevel = static_cast<std::int16_t>(c.levelA);
+            a.g.highScore = c.scoreA;
+            b.g.highLevel = static_cast<std::int16_t>(c.levelB);
+            b.g.highScore = c.scoreB;
+            saveScores(aFirst ? a.g : b.g);
+            saveScores(aFirst ? b.g : a.g);
+            EXPECT_EQ(readFile(folder.filePath("scores")), QByteArray(c.after));
+        }
+    }
+}
+
 // --- The update exchange -----------------------------------------------------------------------
 
 // What the request and the reply say is checked in the logic tests, and the server here answers
@@ -321,6 +390,87 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
             EXPECT_NE(game.pf.dialogs[0].find("version (" + *c.offered + ")"), std::string::npos);
         }
     }
+}
+
+// A mistyped setting must not send the check to the real server: it is refused with one line
+// and no connection is even tried.
+TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
+    const struct {
+        const char* value;
+        const char* host;  // nullptr: refused
+        int port;
+    } cases[] = {
+        {"127.0.0.1:8080", "127.0.0.1", 8080},
+        {"localhost:1", "localhost", 1},
+        {"mirror.example.org:65535", "mirror.example.org", 65535},
+        {"[::1]:80", "::1", 80},
+        {"127.0.0.1:65536", nullptr, 0},
+        {"127.0.0.1:0", nullptr, 0},
+        {"127.0.0.1", nullptr, 0},
+        {"127.0.0.1:", nullptr, 0},
+        {"user@127.0.0.1:8080", nullptr, 0},
+        {"127.0.0.1:8080/x", nullptr, 0},
+        {" 127.0.0.1:8080", nullptr, 0},
+        {"127.0.0.1:8080 ", nullptr, 0},
+        {"127.0.0.1:+80", nullptr, 0},
+        {":80", nullptr, 0},
+        {"[127.0.0.1]:80", nullptr, 0},
+        {"-x:80", nullptr, 0},
+        {"h\xc3\xa9:80", nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        const auto read = readServerSetting(QString::fromUtf8(c.value));
+        ASSERT_EQ(read.has_value(), c.host != nullptr);
+        if (c.host != nullptr) {
+            EXPECT_EQ(read->first, QString::fromLatin1(c.host));
+            EXPECT_EQ(read->second, c.port);
+            continue;
+        }
+        const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", c.value);
+        UpdateGame game;
+        testing::internal::CaptureStderr();
+        startUpdateCheck(game.g);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(game.pf.socketState(), SocketState::closed);
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_NE(said.find("BRIVANE_UPDATE_SERVER"), std::string::npos);
+    }
+}
+
+// A reply that arrives while Jump To Level's dialog is open waits for it to close: the offer
+// does not open on top of it, and each dialog's answer stays its own.
+TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
+    FakeServer server("tmkver:1.4.0\r\n", End::serverCloses);
+    const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", server.address());
+    UpdateGame game;
+    game.g.highLevel = 9;
+    std::vector<std::string> answers;
+    game.pf.onDialogAnswer = [&answers](const std::string& a) { answers.push_back(a); };
+    startUpdateCheck(game.g);
+    // Connected and the request sent: the server, served by this thread, replies and closes
+    // only once events are processed again, inside the dialog.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return game.pf.socketState() == SocketState::connected; }, waitMs));
+    std::size_t offersWhileOpen = 99;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr || !server.clientGone) {
+            return;
+        }
+        QTest::qWait(200);  // time for the reply's events to be handled, were they let in
+        offersWhileOpen = game.pf.dialogs.size();
+        box->setTextValue(QStringLiteral("5"));
+        box->accept();
+        answer.stop();
+    });
+    answer.start(20);
+    menuJumpLevel(game.g);
+    EXPECT_EQ(offersWhileOpen, 0u);
+    EXPECT_EQ(game.g.level, 5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !game.pf.dialogs.empty(); }, waitMs));
+    EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
 }
 
 // --- Help --------------------------------------------------------------------------------------

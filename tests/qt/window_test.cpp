@@ -87,6 +87,44 @@ TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
         EXPECT_EQ(w->lblStatus->geometry(), QRect(208, 452 + d, 365, 17));
         EXPECT_EQ(w->imgPlayer[7]->geometry(), QRect(8 + 7 * 24, 448 + d, 21, 21));
     }
+    // Every size below the minimum snaps back, however small: a window smaller than its
+    // contents still counts by its own size.
+    for (const QSize tiny : {QSize(1, 1), QSize(10, 10), QSize(600, 1), QSize(50, 50),
+                             minimum - QSize(1, 0), minimum - QSize(0, 1)}) {
+        SCOPED_TRACE(testing::Message() << tiny.width() << " x " << tiny.height());
+        w->resize(tiny);
+        QApplication::processEvents();
+        EXPECT_EQ(w->size(), minimum);
+        EXPECT_EQ(w->playfieldWidth(), 8955);
+    }
+}
+
+// The playfield picture covers no more than the largest screen shows, while the playfield keeps
+// the window's size, and it shrinks again with the window.
+TEST(Window, PlayfieldPictureIsBoundedByTheScreenAndShrinksWithTheWindow) {
+    QTemporaryDir dir;
+    QtPlatform pf(testOptions(dir));
+    pf.showWindow();
+    frmMain* w = pf.window();
+    const QSize minimum = w->size();
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    const struct {
+        QSize window;
+        QSize picture;
+    } cases[] = {
+        {minimum, {597, 441}},
+        {screen + QSize(400, 300), screen},
+        {minimum + QSize(100, 0), {697, 441}},
+        {minimum, {597, 441}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.window.width() << " x " << c.window.height());
+        w->resize(c.window);
+        QApplication::processEvents();
+        pf.clear();
+        EXPECT_EQ(pf.playfieldImage().image().size(), c.picture);
+        EXPECT_EQ(pf.playfieldWidth(), (c.window.width() - minimum.width() + 597) * 15);
+    }
 }
 
 // Keeps the lines whose pixels a test looks for on the screen: a loop's fan (a colour of its

@@ -169,6 +169,7 @@ void HeadlessPlatform::processEvents() {
     }
     deliver(nextYield_);
     fireTimersUpTo(clock_.now());
+    yields_.nestedYieldEnds();
 }
 
 void HeadlessPlatform::processEventsUntilNextFrame() {

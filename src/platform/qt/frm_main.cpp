@@ -262,9 +262,11 @@ void frmMain::applyLayout() {
     if (isMinimized()) {
         return;  // a minimised window has no size to lay out
     }
-    // Before the window is shown the client area has no size of its own yet.
-    const QSize client =
-        isVisible() ? client_->size() : QSize(width(), height() - menuBar()->sizeHint().height());
+    // The window's own size, not the client area's: in a window smaller than its contents the
+    // client area keeps the size its contents need, and the window would never snap back.
+    // Before the window is shown the menu bar has no height of its own yet.
+    const QSize client(
+        width(), height() - (isVisible() ? menuBar()->height() : menuBar()->sizeHint().height()));
     const int outerW = client.width() * twipsPerPixel + frameWidth;
     const int outerH = client.height() * twipsPerPixel + frameHeight;
     layout_ = layoutWindow(outerW, outerH);

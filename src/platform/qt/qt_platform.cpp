@@ -22,7 +22,6 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -37,15 +36,28 @@
 #include "platform/qt/best_games_window.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
+#include "platform/regular_file.h"
 
 namespace brivane {
 
 namespace {
 
-const char* const scoresName = "scores";
-
 QString settingsKey(const std::string& section, const std::string& key) {
     return QString::fromStdString(section) + QLatin1Char('/') + QString::fromStdString(key);
+}
+
+// The files the settings store reads: the user's, then the fallbacks of the whole system.
+QStringList settingsFiles(const QString& chosen) {
+    if (!chosen.isEmpty()) {
+        return {chosen};
+    }
+    QStringList files;
+    for (const QString& folder :
+         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+        files << folder + QStringLiteral("/brivane/brivane.conf")
+              << folder + QStringLiteral("/brivane.conf");
+    }
+    return files;
 }
 
 }  // namespace
@@ -54,11 +66,27 @@ QtPlatform::QtPlatform(Options options)
     : options_(std::move(options)),
       services_(std::make_unique<QtServices>(*this)),
       sound_(std::make_unique<QtSound>(*this)) {
-    if (options_.settingsFile.isEmpty()) {
+    // Three short settings fit in far less than a megabyte. A larger file (or anything but a
+    // regular file) is not read, which would hold the game up for as long as it takes, and not
+    // written over either: the game plays with the defaults and leaves it as it is.
+    for (const QString& file : settingsFiles(options_.settingsFile)) {
+        const FileCheck check =
+            checkRegularFile(QFile::encodeName(file).toStdString(), settingsLimit);
+        if (check != FileCheck::regular && check != FileCheck::missing) {
+            std::fprintf(stderr, "brivane: %s is %s; playing with the default settings\n",
+                         QFile::encodeName(file).constData(),
+                         check == FileCheck::tooLarge     ? "larger than a settings file can be"
+                         : check == FileCheck::notRegular ? "not a regular file"
+                                                          : "unreadable");
+            settingsRefused_ = true;
+            break;
+        }
+    }
+    if (!settingsRefused_ && options_.settingsFile.isEmpty()) {
         settings_ =
             std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                         QStringLiteral("brivane"), QStringLiteral("brivane"));
-    } else {
+    } else if (!settingsRefused_) {
         settings_ = std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
     }
     for (int i = 0; i < timerCount; ++i) {
@@ -197,14 +225,29 @@ int QtPlatform::playfieldHeight() const {
     return window_ ? window_->playfieldHeight() : 6615;
 }
 
+// The picture covers the playfield, but no more of it than the largest screen can show (and
+// never more than 16384 pixels a side): a window dragged far beyond the screen would otherwise
+// cost gigabytes for pixels no one sees. It follows the window both ways, so memory taken by a
+// huge window is given back when it shrinks. The playfield's size in the game's rules stays the
+// window's; only the picture is bounded, and what lies beyond it is drawn nowhere.
 void QtPlatform::clear() {
     ensureWindow();
     drawnSincePresent_ = true;
-    if (image_.image().width() * twipsPerPixel <
-            static_cast<int>(playfieldWidth() * image_.devicePixelRatio()) ||
-        image_.image().height() * twipsPerPixel <
-            static_cast<int>(playfieldHeight() * image_.devicePixelRatio())) {
-        image_.resize(playfieldWidth(), playfieldHeight());
+    const qreal ratio = image_.devicePixelRatio();
+    int sidePixels = maxPictureSide;
+    QSize largest;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QSize size = screen->size() * screen->devicePixelRatio();
+        largest = largest.expandedTo(size);
+    }
+    const auto bound = [&](int twips, int screenPixels) {
+        const int pixels = screenPixels > 0 ? std::min(screenPixels, sidePixels) : sidePixels;
+        return std::min(twips, static_cast<int>(pixels / ratio) * twipsPerPixel);
+    };
+    const int w = bound(playfieldWidth(), largest.width());
+    const int h = bound(playfieldHeight(), largest.height());
+    if (w != image_.widthTwips() || h != image_.heightTwips()) {
+        image_.resize(w, h);
     } else {
         image_.clear();
     }
@@ -259,7 +302,10 @@ double QtPlatform::timeOfDay() {
 
 void QtPlatform::processEvents() {
     yields_.nestedYieldBegins();
-    runPendingEvents();
+    if (!displayGone_) {
+        runPendingEvents();
+    }
+    yields_.nestedYieldEnds();
 }
 
 void QtPlatform::runPendingEvents() {
@@ -353,9 +399,11 @@ std::string QtPlatform::inputBox(const std::string& prompt, const std::string& t
                                  const std::string& defaultText) {
     ensureWindow();
     bool ok = false;
+    services_->dialogOpens();
     const QString text = QInputDialog::getText(window_.get(), QString::fromStdString(title),
                                                QString::fromStdString(prompt), QLineEdit::Normal,
                                                QString::fromStdString(defaultText), &ok);
+    services_->dialogCloses();
     if (onDialogAnswer) {
         onDialogAnswer(ok ? text.toStdString() : std::string("cancel"));
     }
@@ -369,7 +417,9 @@ DialogResult QtPlatform::messageBox(const std::string& text, const std::string& 
         QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
         buttons == DialogButtons::ok ? QMessageBox::Ok : QMessageBox::Yes | QMessageBox::No,
         window_.get());
+    services_->dialogOpens();
     const int answer = box.exec();
+    services_->dialogCloses();
     if (onDialogAnswer) {
         onDialogAnswer(buttons == DialogButtons::ok ? "ok"
                        : answer == QMessageBox::Yes ? "yes"
@@ -383,6 +433,9 @@ DialogResult QtPlatform::messageBox(const std::string& text, const std::string& 
 
 std::optional<std::string> QtPlatform::readSetting(const std::string& section,
                                                    const std::string& key) {
+    if (settingsRefused_) {
+        return std::nullopt;
+    }
     const QVariant value = settings_->value(settingsKey(section, key));
     if (!value.isValid()) {
         return std::nullopt;
@@ -392,6 +445,9 @@ std::optional<std::string> QtPlatform::readSetting(const std::string& section,
 
 void QtPlatform::saveSetting(const std::string& section, const std::string& key,
                              const std::string& value) {
+    if (settingsRefused_) {
+        return;
+    }
     settings_->setValue(settingsKey(section, key), QString::fromStdString(value));
     settings_->sync();
 }
@@ -420,7 +476,7 @@ void QtPlatform::endProgram() {
     if (options_.exitProcessOnEnd) {
         // Nothing of the game may run after this: no further pass, event or timer.
         std::fflush(nullptr);
-        std::_Exit(0);
+        std::_Exit(displayGone_ ? 1 : 0);
     }
 }
 

@@ -34,6 +34,9 @@ class QtPlatform : public Platform {
         QString userDataFolder;  // empty: the user's own (where the table of best games is)
         bool exitProcessOnEnd = true;
     };
+    static constexpr std::size_t settingsLimit = 1024 * 1024;
+    // The playfield picture's largest side in pixels, whatever the screens.
+    static constexpr int maxPictureSide = 16384;
     explicit QtPlatform(Options options);
     ~QtPlatform() override;
 
@@ -56,6 +59,8 @@ class QtPlatform : public Platform {
     std::string statusText() const;
     // Ends the game the way the window's close button does, for a request from outside.
     void closeWindow();
+    // The display is gone: from now on nothing touches it, and the program ends with status 1.
+    void displayLost() { displayGone_ = true; }
 
     void setEventSink(EventSink* sink) override { sink_ = sink; }
     void loadWindow() override;
@@ -156,6 +161,8 @@ class QtPlatform : public Platform {
     // While paused: which timers are enabled, and the milliseconds each had left.
     std::array<bool, timerCount> heldEnabled_{};
     std::array<int, timerCount> heldLeft_{};
+    bool displayGone_ = false;
+    bool settingsRefused_ = false;
     YieldCounter yields_;
 };
 

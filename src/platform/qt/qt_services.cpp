@@ -9,7 +9,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <QByteArray>
 #include <QCoreApplication>
@@ -17,6 +16,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHostAddress>
+#include <QImage>
 #include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
@@ -29,9 +30,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 
+#include "core/scores.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/window_icon.h"
+#include "platform/regular_file.h"
 
 namespace brivane {
 
@@ -63,91 +68,77 @@ void fitOnScreen(QWidget& window, const QWidget* beside) {
 const QString scoresName = QStringLiteral("scores");
 const QString bestGamesName = QStringLiteral("best-games");
 
-// BRIVANE_UPDATE_SERVER=host:port points the update check at a mirror or a test server. A value
-// that is not a host with an optional port is ignored rather than half used.
-void applyServerOverride(QString& host, int& port) {
-    const QString value = qEnvironmentVariable("BRIVANE_UPDATE_SERVER");
-    if (value.isEmpty()) {
-        return;
-    }
-    const QUrl url(QStringLiteral("http://") + value, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || !url.path().isEmpty() || url.hasQuery() ||
-        url.hasFragment() || !url.userInfo().isEmpty()) {
-        return;
-    }
-    host = url.host();
-    port = url.port(port);
+bool hostCharacter(QChar c) {
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
+           c == QLatin1Char('.');
 }
 
-// Opened without waiting, so a FIFO put in the file's place cannot hold up start-up, and read
-// only when it is a regular file, so a link to a device cannot feed it without end. At most
-// `limit` bytes are read; `whole` says whether that was all of it without a read error.
-struct BoundedRead {
-    StoredFile file;
-    bool whole = false;
-};
-BoundedRead readBounded(const QString& path, std::int64_t limit) {
-    BoundedRead result;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        result.file.state =
-            errno == ENOENT ? StoredFile::State::absent : StoredFile::State::unusable;
-        return result;
-    }
-    result.file.state = StoredFile::State::unusable;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        std::string& text = result.file.bytes;
-        // One byte past the limit tells a file of exactly `limit` bytes from a larger one.
-        text.assign(static_cast<std::size_t>(limit) + 1, '\0');
-        std::size_t got = 0;
-        bool failed = false;
-        while (got < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            failed = n < 0;
-            if (n <= 0) {
-                break;
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        result.whole = !failed && got <= static_cast<std::size_t>(limit);
-        text.resize(std::min(got, static_cast<std::size_t>(limit)));
-        result.file.state = StoredFile::State::read;
-    }
-    ::close(fd);
-    return result;
-}
+}  // namespace
 
-// More than a scores file ever holds is not read at all.
-std::optional<std::string> readRegularFile(const QString& path) {
-    BoundedRead read = readBounded(path, QtServices::scoresLimit);
-    if (read.file.state != StoredFile::State::read) {
+// A host name or address, a colon and a port from 1 to 65535, and nothing else: no blanks, no
+// user, no path. An IPv6 address stands in brackets.
+std::optional<std::pair<QString, int>> readServerSetting(const QString& value) {
+    const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0) {
         return std::nullopt;
     }
-    return std::move(read.file.bytes);
+    QString host = value.left(colon);
+    const QString port = value.mid(colon + 1);
+    if (port.isEmpty() || port.size() > 5 || !std::all_of(port.begin(), port.end(), [](QChar c) {
+            return c.isDigit() && c.unicode() < 128;
+        })) {
+        return std::nullopt;
+    }
+    const int number = port.toInt();
+    if (number < 1 || number > 65535) {
+        return std::nullopt;
+    }
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
+        host = host.mid(1, host.size() - 2);
+        const QHostAddress address(host);
+        if (address.protocol() != QAbstractSocket::IPv6Protocol) {
+            return std::nullopt;
+        }
+        return std::pair(host, number);
+    }
+    if (!std::all_of(host.begin(), host.end(), hostCharacter) ||
+        host.startsWith(QLatin1Char('-')) || host.startsWith(QLatin1Char('.'))) {
+        return std::nullopt;
+    }
+    return std::pair(host, number);
 }
 
-// Written to a temporary file that replaces the old one only once complete, so a full disk or
-// a killed process never costs what the old file kept.
-bool writeAtomically(const QString& path, const std::string& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+namespace {
+
+// The browser would read whatever a name points at, a FIFO or /dev/zero as well, and hang or
+// fill the memory; this one reads only regular files of a document's or a picture's size.
+class HelpBrowser : public QTextBrowser {
+  public:
+    QVariant loadResource(int type, const QUrl& name) override {
+        const QUrl url = source().resolved(name);
+        if (!url.isLocalFile() && !url.isRelative()) {
+            return QTextBrowser::loadResource(type, name);
+        }
+        const std::size_t limit = type == QTextDocument::ImageResource
+                                      ? QtServices::helpPictureLimit
+                                      : QtServices::helpLimit;
+        const FileRead read =
+            readRegularFile(QFile::encodeName(url.toLocalFile()).toStdString(), limit);
+        if (read.check == FileCheck::regular) {
+            return QByteArray::fromStdString(read.bytes);
+        }
+        // Given nothing, the document and its picture handler would open the file themselves:
+        // a refused picture is a blank pixel, a refused document empty.
+        if (type == QTextDocument::ImageResource) {
+            QImage blank(1, 1, QImage::Format_ARGB32);
+            blank.fill(Qt::transparent);
+            return blank;
+        }
+        return QByteArray("");
     }
-    // The explicit flush matters: commit() renames the temporary file over the old one even
-    // when its own final flush fails (a full disk), which would leave a cut-off file.
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.flush()) {
-        file.cancelWriting();  // the temporary file goes; the old one stays as it was
-        return false;
-    }
-    return file.commit();
-}
+};
 
 }  // namespace
 
@@ -162,8 +153,29 @@ QtServices::~QtServices() {
     dropConnection();
 }
 
+std::string QtServices::programFolderBytes() const {
+    if (!programFolder_.empty()) {
+        return programFolder_;
+    }
+    // Qt's own answer is text, and a folder name that is not UTF-8 would not survive it.
+    std::string exe(PATH_MAX, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+    if (n > 0 && static_cast<std::size_t>(n) < exe.size()) {
+        exe.resize(static_cast<std::size_t>(n));
+        const std::size_t slash = exe.rfind('/');
+        if (slash != std::string::npos) {
+            return slash == 0 ? std::string("/") : exe.substr(0, slash);
+        }
+    }
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+}
+
 QString QtServices::programFolder() const {
-    return programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
+    return QFile::decodeName(QByteArray::fromStdString(programFolderBytes()));
+}
+
+void QtServices::setProgramFolder(const QString& folder) {
+    programFolder_ = QFile::encodeName(folder).toStdString();
 }
 
 QString QtServices::dataFolder() const {
@@ -177,27 +189,43 @@ QString QtServices::dataFolder() const {
     return QFileInfo(installed).isDir() ? installed : beside.path();
 }
 
-QString QtServices::scoresPath() const {
-    const QFileInfo folder(programFolder());
-    if (folder.isDir() && folder.isWritable()) {
-        return QDir(folder.absoluteFilePath()).filePath(scoresName);
+std::string QtServices::besideScoresPath() const {
+    std::string path = programFolderBytes();
+    if (path.empty() || path.back() != '/') {
+        path.push_back('/');
     }
+    return path + "scores";
+}
+
+QString QtServices::userScoresPath() const {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .filePath(scoresName);
 }
 
+// Only the first 64 KiB of each file are looked at; two short lines need far less.
 std::optional<std::string> QtServices::readScoresFile() {
-    QFile file(scoresPath());
-    if (!file.exists()) {
-        // A player of an installed game has no file of their own yet: start from the one an
-        // earlier version or an administrator left beside the program, if any.
-        file.setFileName(QDir(programFolder()).filePath(scoresName));
+    constexpr auto limit = static_cast<std::size_t>(scoresLimit);
+    const FileRead beside = readRegularFile(besideScoresPath(), limit, true);
+    const FileRead user =
+        readRegularFile(QFile::encodeName(userScoresPath()).toStdString(), limit, true);
+    const bool haveBeside = beside.check == FileCheck::regular;
+    const bool haveUser = user.check == FileCheck::regular;
+    if (haveBeside && haveUser) {
+        return betterScoresText(beside.bytes, user.bytes);
     }
-    return readRegularFile(file.fileName());
+    if (haveBeside || haveUser) {
+        return haveBeside ? beside.bytes : user.bytes;
+    }
+    return std::nullopt;
 }
 
 bool QtServices::writeScoresFile(const std::string& bytes) {
-    return writeAtomically(scoresPath(), bytes);
+    if (replaceFile(besideScoresPath(), bytes)) {
+        return true;
+    }
+    const QString user = userScoresPath();
+    QDir().mkpath(QFileInfo(user).absolutePath());
+    return replaceFile(QFile::encodeName(user).toStdString(), bytes);
 }
 
 QString QtServices::userDataFolder() const {
@@ -210,16 +238,24 @@ QString QtServices::bestGamesPath() const {
     return QDir(userDataFolder()).filePath(bestGamesName);
 }
 
+// Read as the scores file is: only a regular file, and nothing of one larger than a table holds.
 StoredFile QtServices::readBestGamesFile() {
-    BoundedRead read = readBounded(bestGamesPath(), bestGamesLimit);
-    if (read.file.state == StoredFile::State::read && !read.whole) {
-        return StoredFile{StoredFile::State::unusable, {}};
+    FileRead read = readRegularFile(QFile::encodeName(bestGamesPath()).toStdString(),
+                                    static_cast<std::size_t>(bestGamesLimit));
+    switch (read.check) {
+        case FileCheck::regular:
+            return StoredFile{StoredFile::State::read, std::move(read.bytes)};
+        case FileCheck::missing:
+            return StoredFile{StoredFile::State::absent, {}};
+        default:
+            return StoredFile{StoredFile::State::unusable, {}};
     }
-    return std::move(read.file);
 }
 
 bool QtServices::writeBestGamesFile(const std::string& bytes) {
-    return writeAtomically(bestGamesPath(), bytes);
+    const QString path = bestGamesPath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return replaceFile(QFile::encodeName(path).toStdString(), bytes);
 }
 
 // "best-games.damaged", or the first of "best-games.damaged-2" and on that is free, so an
@@ -242,8 +278,19 @@ bool QtServices::setBestGamesFileAside() {
 void QtServices::post(std::function<void(EventSink&)> event) {
     QMetaObject::invokeMethod(
         &context_,
-        [this, event = std::move(event), connection = connection_] {
+        [this, event = std::move(event), connection = connection_]() mutable {
             if (connection != connection_) {
+                return;
+            }
+            if (dialogsOpen_ > 0) {
+                deferred_.push_back([this, event = std::move(event), connection] {
+                    if (connection != connection_) {
+                        return;
+                    }
+                    if (EventSink* sink = platform_.sink()) {
+                        event(*sink);
+                    }
+                });
                 return;
             }
             if (EventSink* sink = platform_.sink()) {
@@ -251,6 +298,17 @@ void QtServices::post(std::function<void(EventSink&)> event) {
             }
         },
         Qt::QueuedConnection);
+}
+
+void QtServices::dialogCloses() {
+    if (--dialogsOpen_ > 0) {
+        return;
+    }
+    dialogsOpen_ = 0;
+    for (std::function<void()>& event : deferred_) {
+        QMetaObject::invokeMethod(&context_, std::move(event), Qt::QueuedConnection);
+    }
+    deferred_.clear();
 }
 
 SocketState QtServices::socketState() {
@@ -302,7 +360,20 @@ void QtServices::socketConnect(const std::string& host, int port) {
     seen_ = SocketState::connecting;
     replyBytes_ = 0;
     QString target = QString::fromStdString(host);
-    applyServerOverride(target, port);
+    // BRIVANE_UPDATE_SERVER points the check at a mirror or a test server. A value mistyped
+    // must not send the check to the real server instead: it is refused, and no check is made.
+    if (const QString value = qEnvironmentVariable("BRIVANE_UPDATE_SERVER"); !value.isEmpty()) {
+        const auto server = readServerSetting(value);
+        if (!server) {
+            std::fprintf(stderr,
+                         "brivane: BRIVANE_UPDATE_SERVER=%s is not host:port; no update check\n",
+                         value.toLocal8Bit().constData());
+            seen_ = SocketState::closed;
+            return;
+        }
+        target = server->first;
+        port = server->second;
+    }
     if (port < 1 || port > 65535) {
         seen_ = SocketState::closed;
         return;
@@ -383,7 +454,7 @@ void QtServices::dropConnection() {
 
 void QtServices::showHelp(const std::string& path) {
     if (!help_) {
-        help_ = std::make_unique<QTextBrowser>();
+        help_ = std::make_unique<HelpBrowser>();
         help_->setWindowTitle(QStringLiteral("Brivane Help"));
         help_->setWindowIcon(gameIcon());
         help_->setOpenExternalLinks(true);
@@ -391,9 +462,9 @@ void QtServices::showHelp(const std::string& path) {
     if (!help_->isVisible()) {
         fitOnScreen(*help_, platform_.window());
     }
-    const QString file = QString::fromStdString(path);
+    const QString file = QFile::decodeName(QByteArray::fromStdString(path));
     help_->clearHistory();
-    if (QFile(file).open(QIODevice::ReadOnly)) {
+    if (checkRegularFile(path, helpLimit) == FileCheck::regular) {
         help_->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()),
                          QTextDocument::HtmlResource);
         help_->verticalScrollBar()->setValue(0);  // the contents stand at the top

@@ -13,6 +13,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -22,6 +24,9 @@ class QTextBrowser;
 namespace brivane {
 
 class QtPlatform;
+
+// BRIVANE_UPDATE_SERVER's host and port, or nothing when it does not read as host:port.
+std::optional<std::pair<QString, int>> readServerSetting(const QString& value);
 
 class QtServices {
   public:
@@ -37,17 +42,23 @@ class QtServices {
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
 
-    // The executable's folder, unless told otherwise.
+    // The executable's folder, unless told otherwise; as the file system's bytes, which need
+    // not be UTF-8, and as text for the files that Qt opens by name.
+    std::string programFolderBytes() const;
     QString programFolder() const;
-    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+    void setProgramFolder(const QString& folder);
+    void setProgramFolder(const std::string& bytes) { programFolder_ = bytes; }
     // The folder of the files the game reads (sounds, playlist, help): the program's folder
     // when they lie there, as in a build folder, else ../share/brivane beside it, where an
     // installed game keeps them.
     QString dataFolder() const;
 
-    // The scores file lives beside the program when that folder is writable, otherwise in the
-    // user's data folder, so an installed game still keeps its best score.
-    QString scoresPath() const;
+    // The scores file lives beside the program, and in the user's data folder whenever it
+    // cannot be written there (a folder that is read-only or gone, a full disk, a path too long
+    // for the temporary file's name), so an installed game still keeps its best score. Both
+    // places are read and the better of each value is handed to the game.
+    std::string besideScoresPath() const;
+    QString userScoresPath() const;
     std::optional<std::string> readScoresFile();
     bool writeScoresFile(const std::string& bytes);
 
@@ -74,8 +85,16 @@ class QtServices {
     std::string socketRead();
     void socketClose();
     void setGiveUpAfter(int ms) { giveUpAfterMs_ = ms; }
+    // While a game dialog is open, what the socket reports waits: its handler would run inside
+    // that dialog (an offer on top of Jump To Level, its answer taken for the other's), where
+    // the game is not. It reaches the game at the first yield after the dialog closed.
+    void dialogOpens() { ++dialogsOpen_; }
+    void dialogCloses();
 
-    // The help window: beside the game, not modal, one for the whole run.
+    // The help window: beside the game, not modal, one for the whole run. The document and
+    // each picture it names are read only from regular files of a fit size.
+    static constexpr std::size_t helpLimit = 4 * 1024 * 1024;
+    static constexpr std::size_t helpPictureLimit = 16 * 1024 * 1024;
     void showHelp(const std::string& path);
     QTextBrowser* helpWindow() const { return help_.get(); }
 
@@ -87,7 +106,7 @@ class QtServices {
     bool closedCleanly();
 
     QtPlatform& platform_;
-    QString programFolder_;
+    std::string programFolder_;
     QString userDataFolder_;
     QObject context_;  // owns the queued socket events
     std::unique_ptr<QTcpSocket> socket_;
@@ -98,6 +117,8 @@ class QtServices {
     std::int64_t replyBytes_ = 0;
     int watched_ = -1;  // our own descriptor of the connection, to learn how it ended
     std::unique_ptr<QTextBrowser> help_;
+    int dialogsOpen_ = 0;
+    std::vector<std::function<void()>> deferred_;
 };
 
 }  // namespace brivane

@@ -31,6 +31,7 @@
 #include "platform/pictures.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/window_icon.h"
+#include "platform/regular_file.h"
 
 namespace brivane {
 
@@ -211,18 +212,17 @@ frmMusic::~frmMusic() {
 }
 
 void frmMusic::startPlaylist(const QString& m3uPath) {
-    QByteArray text;
-    QFile file(m3uPath);
-    if (file.open(QIODevice::ReadOnly)) {
-        text = file.readAll();
-    }
-    const std::string folder = QFileInfo(m3uPath).absolutePath().toStdString();
-    const auto files = parseM3u(
-        std::string_view(text.constData(), static_cast<std::size_t>(text.size())), folder,
-        [](const std::string& path) { return QFileInfo(QString::fromStdString(path)).isFile(); });
+    // Only what a regular file of a playlist's size lists, and only the regular files of a
+    // music file's size among them: a FIFO or a device blocks or feeds a player without end.
+    const FileRead list =
+        readRegularFile(QFile::encodeName(m3uPath).toStdString(), QtSound::playlistLimit);
+    const std::string folder = QFile::encodeName(QFileInfo(m3uPath).absolutePath()).toStdString();
+    const auto files = parseM3u(list.bytes, folder, [](const std::string& path) {
+        return checkRegularFile(path, QtSound::musicLimit) == FileCheck::regular;
+    });
     entries_.clear();
     for (const std::string& path : files) {
-        entries_.append(QString::fromStdString(path));
+        entries_.append(QFile::decodeName(QByteArray::fromStdString(path)));
     }
     anyEnded_ = false;
     if (entries_.isEmpty()) {
@@ -452,9 +452,12 @@ void QtSound::openSoundDevice(int device, const std::string& path) {
         effect.get(), &QSoundEffect::playingChanged, effect.get(),
         [this, device] { deviceChanged(device); }, Qt::QueuedConnection);
     busy_[slot] = false;
-    // A missing file leaves the device empty, so it plays nothing, quietly, every time.
-    const QString file = QString::fromStdString(path);
-    effect->setSource(QFileInfo(file).isFile() ? QUrl::fromLocalFile(file) : QUrl());
+    // A missing file leaves the device empty, so it plays nothing, quietly, every time; so
+    // does anything but a regular file of an effect's size.
+    const bool playable = checkRegularFile(path, effectLimit) == FileCheck::regular;
+    effect->setSource(playable
+                          ? QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)))
+                          : QUrl());
 }
 
 void QtSound::closeSoundDevice(int device) {
@@ -511,7 +514,7 @@ void QtSound::showMusicWindow() {
 
 void QtSound::startMusic(const std::string& playlistPath) {
     createMusicWindow();
-    music_->startPlaylist(QString::fromStdString(playlistPath));
+    music_->startPlaylist(QFile::decodeName(QByteArray::fromStdString(playlistPath)));
 }
 
 void QtSound::holdMusic(bool held) {

@@ -105,6 +105,12 @@ QPoint besideWindow(const QRect& owner, const QSize& size, const QRect& availabl
 
 class QtSound {
   public:
+    // The largest files handed to the players: an effect is a second or two of sound, a
+    // playlist a list of names, a music file a few minutes of compressed sound.
+    static constexpr std::size_t effectLimit = 16 * 1024 * 1024;
+    static constexpr std::size_t playlistLimit = 1024 * 1024;
+    static constexpr std::size_t musicLimit = 512 * 1024 * 1024;
+
     explicit QtSound(QtPlatform& platform);
     ~QtSound();
     QtSound(const QtSound&) = delete;

@@ -13,11 +13,18 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <xcb/xcb.h>
+
+#include <QAbstractNativeEventFilter>
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/qt/qt_platform.h"
 
@@ -29,6 +36,50 @@ constexpr int quitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // The pipe's write end, the one thing the handler touches.
 volatile std::sig_atomic_t wakeFd = -1;
+
+// Qt reports a broken connection to the display with one of these and then exits (X11) or
+// aborts (Wayland) at once; the message is the last moment the game can still save.
+constexpr const char* displayLostMessages[] = {"The X11 connection broke",
+                                               "The Wayland connection broke"};
+
+QuitRequests* active = nullptr;
+QtMessageHandler qtHandler = nullptr;
+
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (qtHandler != nullptr) {
+        qtHandler(type, context, message);
+    }
+    for (const char* lost : displayLostMessages) {
+        if (active != nullptr && message.startsWith(QLatin1String(lost))) {
+            active->displayLost();
+        }
+    }
+}
+
+// The window system destroying the game's window leaves Qt with a widget that has no window and
+// a process nobody can close; the game takes that as the window closing.
+class DestroyWatch : public QAbstractNativeEventFilter {
+  public:
+    explicit DestroyWatch(QtPlatform& platform) : platform_(platform) {}
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t" || platform_.window() == nullptr) {
+            return false;
+        }
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_DESTROY_NOTIFY) {
+            return false;
+        }
+        const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
+        const WId ours = platform_.window()->internalWinId();
+        if (ours != 0 && destroyed->window == ours) {
+            platform_.closeWindow();
+        }
+        return false;
+    }
+
+  private:
+    QtPlatform& platform_;
+};
 
 extern "C" void onQuitSignal(int) {
     const int saved = errno;
@@ -57,6 +108,12 @@ QuitRequests::QuitRequests(QtPlatform& platform) : platform_(platform) {
         QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, notifier_.get(),
                          [this](QSessionManager&) { closeGame(); });
     }
+    active = this;
+    qtHandler = qInstallMessageHandler(onQtMessage);
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        destroyWatch_ = std::make_unique<DestroyWatch>(platform_);
+        app->installNativeEventFilter(destroyWatch_.get());
+    }
     wakeFd = pipe_[1];
     struct sigaction action {};
     action.sa_handler = onQuitSignal;
@@ -74,10 +131,25 @@ QuitRequests::~QuitRequests() {
     for (const int signal : quitSignals) {
         std::signal(signal, SIG_DFL);
     }
+    qInstallMessageHandler(qtHandler);
+    active = nullptr;
+    if (QCoreApplication* app = QCoreApplication::instance(); app != nullptr && destroyWatch_) {
+        app->removeNativeEventFilter(destroyWatch_.get());
+    }
     wakeFd = -1;
     notifier_.reset();
     ::close(pipe_[0]);
     ::close(pipe_[1]);
+}
+
+void QuitRequests::displayLost() {
+    platform_.displayLost();
+    closing_ = false;  // a signal's request may be waiting in the pipe: the display cannot wait
+    closeGame();
+    // The closing path ends the process; should the game have ended already, end it here,
+    // before Qt's own exit runs clean-up code that expects a display.
+    std::fflush(nullptr);
+    std::_Exit(1);
 }
 
 void QuitRequests::closeGame() {

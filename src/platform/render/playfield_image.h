@@ -68,6 +68,8 @@ class PlayfieldImage : public DrawingSurface {
     QRegion takeChangedRegion();
 
     void resize(int widthTwips, int heightTwips) override;
+    int widthTwips() const { return widthTwips_; }
+    int heightTwips() const { return heightTwips_; }
     void clear() override;
     void line(float x1, float y1, float x2, float y2, Rgb colour, int widthPx) override;
     void paintPicture(Picture picture, float dx, float dy, float w, float h, float sx, float sy,
