@@ -21,6 +21,7 @@
 #include <cmath>
 
 #include "platform/qt/window_icon.h"
+#include "replay/replay_file.h"
 
 namespace brivane {
 
@@ -199,24 +200,10 @@ void frmMain::buildMenus() {
     menus[0]->setObjectName(QStringLiteral("mnuFile"));
     menus[1]->setObjectName(QStringLiteral("mnuSettings"));
     menus[2]->setObjectName(QStringLiteral("mnuHelp"));
-    static const char* const names[menuItemCount] = {
-        "mnuFileJumpLevel",
-        "mnuFileMusic",
-        "mnuFileExit",
-        "mnuSettingsAutoSpeed",
-        "mnuSettingsDisplayRender",
-        "mnuSettingsUpdates",
-        "mnuHelpAbout",
-        "mnuHelpHelp",
-        "mnuFileNewGame",
-        "mnuFileHighScores",
-        "mnuSettingsSoundEffects",
-        "mnuFilePause",
-        "mnuSettingsPauseInactive",
-    };
     for (const MenuEntry& entry : menuEntries) {
         QAction* action = menus[entry.menu]->addAction(QString::fromLatin1(entry.caption));
-        action->setObjectName(QString::fromLatin1(names[static_cast<int>(entry.item)]));
+        // The element names a replay file uses for the items, so tests and tools find them too.
+        action->setObjectName(QString::fromLatin1(menuItemName(entry.item)));
         action->setCheckable(entry.checkable);
         const MenuItem item = entry.item;
         connect(action, &QAction::triggered, this, [this, action, item] {
