@@ -187,7 +187,9 @@ class HeadlessPlatform : public Platform {
     std::function<void(YieldId)> onYieldStarting;
     // Called with the answer every dialog got: the text, "cancel", "yes", "no" or "ok".
     std::function<void(const std::string&)> onDialogAnswer;
-    // Called with the device of every sound effect the game plays.
+    // Called as the game opens a sound effect's device with its file, and with the device of
+    // every effect it plays, for a home that does play them.
+    std::function<void(int, const std::string&)> onSoundOpened;
     std::function<void(int)> onSoundPlayed;
 
     // Delivers one event now, as a yield would; for an action already running inside a yield.
@@ -243,7 +245,11 @@ class HeadlessPlatform : public Platform {
     std::optional<std::string> readScoresFile() override { return scoresFile; }
     bool writeScoresFile(const std::string& bytes) override;
     void endProgram() override;
-    void openSoundDevice(int, const std::string&) override {}
+    void openSoundDevice(int device, const std::string& path) override {
+        if (onSoundOpened) {
+            onSoundOpened(device, path);
+        }
+    }
     void playSoundDevice(int device) override {
         if (onSoundPlayed) {
             onSoundPlayed(device);
