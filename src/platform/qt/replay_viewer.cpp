@@ -316,6 +316,7 @@ void ReplayViewer::runDue() {
         showPass();
     }
     if (runner_.finished()) {
+        playing_ = false;  // a jump back from here shows where it lands and waits
         showControls();
         return;
     }
@@ -424,9 +425,10 @@ void ReplayViewer::seekTo(int passes) {
         runner_.runOnePass();
     }
     seeking_ = false;
+    playing_ = playing_ && !ended();
     restartClock();
     showPass();
-    if (playing_ && !ended()) {
+    if (playing_) {
         step_.start(0);
     }
 }
