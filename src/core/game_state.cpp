@@ -8,15 +8,10 @@
 
 namespace brivane {
 
-GameState::GameState(Platform& platform)
-    : pf(platform),
-      balls(1),
-      quarks(1),
-      electron(std::make_shared<clsParticle>()),
-      strings(1),
-      tail(1) {}
+GameRecord::GameRecord()
+    : balls(1), quarks(1), electron(std::make_shared<clsParticle>()), strings(1), tail(1) {}
 
-GameState::~GameState() = default;
+GameRecord::~GameRecord() = default;
 
 std::int16_t getHighLevel(const GameState& g) {
     return g.highLevel;

@@ -44,13 +44,15 @@ struct LoopSearch {
     std::size_t second = 0;
 };
 
-struct GameState {
-    explicit GameState(Platform& platform);
-    ~GameState();
-    GameState(const GameState&) = delete;
-    GameState& operator=(const GameState&) = delete;
+// Every variable of a game but the platform it plays on. Plain values, so that a replay's
+// snapshot copies them whole; only the particles, which the lists share out, need a deeper copy
+// (`copyGame` in replay/snapshot.h).
+struct GameRecord {
+    GameRecord();
+    ~GameRecord();
+    GameRecord(const GameRecord&) = default;
+    GameRecord& operator=(const GameRecord&) = default;
 
-    Platform& pf;
     Rnd rnd;
 
     bool electronSparking = false;
@@ -121,6 +123,14 @@ struct GameState {
     std::optional<BestGame> namingEntry;
     std::vector<BestGame> shownGames;
     PauseState pause;
+};
+
+struct GameState : GameRecord {
+    explicit GameState(Platform& platform) : pf(platform) {}
+    GameState(const GameState&) = delete;
+    GameState& operator=(const GameState&) = delete;
+
+    Platform& pf;
 };
 
 std::int16_t getHighLevel(const GameState& g);

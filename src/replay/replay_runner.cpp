@@ -115,6 +115,19 @@ void ReplayRunner::runOnePass() {
     ++passesRun_;
 }
 
+ReplaySnapshot ReplayRunner::snapshot() const {
+    ReplaySnapshot s{passesRun_, nextInput_, {}, pf_.saveState()};
+    copyGame(g_, s.game);
+    return s;
+}
+
+void ReplayRunner::restore(const ReplaySnapshot& s) {
+    passesRun_ = s.passesRun;
+    nextInput_ = s.nextInput;
+    copyGame(s.game, g_);
+    pf_.restoreState(s.platform);
+}
+
 std::string ReplayRunner::reportLine(bool withParticles) const {
     return passReport(g_, passesRun_, pf_.statusText, withParticles);
 }

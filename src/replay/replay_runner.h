@@ -14,6 +14,7 @@
 #include "core/wired_game.h"
 #include "platform/headless/headless_platform.h"
 #include "replay/replay_file.h"
+#include "replay/snapshot.h"
 
 namespace brivane {
 
@@ -35,6 +36,13 @@ class ReplayRunner {
     // The duration of the next pass to run, for showing it at its recorded pace.
     int nextPassMs() const { return pf_.clock().passDurationOf(passesRun_ + 1); }
 
+    // Taken between passes, where no handler is running and nothing this runner posted is
+    // still to come (it posts a yield's inputs only as that yield begins), so a snapshot can be
+    // restored into any runner of the same replay.
+    ReplaySnapshot snapshot() const;
+    void restore(const ReplaySnapshot& snapshot);
+
+    const Replay& replay() const { return replay_; }
     GameState& game() { return g_; }
     HeadlessPlatform& platform() { return pf_; }
 

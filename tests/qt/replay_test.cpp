@@ -15,6 +15,7 @@
 
 #include "platform/qt/frm_main.h"
 #include "platform/qt/replay_cli.h"
+#include "platform/qt/replay_viewer.h"
 #include "qt_test_support.h"
 
 namespace brivane {
@@ -85,9 +86,9 @@ TEST(HeadlessReplay, ScreenshotRequests) {
     }
 }
 
-// The replay window hands the display only what changed in each pass, as the game's window does,
+// The replay viewer hands the display only what changed in each pass, as the game's window does,
 // yet shows every pass's whole picture: through loops and their fans and a resize.
-TEST(ReplayWindow, ShowsEveryPassWhole) {
+TEST(ReplayViewer, ShowsEveryPassWhole) {
     std::string text = "brivane-replay 1\nseed 5\n";
     for (int pass = 1; pass <= 120; ++pass) {
         const double a = pass * 0.45;
@@ -99,7 +100,8 @@ TEST(ReplayWindow, ShowsEveryPassWhole) {
     text += "pass 120 16\n";
     const ReplayParse parsed = parseReplay(text);
     ASSERT_TRUE(parsed.replay.has_value());
-    ReplayWindow window(*parsed.replay);
+    ReplayViewer window(*parsed.replay, QStringLiteral("loops.replay"));
+    window.show();
     int checked = 0;
     int stale = 0;
     QSize first;

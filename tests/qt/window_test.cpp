@@ -21,7 +21,7 @@
 #include "particles/particle.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
-#include "platform/qt/replay_cli.h"
+#include "platform/qt/replay_viewer.h"
 #include "platform/qt/window_icon.h"
 #include "qt_test_support.h"
 
@@ -300,7 +300,7 @@ TEST(Window, EveryWindowShowsTheGameIcon) {
         game.pf.showWindow();
         game.pf.createMusicWindow();
         game.pf.showHelp(game.dir.filePath(QStringLiteral("none.hlp")).toStdString());
-        ReplayWindow viewer(Replay{});
+        ReplayViewer viewer(Replay{}, QStringLiteral("empty.replay"));
         const QWidget* windows[] = {game.pf.window(), game.pf.sound().musicWindow(),
                                     game.pf.services().helpWindow(), &viewer};
         for (const QWidget* w : windows) {

@@ -278,4 +278,66 @@ std::string HeadlessPlatform::socketRead() {
     return data;
 }
 
+HeadlessPlatform::State HeadlessPlatform::saveState() const {
+    State s{settings,
+            scoresFile,
+            caption,
+            statusText,
+            programEnded,
+            playerSprite,
+            playerMatte,
+            musicHasFinished,
+            sockState,
+            sockIncoming,
+            *bestGamesFile,
+            bestGamesSetAside,
+            bestGamesShown,
+            lifeIcons,
+            width_,
+            height_,
+            foreColor_,
+            drawWidth_,
+            checks_,
+            clock_.reading(),
+            yields_,
+            nextYield_,
+            {},
+            dialogAnswers_};
+    for (const auto& [at, events] : byYield_) {
+        const bool toCome =
+            at.pass > yields_.pass() ||
+            (at.pass == yields_.pass() && (at.sub == 0 || at.sub > yields_.nestedYields()));
+        if (toCome) {
+            s.byYield.emplace(at, events);
+        }
+    }
+    return s;
+}
+
+void HeadlessPlatform::restoreState(const State& s) {
+    settings = s.settings;
+    scoresFile = s.scoresFile;
+    caption = s.caption;
+    statusText = s.statusText;
+    programEnded = s.programEnded;
+    musicHasFinished = s.musicHasFinished;
+    sockState = s.sockState;
+    sockIncoming = s.sockIncoming;
+    *bestGamesFile = s.bestGamesFile;
+    bestGamesSetAside = s.bestGamesSetAside;
+    bestGamesShown = s.bestGamesShown;
+    lifeIcons = s.lifeIcons;
+    foreColor_ = s.foreColor;
+    drawWidth_ = s.drawWidth;
+    checks_ = s.checks;
+    clock_.setReading(s.clock);
+    yields_ = s.yields;
+    nextYield_ = s.nextYield;
+    byYield_ = s.byYield;
+    dialogAnswers_ = s.dialogAnswers;
+    // Through the setters, so an attached surface takes the size and pictures too.
+    setPlayfieldSize(s.width, s.height);
+    setPlayerPictures(s.playerSprite, s.playerMatte);
+}
+
 }  // namespace brivane

@@ -8,6 +8,8 @@
 // look at what the game did use a spy built on it.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -141,6 +143,42 @@ class HeadlessPlatform : public Platform {
     std::string account = "Ada Lovelace";
     std::int64_t epochBase = 1800000000;  // the wall clock at the virtual clock's start
 
+    // The life icons the game shows, 0 to 7.
+    std::array<bool, 8> lifeIcons{};
+
+    // Everything the game can change of the platform, with the clock's reading and the events
+    // still to come, so a replay can go back to a moment it passed; not the wiring (sink,
+    // surface, hooks) nor the pass durations, which only set-up gives.
+    struct State {
+        std::map<std::pair<std::string, std::string>, std::string> settings;
+        std::optional<std::string> scoresFile;
+        std::string caption;
+        std::string statusText;
+        bool programEnded = false;
+        Picture playerSprite = Picture::imgPlayer;
+        Picture playerMatte = Picture::imgPlayerMatte;
+        bool musicHasFinished = false;
+        SocketState sockState = SocketState::closed;
+        std::string sockIncoming;
+        StoredFile bestGamesFile;
+        std::vector<StoredFile> bestGamesSetAside;
+        std::vector<BestGamesView> bestGamesShown;
+        std::array<bool, 8> lifeIcons{};
+        int width = 0;
+        int height = 0;
+        Rgb foreColor;
+        int drawWidth = 1;
+        std::array<bool, menuItemCount> checks{};
+        VirtualClock::Reading clock;
+        YieldCounter yields;
+        std::deque<ScriptedEvent> nextYield;
+        std::map<YieldId, std::deque<ScriptedEvent>> byYield;
+        std::deque<std::string> dialogAnswers;
+    };
+    // Events posted for yields already past can never be delivered, and are left out.
+    State saveState() const;
+    void restoreState(const State& state);
+
     const YieldCounter& yields() const { return yields_; }
     // Called as the main-loop yield of pass n begins, before its events.
     std::function<void(int)> onFrameYield;
@@ -149,6 +187,10 @@ class HeadlessPlatform : public Platform {
     std::function<void(YieldId)> onYieldStarting;
     // Called with the answer every dialog got: the text, "cancel", "yes", "no" or "ok".
     std::function<void(const std::string&)> onDialogAnswer;
+    // Called as the game opens a sound effect's device with its file, and with the device of
+    // every effect it plays, for a home that does play them.
+    std::function<void(int, const std::string&)> onSoundOpened;
+    std::function<void(int)> onSoundPlayed;
 
     // Delivers one event now, as a yield would; for an action already running inside a yield.
     void deliverOne(const ScriptedEvent& event);
@@ -159,7 +201,11 @@ class HeadlessPlatform : public Platform {
     void showWindow() override {}
     void setCaption(const std::string& text) override { caption = text; }
     void setStatusText(const std::string& text) override { statusText = text; }
-    void setLifeIconVisible(int, bool) override {}
+    void setLifeIconVisible(int index, bool visible) override {
+        if (index >= 0 && index < static_cast<int>(lifeIcons.size())) {
+            lifeIcons[static_cast<std::size_t>(index)] = visible;
+        }
+    }
     void setPlayerPictures(Picture sprite, Picture matte) override;
     bool menuChecked(MenuItem item) const override { return checks_[static_cast<int>(item)]; }
     void setMenuChecked(MenuItem item, bool checked) override {
@@ -199,8 +245,16 @@ class HeadlessPlatform : public Platform {
     std::optional<std::string> readScoresFile() override { return scoresFile; }
     bool writeScoresFile(const std::string& bytes) override;
     void endProgram() override;
-    void openSoundDevice(int, const std::string&) override {}
-    void playSoundDevice(int) override {}
+    void openSoundDevice(int device, const std::string& path) override {
+        if (onSoundOpened) {
+            onSoundOpened(device, path);
+        }
+    }
+    void playSoundDevice(int device) override {
+        if (onSoundPlayed) {
+            onSoundPlayed(device);
+        }
+    }
     void createMusicWindow() override {}
     void showMusicWindow() override {}
     void startMusic(const std::string&) override { musicHasFinished = false; }
@@ -239,7 +293,7 @@ class HeadlessPlatform : public Platform {
     int height_ = 6615;
     Rgb foreColor_{255, 255, 255};
     int drawWidth_ = 1;
-    bool checks_[menuItemCount] = {};
+    std::array<bool, menuItemCount> checks_{};
     VirtualClock clock_;
     double timeOfDayBase_ = 43200.0;
     YieldCounter yields_;

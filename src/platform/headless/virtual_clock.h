@@ -9,6 +9,7 @@
 // Held (the game paused), the timers stand still and keep the time they had left.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -51,18 +52,32 @@ class VirtualClock {
     // enable or disable timers; stops early when `tick` returns false.
     void fireTimersUpTo(std::uint64_t limit, const std::function<bool(TimerId)>& tick);
 
-  private:
     struct TimerState {
         bool enabled = false;
         std::uint64_t due = 0;  // while held: the time left
     };
+    // Where the clock and its timers stand; the pass durations are set-up, not part of it.
+    struct Reading {
+        std::uint64_t now = 0;
+        bool held = false;
+        std::uint64_t heldTotal = 0;
+        std::array<TimerState, timerCount> timers{};
+    };
+    Reading reading() const { return {now_, held_, heldTotal_, timers_}; }
+    void setReading(const Reading& r) {
+        now_ = r.now;
+        held_ = r.held;
+        heldTotal_ = r.heldTotal;
+        timers_ = r.timers;
+    }
 
+  private:
     std::uint64_t now_ = 0;
     bool held_ = false;
     std::uint64_t heldTotal_ = 0;
     int defaultPassMs_ = 16;
     std::map<int, int> passDurations_;
-    TimerState timers_[timerCount];
+    std::array<TimerState, timerCount> timers_{};
 };
 
 }  // namespace brivane

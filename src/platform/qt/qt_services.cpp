@@ -179,7 +179,11 @@ void QtServices::setProgramFolder(const QString& folder) {
 }
 
 QString QtServices::dataFolder() const {
-    const QDir beside(programFolder());
+    return dataFolderBeside(programFolder());
+}
+
+QString dataFolderBeside(const QString& programFolder) {
+    const QDir beside(programFolder);
     for (const char* name : {"brivane.hlp", "music.m3u", "die.wav"}) {
         if (beside.exists(QString::fromLatin1(name))) {
             return beside.path();

@@ -28,6 +28,10 @@ class QtPlatform;
 // BRIVANE_UPDATE_SERVER's host and port, or nothing when it does not read as host:port.
 std::optional<std::pair<QString, int>> readServerSetting(const QString& value);
 
+// The folder of the files the game reads (sounds, music, help): beside the program when they
+// are there, else ../share/brivane from it when that exists (an installed game).
+QString dataFolderBeside(const QString& programFolder);
+
 class QtServices {
   public:
     // The most of a reply the game is handed; a server sending more is cut off there.

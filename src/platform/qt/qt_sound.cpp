@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "core/playlist.h"
 #include "platform/pictures.h"
@@ -425,7 +426,12 @@ void frmMusic::showTime(qint64 positionMs) {
                      clockText(active ? wmp->duration() : 0));
 }
 
-QtSound::QtSound(QtPlatform& platform) : platform_(platform) {
+QtSound::QtSound(QtPlatform& platform)
+    : QtSound([&platform] { return platform.sink(); },
+              [&platform]() -> QWidget* { return platform.window(); }) {}
+
+QtSound::QtSound(std::function<EventSink*()> sink, std::function<QWidget*()> owner)
+    : sink_(std::move(sink)), owner_(std::move(owner)) {
     preferGStreamer();
 }
 
@@ -485,16 +491,16 @@ void QtSound::deviceChanged(int index) {
         return;
     }
     busy_[slot] = false;
-    if (EventSink* sink = platform_.sink()) {
+    if (EventSink* sink = sink_()) {
         sink->soundDone(index);
     }
 }
 
 void QtSound::createMusicWindow() {
     if (music_.isNull()) {
-        music_ = new frmMusic(platform_.window());
+        music_ = new frmMusic(owner_());
         music_->onVolumeChosen = [this](int volume) {
-            if (EventSink* sink = platform_.sink()) {
+            if (EventSink* sink = sink_()) {
                 sink->musicVolumeChosen(volume);
             }
         };
@@ -504,8 +510,9 @@ void QtSound::createMusicWindow() {
 void QtSound::showMusicWindow() {
     createMusicWindow();
     // Opened from the game's menu, it belongs next to the game, wherever that window is now.
-    if (!music_->isVisible() && platform_.window() != nullptr) {
-        music_->placeBeside(*platform_.window());
+    QWidget* owner = owner_();
+    if (!music_->isVisible() && owner != nullptr) {
+        music_->placeBeside(*owner);
     }
     music_->show();
     music_->raise();

@@ -112,6 +112,9 @@ class QtSound {
     static constexpr std::size_t musicLimit = 512 * 1024 * 1024;
 
     explicit QtSound(QtPlatform& platform);
+    // Devices report to whatever `sink` gives at the time (nullptr: to nobody), and the music
+    // window stacks with whatever `owner` gives.
+    QtSound(std::function<EventSink*()> sink, std::function<QWidget*()> owner);
     ~QtSound();
     QtSound(const QtSound&) = delete;
     QtSound& operator=(const QtSound&) = delete;
@@ -134,7 +137,8 @@ class QtSound {
   private:
     void deviceChanged(int index);
 
-    QtPlatform& platform_;
+    std::function<EventSink*()> sink_;
+    std::function<QWidget*()> owner_;
     std::array<std::unique_ptr<QSoundEffect>, soundDeviceCount> devices_;
     // A device is busy from its play until it reports that it stopped playing.
     std::array<bool, soundDeviceCount> busy_{};

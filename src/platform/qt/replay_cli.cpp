@@ -1,23 +1,19 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The replay commands. The window shows the frames of a game run on the headless platform
+// The replay commands. The viewer shows the frames of a game run on the headless platform
 // rather than driving the real window from the file: the game then sees exactly the same
 // platform as the headless runner, so what is watched is what the report describes.
 #include "platform/qt/replay_cli.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
-#include <QTimer>
-#include <QVBoxLayout>
-#include <QWidget>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
-#include "platform/qt/frm_main.h"
-#include "platform/qt/window_icon.h"
+#include "platform/qt/replay_viewer.h"
 #include "platform/render/playfield_image.h"
 #include "replay/replay_runner.h"
 
@@ -103,60 +99,6 @@ int runHeadlessReplay(const HeadlessRunOptions& options, std::ostream& summary) 
     return status;
 }
 
-ReplayWindow::ReplayWindow(Replay replay)
-    : runner_(std::move(replay), 0), image_(devicePixelRatioF()) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    // The game's own playfield widget, so that a replay is shown the way play is: each pass
-    // hands the display only what changed, not a new picture of the whole playfield.
-    picture_ = new PlayfieldWidget(this, image_);
-    picture_->unsetCursor();
-    picture_->setFocusPolicy(Qt::NoFocus);
-    picture_->setMouseTracking(false);
-    status_ = new QLabel(this);
-    status_->setFont(statusFont());
-    layout->addWidget(picture_, 1);
-    layout->addWidget(status_);
-    runner_.platform().attachSurface(&image_);
-    runner_.start();
-    setWindowIcon(gameIcon());
-    setWindowTitle(QString::fromStdString(runner_.platform().caption) +
-                   QStringLiteral(" (replay)"));
-    show();
-    step_.setSingleShot(true);
-    step_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&step_, &QTimer::timeout, [this] { runOne(); });
-    step_.start(0);
-}
-
-ReplayWindow::~ReplayWindow() = default;
-
-int ReplayWindow::passesRun() const {
-    return runner_.passesRun();
-}
-
-void ReplayWindow::runOne() {
-    if (runner_.finished()) {
-        status_->setText(QString::fromStdString("Replay ended: " + runner_.summary()));
-        return;
-    }
-    const int ms = runner_.nextPassMs();
-    runner_.runOnePass();
-    const QImage& frame = image_.image();
-    const QSize shown = (QSizeF(frame.size()) / image_.devicePixelRatio()).toSize();
-    if (picture_->minimumSize() != shown) {
-        // Laid out now, so that the whole new picture is shown with this pass and not the next.
-        picture_->setMinimumSize(shown);
-        layout()->activate();
-    }
-    picture_->presentChanged();
-    const QString status = QString::fromStdString(runner_.platform().statusText);
-    if (status != status_->text()) {
-        status_->setText(status);
-    }
-    step_.start(ms);
-}
-
 int runReplayWindow(const QString& replayPath) {
     std::string error;
     std::optional<Replay> replay = loadReplay(replayPath.toStdString(), error);
@@ -164,7 +106,8 @@ int runReplayWindow(const QString& replayPath) {
         printError(error);
         return 2;
     }
-    ReplayWindow window(std::move(*replay));
+    ReplayViewer viewer(std::move(*replay), QFileInfo(replayPath).fileName());
+    viewer.show();
     return QApplication::exec();
 }
 

@@ -2,24 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The replay commands of the program: the headless runner (no window, virtual clock, report,
-// screenshots, summary line) and the replay window, which shows a replay's passes at their
-// recorded pace. Both run the real game on the headless platform, drawn by the window's own
-// renderer.
+// screenshots, summary line) and the replay viewer (replay_viewer.h). Both run the real game
+// on the headless platform, drawn by the window's own renderer.
 #pragma once
 
 #include <QString>
-#include <QTimer>
-#include <QWidget>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "platform/render/playfield_image.h"
 #include "replay/replay_file.h"
-#include "replay/replay_runner.h"
-
-class QLabel;
 
 namespace brivane {
 
@@ -40,30 +33,8 @@ struct HeadlessRunOptions {
 // Messages go to stderr, the summary line to `summary`.
 int runHeadlessReplay(const HeadlessRunOptions& options, std::ostream& summary);
 
-class PlayfieldWidget;
-
-// Shows a replay's passes at their recorded pace, in the game's playfield widget with the status
-// line below it, until the replay ends.
-class ReplayWindow : public QWidget {
-  public:
-    explicit ReplayWindow(Replay replay);
-    ~ReplayWindow() override;
-    int passesRun() const;
-    // The playfield as the replay last drew it, and the widget that shows it.
-    const QImage& picture() { return image_.image(); }
-    PlayfieldWidget* playfield() const { return picture_; }
-
-  private:
-    void runOne();
-
-    ReplayRunner runner_;
-    PlayfieldImage image_;
-    PlayfieldWidget* picture_ = nullptr;
-    QLabel* status_ = nullptr;
-    QTimer step_;
-};
-
-// Opens the replay window and runs the application's event loop until it is closed.
+// Opens the replay viewer and runs the application's event loop until it is closed; a file
+// that cannot be read is refused on standard error with exit status 2.
 int runReplayWindow(const QString& replayPath);
 
 // "PASS:OUT.png"; nullopt when malformed.
