@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/game_start.h"
 #include "core/pause.h"
 #include "core/rnd.h"
 #include "particles/ball_grid.h"
@@ -121,6 +122,9 @@ struct GameState {
     std::optional<BestGame> namingEntry;
     std::vector<BestGame> shownGames;
     PauseState pause;
+    // Set in the replay of a game that began after another one in the same run: what start-up
+    // takes over from that game instead of starting afresh.
+    std::optional<CarriedStart> carried;
 };
 
 std::int16_t getHighLevel(const GameState& g);
