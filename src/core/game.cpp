@@ -96,6 +96,7 @@ void startUp(GameState& g) {
     if (g.carried) {
         // The replay of a game that began after another one in the same run.
         startLevel(g, takeOverStart(g, *g.carried));
+        takeOverLevel(g, *g.carried);
     } else {
         startLevel(g, "");
     }

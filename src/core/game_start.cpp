@@ -8,6 +8,7 @@
 #include "core/lives.h"
 #include "core/pause.h"
 #include "player/hazards.h"
+#include "player/tail.h"
 
 namespace brivane {
 
@@ -22,6 +23,11 @@ CarriedStart carriedStart(const GameState& g, GameEnding how) {
     c.bondsRed = g.bondsRed;
     c.renderTiming = g.pf.menuChecked(MenuItem::mnuSettingsDisplayRender);
     c.paused = isPaused(g);
+    for (int t = 0; t < timerCount; ++t) {
+        if (g.pf.timerEnabled(static_cast<TimerId>(t))) {
+            c.timersRunning = static_cast<std::uint8_t>(c.timersRunning | (1U << t));
+        }
+    }
     c.diedOnLevel = how == GameEnding::lastLife ? g.level : std::int16_t{0};
     return c;
 }
@@ -38,6 +44,10 @@ std::string takeOverStart(GameState& g, const CarriedStart& c) {
         setShield(g, true);
     }
     g.ballsCollide = c.ballsCollide;
+    // A tick the new game sees is one of a timer that runs; which ones do is the old game's.
+    for (int t = 0; t < timerCount; ++t) {
+        g.pf.setTimerEnabled(static_cast<TimerId>(t), (c.timersRunning >> t & 1U) != 0);
+    }
     g.playerX = c.playerX;
     g.playerY = c.playerY;
     g.bondsRed = c.bondsRed;
@@ -46,6 +56,12 @@ std::string takeOverStart(GameState& g, const CarriedStart& c) {
         pauseGame(g);
     }
     return c.diedOnLevel > 0 ? restartMessage(c.diedOnLevel) : std::string();
+}
+
+void takeOverLevel(GameState& g, const CarriedStart& c) {
+    if (c.tailPoint) {
+        addTailPoint(g, c.tailPoint->first, c.tailPoint->second);
+    }
 }
 
 }  // namespace brivane

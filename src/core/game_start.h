@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/best_games_table.h"
 
@@ -29,14 +30,19 @@ struct CarriedStart {
     bool bondsRed = false;
     bool renderTiming = false;
     bool paused = false;
-    std::int16_t diedOnLevel = 0;  // where the last life was lost; 0 when New Game began it
+    std::uint8_t timersRunning = 0;  // bit n for the timer TimerId n that is enabled
+    std::int16_t diedOnLevel = 0;    // where the last life was lost; 0 when New Game began it
+    // A last life lost to a pointer move: that move goes on to leave the new game's first tail
+    // point.
+    std::optional<std::pair<float, float>> tailPoint;
     bool operator==(const CarriedStart&) const = default;
 };
 
 // Taken as `how` ends the game before it (last life or New Game), before level 1 is set up.
 CarriedStart carriedStart(const GameState& g, GameEnding how);
 // Start-up's part in such a game's replay: takes the state over and gives the message that
-// level 1 opens with ("" for its hint).
+// level 1 opens with ("" for its hint); and what it took over after level 1 is set up.
 std::string takeOverStart(GameState& g, const CarriedStart& carried);
+void takeOverLevel(GameState& g, const CarriedStart& carried);
 
 }  // namespace brivane

@@ -11,6 +11,8 @@
 
 #include "core/best_games.h"
 #include "core/game_start.h"
+#include "replay/pass_report.h"
+#include "replay/replay_runner.h"
 
 namespace brivane {
 
@@ -147,6 +149,7 @@ ReplayKeeper::ReplayKeeper(Platform& pf, EventSink& inner, const GameState& g,
 ReplayKeeper::~ReplayKeeper() = default;
 
 void ReplayKeeper::begin(Replay header, int passBase, bool keepable) {
+    verifyAt_ = header.carried ? passBase + 2 : 0;
     recorder_.reset();
     out_ = std::make_unique<std::ostringstream>();
     recorder_ =
@@ -187,6 +190,7 @@ void ReplayKeeper::gameOver(const GameOver& over) {
         // new game's level, which no replay starting at level 1 can play.
         e.nextKeepable = over.how == GameEnding::lastLife || yields_.current().sub == 0;
     }
+    e.inHandler = depth_ > 0;
     ended_ = std::move(e);
     // The program ends inside this very handler, and the last life ends in a pass, outside
     // any; New Game waits for its menu handler to return, with what its dialog let through.
@@ -215,8 +219,48 @@ void ReplayKeeper::settle() {
         }
     }
     if (e.next) {
+        // A pointer move that lost the last life goes on to leave a tail point in the new game.
+        if (e.inHandler && e.over.how == GameEnding::lastLife && g_.tailCount == 1) {
+            e.next->carried->tailPoint = std::pair{g_.tail[1].x, g_.tail[1].y};
+        }
         begin(std::move(*e.next), e.nextBase, e.nextKeepable);
     }
+}
+
+namespace {
+
+// The state a report shows, without the particles' identities (they carry the time of day).
+std::string comparable(const GameState& g) {
+    std::string text = passReport(g, 0, "", true);
+    for (std::size_t at = text.find("\"IDnum\":\""); at != std::string::npos;
+         at = text.find("\"IDnum\":\"", at)) {
+        text.erase(at, text.find('"', at + 9) + 1 - at);
+    }
+    return text + " " + std::to_string(g.rnd.state());
+}
+
+bool sameTail(const GameState& a, const GameState& b) {
+    return a.tailCount == b.tailCount &&
+           std::equal(a.tail.begin(), a.tail.end(), b.tail.begin(), b.tail.end(),
+                      [](const TailPoint& p, const TailPoint& q) {
+                          return p.x == q.x && p.y == q.y && p.age == q.age && p.inLoop == q.inLoop;
+                      });
+}
+
+}  // namespace
+
+bool ReplayKeeper::replaysItsFirstPass() const {
+    ReplayParse parsed = parseReplay(out_->view());
+    if (!parsed.replay) {
+        return false;
+    }
+    // The live game stands at the start of its next pass's yield: the replay's second pass,
+    // whose yield has had no input yet.
+    ReplayRunner runner(std::move(*parsed.replay), 2);
+    runner.start();
+    runner.runOnePass();
+    runner.runOnePass();
+    return comparable(runner.game()) == comparable(g_) && sameTail(runner.game(), g_);
 }
 
 std::size_t ReplayKeeper::bytesHeld() const {
@@ -225,6 +269,10 @@ std::size_t ReplayKeeper::bytesHeld() const {
 
 void ReplayKeeper::frameYieldStarting(int pass) {
     recorder_->frameYieldStarting(pass);
+    if (pass == verifyAt_) {
+        verifyAt_ = 0;
+        keepable_ = keepable_ && replaysItsFirstPass();
+    }
 }
 
 void ReplayKeeper::dialogAnswered(const std::string& answer) {

@@ -108,9 +108,15 @@ class ReplayKeeper : public EventSink {
         std::optional<Replay> next;  // the header of the game that began
         int nextBase = 0;
         bool nextKeepable = true;
+        bool inHandler = false;  // ended inside an input's handler, which went on after it
     };
     void begin(Replay header, int passBase, bool keepable);
     void settle();
+    // Whether the recording of a game that began in the pass before plays through the next
+    // pass's moves to the very state the live game reached: what the pass did after the game began
+    // (the rest of a handler, the rest of the pass) is not in any replay, and a game it changed is
+    // not kept.
+    bool replaysItsFirstPass() const;
 
     Platform& pf_;
     EventSink& inner_;
@@ -119,6 +125,7 @@ class ReplayKeeper : public EventSink {
     std::unique_ptr<std::ostringstream> out_;
     std::unique_ptr<ReplayRecorder> recorder_;
     bool keepable_ = true;
+    int verifyAt_ = 0;  // the run's pass after the one the new game began in
     int depth_ = 0;
     std::optional<Ended> ended_;
 };

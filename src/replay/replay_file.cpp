@@ -145,9 +145,10 @@ std::optional<YieldId> yieldNumber(std::string_view s) {
 
 bool isHeaderKeyword(std::string_view k) {
     constexpr std::string_view keywords[] = {
-        "seed",    "playfield", "autospeed", "userspeed", "highlevel", "highscore", "timers",
-        "ended",   "score",     "reached",   "played",    "rnd",       "ticks",     "shield",
-        "collide", "player",    "bonds",     "render",    "paused",    "begins"};
+        "seed",   "playfield", "autospeed", "userspeed", "highlevel", "highscore",
+        "timers", "ended",     "score",     "reached",   "played",    "rnd",
+        "ticks",  "shield",    "collide",   "player",    "bonds",     "render",
+        "paused", "begins",    "tail",      "running"};
     return std::find(std::begin(keywords), std::end(keywords), k) != std::end(keywords);
 }
 
@@ -336,6 +337,26 @@ bool Parser::carriedLine(std::string_view keyword, const std::vector<Token>& t) 
         }
         c.playerX = *x;
         c.playerY = *y;
+    } else if (keyword == "running") {
+        c.timersRunning = 0;
+        for (std::size_t i = 1; i < t.size(); ++i) {
+            const auto timer = timerByName(std::string(t[i].text));
+            if (!timer) {
+                return fail(say("unknown timer '", t[i].text, "'"));
+            }
+            c.timersRunning =
+                static_cast<std::uint8_t>(c.timersRunning | (1U << static_cast<int>(*timer)));
+        }
+    } else if (keyword == "tail") {
+        if (!expectCount(t, 3, "tail <x> <y>")) {
+            return false;
+        }
+        const auto x = twipsNumber(t[1].text);
+        const auto y = twipsNumber(t[2].text);
+        if (!x || !y) {
+            return fail("bad tail point, expected two numbers of twips");
+        }
+        c.tailPoint = std::pair{*x, *y};
     } else if (keyword == "begins") {
         if (t.size() == 2 && t[1].text == "newgame") {
             c.diedOnLevel = 0;
@@ -746,6 +767,17 @@ std::string headerText(const Replay& r) {
         s += std::string("bonds ") + (c.bondsRed ? "red" : "blue") + "\n";
         s += "render " + onOff(c.renderTiming) + "\n";
         s += "paused " + onOff(c.paused) + "\n";
+        s += "running";
+        for (int timer = 0; timer < timerCount; ++timer) {
+            if ((c.timersRunning >> timer & 1U) != 0) {
+                s += std::string(" ") + timerName(static_cast<TimerId>(timer));
+            }
+        }
+        s += "\n";
+        if (c.tailPoint) {
+            s += "tail " + floatText(c.tailPoint->first) + " " + floatText(c.tailPoint->second) +
+                 "\n";
+        }
         s += c.diedOnLevel > 0 ? "begins lastlife " + std::to_string(c.diedOnLevel) + "\n"
                                : std::string("begins newgame\n");
     }
