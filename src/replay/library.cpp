@@ -168,7 +168,8 @@ void ReplayKeeper::gameOver(const GameOver& over) {
     recorder_->stop(pass);
     Ended e;
     e.over = over;
-    e.keep = keepable_ && keepReplaysOn(pf_);
+    // A game that began in the run and ended before its start could be checked is not kept.
+    e.keep = keepable_ && verifyAt_ == 0 && keepReplaysOn(pf_);
     if (e.keep) {
         // The picture now, while the playfield still shows the game's last moments.
         e.name = newReplayName(over.endedAt, pf_.replayFileNames());
