@@ -47,6 +47,9 @@ install(FILES ${BRIVANE_SOUND_OUTPUTS} "${BRIVANE_BIN_DIR}/brivane.hlp"
 install(DIRECTORY "${BRIVANE_BIN_DIR}/help" DESTINATION "${brivane_data_dir}")
 install(FILES "${brivane_install_source}/${brivane_app_id}.desktop"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+# The replay files' type, so that a file manager opens a replay with the game.
+install(FILES "${brivane_install_source}/${brivane_app_id}.mime.xml"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages" RENAME "${brivane_app_id}.xml")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/resources/icons/hicolor"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/icons")
 install(FILES "${brivane_install_stage}/${brivane_app_id}.metainfo.xml"

@@ -2,12 +2,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Entry point: reads the command line into one set of options, then plays the game in its
-// window (recording it when asked), watches a replay in a window, or runs a replay headless.
+// window (keeping its replays, and recording it when asked), watches a replay in a window, or
+// runs a replay headless.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QStringList>
+#include <QWidget>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -22,8 +25,10 @@
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/quit_requests.h"
 #include "platform/qt/replay_cli.h"
+#include "platform/qt/replay_viewer.h"
 #include "platform/qt/window_icon.h"
 #include "platform/render/playfield_image.h"
+#include "replay/library.h"
 #include "replay/pass_report.h"
 #include "replay/replay_recorder.h"
 #include "version.h"
@@ -32,7 +37,7 @@ namespace brivane {
 namespace {
 
 struct Options {
-    enum class Mode { play, record, watch, headless };
+    enum class Mode { play, record, watch, open, headless };
     Mode mode = Mode::play;
     std::optional<std::uint32_t> seed;
     bool noMusic = false;
@@ -85,6 +90,9 @@ std::variant<Options, int> readCommandLine(const QApplication& app) {
           &particlesOption, &screenshotOption, &passesOption}) {
         parser.addOption(*o);
     }
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A replay file to watch, given alone."),
+                                 QStringLiteral("[FILE.replay]"));
     parser.process(app);
 
     const auto refuse = [](const char* text) {
@@ -92,6 +100,15 @@ std::variant<Options, int> readCommandLine(const QApplication& app) {
         return 2;
     };
     Options o;
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty()) {
+        if (files.size() > 1 || !parser.optionNames().isEmpty()) {
+            return refuse("a replay file to watch is given alone, without options");
+        }
+        o.mode = Options::Mode::open;
+        o.headless.replayPath = files.front();
+        return o;
+    }
     o.noMusic = parser.isSet(noMusicOption);
     o.reportPath = parser.value(reportOption);
     o.headless.reportParticles = parser.isSet(particlesOption);
@@ -197,44 +214,70 @@ void setUpGame(const Options& o, GameState& g) {
     }
 }
 
+// Plays in the window. Every game is recorded for the kept replays, by a keeper between the
+// platform and the game's handlers; with --record a recorder in front of it writes the same
+// inputs to the file named as well.
 int play(const Options& o) {
-    registerGameFonts();
-    QtPlatform platform(QtPlatform::Options{});
-    WiredGame<> game(platform);
-    setUpGame(o, game.g);
-    return runInWindow(o, platform, game, nullptr);
-}
-
-// Plays in the window with a recorder between the platform and the game's handlers.
-int record(const Options& o) {
     std::ofstream file;
-    if (!openForWriting(file, o.recordPath, "--record")) {
+    const bool recording = o.mode == Options::Mode::record;
+    if (recording && !openForWriting(file, o.recordPath, "--record")) {
         return 2;
     }
     registerGameFonts();
     QtPlatform platform(QtPlatform::Options{});
     WiredGame<> game(platform);
     setUpGame(o, game.g);
-    // The file's header needs the seed before start-up would choose it.
+    // A recording's header needs the seed before start-up would choose it.
     game.g.fixedSeed = startingSeed(game.g);
     platform.loadWindow();
-    ReplayRecorder recorder(file, game.events, game.g, platform.yields(),
-                            recordingHeader(platform, *game.g.fixedSeed));
-    platform.setEventSink(&recorder);
-    platform.onFrameYield = [&recorder](int pass) { recorder.frameYieldStarting(pass); };
-    platform.onDialogAnswer = [&recorder](const std::string& answer) {
-        recorder.dialogAnswered(answer);
+    const Replay header = recordingHeader(platform, *game.g.fixedSeed);
+    ReplayKeeper keeper(platform, game.events, game.g, platform.yields(), header);
+    std::optional<ReplayRecorder> recorder;
+    if (recording) {
+        recorder.emplace(file, keeper, game.g, platform.yields(), header);
+        recorder->onWriteFailed = [] {
+            std::fprintf(stderr, "brivane: --record: cannot write the file; the recording stops\n");
+        };
+    }
+    ReplayRecorder* named = recorder ? &*recorder : nullptr;
+    platform.setEventSink(named != nullptr ? static_cast<EventSink*>(named) : &keeper);
+    platform.onFrameYield = [&keeper, named](int pass) {
+        if (named != nullptr) {
+            named->frameYieldStarting(pass);
+        }
+        keeper.frameYieldStarting(pass);
     };
-    platform.onResize = [&recorder](int w, int h) { recorder.windowResized(w, h); };
-    recorder.onWriteFailed = [] {
-        std::fprintf(stderr, "brivane: --record: cannot write the file; the recording stops\n");
+    platform.onDialogAnswer = [&keeper, named](const std::string& answer) {
+        if (named != nullptr) {
+            named->dialogAnswered(answer);
+        }
+        keeper.dialogAnswered(answer);
     };
-    return runInWindow(o, platform, game, &recorder);
+    platform.onResize = [&keeper, named](int w, int h) {
+        if (named != nullptr) {
+            named->windowResized(w, h);
+        }
+        keeper.windowResized(w, h);
+    };
+    platform.onGameOver = [&keeper](const GameOver& over) { keeper.gameOver(over); };
+    return runInWindow(o, platform, game, named);
 }
 
 int watch(const Options& o) {
     registerGameFonts();
     return runReplayWindow(o.headless.replayPath);
+}
+
+// A replay file named alone, as a file manager opens one: the viewer, or the reason it cannot
+// be watched.
+int open(const QString& path) {
+    registerGameFonts();
+    openReplayViewer(path, nullptr);
+    const QWidgetList shown = QApplication::topLevelWidgets();
+    if (std::none_of(shown.begin(), shown.end(), [](QWidget* w) { return w->isVisible(); })) {
+        return 2;
+    }
+    return QApplication::exec();
 }
 
 int runHeadless(const Options& o) {
@@ -317,11 +360,12 @@ int main(int argc, char* argv[]) {
     const brivane::Options& o = std::get<brivane::Options>(options);
     switch (o.mode) {
         case brivane::Options::Mode::play:
-            return brivane::play(o);
         case brivane::Options::Mode::record:
-            return brivane::record(o);
+            return brivane::play(o);
         case brivane::Options::Mode::watch:
             return brivane::watch(o);
+        case brivane::Options::Mode::open:
+            return brivane::open(o.headless.replayPath);
         case brivane::Options::Mode::headless:
             return brivane::runHeadless(o);
     }

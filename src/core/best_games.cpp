@@ -219,12 +219,19 @@ std::string lastName(GameState& g) {
 void gameEnded(GameState& g, GameEnding how) {
     const std::int64_t ms = g.msPlayed;
     g.msPlayed = 0;
-    if (!g.keepBestGames || !(g.score > 0)) {
+    if (!g.keepBestGames) {
         return;
     }
-    const BestGame entry{lastName(g), g.score, g.level, g.pf.secondsSinceEpoch(), ms / 1000};
+    const GameOver over{how, g.score, g.level, g.pf.secondsSinceEpoch(), ms};
+    if (!(g.score > 0)) {
+        g.pf.gameOver(over);
+        return;
+    }
+    const BestGame entry{lastName(g), g.score, g.level, over.endedAt, ms / 1000};
     std::vector<BestGame> games =
         rewriteTable(g, [&entry](std::vector<BestGame>& list) { list.push_back(entry); });
+    // After the table is written, so the replays kept for it are the ones it now holds.
+    g.pf.gameOver(over);
     const auto row = std::find(games.begin(), games.end(), entry);
     if (row == games.end() || how == GameEnding::programEnd) {
         return;

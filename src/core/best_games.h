@@ -19,11 +19,9 @@ namespace brivane {
 inline constexpr std::size_t bestGamesKept = 10;
 inline constexpr std::size_t nameLimit = 32;  // characters, not bytes
 
-// How a game came to its end. Only a game the player is still there to see asks for a name.
-enum class GameEnding : std::uint8_t { lastLife, newGame, programEnd };
-
 // The one routine every ending of a game passes through: a game that scored enters the table
-// under the last name used, and after the last life or New Game the table window opens on it.
+// under the last name used, the kept replays are told, and after the last life or New Game the
+// table window opens on it.
 void gameEnded(GameState& g, GameEnding how);
 
 // File > High Scores.

@@ -6,6 +6,7 @@
 
 #include "core/best_games.h"
 #include "core/game.h"
+#include "core/kept_replays.h"
 #include "core/levels.h"
 #include "core/messages.h"
 #include "core/new_game.h"
@@ -92,6 +93,12 @@ void GameEvents::menuChosen(MenuItem item) {
             break;
         case MenuItem::mnuSettingsPauseInactive:
             menuPauseInactive(g_);
+            break;
+        case MenuItem::mnuFileReplays:
+            menuReplays(g_);
+            break;
+        case MenuItem::mnuSettingsKeepReplays:
+            menuKeepReplays(g_);
             break;
     }
 }

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <string>
 
+#include "core/game_start.h"
+#include "core/kept_replays.h"
 #include "core/levels.h"
 #include "core/lives.h"
 #include "core/messages.h"
@@ -74,6 +76,7 @@ void startUp(GameState& g) {
     g.autoSpeed = readAutoSpeed(g);
     g.pf.setMenuChecked(MenuItem::mnuSettingsAutoSpeed, g.autoSpeed);
     applyPauseInactiveSetting(g);
+    applyKeepReplaysSetting(g);
     g.pf.setCaption("Brivane v" + std::to_string(versionMajor) + "." +
                     std::to_string(versionMinor) + "." + std::to_string(versionRevision));
     if (g.pf.menuChecked(MenuItem::mnuSettingsUpdates)) {
@@ -90,7 +93,18 @@ void startUp(GameState& g) {
     g.pf.setForeColor({255, 255, 255});
     setLives(g, 5);
     g.userSpeed = readUserSpeed(g);
-    startLevel(g, "");
+    if (g.carried) {
+        // The replay of a game that began after another one in the same run.
+        startLevel(g, takeOverStart(g, *g.carried));
+        takeOverLevel(g, *g.carried);
+    } else {
+        startLevel(g, "");
+    }
+}
+
+void finishBegunPass(GameState& g) {
+    yieldAndMeasure(g, g.pf.tickCount());
+    g.msPlayed += g.frameTicks;
 }
 
 void mainLoop(GameState& g, const std::function<void()>& afterPass) {

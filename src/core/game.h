@@ -15,6 +15,9 @@ namespace brivane {
 std::uint32_t startingSeed(GameState& g);
 // Brings the game up in its fixed order, up to and including the set-up of level 1.
 void startUp(GameState& g);
+// The first pass of a replay whose game began inside the pass (after New Game or the last
+// life): the rest of that pass, its yield, the rest having been the game before.
+void finishBegunPass(GameState& g);
 // Runs passes until the program is told to end, calling `afterPass` (when given) after each.
 void mainLoop(GameState& g, const std::function<void()>& afterPass = {});
 // One pass of the main loop: draw, move, age, die, then yield until the next frame.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/game_start.h"
 #include "core/pause.h"
 #include "core/rnd.h"
 #include "particles/ball_grid.h"
@@ -123,6 +124,9 @@ struct GameRecord {
     std::optional<BestGame> namingEntry;
     std::vector<BestGame> shownGames;
     PauseState pause;
+    // Set in the replay of a game that began after another one in the same run: what start-up
+    // takes over from that game instead of starting afresh.
+    std::optional<CarriedStart> carried;
 };
 
 struct GameState : GameRecord {

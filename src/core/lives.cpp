@@ -91,10 +91,14 @@ void deathStep(GameState& g) {
         return;
     }
     gameEnded(g, GameEnding::lastLife);
-    const std::string reached = std::to_string(g.level);
+    const std::string message = restartMessage(g.level);
     g.level = 0;
     setLives(g, 5);
-    startLevel(g, "You died on level " + reached + ", starting over at level 1");
+    startLevel(g, message);
+}
+
+std::string restartMessage(std::int16_t reached) {
+    return "You died on level " + std::to_string(reached) + ", starting over at level 1";
 }
 
 void bondLightning(GameState& g) {

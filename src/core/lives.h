@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/game_state.h"
 
@@ -12,6 +13,8 @@ namespace brivane {
 
 void setLives(GameState& g, std::int16_t n);
 void deathStep(GameState& g);
+// The message of the restart after the last life was lost on level `reached`.
+std::string restartMessage(std::int16_t reached);
 void bondLightning(GameState& g);
 void implodeAll(GameState& g, std::int16_t distance);
 

@@ -15,6 +15,10 @@ class Rnd {
   public:
     explicit Rnd(std::uint32_t seed = 0) : state_(seed) {}
     void seed(std::uint32_t seed) { state_ = seed; }
+    // Where the sequence stands: a game that begins in the middle of a run starts its replay
+    // from here, since the sequence is not seeded again at a new game.
+    std::uint64_t state() const { return state_; }
+    void setState(std::uint64_t state) { state_ = state; }
     // Tests replace the generator with a scripted sequence to pin down the order of draws.
     void setSource(std::function<double()> source) { source_ = std::move(source); }
     double operator()() {

@@ -20,6 +20,19 @@ struct BestGame {
     bool operator==(const BestGame&) const = default;
 };
 
+// How a game came to its end. Only a game the player is still there to see asks for a name.
+enum class GameEnding : std::uint8_t { lastLife, newGame, programEnd };
+
+// A game that ended, as the kept replays note it: the same numbers as its row in the table
+// (when it entered), which is how a row finds its replay.
+struct GameOver {
+    GameEnding how = GameEnding::programEnd;
+    double score = 0;
+    std::int16_t level = 0;
+    std::int64_t endedAt = 0;   // seconds since 1970-01-01 UTC
+    std::int64_t msPlayed = 0;  // time spent in passes
+};
+
 // What the table window shows: the games best first, and the row whose name the player may
 // edit, with the name offered there (-1: the table is only looked at).
 struct BestGamesView {

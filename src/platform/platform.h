@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/best_games_table.h"
 
@@ -58,8 +59,10 @@ enum class MenuItem : std::uint8_t {
     mnuSettingsSoundEffects,
     mnuFilePause,
     mnuSettingsPauseInactive,
+    mnuFileReplays,
+    mnuSettingsKeepReplays,
 };
-inline constexpr int menuItemCount = 13;
+inline constexpr int menuItemCount = 15;
 
 enum class TimerId : std::uint8_t {
     tmrClearText,
@@ -211,6 +214,19 @@ class Platform {
     virtual void setPaused(bool paused) = 0;
     // Ends every sound effect that is playing.
     virtual void stopSounds() = 0;
+
+    // The kept replays. A game played in the window ended (never said in a replay).
+    virtual void gameOver(const GameOver& over) = 0;
+    // Files of the folder "replays" in the user's data folder, by name: the names there, one
+    // read up to `limit` bytes (cut there), one replaced atomically, one removed.
+    virtual std::vector<std::string> replayFileNames() = 0;
+    virtual StoredFile readReplayFile(const std::string& name, std::size_t limit) = 0;
+    virtual bool writeReplayFile(const std::string& name, const std::string& bytes) = 0;
+    virtual bool removeReplayFile(const std::string& name) = 0;
+    // Keeps a small picture of the playfield as it stands now in that folder.
+    virtual bool writeReplayPicture(const std::string& name) = 0;
+    // File > Replays...: opens the window of the kept replays without waiting for it.
+    virtual void showReplays() = 0;
 };
 
 }  // namespace brivane

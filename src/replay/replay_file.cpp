@@ -34,6 +34,8 @@ constexpr const char* menuNames[menuItemCount] = {
     "mnuSettingsSoundEffects",
     "mnuFilePause",
     "mnuSettingsPauseInactive",
+    "mnuFileReplays",
+    "mnuSettingsKeepReplays",
 };
 constexpr const char* timerNames[timerCount] = {
     "tmrClearText", "tmrDoElectron", "tmrToggleBonds", "tmrKillTails", "tmrLoopMusic",
@@ -42,6 +44,8 @@ constexpr const char* timerNames[timerCount] = {
 // Big enough for any real window, small enough that a screenshot of it fits in memory.
 constexpr int maxTwips = 60000;
 constexpr int maxPassMs = 600000;
+// The end of the year 9999: an end time or a duration past it is not a real game's.
+constexpr std::int64_t maxFactSeconds = 253402300799;
 // Replay files are small (an hour of play is a few MB); anything far larger is not one. At this
 // size even a file of the shortest lines keeps its inputs in a few hundred MB.
 constexpr std::size_t maxReplayBytes = 128 * 1024 * 1024;
@@ -139,6 +143,15 @@ std::optional<YieldId> yieldNumber(std::string_view s) {
     return YieldId{*pass, *sub};
 }
 
+bool isHeaderKeyword(std::string_view k) {
+    constexpr std::string_view keywords[] = {
+        "seed",   "playfield", "autospeed", "userspeed", "highlevel", "highscore",
+        "timers", "ended",     "score",     "reached",   "played",    "rnd",
+        "ticks",  "shield",    "collide",   "player",    "bonds",     "render",
+        "paused", "begins",    "tail",      "running"};
+    return std::find(std::begin(keywords), std::end(keywords), k) != std::end(keywords);
+}
+
 bool isText(std::string_view line) {
     return std::none_of(line.begin(), line.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
@@ -156,6 +169,7 @@ class Parser {
         return false;
     }
     bool headerLine(std::string_view keyword, const std::vector<Token>& t);
+    bool carriedLine(std::string_view keyword, const std::vector<Token>& t);
     bool passLine(const std::vector<Token>& t);
     bool atLine(std::string_view line, const std::vector<Token>& t);
     bool nestedInMainYield(YieldId at) const;
@@ -245,7 +259,37 @@ bool Parser::headerLine(std::string_view keyword, const std::vector<Token>& t) {
             return fail(say("bad highscore '", s, "', expected a finite number"));
         }
         replay_.highScore = v;
-    } else {  // timers
+    } else if (keyword == "ended" || keyword == "played") {
+        const bool ended = keyword == "ended";
+        if (!expectCount(t, 2, ended ? "ended <seconds>" : "played <ms>")) {
+            return false;
+        }
+        const auto v = wholeNumber<std::int64_t>(t[1].text, 0, maxFactSeconds * 1000);
+        if (!v || (ended && *v > maxFactSeconds)) {
+            return fail(say("bad ", keyword, " '") + std::string(t[1].text) + "'");
+        }
+        (ended ? replay_.facts.endedAt : replay_.facts.msPlayed) = *v;
+    } else if (keyword == "score") {
+        if (!expectCount(t, 2, "score <n>")) {
+            return false;
+        }
+        double v = 0;
+        const std::string_view s = t[1].text;
+        const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+        if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v) || v < 0) {
+            return fail(say("bad score '", s, "', expected a number from 0"));
+        }
+        replay_.facts.score = v;
+    } else if (keyword == "reached") {
+        if (!expectCount(t, 2, "reached <level>")) {
+            return false;
+        }
+        const auto v = wholeNumber<int>(t[1].text, -32768, 32767);
+        if (!v) {
+            return fail(say("bad reached '", t[1].text, "', expected -32768 to 32767"));
+        }
+        replay_.facts.level = *v;
+    } else if (keyword == "timers") {
         if (!expectCount(t, 2, "timers clock|recorded")) {
             return false;
         }
@@ -253,6 +297,97 @@ bool Parser::headerLine(std::string_view keyword, const std::vector<Token>& t) {
             return fail(say("bad timers '", t[1].text, "', expected clock or recorded"));
         }
         replay_.timersRecorded = t[1].text == "recorded";
+    } else {
+        return carriedLine(keyword, t);
+    }
+    return true;
+}
+
+bool Parser::carriedLine(std::string_view keyword, const std::vector<Token>& t) {
+    if (!replay_.carried) {
+        replay_.carried.emplace();
+    }
+    CarriedStart& c = *replay_.carried;
+    if (keyword == "rnd") {
+        if (!expectCount(t, 2, "rnd <state>")) {
+            return false;
+        }
+        const auto v = wholeNumber<std::uint64_t>(t[1].text, 0, UINT64_MAX);
+        if (!v) {
+            return fail(say("bad rnd '", t[1].text, "', expected 0 to 18446744073709551615"));
+        }
+        c.rndState = *v;
+    } else if (keyword == "ticks") {
+        if (!expectCount(t, 2, "ticks <ms>")) {
+            return false;
+        }
+        const auto v = wholeNumber<std::int32_t>(t[1].text, 0, INT32_MAX);
+        if (!v) {
+            return fail(say("bad ticks '", t[1].text, "'"));
+        }
+        c.frameTicks = *v;
+    } else if (keyword == "player") {
+        if (!expectCount(t, 3, "player <x> <y>")) {
+            return false;
+        }
+        const auto x = twipsNumber(t[1].text);
+        const auto y = twipsNumber(t[2].text);
+        if (!x || !y) {
+            return fail("bad player position, expected two numbers of twips");
+        }
+        c.playerX = *x;
+        c.playerY = *y;
+    } else if (keyword == "running") {
+        c.timersRunning = 0;
+        for (std::size_t i = 1; i < t.size(); ++i) {
+            const auto timer = timerByName(std::string(t[i].text));
+            if (!timer) {
+                return fail(say("unknown timer '", t[i].text, "'"));
+            }
+            c.timersRunning =
+                static_cast<std::uint8_t>(c.timersRunning | (1U << static_cast<int>(*timer)));
+        }
+    } else if (keyword == "tail") {
+        if (!expectCount(t, 3, "tail <x> <y>")) {
+            return false;
+        }
+        const auto x = twipsNumber(t[1].text);
+        const auto y = twipsNumber(t[2].text);
+        if (!x || !y) {
+            return fail("bad tail point, expected two numbers of twips");
+        }
+        c.tailPoint = std::pair{*x, *y};
+    } else if (keyword == "begins") {
+        if (t.size() == 2 && t[1].text == "newgame") {
+            c.diedOnLevel = 0;
+            return true;
+        }
+        if (!expectCount(t, 3, "begins newgame|lastlife <level>") || t[1].text != "lastlife") {
+            return fail("bad begins, expected 'begins newgame' or 'begins lastlife <level>'");
+        }
+        const auto v = wholeNumber<std::int16_t>(t[2].text, 1, 32767);
+        if (!v) {
+            return fail(say("bad level '", t[2].text, "', expected 1 to 32767"));
+        }
+        c.diedOnLevel = *v;
+    } else {  // the switches
+        bool* flag = keyword == "shield"    ? &c.shield
+                     : keyword == "collide" ? &c.ballsCollide
+                     : keyword == "bonds"   ? &c.bondsRed
+                     : keyword == "render"  ? &c.renderTiming
+                                            : &c.paused;
+        const bool bonds = keyword == "bonds";
+        const char* on = bonds ? "red" : "on";
+        const char* off = bonds ? "blue" : "off";
+        const std::string usage = std::string(keyword) + " " + on + "|" + off;
+        if (!expectCount(t, 2, usage.c_str())) {
+            return false;
+        }
+        if (t[1].text != on && t[1].text != off) {
+            return fail(say("bad ", keyword, " '") + std::string(t[1].text) + "', expected " + on +
+                        " or " + off);
+        }
+        *flag = t[1].text == on;
     }
     return true;
 }
@@ -442,8 +577,7 @@ ReplayParse Parser::run(std::string_view text) {
             continue;
         }
         const std::string_view k = t[0].text;
-        if (k == "seed" || k == "playfield" || k == "autospeed" || k == "userspeed" ||
-            k == "highlevel" || k == "highscore" || k == "timers") {
+        if (isHeaderKeyword(k)) {
             ok = headerLine(k, t);
         } else if (k == "pass") {
             ok = passLine(t);
@@ -575,14 +709,42 @@ std::string yieldText(YieldId at) {
     return s;
 }
 
+namespace {
+
+// The shortest text that reads back to the very same double.
+std::string shortestText(double v) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+}  // namespace
+
 std::string floatText(float v) {
     char buf[32];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
     return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
+std::string factsText(const ReplayFacts& f) {
+    std::string s;
+    if (f.endedAt) {
+        s += "ended " + std::to_string(*f.endedAt) + "\n";
+    }
+    if (f.score) {
+        s += "score " + shortestText(*f.score) + "\n";
+    }
+    if (f.level) {
+        s += "reached " + std::to_string(*f.level) + "\n";
+    }
+    if (f.msPlayed) {
+        s += "played " + std::to_string(*f.msPlayed) + "\n";
+    }
+    return s;
+}
+
 std::string headerText(const Replay& r) {
-    std::string s = std::string(replayMagic) + "\n";
+    std::string s = std::string(replayMagic) + "\n" + factsText(r.facts);
     s += "seed " + std::to_string(r.seed) + "\n";
     s += "playfield " + std::to_string(r.playfieldWidth) + " " + std::to_string(r.playfieldHeight) +
          "\n";
@@ -590,10 +752,35 @@ std::string headerText(const Replay& r) {
     s += "userspeed " + std::to_string(r.userSpeed) + "\n";
     s += "highlevel " + std::to_string(r.highLevel) + "\n";
     // The shortest text that reads back to the very same double.
-    char buf[32];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, r.highScore);
-    s += "highscore " + (ec == std::errc() ? std::string(buf, end) : std::string("0")) + "\n";
+    s += "highscore " + shortestText(r.highScore) + "\n";
     s += std::string("timers ") + (r.timersRecorded ? "recorded" : "clock") + "\n";
+    if (r.carried) {
+        const CarriedStart& c = *r.carried;
+        const auto onOff = [](bool on) { return on ? std::string("on") : std::string("off"); };
+        if (c.rndState) {
+            s += "rnd " + std::to_string(*c.rndState) + "\n";
+        }
+        s += "ticks " + std::to_string(c.frameTicks) + "\n";
+        s += "player " + floatText(c.playerX) + " " + floatText(c.playerY) + "\n";
+        s += "shield " + onOff(c.shield) + "\n";
+        s += "collide " + onOff(c.ballsCollide) + "\n";
+        s += std::string("bonds ") + (c.bondsRed ? "red" : "blue") + "\n";
+        s += "render " + onOff(c.renderTiming) + "\n";
+        s += "paused " + onOff(c.paused) + "\n";
+        s += "running";
+        for (int timer = 0; timer < timerCount; ++timer) {
+            if ((c.timersRunning >> timer & 1U) != 0) {
+                s += std::string(" ") + timerName(static_cast<TimerId>(timer));
+            }
+        }
+        s += "\n";
+        if (c.tailPoint) {
+            s += "tail " + floatText(c.tailPoint->first) + " " + floatText(c.tailPoint->second) +
+                 "\n";
+        }
+        s += c.diedOnLevel > 0 ? "begins lastlife " + std::to_string(c.diedOnLevel) + "\n"
+                               : std::string("begins newgame\n");
+    }
     return s;
 }
 

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/game_start.h"
 #include "platform/platform.h"
 #include "platform/yields.h"
 
@@ -50,6 +51,17 @@ struct ReplayPassDuration {
     int ms = 16;
 };
 
+// What a kept replay says of its game, so that a list of replays needs none of them played:
+// when it ended, its score, the level it reached and how long it was played.
+struct ReplayFacts {
+    std::optional<std::int64_t> endedAt;  // seconds since 1970-01-01 UTC
+    std::optional<double> score;
+    std::optional<int> level;
+    std::optional<std::int64_t> msPlayed;
+    bool complete() const { return endedAt && score && level && msPlayed; }
+    bool operator==(const ReplayFacts&) const = default;
+};
+
 struct Replay {
     std::uint32_t seed = 0;
     int playfieldWidth = 8955;
@@ -59,6 +71,10 @@ struct Replay {
     int highLevel = 0;
     double highScore = 0;
     bool timersRecorded = false;
+    ReplayFacts facts;
+    // A game that began after another one of the same run: what it took over, and its first
+    // pass is only the yield of the pass it began in.
+    std::optional<CarriedStart> carried;
     std::vector<ReplayPassDuration> durations;  // increasing pass numbers
     std::vector<ReplayInput> inputs;            // in delivery order
     std::vector<std::string> answers;
@@ -97,6 +113,8 @@ std::string yieldText(YieldId at);
 // Shortest text that reads back to the same float.
 std::string floatText(float v);
 std::string headerText(const Replay& replay);
+// The lines of the facts that are set, in the order headerText writes them.
+std::string factsText(const ReplayFacts& facts);
 std::string eventText(const ReplayEvent& event);
 
 }  // namespace brivane

@@ -29,8 +29,13 @@ Replay recordingHeader(Platform& platform, std::uint32_t seed) {
 }
 
 ReplayRecorder::ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
-                               const YieldCounter& yields, Replay header)
-    : out_(out), inner_(inner), g_(g), yields_(yields), header_(std::move(header)) {
+                               const YieldCounter& yields, Replay header, int passBase)
+    : out_(out),
+      inner_(inner),
+      g_(g),
+      yields_(yields),
+      header_(std::move(header)),
+      passBase_(passBase) {
     header_.timersRecorded = true;
 }
 
@@ -65,7 +70,11 @@ void ReplayRecorder::writeDuration(int pass, int ms) {
 }
 
 void ReplayRecorder::frameYieldStarting(int pass) {
+    if (stopped_) {
+        return;
+    }
     writeHeader();
+    pass -= passBase_;
     // The game measured the previous pass just after its yield.
     if (pass > 1) {
         writeDuration(pass - 1, g_.frameTicks);
@@ -74,7 +83,11 @@ void ReplayRecorder::frameYieldStarting(int pass) {
 }
 
 void ReplayRecorder::finish(int lastPass) {
+    if (stopped_) {
+        return;
+    }
     writeHeader();
+    lastPass -= passBase_;
     if (lastPass > lastDurationPass_ && lastPass >= 1) {
         lastDuration_ = -1;
         writeDuration(lastPass, g_.frameTicks);
@@ -82,14 +95,25 @@ void ReplayRecorder::finish(int lastPass) {
     flush();
 }
 
+void ReplayRecorder::stop(int lastPass) {
+    finish(lastPass);
+    stopped_ = true;
+}
+
 void ReplayRecorder::writeLine(YieldId at, const ReplayEvent& event) {
+    if (stopped_) {
+        return;
+    }
     writeHeader();
-    out_ << "at " << yieldText(at) << " " << eventText(event) << "\n";
+    out_ << "at " << yieldText(local(at)) << " " << eventText(event) << "\n";
 }
 
 void ReplayRecorder::write(const ReplayEvent& event) {
+    if (stopped_) {
+        return;
+    }
     if (inMenu_) {
-        heldBack_.push_back("at " + yieldText(menuYield_) + " " + eventText(event) + "\n");
+        heldBack_.push_back("at " + yieldText(local(menuYield_)) + " " + eventText(event) + "\n");
     } else {
         writeLine(yields_.current(), event);
     }
@@ -195,6 +219,15 @@ void ReplayRecorder::menuChosen(MenuItem item) {
     inMenu_ = false;
     e.answer = std::move(menuAnswer_);
     menuAnswer_.reset();
+    if (stopped_) {
+        // The item ended the game: what its dialog let through still belongs to it.
+        for (const std::string& line : heldBack_) {
+            out_ << line;
+        }
+        heldBack_.clear();
+        flush();
+        return;
+    }
     // What arrived while the item's dialog was open goes first: every item with a dialog opens
     // it before changing anything, so a replay that delivers these just before the item sees
     // the game in the same state as the ticks did.

@@ -32,8 +32,10 @@ class ReplayRecorder : public EventSink {
     // `header` is written before the first input or pass; a resize before then (the window
     // being shown during start-up) changes its playfield instead. Its timer mode is forced to
     // recorded, since every tick the game sees is written.
+    // `passBase` is the number of the run's passes before the recording's first: a game that
+    // began in pass n of the run is recorded from its pass 1 (`passBase` n - 1).
     ReplayRecorder(std::ostream& out, EventSink& inner, const GameState& g,
-                   const YieldCounter& yields, Replay header);
+                   const YieldCounter& yields, Replay header, int passBase = 0);
 
     // Told once, when the file stops taking what is written.
     std::function<void()> onWriteFailed;
@@ -44,6 +46,11 @@ class ReplayRecorder : public EventSink {
     void windowResized(int outerWidth, int outerHeight);
     // After the main loop: writes the last pass's duration so a replay runs through it.
     void finish(int lastPass);
+    // The game ended in the run's pass `lastPass`, inside the handler now running: the
+    // recording ends as finish() ends it, without that handler's own input (which began the
+    // next game) and without anything after it.
+    void stop(int lastPass);
+    bool stopped() const { return stopped_; }
 
     void mouseMove(float x, float y) override;
     void mouseDown(int button) override;
@@ -76,6 +83,10 @@ class ReplayRecorder : public EventSink {
     const GameState& g_;
     const YieldCounter& yields_;
     Replay header_;
+    YieldId local(YieldId at) const { return {at.pass - passBase_, at.sub}; }
+
+    int passBase_ = 0;
+    bool stopped_ = false;
     bool headerWritten_ = false;
     bool failed_ = false;
     int lastDuration_ = -1;

@@ -15,6 +15,7 @@ namespace brivane {
 ReplayRunner::ReplayRunner(Replay replay, int passLimit)
     : replay_(std::move(replay)), passLimit_(passLimit > 0 ? passLimit : replay_.lastPass()) {
     g_.fixedSeed = replay_.seed;
+    g_.carried = replay_.carried;
     // Music and the update check stay off in replays; settings and scores come from the header.
     g_.commandText = "nomusic";
     // A replay of a game that ended leaves the player's table of best games alone.
@@ -108,7 +109,11 @@ bool ReplayRunner::finished() const {
 
 void ReplayRunner::runOnePass() {
     try {
-        runPass(g_);
+        if (passesRun_ == 0 && replay_.carried) {
+            finishBegunPass(g_);
+        } else {
+            runPass(g_);
+        }
     } catch (const ProgramEnd&) {
         // The recorded game's process stopped right there, in the middle of the pass.
     }

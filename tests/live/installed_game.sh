@@ -43,6 +43,23 @@ if command -v desktop-file-validate >/dev/null; then
 else
     skip "desktop-file-validate is not installed"
 fi
+# The replay type: a valid shared-mime-info package whose glob and magic name the game's files.
+if command -v update-mime-database >/dev/null; then
+    update-mime-database "$prefix/share/mime" >"$work/mime.txt" 2>&1 ||
+        fail "MIME type: $(cat "$work/mime.txt")"
+    grep -q 'application/x-brivane-replay:\*\.replay' "$prefix/share/mime/globs2" ||
+        fail "MIME type: no glob for *.replay"
+    grep -q 'brivane-replay ' "$prefix/share/mime/magic" || fail "MIME type: no magic"
+    grep -q '^MimeType=application/x-brivane-replay;$' "$prefix"/share/applications/*.desktop ||
+        fail "the desktop entry does not open replays"
+    if command -v xdg-mime >/dev/null; then
+        printf 'brivane-replay 1\n' >"$work/game.replay"
+        [ "$(XDG_DATA_DIRS="$prefix/share" xdg-mime query filetype "$work/game.replay")" = \
+            application/x-brivane-replay ] || fail "xdg-mime does not know a replay file"
+    fi
+else
+    skip "update-mime-database is not installed"
+fi
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >"$work/as.txt" 2>&1 ||
         fail "AppStream metadata: $(cat "$work/as.txt")"

@@ -5,7 +5,8 @@
 # Plays a real game in a real window on a private X server, driven like a player would drive
 # it (pointer loops, speed keys, menu choices with a dialog, running into a ball until a life is
 # lost, File > Exit), recording it and writing its report as it goes. Then replays the
-# recording headless and checks that the replay reports the very same passes.
+# recording headless and checks that the replay reports the very same passes, and that the
+# game was kept in the library, where its replay reports them too.
 #
 # Usage: record_replay.sh PATH/TO/brivane
 # Needs Xvfb, xvfb-run, xauth and xdotool. Exits 0 on success, 1 on a mismatch or failure.
@@ -245,6 +246,22 @@ expected="passes=$(field pass) level=$(field level) score=$(field score) lives=$
 expected="$expected highLevel=$(field highLevel) highScore=$(field highScore)"
 [ "$(cat summary.txt)" = "$expected" ] ||
     fail "summary '$(cat summary.txt)', expected '$expected'"
+
+# The game was kept too, without --record's help: its replay in the library, with its facts in
+# the header and its picture beside it, replays to the very same report.
+kept=("$XDG_DATA_HOME"/brivane/brivane/replays/*.replay)
+[ "${#kept[@]}" -eq 1 ] && [ -f "${kept[0]}" ] ||
+    fail "the library holds ${#kept[@]} replays, not the one game played"
+for fact in ended score reached played; do
+    grep -qE "^$fact [0-9]" "${kept[0]}" || fail "the kept replay's header has no '$fact'"
+done
+grep -q "^score $(field score)$" "${kept[0]}" || fail "the kept replay's score is not the game's"
+[ "$(head -c 8 "${kept[0]%.replay}.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+    fail "no picture beside the kept replay"
+"$work/brivane" --headless --replay "${kept[0]}" --report kept.jsonl --report-particles \
+    >kept.txt 2>kept.err || fail "the kept replay did not run: $(cat kept.txt kept.err)"
+cmp -s <(mask live.jsonl) <(mask kept.jsonl) ||
+    fail "the kept replay's report differs from the live one"
 
 echo "live and replay agree over $live_lines passes: $(cat summary.txt)"
 echo "ball caught in a loop: ${caught:-no}"

@@ -272,6 +272,30 @@ bool HeadlessPlatform::setBestGamesFileAside() {
     return true;
 }
 
+std::vector<std::string> HeadlessPlatform::replayFileNames() {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : replayFiles) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+StoredFile HeadlessPlatform::readReplayFile(const std::string& name, std::size_t limit) {
+    const auto it = replayFiles.find(name);
+    if (it == replayFiles.end()) {
+        return {};
+    }
+    return StoredFile{StoredFile::State::read, it->second.substr(0, limit)};
+}
+
+bool HeadlessPlatform::writeReplayFile(const std::string& name, const std::string& bytes) {
+    if (!replaysWritable) {
+        return false;
+    }
+    replayFiles[name] = bytes;
+    return true;
+}
+
 std::string HeadlessPlatform::socketRead() {
     std::string data = std::move(sockIncoming);
     sockIncoming.clear();

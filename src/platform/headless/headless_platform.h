@@ -140,6 +140,12 @@ class HeadlessPlatform : public Platform {
     bool bestGamesWritable = true;
     std::vector<StoredFile> bestGamesSetAside;
     std::vector<BestGamesView> bestGamesShown;  // each window opened, in order
+    // The kept replays' folder, in memory; a false `replaysWritable` makes writing fail, as a
+    // full disk does. A picture is kept as an empty file: this home has no pixels of its own.
+    std::map<std::string, std::string> replayFiles;
+    bool replaysWritable = true;
+    std::function<void(const GameOver&)> onGameOver;
+    int replaysShown = 0;
     std::string account = "Ada Lovelace";
     std::int64_t epochBase = 1800000000;  // the wall clock at the virtual clock's start
 
@@ -279,6 +285,17 @@ class HeadlessPlatform : public Platform {
     // The yield has no player to wait for, so it ends as usual while paused.
     void setPaused(bool paused) override { clock_.setHeld(paused); }
     void stopSounds() override {}
+    void gameOver(const GameOver& over) override {
+        if (onGameOver) {
+            onGameOver(over);
+        }
+    }
+    std::vector<std::string> replayFileNames() override;
+    StoredFile readReplayFile(const std::string& name, std::size_t limit) override;
+    bool writeReplayFile(const std::string& name, const std::string& bytes) override;
+    bool removeReplayFile(const std::string& name) override { return replayFiles.erase(name) > 0; }
+    bool writeReplayPicture(const std::string& name) override { return writeReplayFile(name, {}); }
+    void showReplays() override { ++replaysShown; }
 
   private:
     void deliver(std::deque<ScriptedEvent>& queue);

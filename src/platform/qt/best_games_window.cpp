@@ -113,6 +113,27 @@ BestGamesWindow::BestGamesWindow(const BestGamesView& view, QWidget* parent) : Q
     }
 }
 
+void BestGamesWindow::setReplays(const std::vector<QString>& paths) {
+    const int column = table_->columnCount();
+    table_->setColumnCount(column + 1);
+    table_->setHorizontalHeaderItem(column, new QTableWidgetItem(QString()));
+    for (int row = 0; row < table_->rowCount() && row < static_cast<int>(paths.size()); ++row) {
+        const QString path = paths[static_cast<std::size_t>(row)];
+        if (path.isEmpty()) {
+            continue;
+        }
+        auto* watch = new QPushButton(QStringLiteral("Watch"), table_);
+        watch->setObjectName(QStringLiteral("watchButton%1").arg(row));
+        watch->setAutoDefault(false);
+        connect(watch, &QPushButton::clicked, this, [this, path] {
+            if (onWatch) {
+                onWatch(path);
+            }
+        });
+        table_->setCellWidget(row, column, watch);
+    }
+}
+
 void BestGamesWindow::askToClear() {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Brivane"),
                     QStringLiteral("Clear the table of best games?"),

@@ -6,8 +6,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/best_games_table.h"
 
@@ -25,6 +27,10 @@ class BestGamesWindow : public QDialog {
     // OK (or Enter) with a row open for its name, and Clear once the player said Yes.
     std::function<void(const std::string&)> onNamed;
     std::function<void()> onCleared;
+    // The kept replay of each row (empty for a row without one): those rows get a Watch
+    // button, which hands on the replay's path.
+    void setReplays(const std::vector<QString>& paths);
+    std::function<void(const QString&)> onWatch;
 
     QTableWidget* table() const { return table_; }
     QLineEdit* nameEdit() const { return nameEdit_; }

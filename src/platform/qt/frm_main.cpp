@@ -42,6 +42,7 @@ constexpr MenuEntry menuEntries[menuItemCount] = {
     {MenuItem::mnuFileNewGame, 0, "New Game", false},
     {MenuItem::mnuFileJumpLevel, 0, "Jump To Level", false},
     {MenuItem::mnuFileHighScores, 0, "High Scores", false},
+    {MenuItem::mnuFileReplays, 0, "Replays...", false},
     {MenuItem::mnuFileMusic, 0, "Music", false},
     {MenuItem::mnuFilePause, 0, "Pause", true},
     {MenuItem::mnuFileExit, 0, "Exit", false},
@@ -52,6 +53,7 @@ constexpr MenuEntry menuEntries[menuItemCount] = {
     {MenuItem::mnuHelpAbout, 2, "About", false},
     {MenuItem::mnuHelpHelp, 2, "Help Topics", false},
     {MenuItem::mnuSettingsSoundEffects, 1, "Sound Effects", true},
+    {MenuItem::mnuSettingsKeepReplays, 1, "Keep Replays", true},
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
@@ -27,6 +28,7 @@
 #include <QStandardPaths>
 #include <QTime>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +38,8 @@
 #include "platform/qt/best_games_window.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
+#include "platform/qt/replay_library_window.h"
+#include "platform/qt/replay_viewer.h"
 #include "platform/regular_file.h"
 
 namespace brivane {
@@ -591,6 +595,21 @@ void QtPlatform::openBestGames(const BestGamesView& view) {
         return;
     }
     BestGamesWindow box(view, window_.get());
+    // Each row that has a kept replay gets its Watch button.
+    const std::vector<KeptReplay> kept = listKeptReplays(*this);
+    std::vector<QString> watchable;
+    for (const BestGame& row : view.games) {
+        const auto it = std::find_if(kept.begin(), kept.end(), [&row](const KeptReplay& r) {
+            return sameGame(r.facts, row);
+        });
+        watchable.push_back(it == kept.end() ? QString() : replayPath(it->name));
+    }
+    box.setReplays(watchable);
+    QString toWatch;
+    box.onWatch = [&box, &toWatch](const QString& path) {
+        toWatch = path;
+        box.accept();
+    };
     box.onNamed = [this](const std::string& name) {
         if (EventSink* s = sink()) {
             s->bestGameNamed(name);
@@ -602,6 +621,102 @@ void QtPlatform::openBestGames(const BestGamesView& view) {
         }
     };
     box.exec();
+    if (!toWatch.isEmpty() && !ended_) {
+        openReplayViewer(toWatch, window_.get());
+    }
+}
+
+void QtPlatform::gameOver(const GameOver& over) {
+    if (onGameOver) {
+        onGameOver(over);
+    }
+}
+
+ReplayLibraryWindow* QtPlatform::replaysWindow() const {
+    return qobject_cast<ReplayLibraryWindow*>(replays_.data());
+}
+
+QString QtPlatform::replaysFolder() const {
+    return QDir(services_->userDataFolder()).filePath(QStringLiteral("replays"));
+}
+
+QString QtPlatform::replayPath(const std::string& name) const {
+    if (name.empty() || name.front() == '.' || name.find('/') != std::string::npos) {
+        return {};
+    }
+    return QDir(replaysFolder()).filePath(QFile::decodeName(name.c_str()));
+}
+
+std::vector<std::string> QtPlatform::replayFileNames() {
+    std::vector<std::string> names;
+    for (const QString& name : QDir(replaysFolder()).entryList(QDir::Files | QDir::System)) {
+        names.push_back(QFile::encodeName(name).toStdString());
+    }
+    return names;
+}
+
+StoredFile QtPlatform::readReplayFile(const std::string& name, std::size_t limit) {
+    const QString path = replayPath(name);
+    if (path.isEmpty()) {
+        return {};
+    }
+    FileRead read = readRegularFile(QFile::encodeName(path).toStdString(), limit, true);
+    switch (read.check) {
+        case FileCheck::regular:
+            return StoredFile{StoredFile::State::read, std::move(read.bytes)};
+        case FileCheck::missing:
+            return {};
+        default:
+            return StoredFile{StoredFile::State::unusable, {}};
+    }
+}
+
+bool QtPlatform::writeReplayFile(const std::string& name, const std::string& bytes) {
+    const QString path = replayPath(name);
+    return !path.isEmpty() && QDir().mkpath(replaysFolder()) &&
+           replaceFile(QFile::encodeName(path).toStdString(), bytes);
+}
+
+bool QtPlatform::removeReplayFile(const std::string& name) {
+    const QString path = replayPath(name);
+    return !path.isEmpty() && QFile::remove(path);
+}
+
+// The playfield as it stands, small: the picture the library shows beside the replay.
+bool QtPlatform::writeReplayPicture(const std::string& name) {
+    const QImage& image = image_.image();
+    if (image.isNull()) {
+        return false;
+    }
+    const QImage small = image.scaled(160, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    return small.save(&buffer, "PNG") && writeReplayFile(name, png.toStdString());
+}
+
+// Not modal: the game goes on behind it (or stands paused, having lost the focus to it).
+void QtPlatform::showReplays() {
+    ensureWindow();
+    QMetaObject::invokeMethod(
+        window_.get(),
+        [this] {
+            if (ended_) {
+                return;
+            }
+            ReplayLibraryWindow* shown = replaysWindow();
+            if (shown == nullptr) {
+                shown = new ReplayLibraryWindow(*this, replaysFolder(), window_.get());
+                shown->setAttribute(Qt::WA_DeleteOnClose);
+                replays_ = shown;
+            } else {
+                shown->refresh();
+            }
+            shown->show();
+            shown->raise();
+            shown->activateWindow();
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace brivane

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <array>
@@ -26,6 +27,7 @@ namespace brivane {
 
 class QtServices;
 class QtSound;
+class ReplayLibraryWindow;
 
 class QtPlatform : public Platform {
   public:
@@ -56,6 +58,12 @@ class QtPlatform : public Platform {
     std::function<void(int, int)> onResize;
     // The program is about to end inside a handler: the last chance to write anything out.
     std::function<void()> onProgramEnd;
+    // A game ended, for the kept replays.
+    std::function<void(const GameOver&)> onGameOver;
+    // "replays" in the user's data folder.
+    QString replaysFolder() const;
+    // The window of File > Replays..., while it is open.
+    ReplayLibraryWindow* replaysWindow() const;
     std::string statusText() const;
     // Ends the game the way the window's close button does, for a request from outside.
     void closeWindow();
@@ -131,8 +139,17 @@ class QtPlatform : public Platform {
     void setMusicVolume(int volume) override;
     void setPaused(bool paused) override;
     void stopSounds() override;
+    void gameOver(const GameOver& over) override;
+    std::vector<std::string> replayFileNames() override;
+    StoredFile readReplayFile(const std::string& name, std::size_t limit) override;
+    bool writeReplayFile(const std::string& name, const std::string& bytes) override;
+    bool removeReplayFile(const std::string& name) override;
+    bool writeReplayPicture(const std::string& name) override;
+    void showReplays() override;
 
   private:
+    // The path of a file of the replays folder; empty for a name that is not a plain one.
+    QString replayPath(const std::string& name) const;
     void ensureWindow();
     // Shows the playfield picture now if anything was drawn on it since it was last shown.
     void present();
@@ -163,6 +180,7 @@ class QtPlatform : public Platform {
     std::array<int, timerCount> heldLeft_{};
     bool displayGone_ = false;
     bool settingsRefused_ = false;
+    QPointer<QWidget> replays_;  // the ReplayLibraryWindow
     YieldCounter yields_;
 };
 

@@ -1,0 +1,268 @@
+// SPDX-FileCopyrightText: 2026 The Brivane developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The kept replays: each game of a run recorded on its own and replayed to its own report, the
+// rule of what is kept, the facts read from a file's head, and a folder that takes nothing.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "core/best_games.h"
+#include "core/game.h"
+#include "harness.h"
+#include "replay/library.h"
+#include "replay/pass_report.h"
+#include "replay/replay_recorder.h"
+#include "replay/replay_runner.h"
+
+namespace brivane {
+namespace {
+
+// A run in the window, as the program wires it: the keeper between the platform and the game.
+struct KeptRun {
+    test::Harness h;
+    ReplayKeeper keeper;
+    std::vector<GameOver> overs;
+    std::vector<int> endPasses;     // the pass each game ended in
+    std::vector<std::string> live;  // the report after each pass of the run
+    explicit KeptRun(std::uint32_t seed)
+        : h(seed), keeper(h.pf, h.wired.events, h.g, h.pf.yields(), header(seed)) {
+        h.pf.setEventSink(&keeper);
+        h.pf.onFrameYield = [this](int pass) { keeper.frameYieldStarting(pass); };
+        h.pf.onDialogAnswer = [this](const std::string& a) { keeper.dialogAnswered(a); };
+        h.pf.onGameOver = [this](const GameOver& over) {
+            overs.push_back(over);
+            endPasses.push_back(h.pf.yields().pass());
+            keeper.gameOver(over);
+        };
+    }
+    Replay header(std::uint32_t seed) {
+        h.pf.settings[{"misc", "checkUpdates"}] = "False";
+        h.g.commandText = "nomusic";
+        h.g.fixedSeed = seed;
+        return recordingHeader(h.pf, seed);
+    }
+    int pass() const { return h.pf.yields().pass(); }
+    void at(ScriptedEvent e) { h.pf.postAt(YieldId{pass(), 0}, std::move(e)); }
+    void run() {
+        h.pf.setPassDuration(12 + pass() % 7);
+        runPass(h.g);
+        live.push_back(passReport(h.g, pass() - 1, h.pf.statusText, true));
+    }
+    // A wandering pointer that leaves a long tail and closes loops now and then.
+    void wander() {
+        const int p = pass();
+        at(ScriptedEvent::move(1500.0f + static_cast<float>((p * 211) % 5500),
+                               1200.0f + static_cast<float>((p * 157) % 4000)));
+    }
+    // The pointer onto the first ball, wherever it is when the yield comes.
+    void intoBall() {
+        at(ScriptedEvent::run([this] {
+            if (h.g.ballCount >= 1) {
+                const point c = h.g.balls[1]->centrePoint(h.g);
+                h.pf.deliverOne(ScriptedEvent::move(c.x, c.y));
+            }
+        }));
+    }
+    std::vector<KeptReplay> kept() { return listKeptReplays(h.pf); }
+};
+
+std::string maskedReport(const std::string& line) {
+    static const std::regex pass("^\\{\"pass\":[0-9]+,");
+    static const std::regex id("\"IDnum\":\"[^\"]*\"");
+    return std::regex_replace(std::regex_replace(line, pass, "{"), id, "");
+}
+
+// The reports of a kept replay, played headless on its own.
+std::vector<std::string> replayed(const std::string& text) {
+    ReplayParse parsed = parseReplay(text);
+    EXPECT_TRUE(parsed.replay) << parsed.error.text();
+    std::vector<std::string> out;
+    if (!parsed.replay) {
+        return out;
+    }
+    ReplayRunner runner(std::move(*parsed.replay), 0);
+    runner.start();
+    while (!runner.finished()) {
+        runner.runOnePass();
+        out.push_back(maskedReport(runner.reportLine(true)));
+    }
+    return out;
+}
+
+// Three games in one run: the first ends with its last life, the second (paused on the way)
+// with New Game, chosen in a yield that goes on with more moves, the third when the window
+// closes. Each is kept, and each replays on its own to the live game's reports of its passes.
+TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
+    KeptRun r(4242);
+    r.h.start();
+    while (r.overs.empty() && r.pass() < 3000) {
+        r.pass() > 120 ? r.intoBall() : r.wander();
+        r.run();
+    }
+    ASSERT_EQ(r.overs.size(), 1u);
+    ASSERT_EQ(r.overs[0].how, GameEnding::lastLife);
+    for (int i = 0; i < 200; ++i) {
+        r.wander();
+        if (i == 80) {
+            r.at(ScriptedEvent::menuItem(MenuItem::mnuFilePause));
+            r.at(ScriptedEvent::move(3000, 3000));
+            r.at(ScriptedEvent::down(1));
+        }
+        if (i == 199) {
+            r.at(ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"));
+            r.wander();
+            r.at(ScriptedEvent::key('+'));
+        }
+        r.run();
+    }
+    ASSERT_EQ(r.overs.size(), 2u);
+    ASSERT_EQ(r.overs[1].how, GameEnding::newGame);
+    for (int i = 0; i < 150; ++i) {
+        r.wander();
+        r.run();
+    }
+    r.at(ScriptedEvent::closeWindow());
+    r.run();
+    ASSERT_EQ(r.overs.size(), 3u);
+    ASSERT_EQ(r.overs[2].how, GameEnding::programEnd);
+
+    const std::vector<KeptReplay> kept = r.kept();
+    ASSERT_EQ(kept.size(), 3u);
+    std::vector<int> firstPass{1, r.endPasses[0], r.endPasses[1]};
+    for (std::size_t game = 0; game < 3; ++game) {
+        // Newest first, and the facts are the game's own.
+        const KeptReplay& k = kept[2 - game];
+        const GameOver& over = r.overs[game];
+        EXPECT_EQ(*k.facts.score, over.score);
+        EXPECT_EQ(*k.facts.level, over.level);
+        EXPECT_EQ(*k.facts.endedAt, over.endedAt);
+        EXPECT_EQ(*k.facts.msPlayed, over.msPlayed);
+        EXPECT_TRUE(r.h.pf.replayFiles.count(k.picture));
+        const std::string& text = r.h.pf.replayFiles[k.name];
+        EXPECT_EQ(text.find("begins") != std::string::npos, game > 0);
+        const std::vector<std::string> own = replayed(text);
+        // The pass a game ends in is the next game's too; its own replay stops short of what
+        // came after.
+        const int from = firstPass[game];
+        const int to = r.endPasses[game] - 1;
+        ASSERT_GE(static_cast<int>(own.size()), to - from + 1) << "game " << game;
+        for (int p = from; p <= to; ++p) {
+            ASSERT_EQ(own[static_cast<std::size_t>(p - from)],
+                      maskedReport(r.live[static_cast<std::size_t>(p - 1)]))
+                << "game " << game << " pass " << p;
+        }
+    }
+}
+
+std::string keptFile(std::int64_t endedAt, double score, std::string_view body = {}) {
+    Replay r;
+    r.facts = {endedAt, score, 3, 61000};
+    return headerText(r) + std::string(body);
+}
+
+// Of the kept replays, the 20 newest stay, and any older one for as long as the table holds
+// its game; files that are not kept replays are neither listed nor deleted.
+TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
+    struct Case {
+        const char* what;
+        int files;
+        std::vector<int> inTable;  // by age, 0 the oldest
+        std::vector<int> deleted;
+    };
+    const Case cases[] = {
+        {"twenty", 20, {}, {}},
+        {"twenty-one", 21, {}, {0}},
+        {"the oldest is in the table", 21, {0}, {}},
+        {"one past the table's", 22, {0}, {1}},
+        {"the table's game is new anyway", 21, {20}, {0}},
+    };
+    for (const Case& c : cases) {
+        SpyPlatform pf;
+        std::vector<BestGame> table;
+        for (int i = 0; i < c.files; ++i) {
+            const std::int64_t ended = 1800000000 + i * 100;
+            pf.replayFiles[newReplayName(ended, {})] = keptFile(ended, 10 + i);
+            if (std::find(c.inTable.begin(), c.inTable.end(), i) != c.inTable.end()) {
+                table.push_back({"Ada", 10.0 + i, 3, ended, 61});
+            }
+        }
+        rankBestGames(table);
+        *pf.bestGamesFile = {StoredFile::State::read, bestGamesText(table)};
+        // What is not a kept replay: another file, a damaged one, a replay without the facts
+        // and one whose head runs past what is read of it.
+        pf.replayFiles["notes.txt"] = "brivane-replay 1\n";
+        pf.replayFiles["damaged.replay"] = std::string("brivane-replay 1\nended \x01\n");
+        pf.replayFiles["plain.replay"] = "brivane-replay 1\nseed 7\npass 1 16\n";
+        pf.replayFiles["long.replay"] = "brivane-replay 1\n" + std::string(5000, '#') + "\n";
+        // A long game's body is never read to list it.
+        pf.replayFiles["brivane-19700101-000000.replay"] =
+            keptFile(0, 5, "pass 1 16\n" + std::string(10000, '\n') + "at 1 bogus\n");
+
+        const std::vector<KeptReplay> kept = listKeptReplays(pf);
+        ASSERT_EQ(kept.size(), static_cast<std::size_t>(c.files + 1)) << c.what;
+        EXPECT_EQ(*kept.front().facts.endedAt, 1800000000 + (c.files - 1) * 100) << c.what;
+        std::vector<int> deleted;
+        for (const KeptReplay* gone : replaysToDelete(kept)) {
+            deleted.push_back(static_cast<int>((*gone->facts.endedAt - 1800000000) / 100));
+        }
+        // The game of 1970 is the oldest of all and in no table: past twenty, it always goes.
+        if (c.files + 1 > 20) {
+            ASSERT_FALSE(deleted.empty()) << c.what;
+            EXPECT_EQ(deleted.back(), -18000000) << c.what;
+            deleted.pop_back();
+        }
+        std::sort(deleted.begin(), deleted.end());
+        EXPECT_EQ(deleted, c.deleted) << c.what;
+    }
+}
+
+// A folder that takes nothing, or Keep Replays off, loses only the replay: the game goes on,
+// the table and the scores are written, and nothing is said.
+TEST(KeptReplays, AFolderThatTakesNothingLosesOnlyTheReplay) {
+    struct Case {
+        const char* what;
+        bool writable;
+        const char* setting;  // misc/keepReplays, nullptr for none stored
+        std::size_t files;
+    };
+    const Case cases[] = {
+        {"kept by default", true, nullptr, 2},
+        {"kept when on", true, "True", 2},
+        {"off", true, "False", 0},
+        {"full disk", false, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        KeptRun r(99);
+        r.h.pf.replaysWritable = c.writable;
+        if (c.setting != nullptr) {
+            r.h.pf.settings[{"misc", "keepReplays"}] = c.setting;
+        }
+        r.h.start();
+        for (int i = 0; i < 30; ++i) {
+            r.wander();
+            r.run();
+        }
+        r.at(ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"));
+        r.run();
+        for (int i = 0; i < 30; ++i) {
+            r.wander();
+            r.run();
+        }
+        EXPECT_EQ(r.overs.size(), 1u) << c.what;
+        EXPECT_EQ(r.h.g.level, 1) << c.what;
+        EXPECT_EQ(r.h.pf.replayFiles.size(), c.files) << c.what;
+        r.at(ScriptedEvent::menuItem(MenuItem::mnuFileExit));
+        r.run();
+        EXPECT_TRUE(r.h.pf.scoresFile.has_value()) << c.what;
+        for (const Dialog& d : r.h.pf.dialogs) {
+            EXPECT_EQ(d.text.find("eplay"), std::string::npos) << c.what;
+        }
+        EXPECT_EQ(r.h.pf.replayFiles.size(), c.files * 2) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace brivane
