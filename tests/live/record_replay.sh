@@ -7,8 +7,12 @@
 # lost, File > Exit), recording it and writing its report as it goes. Then replays the
 # recording headless and checks that the replay reports the very same passes.
 #
-# Usage: record_replay.sh PATH/TO/brivane
-# Needs Xvfb, xvfb-run, xauth and xdotool. Exits 0 on success, 1 on a mismatch or failure.
+# Usage: record_replay.sh PATH/TO/brivane [play|update]
+# `update` plays another game on the same set-up: a local update server holds its reply until
+# File > Jump To Level's dialog is open, the player types a level there and turns the offer
+# down, and the replay must end on that level as the live game did.
+# Needs Xvfb, xvfb-run, xauth and xdotool, and for `update` python3 ($PYTHON3, else the one on
+# the PATH) as the server. Exits 0 on success, 1 on a mismatch or failure.
 set -u
 
 if [ -z "${DISPLAY_READY:-}" ]; then
@@ -18,12 +22,13 @@ if [ -z "${DISPLAY_READY:-}" ]; then
 fi
 
 program=$(readlink -f "$1")
+game=${2:-play}
 work=$(mktemp -d)
-pid=""
+pid="" server=""
 cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill -9 "$pid" 2>/dev/null
-    fi
+    for p in $pid $server; do
+        kill -0 "$p" 2>/dev/null && kill -9 "$p" 2>/dev/null
+    done
     if [ "${KEEP_WORK:-}" = "" ]; then
         rm -rf "$work"
     else
@@ -52,6 +57,48 @@ export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb BRIVANE_UPDATE_SERVER
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cd "$work" || exit 1
 
+# Waits (up to 10 s) for the file $1.
+await_file() {
+    for _ in $(seq 200); do
+        [ -e "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "no '$1' after 10 s"
+}
+
+if [ "$game" = update ]; then
+    # Levels up to 5 may be jumped to. The server answers "99.0", newer than any version of
+    # ours, once the file `answer` exists, and leaves a file at each step.
+    printf 'highlvl:5\nhighscore:0\n' >scores
+    "${PYTHON3:-python3}" -c '
+import os, socket, time
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(1)
+open("port.new", "w").write(str(s.getsockname()[1]))
+os.rename("port.new", "port")
+s.settimeout(60)
+c, _ = s.accept()
+request = b""
+while b"\r\n\r\n" not in request:
+    got = c.recv(4096)
+    if not got:
+        break
+    request += got
+open("asked", "w").close()
+for _ in range(1200):
+    if os.path.exists("answer"):
+        c.sendall(b"HTTP/1.0 200 OK\r\n\r\ntmkver: 99.0\r\n")
+        break
+    time.sleep(0.05)
+c.close()
+open("answered", "w").close()
+' &
+    server=$!
+    await_file port
+    export BRIVANE_UPDATE_SERVER="127.0.0.1:$(cat port)"
+fi
+
 "$work/brivane" --seed 2024 --nomusic --record rec.replay --report live.jsonl \
     --report-particles >out.txt 2>&1 &
 pid=$!
@@ -60,7 +107,7 @@ pid=$!
 await_window() {
     local id
     for _ in $(seq 200); do
-        id=$(xdotool search --name "$1" 2>/dev/null | head -1)
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
         [ -n "$id" ] && echo "$id" && return 0
         sleep 0.05
     done
@@ -106,6 +153,8 @@ offx=$(awk -v a="$x1" -v s="$scale" 'BEGIN { printf "%d", 300 - a / s }')
 offy=$(awk -v a="$y1" -v s="$scale" 'BEGIN { printf "%d", 200 - a / s }')
 [ "$scale" = "15" ] || fail "pointer moves were recorded at $scale twips a pixel, not 15"
 
+# The first game: loops, keys, menus, a catch and a death.
+play_around() {
 # Pointer loops: circles of the tail around the middle of the playfield.
 for loop in 1 2 3; do
     for step in $(seq 0 24); do
@@ -206,6 +255,42 @@ for step in $(seq 0 24); do
     sleep 0.03
 done
 
+}
+
+# The second game: File > Jump To Level while the update server holds its reply, which is let
+# go with the dialog open. The offer it brings (titled "Brivane", Yes or No) is turned down
+# whenever it shows; on top of the dialog it has to be answered first.
+jump_while_the_update_answers() {
+    await_file asked
+    xdotool mousemove --window "$win" 12 8 click 1
+    sleep 0.3
+    xdotool key Down Down Return
+    dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
+    touch answer
+    await_file answered
+    sleep 1
+    offer=$(xdotool search --onlyvisible --name '^Brivane$' 2>/dev/null | head -1)
+    [ -z "$offer" ] || xdotool windowfocus --sync "$offer" key Escape
+    xdotool windowfocus --sync "$dialog"
+    xdotool key ctrl+a
+    xdotool type 5
+    xdotool key Return
+    await_record ' menu mnuFileJumpLevel '
+    if [ -z "$offer" ]; then
+        offer=$(await_window '^Brivane$') || fail "the update offer never showed"
+        xdotool windowfocus --sync "$offer" key Escape
+    fi
+    xdotool windowfocus --sync "$win"
+    sleep 1
+    tail -1 live.jsonl | grep -q '"level":5,' || fail "the live game did not go to level 5"
+}
+
+case $game in
+play) play_around ;;
+update) jump_while_the_update_answers ;;
+*) fail "no game '$game'" ;;
+esac
+
 # File > Exit: the last item, reached by stepping up from the top.
 xdotool mousemove --window "$win" 12 8 click 1
 sleep 0.3
@@ -247,7 +332,7 @@ expected="$expected highLevel=$(field highLevel) highScore=$(field highScore)"
     fail "summary '$(cat summary.txt)', expected '$expected'"
 
 echo "live and replay agree over $live_lines passes: $(cat summary.txt)"
-echo "ball caught in a loop: ${caught:-no}"
+[ "$game" = play ] && echo "ball caught in a loop: ${caught:-no}"
 echo "recording: $(grep -c ' move ' rec.replay) moves, $(grep -c ' key ' rec.replay) keys," \
     "$(grep -c ' menu ' rec.replay) menu choices, $(grep -c ' timer ' rec.replay) timer ticks"
 exit 0
