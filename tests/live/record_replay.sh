@@ -7,10 +7,11 @@
 # lost, File > Exit), recording it and writing its report as it goes. Then replays the
 # recording headless and checks that the replay reports the very same passes.
 #
-# Usage: record_replay.sh PATH/TO/brivane [play|update]
-# `update` plays another game on the same set-up: a local update server holds its reply until
-# File > Jump To Level's dialog is open, the player types a level there and turns the offer
-# down, and the replay must end on that level as the live game did.
+# Usage: record_replay.sh PATH/TO/brivane [play|update|scoring]
+# The other two games use the same set-up and comparison. `update`: a local update server holds
+# its reply until File > Jump To Level's dialog is open, the player types a level there and turns
+# the offer down, and the replay must end on that level as the live game did. `scoring`: pointer
+# moves keep coming while a capture is being scored, and must be recorded inside the scoring.
 # Needs Xvfb, xvfb-run, xauth and xdotool, and for `update` python3 ($PYTHON3, else the one on
 # the PATH) as the server. Exits 0 on success, 1 on a mismatch or failure.
 set -u
@@ -66,10 +67,11 @@ await_file() {
     fail "no '$1' after 10 s"
 }
 
+# The other games may jump to levels up to 8.
+[ "$game" = play ] || printf 'highlvl:8\nhighscore:0\n' >scores
 if [ "$game" = update ]; then
-    # Levels up to 5 may be jumped to. The server answers "99.0", newer than any version of
-    # ours, once the file `answer` exists, and leaves a file at each step.
-    printf 'highlvl:5\nhighscore:0\n' >scores
+    # The server answers "99.0", newer than any version of ours, once the file `answer`
+    # exists, and leaves a file at each step.
     "${PYTHON3:-python3}" -c '
 import os, socket, time
 s = socket.socket()
@@ -153,6 +155,24 @@ offx=$(awk -v a="$x1" -v s="$scale" 'BEGIN { printf "%d", 300 - a / s }')
 offy=$(awk -v a="$y1" -v s="$scale" 'BEGIN { printf "%d", 200 - a / s }')
 [ "$scale" = "15" ] || fail "pointer moves were recorded at $scale twips a pixel, not 15"
 
+# Where ball $2 (1 unless given) will be $1 ms after the live report's last line, in window
+# pixels, kept inside
+# the playfield. A ball moves speed x frame step twips a pass, and a pass lasts `ticks` ms.
+ball_ahead() {
+    tail -1 live.jsonl |
+        grep -oE '"(ticks|frameStep)":[0-9]+|"kind":"ball","num":'"${2:-1}"',"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
+        tr '\n' ',' | tr -d '"' | awk -F'[:,]' -v ms="$1" -v ox="$offx" -v oy="$offy" '
+        { for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
+        END {
+            if (!("left" in v) || v["ticks"] < 1) exit
+            f = v["frameStep"] * ms / v["ticks"]
+            x = (v["left"] + v["speedX"] * f + 157) / 15
+            y = (v["top"] + v["speedY"] * f + 157) / 15
+            x = x < 3 ? 3 : (x > 593 ? 593 : x)
+            y = y < 3 ? 3 : (y > 437 ? 437 : y)
+            printf "%d %d", x + ox, y + oy }'
+}
+
 # The first game: loops, keys, menus, a catch and a death.
 play_around() {
 # Pointer loops: circles of the tail around the middle of the playfield.
@@ -188,23 +208,6 @@ xdotool type 1
 xdotool key Return
 await_record ' menu mnuFileJumpLevel 1$'
 xdotool windowfocus --sync "$win"
-
-# Where ball 1 will be $1 ms after the live report's last line, in window pixels, kept inside
-# the playfield. A ball moves speed x frame step twips a pass, and a pass lasts `ticks` ms.
-ball_ahead() {
-    tail -1 live.jsonl |
-        grep -oE '"(ticks|frameStep)":[0-9]+|"kind":"ball","num":1,"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
-        tr '\n' ',' | tr -d '"' | awk -F'[:,]' -v ms="$1" -v ox="$offx" -v oy="$offy" '
-        { for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
-        END {
-            if (!("left" in v) || v["ticks"] < 1) exit
-            f = v["frameStep"] * ms / v["ticks"]
-            x = (v["left"] + v["speedX"] * f + 157) / 15
-            y = (v["top"] + v["speedY"] * f + 157) / 15
-            x = x < 3 ? 3 : (x > 593 ? 593 : x)
-            y = y < 3 ? 3 : (y > 437 ? 437 : y)
-            printf "%d %d", x + ox, y + oy }'
-}
 
 # A loop of the tail drawn quickly around where the ball is heading, until it is caught.
 caught=""
@@ -285,9 +288,66 @@ jump_while_the_update_answers() {
     tail -1 live.jsonl | grep -q '"level":5,' || fail "the live game did not go to level 5"
 }
 
+# The third game, at level 8: one stroke of moves sent at once. It runs from a corner along the
+# far edge, the near side and across to a small circle around where the last ball is heading,
+# and ends with a jump back to its start. When the circle closes, the capture's scoring yields
+# after each ball it catches, and the moves still queued (the jump, which closes a loop around
+# half the playfield) arrive inside it and change what the rest of it scores.
+score_while_moving() {
+    xdotool mousemove --window "$win" 12 8 click 1
+    sleep 0.3
+    xdotool key Down Down Return
+    dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
+    xdotool windowfocus --sync "$dialog"
+    xdotool key ctrl+a
+    xdotool type 8
+    xdotool key Return
+    await_record ' menu mnuFileJumpLevel 8$'
+    xdotool windowfocus --sync "$win"
+    # The grace period after a level starts: 110 stirs in a corner.
+    stir=()
+    for k in $(seq 110); do
+        stir+=(mousemove --window "$win" $((offx + 5 + k % 2 * 3)) $((offy + 5)))
+    done
+    xdotool "${stir[@]}"
+    for _ in $(seq 15); do
+        sleep 1.5
+        n=$(tail -1 live.jsonl | grep -oE '"ballCount":[0-9]+' | cut -d: -f2)
+        read -r cx cy < <(ball_ahead 250 "${n:-1}")
+        [ -n "${cx:-}" ] || continue
+        # shellcheck disable=SC2207  # awk prints the stroke's coordinates
+        stroke=($(awk -v x="$cx" -v y="$cy" -v ox="$offx" -v oy="$offy" 'BEGIN {
+            side = x - ox < 300 ? 1 : -1          # the circle is entered from the roomier side
+            wx = side > 0 ? ox + 585 : ox + 12    # the near side
+            sx = side > 0 ? ox + 12 : ox + 585    # the start, at the far edge
+            sy = y - oy < 220 ? oy + 430 : oy + 10
+            n = 0
+            for (t = 0; t < 0.9999; t += 1 / 8) { px[n] = sx + (wx - sx) * t; py[n++] = sy }
+            for (t = 0; t <= 1.0001; t += 1 / 8) { px[n] = wx; py[n++] = sy + (y - sy) * t }
+            ex = x + side * 100
+            for (t = 1 / 8; t <= 1.0001; t += 1 / 8) { px[n] = wx + (ex - wx) * t; py[n++] = y }
+            for (s = 0; s <= 16; s++) {
+                a = (side > 0 ? 0 : 3.1416) + s * 6.2832 / 16
+                px[n] = x + 70 * cos(a); py[n++] = y + 70 * sin(a)
+            }
+            px[n] = px[0]; py[n++] = py[0]
+            for (i = 0; i < n; i++) {
+                qx = px[i] < ox + 2 ? ox + 2 : (px[i] > ox + 595 ? ox + 595 : px[i])
+                qy = py[i] < oy + 2 ? oy + 2 : (py[i] > oy + 439 ? oy + 439 : py[i])
+                printf "mousemove --window WIN %d %d ", qx, qy
+            }
+        }'))
+        xdotool "${stroke[@]//WIN/$win}"
+        sleep 0.5
+        grep -qE '^at [0-9]+\.[0-9]+ move ' rec.replay && return 0
+    done
+    fail "no pointer move arrived while a capture was being scored in 15 strokes"
+}
+
 case $game in
 play) play_around ;;
 update) jump_while_the_update_answers ;;
+scoring) score_while_moving ;;
 *) fail "no game '$game'" ;;
 esac
 
