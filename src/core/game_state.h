@@ -59,6 +59,7 @@ struct GameRecord {
     bool electronSparking = false;
     bool ballsCollide = false;
     BallGrid ballGrid;  // where the balls stand, for the collision tests of crowded levels
+    mutable BallFinder ballFinder;  // the balls by identity, for bonds; answers as a plain search
     double ballCount = 0;
     ParticleList balls;
     std::int16_t quarkCount = 0;

@@ -128,10 +128,6 @@ std::int16_t limitSpeed(std::int16_t v) {
 
 }  // namespace
 
-std::int16_t clsParticle::colour() const {
-    return toInt16(colour_);
-}
-
 void clsParticle::setSpeedX(std::int16_t v) {
     speedX_ = limitSpeed(v);
 }
@@ -153,6 +149,7 @@ void clsParticle::init(GameState& g, double number, std::uint8_t kind) {
     // Cut by the sheet's size, not its picture grid: the electron sheet gives 319-twip cells.
     width_ = static_cast<float>(intFloor(sheetWidth / info.cells));
     colour_ = static_cast<float>((cell - 1.0) * width_);
+    colour16_ = toInt16(colour_);
     height_ = static_cast<float>(intFloor(sheetHeight / 2.0));
     halfWidth_ = std::floor(width_ / 2.0f);
     halfHeight_ = std::floor(height_ / 2.0f);

@@ -24,7 +24,7 @@ struct point {
 class clsParticle {
   public:
     bool isDying() const { return isDying_; }
-    std::int16_t colour() const;
+    std::int16_t colour() const { return colour16_; }
     const std::string& IDnum() const { return IDnum_; }
     // A digest of IDnum: bonds look for their partner among all balls, and comparing digests
     // first spares most of the text comparisons.
@@ -68,24 +68,27 @@ class clsParticle {
 
     void fadeOut(GameState& g);
 
-    double num_ = 0;
-    std::string IDnum_;
-    std::size_t IDdigest_ = std::hash<std::string>{}(std::string());
-    ParticleKind kind_ = ParticleKind::ball;
+    // What a bounce reads and writes comes first, together: a crowded level bounces each ball
+    // off dozens of others a pass, and one cache line a ball is then what the memory serves.
     float left_ = 0.0f;
     float top_ = 0.0f;
     std::int16_t speedX_ = 0;
     std::int16_t speedY_ = 0;
-    std::int16_t fadeLevel_ = 0;
-    bool isDying_ = false;
-    bool isAttracted_ = false;
-    std::string boundTo_;
-    Picture sprite_ = Picture::imgBalls;
-    float colour_ = 0.0f;
+    std::int16_t colour16_ = 0;  // toInt16(colour_), the mass less one
     float width_ = 0.0f;
     float height_ = 0.0f;
     float halfWidth_ = 0.0f;   // floor(width_ / 2)
     float halfHeight_ = 0.0f;  // floor(height_ / 2)
+    float colour_ = 0.0f;
+    double num_ = 0;
+    std::size_t IDdigest_ = std::hash<std::string>{}(std::string());
+    ParticleKind kind_ = ParticleKind::ball;
+    std::int16_t fadeLevel_ = 0;
+    bool isDying_ = false;
+    bool isAttracted_ = false;
+    Picture sprite_ = Picture::imgBalls;
+    std::string IDnum_;
+    std::string boundTo_;
 };
 
 }  // namespace brivane

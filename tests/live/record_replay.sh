@@ -8,8 +8,13 @@
 # recording headless and checks that the replay reports the very same passes, and that the
 # game was kept in the library, where its replay reports them too.
 #
-# Usage: record_replay.sh PATH/TO/brivane
-# Needs Xvfb, xvfb-run, xauth and xdotool. Exits 0 on success, 1 on a mismatch or failure.
+# Usage: record_replay.sh PATH/TO/brivane [play|update|scoring]
+# The other two games use the same set-up and comparison. `update`: a local update server holds
+# its reply until File > Jump To Level's dialog is open, the player types a level there and turns
+# the offer down, and the replay must end on that level as the live game did. `scoring`: pointer
+# moves keep coming while a capture is being scored, and must be recorded inside the scoring.
+# Needs Xvfb, xvfb-run, xauth and xdotool, and for `update` python3 ($PYTHON3, else the one on
+# the PATH) as the server. Exits 0 on success, 1 on a mismatch or failure.
 set -u
 
 if [ -z "${DISPLAY_READY:-}" ]; then
@@ -19,12 +24,13 @@ if [ -z "${DISPLAY_READY:-}" ]; then
 fi
 
 program=$(readlink -f "$1")
+game=${2:-play}
 work=$(mktemp -d)
-pid=""
+pid="" server=""
 cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill -9 "$pid" 2>/dev/null
-    fi
+    for p in $pid $server; do
+        kill -0 "$p" 2>/dev/null && kill -9 "$p" 2>/dev/null
+    done
     if [ "${KEEP_WORK:-}" = "" ]; then
         rm -rf "$work"
     else
@@ -53,6 +59,49 @@ export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb BRIVANE_UPDATE_SERVER
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cd "$work" || exit 1
 
+# Waits (up to 10 s) for the file $1.
+await_file() {
+    for _ in $(seq 200); do
+        [ -e "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "no '$1' after 10 s"
+}
+
+# The other games may jump to levels up to 8.
+[ "$game" = play ] || printf 'highlvl:8\nhighscore:0\n' >scores
+if [ "$game" = update ]; then
+    # The server answers "99.0", newer than any version of ours, once the file `answer`
+    # exists, and leaves a file at each step.
+    "${PYTHON3:-python3}" -c '
+import os, socket, time
+s = socket.socket()
+s.bind(("127.0.0.1", 0))
+s.listen(1)
+open("port.new", "w").write(str(s.getsockname()[1]))
+os.rename("port.new", "port")
+s.settimeout(60)
+c, _ = s.accept()
+request = b""
+while b"\r\n\r\n" not in request:
+    got = c.recv(4096)
+    if not got:
+        break
+    request += got
+open("asked", "w").close()
+for _ in range(1200):
+    if os.path.exists("answer"):
+        c.sendall(b"HTTP/1.0 200 OK\r\n\r\ntmkver: 99.0\r\n")
+        break
+    time.sleep(0.05)
+c.close()
+open("answered", "w").close()
+' &
+    server=$!
+    await_file port
+    export BRIVANE_UPDATE_SERVER="127.0.0.1:$(cat port)"
+fi
+
 "$work/brivane" --seed 2024 --nomusic --record rec.replay --report live.jsonl \
     --report-particles >out.txt 2>&1 &
 pid=$!
@@ -61,7 +110,7 @@ pid=$!
 await_window() {
     local id
     for _ in $(seq 200); do
-        id=$(xdotool search --name "$1" 2>/dev/null | head -1)
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
         [ -n "$id" ] && echo "$id" && return 0
         sleep 0.05
     done
@@ -107,6 +156,26 @@ offx=$(awk -v a="$x1" -v s="$scale" 'BEGIN { printf "%d", 300 - a / s }')
 offy=$(awk -v a="$y1" -v s="$scale" 'BEGIN { printf "%d", 200 - a / s }')
 [ "$scale" = "15" ] || fail "pointer moves were recorded at $scale twips a pixel, not 15"
 
+# Where ball $2 (1 unless given) will be $1 ms after the live report's last line, in window
+# pixels, kept inside
+# the playfield. A ball moves speed x frame step twips a pass, and a pass lasts `ticks` ms.
+ball_ahead() {
+    tail -1 live.jsonl |
+        grep -oE '"(ticks|frameStep)":[0-9]+|"kind":"ball","num":'"${2:-1}"',"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
+        tr '\n' ',' | tr -d '"' | awk -F'[:,]' -v ms="$1" -v ox="$offx" -v oy="$offy" '
+        { for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
+        END {
+            if (!("left" in v) || v["ticks"] < 1) exit
+            f = v["frameStep"] * ms / v["ticks"]
+            x = (v["left"] + v["speedX"] * f + 157) / 15
+            y = (v["top"] + v["speedY"] * f + 157) / 15
+            x = x < 3 ? 3 : (x > 593 ? 593 : x)
+            y = y < 3 ? 3 : (y > 437 ? 437 : y)
+            printf "%d %d", x + ox, y + oy }'
+}
+
+# The first game: loops, keys, menus, a catch and a death.
+play_around() {
 # Pointer loops: circles of the tail around the middle of the playfield.
 for loop in 1 2 3; do
     for step in $(seq 0 24); do
@@ -140,23 +209,6 @@ xdotool type 1
 xdotool key Return
 await_record ' menu mnuFileJumpLevel 1$'
 xdotool windowfocus --sync "$win"
-
-# Where ball 1 will be $1 ms after the live report's last line, in window pixels, kept inside
-# the playfield. A ball moves speed x frame step twips a pass, and a pass lasts `ticks` ms.
-ball_ahead() {
-    tail -1 live.jsonl |
-        grep -oE '"(ticks|frameStep)":[0-9]+|"kind":"ball","num":1,"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
-        tr '\n' ',' | tr -d '"' | awk -F'[:,]' -v ms="$1" -v ox="$offx" -v oy="$offy" '
-        { for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
-        END {
-            if (!("left" in v) || v["ticks"] < 1) exit
-            f = v["frameStep"] * ms / v["ticks"]
-            x = (v["left"] + v["speedX"] * f + 157) / 15
-            y = (v["top"] + v["speedY"] * f + 157) / 15
-            x = x < 3 ? 3 : (x > 593 ? 593 : x)
-            y = y < 3 ? 3 : (y > 437 ? 437 : y)
-            printf "%d %d", x + ox, y + oy }'
-}
 
 # A loop of the tail drawn quickly around where the ball is heading, until it is caught.
 caught=""
@@ -206,6 +258,99 @@ for step in $(seq 0 24); do
     xdotool mousemove --window "$win" $((px + offx)) $((py + offy))
     sleep 0.03
 done
+
+}
+
+# The second game: File > Jump To Level while the update server holds its reply, which is let
+# go with the dialog open. The offer it brings (titled "Brivane", Yes or No) is turned down
+# whenever it shows; on top of the dialog it has to be answered first.
+jump_while_the_update_answers() {
+    await_file asked
+    xdotool mousemove --window "$win" 12 8 click 1
+    sleep 0.3
+    xdotool key Down Down Return
+    dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
+    touch answer
+    await_file answered
+    sleep 1
+    offer=$(xdotool search --onlyvisible --name '^Brivane$' 2>/dev/null | head -1)
+    [ -z "$offer" ] || xdotool windowfocus --sync "$offer" key Escape
+    xdotool windowfocus --sync "$dialog"
+    xdotool key ctrl+a
+    xdotool type 5
+    xdotool key Return
+    await_record ' menu mnuFileJumpLevel '
+    if [ -z "$offer" ]; then
+        offer=$(await_window '^Brivane$') || fail "the update offer never showed"
+        xdotool windowfocus --sync "$offer" key Escape
+    fi
+    xdotool windowfocus --sync "$win"
+    sleep 1
+    tail -1 live.jsonl | grep -q '"level":5,' || fail "the live game did not go to level 5"
+}
+
+# The third game, at level 8: one stroke of moves sent at once. It runs from a corner along the
+# far edge, the near side and across to a small circle around where the last ball is heading,
+# and ends with a jump back to its start. When the circle closes, the capture's scoring yields
+# after each ball it catches, and the moves still queued (the jump, which closes a loop around
+# half the playfield) arrive inside it and change what the rest of it scores.
+score_while_moving() {
+    xdotool mousemove --window "$win" 12 8 click 1
+    sleep 0.3
+    xdotool key Down Down Return
+    dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
+    xdotool windowfocus --sync "$dialog"
+    xdotool key ctrl+a
+    xdotool type 8
+    xdotool key Return
+    await_record ' menu mnuFileJumpLevel 8$'
+    xdotool windowfocus --sync "$win"
+    # The grace period after a level starts: 110 stirs in a corner.
+    stir=()
+    for k in $(seq 110); do
+        stir+=(mousemove --window "$win" $((offx + 5 + k % 2 * 3)) $((offy + 5)))
+    done
+    xdotool "${stir[@]}"
+    for _ in $(seq 15); do
+        sleep 1.5
+        n=$(tail -1 live.jsonl | grep -oE '"ballCount":[0-9]+' | cut -d: -f2)
+        read -r cx cy < <(ball_ahead 250 "${n:-1}")
+        [ -n "${cx:-}" ] || continue
+        # shellcheck disable=SC2207  # awk prints the stroke's coordinates
+        stroke=($(awk -v x="$cx" -v y="$cy" -v ox="$offx" -v oy="$offy" 'BEGIN {
+            side = x - ox < 300 ? 1 : -1          # the circle is entered from the roomier side
+            wx = side > 0 ? ox + 585 : ox + 12    # the near side
+            sx = side > 0 ? ox + 12 : ox + 585    # the start, at the far edge
+            sy = y - oy < 220 ? oy + 430 : oy + 10
+            n = 0
+            for (t = 0; t < 0.9999; t += 1 / 8) { px[n] = sx + (wx - sx) * t; py[n++] = sy }
+            for (t = 0; t <= 1.0001; t += 1 / 8) { px[n] = wx; py[n++] = sy + (y - sy) * t }
+            ex = x + side * 100
+            for (t = 1 / 8; t <= 1.0001; t += 1 / 8) { px[n] = wx + (ex - wx) * t; py[n++] = y }
+            for (s = 0; s <= 16; s++) {
+                a = (side > 0 ? 0 : 3.1416) + s * 6.2832 / 16
+                px[n] = x + 70 * cos(a); py[n++] = y + 70 * sin(a)
+            }
+            px[n] = px[0]; py[n++] = py[0]
+            for (i = 0; i < n; i++) {
+                qx = px[i] < ox + 2 ? ox + 2 : (px[i] > ox + 595 ? ox + 595 : px[i])
+                qy = py[i] < oy + 2 ? oy + 2 : (py[i] > oy + 439 ? oy + 439 : py[i])
+                printf "mousemove --window WIN %d %d ", qx, qy
+            }
+        }'))
+        xdotool "${stroke[@]//WIN/$win}"
+        sleep 0.5
+        grep -qE '^at [0-9]+\.[0-9]+ move ' rec.replay && return 0
+    done
+    fail "no pointer move arrived while a capture was being scored in 15 strokes"
+}
+
+case $game in
+play) play_around ;;
+update) jump_while_the_update_answers ;;
+scoring) score_while_moving ;;
+*) fail "no game '$game'" ;;
+esac
 
 # File > Exit: the last item, reached by stepping up from the top.
 xdotool mousemove --window "$win" 12 8 click 1
@@ -264,7 +409,7 @@ cmp -s <(mask live.jsonl) <(mask kept.jsonl) ||
     fail "the kept replay's report differs from the live one"
 
 echo "live and replay agree over $live_lines passes: $(cat summary.txt)"
-echo "ball caught in a loop: ${caught:-no}"
+[ "$game" = play ] && echo "ball caught in a loop: ${caught:-no}"
 echo "recording: $(grep -c ' move ' rec.replay) moves, $(grep -c ' key ' rec.replay) keys," \
     "$(grep -c ' menu ' rec.replay) menu choices, $(grep -c ' timer ' rec.replay) timer ticks"
 exit 0

@@ -8,11 +8,15 @@
 
 #include <array>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "core/lives.h"
 #include "core/sound.h"
 #include "harness.h"
 #include "particles/bonds.h"
+#include "particles/lists.h"
+#include "particles/particle.h"
 #include "player/hazards.h"
 
 namespace brivane {
@@ -243,6 +247,36 @@ TEST(Bonds, FollowTheirBallsThroughRenumberingAndGoWithEitherEnd) {
               (std::array{4000 + halfBall, 4000 + halfBall, 2500 + halfBall, 2500 + halfBall}));
     EXPECT_EQ(findBallByID(s.g, s.ball(2).IDnum()), 2);
     EXPECT_EQ(findBallByID(s.g, "no such ball"), 0);
+}
+
+TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) {
+    // From 64 balls the partner is found by a table of digests: it must answer as the plain
+    // search through every ball after removals, a ball set up anew, a ball listed twice and a
+    // count short of the list.
+    for (const int n : {63, 64, 300}) {
+        SCOPED_TRACE(n);
+        Scene s(20, 0);
+        s.placeBalls(std::vector<test::PlacedBall>(static_cast<std::size_t>(n), {1000, 1000}));
+        for (int i = 1; i <= n; ++i) {
+            ASSERT_EQ(findBallByID(s.g, s.ball(i).IDnum()), i);
+        }
+        EXPECT_EQ(findBallByID(s.g, "no such ball"), 0);
+        const std::string third = s.ball(3).IDnum();
+        const std::string last = s.ball(n).IDnum();
+        removeBall(s.g, 2);
+        EXPECT_EQ(findBallByID(s.g, third), 2);
+        EXPECT_EQ(findBallByID(s.g, last), n - 1);
+        const std::string old = s.ball(5).IDnum();
+        s.ball(5).init(s.g, 5, static_cast<std::uint8_t>(ParticleKind::ball));
+        EXPECT_EQ(findBallByID(s.g, old), 0);
+        EXPECT_EQ(findBallByID(s.g, s.ball(5).IDnum()), 5);
+        s.g.balls.push_back(s.g.balls[4]);
+        s.g.ballCount += 1;
+        EXPECT_EQ(findBallByID(s.g, s.ball(4).IDnum()), 4);
+        s.g.ballCount -= 2;
+        EXPECT_EQ(findBallByID(s.g, last), 0);
+        EXPECT_EQ(findBallByID(s.g, s.ball(n - 2).IDnum()), n - 2);
+    }
 }
 
 TEST(Bonds, SwitchToRedSoundsOnlyWithABondAndIsDrawnAtOnce) {
