@@ -14,8 +14,8 @@
 #include <QTimer>
 
 #include "core/game.h"
-#include "platform/qt/replay_viewer.h"
 #include "platform/qt/replay_library_window.h"
+#include "platform/qt/replay_viewer.h"
 #include "qt_test_support.h"
 
 namespace brivane {
