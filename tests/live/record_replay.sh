@@ -10,75 +10,22 @@
 # Usage: record_replay.sh PATH/TO/brivane
 # Needs Xvfb, xvfb-run, xauth and xdotool. Exits 0 on success, 1 on a mismatch or failure.
 set -u
+source "$(dirname "$0")/live_lib.sh"
+on_private_x "$@"
 
-if [ -z "${DISPLAY_READY:-}" ]; then
-    # Re-run inside a private X server. The screen is larger than the window so that menus
-    # and dialogs open fully on it.
-    exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
-fi
-
+# The program keeps its high scores beside itself, so it plays from a copy in a folder of its own.
 program=$(readlink -f "$1")
-work=$(mktemp -d)
-pid=""
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill -9 "$pid" 2>/dev/null
-    fi
-    if [ "${KEEP_WORK:-}" = "" ]; then
-        rm -rf "$work"
-    else
-        echo "work folder kept: $work"
-    fi
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    if [ -f "$work/out.txt" ]; then
-        echo "--- program output"
-        tail -20 "$work/out.txt"
-    fi
-    exit 1
-}
-
-# The program keeps its high scores beside itself, so it plays from a copy in a folder of its
-# own, with settings in a home of its own and the update check pointed at a closed port.
 cp "$program" "$work/brivane"
 for f in "$(dirname "$program")"/*.wav "$(dirname "$program")"/music.m3u; do
     [ -e "$f" ] && cp "$f" "$work/"
 done
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb BRIVANE_UPDATE_SERVER=127.0.0.1:1
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cd "$work" || exit 1
-
 "$work/brivane" --seed 2024 --nomusic --record rec.replay --report live.jsonl \
     --report-particles >out.txt 2>&1 &
 pid=$!
-
-# Prints the id of the first window whose title matches $1, waiting up to 10 s for it.
-await_window() {
-    local id
-    for _ in $(seq 200); do
-        id=$(xdotool search --name "$1" 2>/dev/null | head -1)
-        [ -n "$id" ] && echo "$id" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
 win=$(await_window '^Brivane v') || fail "the window did not appear"
 # Without a window manager nothing gives the window the keyboard; a player's click would.
 xdotool windowfocus --sync "$win"
-
-# Waits (up to 10 s) until the recording holds a line matching $1.
-await_record() {
-    for _ in $(seq 200); do
-        grep -qE "$1" rec.replay 2>/dev/null && return 0
-        sleep 0.05
-    done
-    fail "the recording never got a line matching '$1'"
-}
 
 # Moves the pointer to window pixel ($1, $2) and prints the twips the game got it as.
 probe_move() {
@@ -106,14 +53,17 @@ offx=$(awk -v a="$x1" -v s="$scale" 'BEGIN { printf "%d", 300 - a / s }')
 offy=$(awk -v a="$y1" -v s="$scale" 'BEGIN { printf "%d", 200 - a / s }')
 [ "$scale" = "15" ] || fail "pointer moves were recorded at $scale twips a pixel, not 15"
 
-# Pointer loops: circles of the tail around the middle of the playfield.
-for loop in 1 2 3; do
+# Circles of the tail around ($1, $2), of radius $3, in 24 steps.
+circle() {
     for step in $(seq 0 24); do
-        read -r px py < <(awk -v s="$step" -v r=$((60 + 20 * loop)) 'BEGIN {
-            a = s * 6.2832 / 24; printf "%d %d", 300 + r * cos(a), 220 + r * sin(a) }')
+        read -r px py < <(awk -v s="$step" -v x="$1" -v y="$2" -v r="$3" 'BEGIN {
+            a = s * 6.2832 / 24; printf "%d %d", x + r * cos(a), y + r * sin(a) }')
         xdotool mousemove --window "$win" $((px + offx)) $((py + offy))
         sleep 0.03
     done
+}
+for loop in 1 2 3; do
+    circle 300 220 $((60 + 20 * loop))
 done
 
 # The speed keys: up twice and down once, which also turns Auto Speed Adjust off.
@@ -140,27 +90,10 @@ xdotool key Return
 await_record ' menu mnuFileJumpLevel 1$'
 xdotool windowfocus --sync "$win"
 
-# Where ball 1 will be $1 ms after the live report's last line, in window pixels, kept inside
-# the playfield. A ball moves speed x frame step twips a pass, and a pass lasts `ticks` ms.
-ball_ahead() {
-    tail -1 live.jsonl |
-        grep -oE '"(ticks|frameStep)":[0-9]+|"kind":"ball","num":1,"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
-        tr '\n' ',' | tr -d '"' | awk -F'[:,]' -v ms="$1" -v ox="$offx" -v oy="$offy" '
-        { for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
-        END {
-            if (!("left" in v) || v["ticks"] < 1) exit
-            f = v["frameStep"] * ms / v["ticks"]
-            x = (v["left"] + v["speedX"] * f + 157) / 15
-            y = (v["top"] + v["speedY"] * f + 157) / 15
-            x = x < 3 ? 3 : (x > 593 ? 593 : x)
-            y = y < 3 ? 3 : (y > 437 ? 437 : y)
-            printf "%d %d", x + ox, y + oy }'
-}
-
 # A loop of the tail drawn quickly around where the ball is heading, until it is caught.
 caught=""
 for _ in $(seq 20); do
-    read -r cx cy < <(ball_ahead 130)
+    read -r cx cy < <(ball_ahead 130 clamp)
     [ -n "${cx:-}" ] || break
     for step in $(seq 0 18); do
         # shellcheck disable=SC2046  # awk prints the two coordinates
@@ -184,7 +117,7 @@ for _ in $(seq 50); do
         died=yes
         break
     fi
-    read -r bx by < <(ball_ahead 350)
+    read -r bx by < <(ball_ahead 350 clamp)
     if [ -z "${bx:-}" ]; then
         sleep 0.1
         continue
@@ -199,43 +132,21 @@ done
 
 # Let the death play out and the next life begin, then more loops.
 sleep 3
-for step in $(seq 0 24); do
-    read -r px py < <(awk -v s="$step" 'BEGIN {
-        a = s * 6.2832 / 24; printf "%d %d", 200 + 90 * cos(a), 150 + 90 * sin(a) }')
-    xdotool mousemove --window "$win" $((px + offx)) $((py + offy))
-    sleep 0.03
-done
-
-# File > Exit: the last item, reached by stepping up from the top.
-xdotool mousemove --window "$win" 12 8 click 1
-sleep 0.3
-xdotool key Up Return
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
-wait "$pid"
+circle 200 150 90
+menu_exit
+await_end "$pid" "File > Exit did not end the program"
 status=$?
 pid=""
 [ "$status" -eq 0 ] || fail "the program exited with status $status"
 grep -q ' menu mnuFileExit$' rec.replay || fail "the recording does not end with File > Exit"
 
-# The replay, headless.
-"$work/brivane" --headless --replay rec.replay --report replay.jsonl --report-particles \
-    >summary.txt 2>replay.err || fail "the headless replay failed: $(cat summary.txt replay.err)"
-
-# Identities carry the time of day, real in the window and derived from the virtual clock in a
-# replay; everything else must match byte for byte.
-mask() { sed -E 's/"IDnum":"[^"]*"/"IDnum":""/g' "$1"; }
 live_lines=$(wc -l <live.jsonl)
-replay_lines=$(wc -l <replay.jsonl)
-if ! cmp -s <(mask live.jsonl) <(mask replay.jsonl); then
+if ! replay_matches; then
     first=$(cmp <(mask live.jsonl) <(mask replay.jsonl) | grep -oE 'line [0-9]+' | cut -d' ' -f2)
     echo "live:   $(mask live.jsonl | sed -n "${first:-1}p" | cut -c1-600)"
     echo "replay: $(mask replay.jsonl | sed -n "${first:-1}p" | cut -c1-600)"
     fail "the replay's report differs from the live one (live $live_lines passes, replay" \
-        "$replay_lines), first at line ${first:-?}"
+        "$(wc -l <replay.jsonl)), first at line ${first:-?}"
 fi
 
 # The summary line describes the same final state as the live report's last line.

@@ -14,7 +14,9 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "../logic/harness.h"
@@ -33,10 +35,7 @@ using test::testOptions;
 
 TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     QtGame<> game;
-    // A fixed seed, and no music so that nothing waits on an audio device.
-    game.g.fixedSeed = 1;
-    game.g.commandText = "nomusic";
-    startUp(game.g);
+    game.start();
     frmMain* w = game.pf.window();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
@@ -50,9 +49,8 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     QTest::mouseMove(w->pic, QPoint(100, 50));
     QTest::keyClick(w->pic, Qt::Key_Plus);
     game.pf.processEvents();
-    EXPECT_FLOAT_EQ(game.g.playerX, 1500);
-    EXPECT_FLOAT_EQ(game.g.playerY, 750);
-    EXPECT_EQ(game.g.userSpeed, 1);
+    EXPECT_EQ(std::tuple(game.g.playerX, game.g.playerY, game.g.userSpeed),
+              std::tuple(1500.0f, 750.0f, 1));
 
     // A check item chosen through its action flips once, not once per signal it sends.
     for (const MenuItem item :
@@ -76,26 +74,24 @@ TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
         int grown;  // in both directions
     } cases[] = {{{0, 0}, 0}, {{100, 100}, 100}, {{-50, -30}, 0}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.resize.width());
         w->resize(minimum + c.resize);
         QApplication::processEvents();
         const int d = c.grown;
         EXPECT_EQ(w->size(), minimum + QSize(d, d));
-        EXPECT_EQ(w->playfieldWidth(), 8955 + 15 * d);
-        EXPECT_EQ(w->playfieldHeight(), 6615 + 15 * d);
-        EXPECT_EQ(w->pic->geometry(), QRect(4, 4, 597 + d, 441 + d));
-        EXPECT_EQ(w->lblStatus->geometry(), QRect(208, 452 + d, 365, 17));
-        EXPECT_EQ(w->imgPlayer[7]->geometry(), QRect(8 + 7 * 24, 448 + d, 21, 21));
+        EXPECT_EQ(std::pair(w->playfieldWidth(), w->playfieldHeight()),
+                  std::pair(8955 + 15 * d, 6615 + 15 * d));
+        EXPECT_EQ(
+            (std::array{w->pic->geometry(), w->lblStatus->geometry(), w->imgPlayer[7]->geometry()}),
+            (std::array{QRect(4, 4, 597 + d, 441 + d), QRect(208, 452 + d, 365, 17),
+                        QRect(8 + 7 * 24, 448 + d, 21, 21)}));
     }
     // Every size below the minimum snaps back, however small: a window smaller than its
     // contents still counts by its own size.
-    for (const QSize tiny : {QSize(1, 1), QSize(10, 10), QSize(600, 1), QSize(50, 50),
-                             minimum - QSize(1, 0), minimum - QSize(0, 1)}) {
-        SCOPED_TRACE(testing::Message() << tiny.width() << " x " << tiny.height());
+    for (const QSize tiny :
+         {QSize(1, 1), QSize(600, 1), minimum - QSize(1, 0), minimum - QSize(0, 1)}) {
         w->resize(tiny);
         QApplication::processEvents();
-        EXPECT_EQ(w->size(), minimum);
-        EXPECT_EQ(w->playfieldWidth(), 8955);
+        EXPECT_EQ(w->size(), minimum) << tiny.width() << " x " << tiny.height();
     }
 }
 
@@ -118,11 +114,10 @@ TEST(Window, PlayfieldPictureIsBoundedByTheScreenAndShrinksWithTheWindow) {
         {minimum, {597, 441}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.window.width() << " x " << c.window.height());
         w->resize(c.window);
         QApplication::processEvents();
         pf.clear();
-        EXPECT_EQ(pf.playfieldImage().image().size(), c.picture);
+        EXPECT_EQ(pf.playfieldImage().image().size(), c.picture) << c.window.width();
         EXPECT_EQ(pf.playfieldWidth(), (c.window.width() - minimum.width() + 597) * 15);
     }
 }
@@ -188,9 +183,7 @@ TEST(Window, ShowsWhatHandlersDrawWhileThePassWaits) {
     for (const bool death : {false, true}) {
         SCOPED_TRACE(death ? "death" : "loop");
         QtGame<LineSpy> game;
-        game.g.fixedSeed = 1;
-        game.g.commandText = "nomusic";
-        startUp(game.g);
+        game.start();
         frmMain* w = game.pf.window();
         std::vector<QImage> shown;
         w->pic->onPainted = [&shown](const QImage& frame) { shown.push_back(frame.copy()); };
@@ -236,9 +229,7 @@ TEST(Window, ShowsWhatHandlersDrawWhileThePassWaits) {
 // whole picture: through play with loops and their fans, deaths, a resize and a dialog.
 TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     QtGame<> game;
-    game.g.fixedSeed = 3;
-    game.g.commandText = "nomusic";
-    startUp(game.g);
+    game.start(3);
     frmMain* w = game.pf.window();
     int stale = 0;
     int fans = 0;
@@ -255,14 +246,7 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
                                         200 + static_cast<int>(80 * std::sin(a))));
         runPass(game.g);
         fans += game.g.tailCount > 0 && game.g.tail[1].inLoop != 0 ? 1 : 0;
-        const QImage& picture = game.pf.playfieldImage().image();
-        const QPoint at = w->pic->mapTo(w, QPoint(0, 0));
-        const QImage shown =
-            w->screen()
-                ->grabWindow(w->winId(), at.x(), at.y(), picture.width(), picture.height())
-                .toImage()
-                .convertToFormat(picture.format());
-        stale += shown == picture ? 0 : 1;
+        stale += test::screenShows(w, w->pic, game.pf.playfieldImage().image()) ? 0 : 1;
     }
     EXPECT_EQ(stale, 0);
     EXPECT_GT(fans, 0);
@@ -320,19 +304,6 @@ TEST(Window, EveryWindowShowsTheGameIcon) {
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
     QGuiApplication::setWindowIcon(appIcon);
     QGuiApplication::setDesktopFileName(appId);
-}
-
-TEST(Window, SettingsRoundTripThroughTheStore) {
-    QTemporaryDir dir;
-    {
-        QtPlatform pf(testOptions(dir));
-        pf.saveSetting("misc", "autoSpeed", "False");
-        pf.saveSetting("settings", "userSpeed", "12");
-        EXPECT_FALSE(pf.readSetting("misc", "checkUpdates").has_value());
-    }
-    QtPlatform again(testOptions(dir));
-    EXPECT_EQ(again.readSetting("misc", "autoSpeed"), std::optional<std::string>("False"));
-    EXPECT_EQ(again.readSetting("settings", "userSpeed"), std::optional<std::string>("12"));
 }
 
 }  // namespace
