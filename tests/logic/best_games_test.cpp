@@ -185,7 +185,7 @@ TEST(NewGame, AsksOnlyAfterScoringAndNoChangesNothing) {
         }
         EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
                   restarts ? std::tuple(1, 5, 0.0, 1.0) : std::tuple(7, 2, score, 7.0));
-        EXPECT_EQ(std::pair(s.g.highScore, s.g.highLevel), std::pair(98765.0, 12));
+        EXPECT_EQ(std::tuple(s.g.highScore, s.g.highLevel), std::tuple(98765.0, 12));
         if (restarts) {
             EXPECT_EQ(s.g.messageText, "Trap particles in a loop of your tail");
         }
@@ -210,8 +210,8 @@ TEST(NewGame, DuringADeathStartsCleanAndTheDeathIsOver) {
         EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(!restarts, !restarts));
         s.passes(80);
         EXPECT_FALSE(s.g.dying);
-        EXPECT_EQ(std::pair(s.g.level, s.g.lives),
-                  restarts ? std::pair(1, 5) : std::pair(4, lives - 1));
+        EXPECT_EQ(std::tuple(s.g.level, s.g.lives),
+                  restarts ? std::tuple(1, 5) : std::tuple(4, lives - 1));
         const auto table = tableIn(s.pf);
         ASSERT_EQ(table.size(), restarts && score > 0 ? 1u : 0u);
         EXPECT_TRUE(table.empty() || table[0].level == 4);
