@@ -50,9 +50,10 @@ class ReplayMaker {
     std::string make() {
         width_ = pick(3000, 20000);
         height_ = pick(3000, 15000);
-        text_ = "brivane-replay 1\nseed " + std::to_string(rnd_()) + "\nplayfield " + str(width_) +
-                " " + str(height_) + "\nautospeed " + (chance(2) ? "on" : "off") + "\nuserspeed " +
-                str(pick(0, 50)) + "\nhighlevel 100\nhighscore " + str(pick(0, 90000)) + "\n";
+        text_ = "brivane-replay 1\nseed " + std::to_string(rnd_()) + "\nplayfield " +
+                std::to_string(width_) + " " + std::to_string(height_) + "\nautospeed " +
+                (chance(2) ? "on" : "off") + "\nuserspeed " + std::to_string(pick(0, 50)) +
+                "\nhighlevel 100\nhighscore " + std::to_string(pick(0, 90000)) + "\n";
         pass_ = 1;
         frameMs_ = 16;
         lastDurationPass_ = 0;
@@ -67,30 +68,35 @@ class ReplayMaker {
         return lo + static_cast<int>(rnd_() % static_cast<unsigned>(hi - lo + 1));
     }
     bool chance(int oneIn) { return rnd_() % static_cast<unsigned>(oneIn) == 0; }
-    static std::string str(double v) { return std::to_string(static_cast<int>(v)); }
     // An event in pass_'s own yield, or with a suffix such as ".1" in one nested inside it.
     void at(const std::string& event, const char* nested = "") {
-        text_ += "at " + str(pass_) + nested + " " + event + "\n";
+        text_ += "at " + std::to_string(pass_) + nested + " " + event + "\n";
     }
     void move(double x, double y, const char* nested = "") {
-        at("move " + str(x) + " " + str(y), nested);
+        at("move " + std::to_string(static_cast<int>(x)) + " " +
+               std::to_string(static_cast<int>(y)),
+           nested);
     }
-    void duration(int pass, int ms) { text_ += "pass " + str(pass) + " " + str(ms) + "\n"; }
+    void duration(int pass, int ms) {
+        text_ += "pass " + std::to_string(pass) + " " + std::to_string(ms) + "\n";
+    }
     // Now and then a stall of one pass (a dialog held open, the window dragged) or a new rate.
     void nextPass() {
         ++pass_;
         if (pass_ <= lastDurationPass_ || !chance(300)) {
             return;
         }
-        const int stalls[] = {100, 250, 1000};
-        const int rates[] = {8, 12, 16, 16, 20, 33};
-        const bool stall = chance(2);
-        frameMs_ = stall ? frameMs_ : rates[pick(0, 5)];
-        duration(pass_, stall ? stalls[pick(0, 2)] : frameMs_);
-        if (stall) {
+        if (chance(2)) {
+            const int stalls[] = {100, 250, 1000};
+            duration(pass_, stalls[pick(0, 2)]);
             duration(pass_ + 1, frameMs_);
+            lastDurationPass_ = pass_ + 1;
+        } else {
+            const int rates[] = {8, 12, 16, 16, 20, 33};
+            frameMs_ = rates[pick(0, 5)];
+            duration(pass_, frameMs_);
+            lastDurationPass_ = pass_;
         }
-        lastDurationPass_ = pass_ + (stall ? 1 : 0);
     }
 
     void episode() {
@@ -128,7 +134,7 @@ class ReplayMaker {
                 break;
             }
             case 5:
-                at("menu mnuFileJumpLevel " + str(chance(5) ? 100 : pick(1, 100)));
+                at("menu mnuFileJumpLevel " + std::to_string(chance(5) ? 100 : pick(1, 100)));
                 nextPass();
                 break;
             case 6:
@@ -142,7 +148,8 @@ class ReplayMaker {
                 nextPass();
                 break;
             case 7:
-                at("resize " + str(pick(1000, 25000)) + " " + str(pick(1000, 20000)));
+                at("resize " + std::to_string(pick(1000, 25000)) + " " +
+                   std::to_string(pick(1000, 20000)));
                 nextPass();
                 break;
             default:  // quiet: the balls move on their own
