@@ -19,8 +19,6 @@
 #include <tuple>
 #include <vector>
 
-#include "../logic/harness.h"
-#include "particles/particle.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/replay_cli.h"
@@ -122,111 +120,9 @@ TEST(Window, PlayfieldPictureIsBoundedByTheScreenAndShrinksWithTheWindow) {
     }
 }
 
-// Keeps the lines whose pixels a test looks for on the screen: a loop's fan (a colour of its
-// own, every channel at least 50, never grey) and the wide disc of a death.
-class LineSpy : public QtPlatform {
-  public:
-    using QtPlatform::QtPlatform;
-    struct Line {
-        Rgb colour;
-        float x1, y1, x2, y2;
-    };
-    std::vector<Line> fan;
-    std::vector<Line> discs;
-
-    void setForeColor(Rgb colour) override {
-        colour_ = colour;
-        QtPlatform::setForeColor(colour);
-    }
-    void setDrawWidth(int pixels) override {
-        width_ = pixels;
-        QtPlatform::setDrawWidth(pixels);
-    }
-    void line(float x1, float y1, float x2, float y2) override {
-        const Rgb c = colour_;
-        const bool own = std::min({c.r, c.g, c.b}) >= 50 && !(c.r == c.g && c.g == c.b) &&
-                         c != Rgb{200, 200, 255};
-        if (width_ > 1) {
-            discs.push_back({c, x1, y1, x2, y2});
-        } else if (own) {
-            fan.push_back({c, x1, y1, x2, y2});
-        }
-        QtPlatform::line(x1, y1, x2, y2);
-    }
-
-  private:
-    Rgb colour_;
-    int width_ = 1;
-};
-
-// Whether a pixel within one of (x, y) twips has the colour.
-bool shows(const QImage& frame, float x, float y, Rgb colour) {
-    const int px = static_cast<int>(x) / 15;
-    const int py = static_cast<int>(y) / 15;
-    for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-            const QRgb p = frame.pixel(std::clamp(px + dx, 0, frame.width() - 1),
-                                       std::clamp(py + dy, 0, frame.height() - 1));
-            if (Rgb{qRed(p), qGreen(p), qBlue(p)} == colour) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-// What a handler draws inside a yield reaches the screen before the next pass clears it: the
-// fan of a loop closed around a ball, and the first disc of a death that a pointer move causes.
-// The pointer moves come while the pass waits for its frame, after the pass's own drawing has
-// been shown, and only frames shown up to the end of that pass count.
-TEST(Window, ShowsWhatHandlersDrawWhileThePassWaits) {
-    for (const bool death : {false, true}) {
-        SCOPED_TRACE(death ? "death" : "loop");
-        QtGame<LineSpy> game;
-        game.start();
-        frmMain* w = game.pf.window();
-        std::vector<QImage> shown;
-        w->pic->onPainted = [&shown](const QImage& frame) { shown.push_back(frame.copy()); };
-        runPass(game.g);  // sets the pace, so the next pass waits for its frame
-        game.g.graceCount = 0;
-        bool moved = false;
-        QTimer::singleShot(6, [&] {
-            moved = true;
-            const point c = game.g.balls[1]->centrePoint(game.g);
-            // For a loop, a square 120 pixels wide around the ball, 12 pixels a step, from the
-            // middle of its top edge, so that the gap where it closes faces no corner.
-            const float x0 = std::clamp(c.x, 990.0f, game.pf.playfieldWidth() - 990.0f) - 900;
-            const float y0 = std::clamp(c.y, 990.0f, game.pf.playfieldHeight() - 990.0f) - 900;
-            std::vector<point> path = test::square(x0, y0, x0 + 1800, y0 + 1800, 180);
-            std::rotate(path.begin(), path.begin() + 5, path.end());
-            for (const point& p : death ? std::vector<point>{c} : path) {
-                QTest::mouseMove(w->pic,
-                                 QPoint(static_cast<int>(p.x) / 15, static_cast<int>(p.y) / 15));
-            }
-        });
-        for (int pass = 0; pass < 100 && !moved; ++pass) {
-            shown.clear();
-            runPass(game.g);
-        }
-        ASSERT_TRUE(moved);
-        const std::vector<LineSpy::Line>& drawn = death ? game.pf.discs : game.pf.fan;
-        ASSERT_FALSE(drawn.empty());
-        if (!death) {
-            EXPECT_TRUE(game.g.balls[1]->isDying());  // the loop went round the ball
-        }
-        const bool seen = std::any_of(shown.begin(), shown.end(), [&](const QImage& frame) {
-            return std::any_of(drawn.begin(), drawn.end(), [&](const LineSpy::Line& l) {
-                // The disc is wide: a point 15 pixels right of the player lies inside it.
-                return death ? shows(frame, l.x1 + 225, l.y1, l.colour)
-                             : shows(frame, (l.x1 + l.x2) / 2, (l.y1 + l.y2) / 2, l.colour);
-            });
-        });
-        EXPECT_TRUE(seen);
-    }
-}
-
 // The window hands the display only what changed in each pass, yet what it shows is always the
-// whole picture: through play with loops and their fans, deaths, a resize and a dialog.
+// whole picture: through play with loops and their fans, deaths, a resize and a dialog. What the
+// handlers draw inside a pass's yield (a loop's fan, a death's first disc) is on the screen too.
 TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     QtGame<> game;
     game.start(3);
