@@ -443,26 +443,25 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     }
     EXPECT_GE(pictures, 6);
     // Reopened after it was left where the screen no longer reaches (a screen since unplugged),
-    // it opens on the game's screen and inside its free area.
+    // it opens on the game's screen and inside its free area, at its contents; while open, it
+    // keeps the player's size.
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
     for (const QPoint left : {QPoint(10, 10), QPoint(room.right() - 100, 40), QPoint(3000, 3000)}) {
+        ASSERT_GT(help->verticalScrollBar()->maximum(), 0);
+        help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
         help->close();
         help->move(left);
         menuHelpTopics(game.g);
-        EXPECT_EQ(help->screen(), QGuiApplication::primaryScreen());
-        EXPECT_TRUE(room.contains(help->frameGeometry())) << left.x();
+        EXPECT_TRUE(help->screen() == QGuiApplication::primaryScreen() &&
+                    room.contains(help->frameGeometry()))
+            << left.x();
         EXPECT_EQ(help->pos() == left, left.x() == 10) << left.x();
+        EXPECT_EQ(help->verticalScrollBar()->value(), 0);
     }
-
     help->resize(400, 200);
-    QApplication::processEvents();
-    help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
-    ASSERT_GT(help->verticalScrollBar()->value(), 0);
     menuHelpTopics(game.g);
-    EXPECT_EQ(help->verticalScrollBar()->value(), 0);
     EXPECT_EQ(game.pf.services().helpWindow(), help);
-    EXPECT_EQ(help->size(), QSize(400, 200));  // while open, the player's size stays
-
+    EXPECT_EQ(help->size(), QSize(400, 200));
     const std::string missing = game.dir.filePath("brivane.hlp").toStdString();
     game.pf.showHelp(missing);
     EXPECT_TRUE(help->isVisible());
