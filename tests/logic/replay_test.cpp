@@ -11,6 +11,7 @@
 #include <random>
 #include <regex>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -52,6 +53,9 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
         {"at 3 timer tmrKillTails\n", 4, "timers recorded"},
         {"pass 3 16\nat 3 pause 1\n", 5, "unexpected '1' after 'pause'"},
         {"at 3 resume now\n", 4, "unexpected 'now' after 'resume'"},
+        {"pass 3 16\nseed 4\n", 5, "'seed' must come before the first pass"},
+        {"at 3 key 43\nplayfield 9000 7000\n", 5, "must come before"},
+        {"seed 4\nseed 5\n", 5, "'seed' given twice"}, {"playfield 9000 0\n", 4, "bad playfield size"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -70,6 +74,9 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
     EXPECT_EQ(std::tuple(d.playfieldWidth, d.playfieldHeight, d.autoSpeed, d.userSpeed,
                          d.timersRecorded, d.lastPass()),
               std::tuple(8955, 6615, true, 0, false, 0));
+    // The smallest playfield a file may name (0 is refused above).
+    const Replay small = parsed("brivane-replay 1\nplayfield 1 1\n");
+    EXPECT_EQ(std::pair(small.playfieldWidth, small.playfieldHeight), std::pair(1, 1));
 
     const Replay r = parsed(
         "brivane-replay 1\r\nseed 4294967295 # the largest\r\nplayfield 12000 9000\r\n"
@@ -405,6 +412,26 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     }
     EXPECT_EQ(r.event(0).value, 12000);
     EXPECT_EQ(r.event(3).answer, std::optional<std::string>("2"));
+}
+
+// A file that cannot take more (a full disk, a reader gone) stops the recording, said once, and
+// the game's inputs still reach it.
+TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
+    struct Full : std::streambuf {
+        int overflow(int) override { return EOF; }
+    } full;
+    std::ostream file(&full);
+    test::Started h;
+    YieldCounter yields;
+    ReplayRecorder recorder(file, h.wired.events, h.g, yields, Replay{});
+    int said = 0;
+    recorder.onWriteFailed = [&said] { ++said; };
+    for (int pass = 1; pass <= 3; ++pass) {
+        recorder.frameYieldStarting(pass);
+        recorder.keyPress('+');
+    }
+    recorder.finish(3);
+    EXPECT_EQ(std::pair(said, int{h.g.userSpeed}), std::pair(1, 3));
 }
 
 // An input is written at the yield that delivered it: one that arrives while capture scoring

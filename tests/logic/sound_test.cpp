@@ -202,7 +202,7 @@ TEST(ParseM3u, ReadsTheEntriesInOrder) {
     const std::set<std::string> files = {
         // clang-format off
         "/opt/b/a.wav", "/opt/b/b.wav", "/opt/b/tracks/c.ogg", "/srv/music/x.ogg",
-        "/srv/my song.wav", "/opt/b/#x.wav", "/opt/b/my song.wav", "/srv/a%zz.wav", "/opt/b/c.wav",
+        "/srv/my song.wav", "/srv/café.wav", "/opt/b/#x.wav", "/opt/b/my song.wav", "/srv/a%zz.wav", "/opt/b/c.wav",
         "/opt/b/file.wav", "http://example.com/a.wav", "/opt/b/http://example.com/a.wav",
         // clang-format on
     };
@@ -226,8 +226,9 @@ TEST(ParseM3u, ReadsTheEntriesInOrder) {
         {"  #x.wav\nc.wav #1\nc.wav\n", {"/opt/b/c.wav"}},  // a comment only at the start
         // a malformed escape stays; a server or nothing after the scheme is no local path
         {"file:///srv/my%20song.wav\nFILE://localhost/srv/music/x.ogg\nfile:///srv/a%zz.wav\n"
+         "file:///srv/caf%C3%A9.wav\nfile:///srv/caf%c3%a9.wav\n"
          "file://server/x.wav\nfile://\n",
-         {"/srv/my song.wav", "/srv/music/x.ogg", "/srv/a%zz.wav"}},
+         {"/srv/my song.wav", "/srv/music/x.ogg", "/srv/a%zz.wav", "/srv/café.wav", "/srv/café.wav"}},
         // other addresses skipped; a name that only looks like a scheme is a file
         {"http://example.com/a.wav\nfile.wav\n", {"/opt/b/file.wav"}},
         // clang-format on
