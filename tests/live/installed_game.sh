@@ -11,6 +11,7 @@
 # Needs cmake, Xvfb, xvfb-run, xauth and xdotool; the validators, PulseAudio and parec are used
 # when installed and their checks skipped (and said so) when not. Exits 0 on success.
 set -u
+# shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
 on_private_x "$@"
 skip() { echo "skipped: $*"; }

@@ -8,6 +8,7 @@
 #
 # Usage: no_display.sh PATH/TO/brivane
 set -u
+# shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
 program=$(readlink -f "$1")
 rounds=("DISPLAY= WAYLAND_DISPLAY= QT_QPA_PLATFORM="

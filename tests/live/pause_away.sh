@@ -11,6 +11,7 @@
 # Needs Xvfb, xvfb-run, xauth, xdotool and xmessage (the other window). Set PAUSE_SHOT to a
 # file name to keep a screenshot of the paused window. Exits 0 on success, 1 on a failure.
 set -u
+# shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
 on_private_x "$@"
 

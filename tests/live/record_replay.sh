@@ -10,6 +10,7 @@
 # Usage: record_replay.sh PATH/TO/brivane
 # Needs Xvfb, xvfb-run, xauth and xdotool. Exits 0 on success, 1 on a mismatch or failure.
 set -u
+# shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
 on_private_x "$@"
 

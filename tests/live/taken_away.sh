@@ -13,6 +13,7 @@
 # Usage: taken_away.sh PATH/TO/brivane
 # Needs Xvfb, xdotool and xkill. Exits 0 on success, 1 on a failure.
 set -u
+# shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
 program=$(readlink -f "$1")
 
@@ -41,7 +42,8 @@ for round in "${rounds[@]}"; do
         sleep 0.05
     done
     [ -s "$work/display" ] || fail "Xvfb did not start"
-    export DISPLAY=":$(head -1 "$work/display")"
+    DISPLAY=":$(head -1 "$work/display")"
+    export DISPLAY
     dir="$work/$folder"
     mkdir -p "$dir"
     cp "$program" "$dir/brivane"

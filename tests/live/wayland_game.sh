@@ -13,6 +13,7 @@
 # weston cannot start on this machine.
 set -u
 
+# shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
 program=$(readlink -f "$1")
 qt_tests=$(readlink -f "$2")
