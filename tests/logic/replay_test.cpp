@@ -220,11 +220,12 @@ TEST(ReplayRunner, MadeUpGamesGiveTheirKnownReports) {
 // The header sets the game up (never the user's settings: no music, no update check), a menu
 // line's answer goes to its own dialog only, and a pass duration holds until the next change.
 TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
-    ReplayRunner runner(parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\n"
-                               "highlevel 30\nhighscore 5000\nplayfield 12000 8000\n"
-                               "pass 3 100\npass 5 7\nat 2 menu mnuFileJumpLevel 30\n"
-                               "at 3 menu mnuFileJumpLevel\nat 4 menu mnuFileJumpLevel cancel\n"),
-                        6);
+    ReplayRunner runner(
+        parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\n"
+               "highlevel 30\nhighscore 5000\nplayfield 12000 8000\n"
+               "pass 3 100\npass 5 7\nat 2 menu mnuFileJumpLevel\n"
+               "at 3 menu mnuFileJumpLevel 30\nat 4 menu mnuFileJumpLevel cancel\n"),
+        6);
     runner.start();
     const GameState& g = runner.game();
     const HeadlessPlatform& pf = runner.platform();
@@ -232,7 +233,7 @@ TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
     for (int pass = 1; pass <= 6; ++pass) {
         runner.runOnePass();
         EXPECT_EQ(pf.clock().now(), clocks[pass - 1]) << pass;
-        EXPECT_EQ(g.level, pass < 2 ? 1 : 30) << pass;
+        EXPECT_EQ(g.level, pass < 3 ? 1 : 30) << pass;  // a line without an answer cancels
     }
     EXPECT_EQ(g.frameTicks, 7);
     // The frame step is the user speed plus an area factor of 1, so automatic speed is off.
@@ -388,8 +389,8 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     ReplayRecorder recorder(file, sink, g, yields, Replay{});
     sink.recorder = &recorder;
     recorder.windowResized(10000, 100);  // below the minimum height: snapped
-    recorder.frameYieldStarting(1);
     for (int pass = 1; pass <= 2; ++pass) {
+        recorder.frameYieldStarting(pass);
         yields.frameYieldBegins();
         yields.frameYieldEnds();
     }
@@ -398,11 +399,17 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     recorder.windowResized(12000, 9000);
     recorder.keyPress(43);
     recorder.menuChosen(MenuItem::mnuFileJumpLevel);
+    recorder.frameYieldStarting(3);
     recorder.finish(3);
     const Replay r = parsed(file.str());
     EXPECT_EQ(r.playfieldWidth, 10000 - 270);
     EXPECT_EQ(r.playfieldHeight, minOuterHeight - 1185);
     EXPECT_EQ(r.lastPass(), 3);
+    // A duration is written when it changes, and once more for the last pass.
+    const std::string text = file.str();
+    EXPECT_NE(text.find("\npass 1 0\n"), std::string::npos);
+    EXPECT_EQ(text.find("\npass 2 "), std::string::npos);
+    EXPECT_NE(text.find("\npass 3 0\n"), std::string::npos);
     ASSERT_EQ(r.inputs.size(), 4u);
     const ReplayEvent::Kind kinds[] = {ReplayEvent::Kind::resize, ReplayEvent::Kind::key,
                                        ReplayEvent::Kind::timer, ReplayEvent::Kind::menu};
