@@ -11,28 +11,13 @@
 # Needs cmake, Xvfb, xvfb-run, xauth and xdotool; the validators, PulseAudio and parec are used
 # when installed and their checks skipped (and said so) when not. Exits 0 on success.
 set -u
-
-if [ -z "${DISPLAY_READY:-}" ]; then
-    exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
-fi
+# shellcheck source=live_lib.sh
+source "$(dirname "$0")/live_lib.sh"
+on_private_x "$@"
+skip() { echo "skipped: $*"; }
 
 build=$(readlink -f "$1")
 sources=$(readlink -f "$2")
-work=$(mktemp -d)
-pid="" pulse="" monitor=""
-cleanup() {
-    for p in "$pid" "$monitor" "$pulse"; do
-        [ -n "$p" ] && kill -9 "$p" 2>/dev/null && wait "$p" 2>/dev/null
-    done
-    [ -z "${KEEP_WORK:-}" ] && rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-skip() { echo "skipped: $*"; }
-
 prefix="$work/prefix"
 "${CMAKE:-cmake}" --install "$build" --prefix "$prefix" >"$work/install.txt" 2>&1 ||
     fail "cmake --install: $(tail -5 "$work/install.txt")"
@@ -67,22 +52,20 @@ else
     skip "appstreamcli is not installed"
 fi
 
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb BRIVANE_UPDATE_SERVER=127.0.0.1:1
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cd "$HOME" || exit 1
-
 summary=$("$game" --headless --replay "$sources/examples/demo.replay") || fail "headless replay"
 [ "$summary" = "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40" ] ||
     fail "headless replay summary: $summary"
 
 # A private sound server whose output is recorded: music heard means the playlist and its Ogg
 # tracks were found beside the installed program's folder and played.
+pulse=""
 if command -v pulseaudio >/dev/null && command -v parec >/dev/null && command -v pactl >/dev/null; then
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-level=error \
         -L "module-null-sink sink_name=brivane_test" \
         -L "module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/native" &
     pulse=$!
+    others=$pulse
     export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/native"
     for _ in $(seq 100); do
         pactl info >/dev/null 2>&1 && break
@@ -93,49 +76,34 @@ else
     skip "no PulseAudio or parec: the music is not listened for"
 fi
 
-# Waits up to 10 s for the game's window.
-await_window() {
-    for _ in $(seq 200); do
-        xdotool search --name '^Brivane' >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
 scores="$prefix/bin/scores"
 for signal in TERM INT HUP; do
-    # A file the game did not write (bare line ends): after the signal it holds the same best
-    # score in the game's own form.
-    printf 'highlvl:3\nhighscore:1234\n' >"$scores"
+    hand_made_scores "$scores"
+    monitor=""
     if [ -n "$pulse" ] && [ "$signal" = TERM ]; then
         parec -d brivane_test.monitor --raw --format=s16le --channels=1 --rate=22050 \
             >"$work/heard.raw" &
         monitor=$!
+        others="$pulse $monitor"
     fi
     "$game" >"$work/out.txt" 2>&1 &
     pid=$!
-    await_window || fail "SIG$signal round: the window did not appear"
+    await_window '^Brivane' >/dev/null || fail "SIG$signal round: the window did not appear"
     if [ -n "$monitor" ]; then
         sleep 3
         kill "$monitor"
         wait "$monitor" 2>/dev/null
-        monitor=""
+        others=$pulse
         loud=$(od -An -v -t d2 -w2 "$work/heard.raw" | awk '$1 > 2000 || $1 < -2000' | wc -l)
         [ "$loud" -gt 500 ] || fail "no music was heard from the installed game"
     else
         sleep 1
     fi
     kill -s "$signal" "$pid"
-    for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -0 "$pid" 2>/dev/null && fail "SIG$signal did not end the game"
-    wait "$pid"
+    await_end "$pid" "SIG$signal did not end the game"
     status=$?
     pid=""
-    [ "$status" -eq 0 ] || fail "SIG$signal: the game ended with status $status: $(cat "$work/out.txt")"
-    [ "$(od -An -c "$scores" | tr -s ' ')" = "$(printf 'highlvl:3\r\nhighscore:1234\r\n' | od -An -c | tr -s ' ')" ] ||
-        fail "SIG$signal: the scores file holds: $(od -c "$scores")"
+    [ "$status" -eq 0 ] || fail "SIG$signal: the game ended with status $status"
+    scores_saved "$scores" || fail "SIG$signal: the scores file holds: $(od -c "$scores")"
 done
 echo "ok: installed, validated, replayed, windowed with music, and saved on SIGTERM, SIGINT, SIGHUP"

@@ -8,11 +8,9 @@
 #
 # Usage: no_display.sh PATH/TO/brivane
 set -u
+# shellcheck source=live_lib.sh
+source "$(dirname "$0")/live_lib.sh"
 program=$(readlink -f "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work" XDG_CONFIG_HOME="$work/.config" XDG_DATA_HOME="$work/.local"
-export XDG_RUNTIME_DIR="$work" BRIVANE_UPDATE_SERVER=127.0.0.1:1
 rounds=("DISPLAY= WAYLAND_DISPLAY= QT_QPA_PLATFORM="
     "DISPLAY=:4095 WAYLAND_DISPLAY= QT_QPA_PLATFORM="
     "DISPLAY= WAYLAND_DISPLAY=nowhere QT_QPA_PLATFORM=wayland")
@@ -20,9 +18,8 @@ for round in "${rounds[@]}"; do
     # shellcheck disable=SC2086
     env $round "$program" --nomusic >"$work/out.txt" 2>"$work/err.txt" </dev/null
     status=$?
-    [ "$status" -eq 1 ] || { echo "FAIL: $round: status $status"; cat "$work/err.txt"; exit 1; }
-    lines=$(wc -l <"$work/err.txt")
-    [ "$lines" -eq 1 ] && grep -q '^brivane: .*display' "$work/err.txt" ||
-        { echo "FAIL: $round: said"; cat "$work/err.txt"; exit 1; }
+    [ "$status" -eq 1 ] || fail "$round: status $status: $(cat "$work/err.txt")"
+    [ "$(wc -l <"$work/err.txt")" -eq 1 ] && grep -q '^brivane: .*display' "$work/err.txt" ||
+        fail "$round: said $(cat "$work/err.txt")"
 done
 echo "ok: one line and status 1 for each missing display"

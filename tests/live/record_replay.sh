@@ -16,47 +16,17 @@
 # Needs Xvfb, xvfb-run, xauth and xdotool, and for `update` python3 ($PYTHON3, else the one on
 # the PATH) as the server. Exits 0 on success, 1 on a mismatch or failure.
 set -u
-
-if [ -z "${DISPLAY_READY:-}" ]; then
-    # Re-run inside a private X server. The screen is larger than the window so that menus
-    # and dialogs open fully on it.
-    exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
-fi
-
-program=$(readlink -f "$1")
+# shellcheck source=live_lib.sh
+source "$(dirname "$0")/live_lib.sh"
+on_private_x "$@"
 game=${2:-play}
-work=$(mktemp -d)
-pid="" server=""
-cleanup() {
-    for p in $pid $server; do
-        kill -0 "$p" 2>/dev/null && kill -9 "$p" 2>/dev/null
-    done
-    if [ "${KEEP_WORK:-}" = "" ]; then
-        rm -rf "$work"
-    else
-        echo "work folder kept: $work"
-    fi
-}
-trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*"
-    if [ -f "$work/out.txt" ]; then
-        echo "--- program output"
-        tail -20 "$work/out.txt"
-    fi
-    exit 1
-}
-
-# The program keeps its high scores beside itself, so it plays from a copy in a folder of its
-# own, with settings in a home of its own and the update check pointed at a closed port.
+# The program keeps its high scores beside itself, so it plays from a copy in a folder of its own.
+program=$(readlink -f "$1")
 cp "$program" "$work/brivane"
 for f in "$(dirname "$program")"/*.wav "$(dirname "$program")"/music.m3u; do
     [ -e "$f" ] && cp "$f" "$work/"
 done
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb BRIVANE_UPDATE_SERVER=127.0.0.1:1
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cd "$work" || exit 1
 
 # Waits (up to 10 s) for the file $1.
@@ -97,7 +67,7 @@ for _ in range(1200):
 c.close()
 open("answered", "w").close()
 ' &
-    server=$!
+    others=$!
     await_file port
     export BRIVANE_UPDATE_SERVER="127.0.0.1:$(cat port)"
 fi
@@ -105,30 +75,9 @@ fi
 "$work/brivane" --seed 2024 --nomusic --record rec.replay --report live.jsonl \
     --report-particles >out.txt 2>&1 &
 pid=$!
-
-# Prints the id of the first window whose title matches $1, waiting up to 10 s for it.
-await_window() {
-    local id
-    for _ in $(seq 200); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-        [ -n "$id" ] && echo "$id" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
 win=$(await_window '^Brivane v') || fail "the window did not appear"
 # Without a window manager nothing gives the window the keyboard; a player's click would.
 xdotool windowfocus --sync "$win"
-
-# Waits (up to 10 s) until the recording holds a line matching $1.
-await_record() {
-    for _ in $(seq 200); do
-        grep -qE "$1" rec.replay 2>/dev/null && return 0
-        sleep 0.05
-    done
-    fail "the recording never got a line matching '$1'"
-}
 
 # Moves the pointer to window pixel ($1, $2) and prints the twips the game got it as.
 probe_move() {
@@ -156,109 +105,88 @@ offx=$(awk -v a="$x1" -v s="$scale" 'BEGIN { printf "%d", 300 - a / s }')
 offy=$(awk -v a="$y1" -v s="$scale" 'BEGIN { printf "%d", 200 - a / s }')
 [ "$scale" = "15" ] || fail "pointer moves were recorded at $scale twips a pixel, not 15"
 
-# Where ball $2 (1 unless given) will be $1 ms after the live report's last line, in window
-# pixels, kept inside
-# the playfield. A ball moves speed x frame step twips a pass, and a pass lasts `ticks` ms.
-ball_ahead() {
-    tail -1 live.jsonl |
-        grep -oE '"(ticks|frameStep)":[0-9]+|"kind":"ball","num":'"${2:-1}"',"left":[-0-9.e]+,"top":[-0-9.e]+,"speedX":[-0-9]+,"speedY":[-0-9]+' |
-        tr '\n' ',' | tr -d '"' | awk -F'[:,]' -v ms="$1" -v ox="$offx" -v oy="$offy" '
-        { for (i = 1; i < NF; i++) { v[$i] = $(i + 1) } }
-        END {
-            if (!("left" in v) || v["ticks"] < 1) exit
-            f = v["frameStep"] * ms / v["ticks"]
-            x = (v["left"] + v["speedX"] * f + 157) / 15
-            y = (v["top"] + v["speedY"] * f + 157) / 15
-            x = x < 3 ? 3 : (x > 593 ? 593 : x)
-            y = y < 3 ? 3 : (y > 437 ? 437 : y)
-            printf "%d %d", x + ox, y + oy }'
-}
-
-# The first game: loops, keys, menus, a catch and a death.
-play_around() {
-# Pointer loops: circles of the tail around the middle of the playfield.
-for loop in 1 2 3; do
+# Circles of the tail around ($1, $2), of radius $3, in 24 steps.
+circle() {
     for step in $(seq 0 24); do
-        read -r px py < <(awk -v s="$step" -v r=$((60 + 20 * loop)) 'BEGIN {
-            a = s * 6.2832 / 24; printf "%d %d", 300 + r * cos(a), 220 + r * sin(a) }')
+        read -r px py < <(awk -v s="$step" -v x="$1" -v y="$2" -v r="$3" 'BEGIN {
+            a = s * 6.2832 / 24; printf "%d %d", x + r * cos(a), y + r * sin(a) }')
         xdotool mousemove --window "$win" $((px + offx)) $((py + offy))
         sleep 0.03
     done
-done
-
-# The speed keys: up twice and down once, which also turns Auto Speed Adjust off.
-xdotool key plus plus minus
-await_record ' key 45$'
-
-# Settings > Auto Speed Adjust (back on): open File with the pointer, step right to Settings,
-# whose first item is then selected.
-xdotool mousemove --window "$win" 12 8 click 1
-sleep 0.3
-xdotool key Right Return
-await_record ' menu mnuSettingsAutoSpeed$'
-
-# File > Jump To Level (the second item, after New Game), answering 1 in its dialog: level 1
-# again, with new particles.
-xdotool mousemove --window "$win" 12 8 click 1
-sleep 0.3
-xdotool key Down Down Return
-dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
-xdotool windowfocus --sync "$dialog"
-xdotool key ctrl+a
-xdotool type 1
-xdotool key Return
-await_record ' menu mnuFileJumpLevel 1$'
-xdotool windowfocus --sync "$win"
-
-# A loop of the tail drawn quickly around where the ball is heading, until it is caught.
-caught=""
-for _ in $(seq 20); do
-    read -r cx cy < <(ball_ahead 130)
-    [ -n "${cx:-}" ] || break
-    for step in $(seq 0 18); do
-        # shellcheck disable=SC2046  # awk prints the two coordinates
-        xdotool mousemove --window "$win" \
-            $(awk -v s="$step" -v x="$cx" -v y="$cy" 'BEGIN {
-                a = s * 6.2832 / 16; printf "%d %d", x + 70 * cos(a), y + 70 * sin(a) }')
+}
+# The first game: loops, keys, menus, a catch and a death.
+play_around() {
+    for loop in 1 2 3; do
+        circle 300 220 $((60 + 20 * loop))
     done
+
+    # The speed keys: up twice and down once, which also turns Auto Speed Adjust off.
+    xdotool key plus plus minus
+    await_record ' key 45$'
+
+    # Settings > Auto Speed Adjust (back on): open File with the pointer, step right to Settings,
+    # whose first item is then selected.
+    xdotool mousemove --window "$win" 12 8 click 1
     sleep 0.3
-    if grep -qE '"score":[1-9]' live.jsonl; then
-        caught=yes
-        break
-    fi
-done
+    xdotool key Right Return
+    await_record ' menu mnuSettingsAutoSpeed$'
 
-# Run into the ball until a life is lost: wait where the live report says it is heading,
-# stirring the pointer by a pixel, since the game checks for contact when the pointer moves
-# and only moves use up the grace after a level starts.
-died=""
-for _ in $(seq 50); do
-    if grep -q '"dying":true' live.jsonl; then
-        died=yes
-        break
-    fi
-    read -r bx by < <(ball_ahead 350)
-    if [ -z "${bx:-}" ]; then
-        sleep 0.1
-        continue
-    fi
-    wait_there=()
-    for k in $(seq 14); do
-        wait_there+=(mousemove --window "$win" $((bx + k % 2)) "$by" sleep 0.05)
+    # File > Jump To Level (the second item, after New Game), answering 1 in its dialog: level 1
+    # again, with new particles.
+    xdotool mousemove --window "$win" 12 8 click 1
+    sleep 0.3
+    xdotool key Down Down Return
+    dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
+    xdotool windowfocus --sync "$dialog"
+    xdotool key ctrl+a
+    xdotool type 1
+    xdotool key Return
+    await_record ' menu mnuFileJumpLevel 1$'
+    xdotool windowfocus --sync "$win"
+
+    # A loop of the tail drawn quickly around where the ball is heading, until it is caught.
+    caught=""
+    for _ in $(seq 20); do
+        read -r cx cy < <(ball_ahead 130 clamp)
+        [ -n "${cx:-}" ] || break
+        for step in $(seq 0 18); do
+            # shellcheck disable=SC2046  # awk prints the two coordinates
+            xdotool mousemove --window "$win" \
+                $(awk -v s="$step" -v x="$cx" -v y="$cy" 'BEGIN {
+                    a = s * 6.2832 / 16; printf "%d %d", x + 70 * cos(a), y + 70 * sin(a) }')
+        done
+        sleep 0.3
+        if grep -qE '"score":[1-9]' live.jsonl; then
+            caught=yes
+            break
+        fi
     done
-    xdotool "${wait_there[@]}"
-done
-[ -n "$died" ] || fail "the player never ran into the ball"
 
-# Let the death play out and the next life begin, then more loops.
-sleep 3
-for step in $(seq 0 24); do
-    read -r px py < <(awk -v s="$step" 'BEGIN {
-        a = s * 6.2832 / 24; printf "%d %d", 200 + 90 * cos(a), 150 + 90 * sin(a) }')
-    xdotool mousemove --window "$win" $((px + offx)) $((py + offy))
-    sleep 0.03
-done
+    # Run into the ball until a life is lost: wait where the live report says it is heading,
+    # stirring the pointer by a pixel, since the game checks for contact when the pointer moves
+    # and only moves use up the grace after a level starts.
+    died=""
+    for _ in $(seq 50); do
+        if grep -q '"dying":true' live.jsonl; then
+            died=yes
+            break
+        fi
+        read -r bx by < <(ball_ahead 350 clamp)
+        if [ -z "${bx:-}" ]; then
+            sleep 0.1
+            continue
+        fi
+        wait_there=()
+        for k in $(seq 14); do
+            wait_there+=(mousemove --window "$win" $((bx + k % 2)) "$by" sleep 0.05)
+        done
+        xdotool "${wait_there[@]}"
+    done
+    [ -n "$died" ] || fail "the player never ran into the ball"
 
+    # Let the death play out and the next life begin, then more loops.
+    sleep 3
+    circle 200 150 90
 }
 
 # The second game: File > Jump To Level while the update server holds its reply, which is let
@@ -314,7 +242,7 @@ score_while_moving() {
     for _ in $(seq 15); do
         sleep 1.5
         n=$(tail -1 live.jsonl | grep -oE '"ballCount":[0-9]+' | cut -d: -f2)
-        read -r cx cy < <(ball_ahead 250 "${n:-1}")
+        read -r cx cy < <(ball_ahead 250 clamp "${n:-1}")
         [ -n "${cx:-}" ] || continue
         # shellcheck disable=SC2207  # awk prints the stroke's coordinates
         stroke=($(awk -v x="$cx" -v y="$cy" -v ox="$offx" -v oy="$offy" 'BEGIN {
@@ -342,7 +270,10 @@ score_while_moving() {
         sleep 0.5
         grep -qE '^at [0-9]+\.[0-9]+ move ' rec.replay && return 0
     done
-    fail "no pointer move arrived while a capture was being scored in 15 strokes"
+    # The strokes aim at where a ball is heading; on a loaded machine they may all miss. That
+    # says nothing of the recording, so the caller may play again (status 77).
+    echo "no pointer move arrived while a capture was being scored in 15 strokes"
+    exit 77
 }
 
 case $game in
@@ -352,36 +283,20 @@ scoring) score_while_moving ;;
 *) fail "no game '$game'" ;;
 esac
 
-# File > Exit: the last item, reached by stepping up from the top.
-xdotool mousemove --window "$win" 12 8 click 1
-sleep 0.3
-xdotool key Up Return
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
-wait "$pid"
+menu_exit
+await_end "$pid" "File > Exit did not end the program"
 status=$?
 pid=""
 [ "$status" -eq 0 ] || fail "the program exited with status $status"
 grep -q ' menu mnuFileExit$' rec.replay || fail "the recording does not end with File > Exit"
 
-# The replay, headless.
-"$work/brivane" --headless --replay rec.replay --report replay.jsonl --report-particles \
-    >summary.txt 2>replay.err || fail "the headless replay failed: $(cat summary.txt replay.err)"
-
-# Identities carry the time of day, real in the window and derived from the virtual clock in a
-# replay; everything else must match byte for byte.
-mask() { sed -E 's/"IDnum":"[^"]*"/"IDnum":""/g' "$1"; }
 live_lines=$(wc -l <live.jsonl)
-replay_lines=$(wc -l <replay.jsonl)
-if ! cmp -s <(mask live.jsonl) <(mask replay.jsonl); then
+if ! replay_matches; then
     first=$(cmp <(mask live.jsonl) <(mask replay.jsonl) | grep -oE 'line [0-9]+' | cut -d' ' -f2)
     echo "live:   $(mask live.jsonl | sed -n "${first:-1}p" | cut -c1-600)"
     echo "replay: $(mask replay.jsonl | sed -n "${first:-1}p" | cut -c1-600)"
     fail "the replay's report differs from the live one (live $live_lines passes, replay" \
-        "$replay_lines), first at line ${first:-?}"
+        "$(wc -l <replay.jsonl)), first at line ${first:-?}"
 fi
 
 # The summary line describes the same final state as the live report's last line.

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The virtual clock's timer rules, which every replay with clock timers depends on.
+// The virtual clock's timer rules, which every replay with clock timers depends on. (How pass
+// durations hold from their pass on is in ReplayRunner.HeaderAnswersAndPassDurationsDriveTheGame.)
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -62,17 +63,7 @@ TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
         EXPECT_EQ(clock.timerDue(r.watch), r.due);
         EXPECT_EQ(clock.now(), r.now);
     }
-}
-
-TEST(VirtualClock, PassDurationsHoldFromTheirPassUntilTheNext) {
-    VirtualClock clock;
-    clock.setDefaultPassDuration(20);
-    clock.setPassDurationFrom(3, 33);
-    clock.setPassDurationFrom(7, 8);
-    const int expected[] = {20, 20, 33, 33, 33, 33, 8, 8};
-    for (int pass = 1; pass <= 8; ++pass) {
-        EXPECT_EQ(clock.passDurationOf(pass), expected[pass - 1]) << pass;
-    }
+    VirtualClock clock;  // and it never goes back
     clock.advanceTo(50);
     clock.advanceTo(40);
     EXPECT_EQ(clock.now(), 50u);

@@ -9,12 +9,12 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <tuple>
 
 #include "core/levels.h"
 #include "core/lives.h"
 #include "core/sound.h"
 #include "harness.h"
-#include "particles/bonds.h"
 
 namespace brivane {
 namespace {
@@ -32,10 +32,8 @@ TEST(SetLives, NeverShowsOrStoresMoreThanEight) {
     Scene s(1);
     for (const auto& [n, stored] : {std::pair{9, 8}, {8, 8}, {1, 1}, {0, 0}}) {
         setLives(s.g, static_cast<std::int16_t>(n));
-        EXPECT_EQ(s.g.lives, stored) << n;
-        for (int i = 0; i < 8; ++i) {
-            EXPECT_EQ(s.pf.lifeIconVisible[i], i < stored) << n << " icon " << i;
-        }
+        EXPECT_EQ(std::pair(int{s.g.lives}, visibleIcons(s.pf)), std::pair(stored, stored)) << n;
+        EXPECT_EQ(s.pf.lifeIconVisible[std::max(stored - 1, 0)], stored > 0) << n;
     }
 }
 
@@ -56,12 +54,12 @@ TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
             s.passes(1);
             ASSERT_TRUE(s.g.dying) << pass;
             const int fade = std::max(255 - 2 * step * pass, 0);
-            EXPECT_EQ(s.g.deathFade, fade) << pass;
             const auto disc = test::drawsWhere(
                 s.pf, [&](const DrawCall& d) { return d.x1 == px && d.y2 == py - 10; });
             ASSERT_EQ(disc.size(), 1u) << pass;
-            EXPECT_EQ(disc[0]->width, 300 - fade);
-            EXPECT_EQ(disc[0]->colour, (Rgb{255, fade, fade}));
+            EXPECT_EQ(std::tuple(s.g.deathFade, disc[0]->width, disc[0]->colour),
+                      std::tuple(fade, 300 - fade, Rgb{255, fade, fade}))
+                << pass;
         }
         EXPECT_EQ(s.g.lives, 5);
         if (step == 0) {
@@ -69,12 +67,9 @@ TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
             s.passes(1);
         }
         s.passes(1);
-        EXPECT_FALSE(s.g.dying);
-        EXPECT_EQ(s.g.lives, 4);
-        EXPECT_EQ(visibleIcons(s.pf), 4);
-        EXPECT_EQ(s.g.deathFade, 255);
-        EXPECT_EQ(s.g.graceCount, 100);
-        EXPECT_EQ(s.g.level, 3);
+        EXPECT_EQ(std::tuple(s.g.dying, s.g.lives, visibleIcons(s.pf), s.g.deathFade,
+                             s.g.graceCount, s.g.level),
+                  std::tuple(false, 4, 4, 255, 100, 3));
     }
 }
 
@@ -99,11 +94,9 @@ TEST(DeathStep, LastLifeImplodesEverythingThenRestartsAtLevelOne) {
     s.passes(9);
     ASSERT_EQ(s.g.level, 7);
     s.passes(1);
-    EXPECT_EQ(s.g.level, 1);
-    EXPECT_EQ(visibleIcons(s.pf), 5);
-    EXPECT_FALSE(s.g.dying);
+    EXPECT_EQ(std::tuple(s.g.level, visibleIcons(s.pf), s.g.dying, s.g.highScore),
+              std::tuple(1, 5, false, 98765.0));
     EXPECT_EQ(s.g.messageText, "You died on level 7, starting over at level 1");
-    EXPECT_EQ(s.g.highScore, 98765);
 }
 
 // The bonded ball's own drawing reports the touch again on every pass, so the death runs two
@@ -118,8 +111,7 @@ TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
         ASSERT_TRUE(s.g.bondDeath);
         if (newLevel) {
             startLevel(s.g, "");
-            EXPECT_FALSE(s.g.dying);
-            EXPECT_FALSE(s.g.bondDeath);
+            EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(false, false));
             s.g.dying = true;
         }
         for (int pass = 0; pass < 20 && s.g.dying; ++pass) {
@@ -132,9 +124,7 @@ TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
             EXPECT_EQ(bolts.size() >= 10, animating) << pass;
             EXPECT_TRUE(!newLevel || bolts.empty());
         }
-        EXPECT_FALSE(s.g.dying);
-        EXPECT_FALSE(s.g.bondDeath);
-        EXPECT_EQ(s.g.lives, 4);
+        EXPECT_EQ(std::tuple(s.g.dying, s.g.bondDeath, s.g.lives), std::tuple(false, false, 4));
     }
 }
 
@@ -149,23 +139,15 @@ TEST(DeathStep, FinalDeathInARedBandIsNotReenteredByItsOwnImplosion) {
         s.g.bondsRed = true;
         setLives(s.g, 0);
         s.moveTo(4477, 3307);
-        ASSERT_TRUE(s.g.dying);
-        ASSERT_TRUE(s.g.bondDeath);
-        EXPECT_EQ(s.g.level, 10);
-        EXPECT_EQ(s.g.deathFade, 255 - 2 * step);
-        EXPECT_EQ(s.ball(1).left(), 2090);  // imploded once, not once per report
+        ASSERT_TRUE(s.g.dying && s.g.bondDeath);
+        EXPECT_EQ(std::tuple(s.g.level, s.g.deathFade, s.ball(1).left()),
+                  std::tuple(10, 255 - 2 * step, 2090.0f));  // imploded once, not once a report
         s.passes(1);
         EXPECT_EQ(s.g.level, 10);
         s.passes(200);
-        EXPECT_EQ(s.g.dying, step == 0);
-        EXPECT_EQ(s.g.level, step == 0 ? 10 : 1);
-        if (step == 0) {
-            EXPECT_EQ(s.g.deathFade, 255);
-        } else {
-            EXPECT_EQ(s.g.lives, 5);
-            EXPECT_EQ(s.g.messageText, "You died on level 10, starting over at level 1");
-        }
-        EXPECT_FALSE(s.g.inDeathStep);
+        EXPECT_EQ(std::tuple(s.g.dying, s.g.level, s.g.inDeathStep),
+                  std::tuple(step == 0, step == 0 ? 10 : 1, false));
+        EXPECT_EQ(step == 0 ? s.g.deathFade : s.g.lives, step == 0 ? 255 : 5);
     }
 }
 

@@ -2,13 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // What kills the player: ball contact and the shield, a red bond within reach of the drawn line,
-// the electron's sparks; buying the shield with the right button; and how bonds follow their
-// balls through removals and switch to red.
+// the electron's sparks; buying the shield; and how bonds follow their balls and switch to red.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/lives.h"
@@ -37,15 +37,14 @@ TEST(BallContact, KillsCloserThanThreeHundredFourteenOnlyOnAPointerMoveAndNeverW
         // clang-format on
     };
     for (const auto& c : cases) {
-        // Frame step 0 holds a captured ball's fade, so it stays on the playfield.
-        Scene s(5, 0);
+        Scene s(5, 0);  // frame step 0 holds a captured ball's fade, so it stays on the playfield
         s.placeBalls({{3000, 3000}, {6000, 1000}});
         if (c.fading) {
             ParticleTestAccess::capture(s.ball(1));
         }
         s.moveTo(3000 + halfBall + c.dx, 3000 + halfBall + c.dy);
-        EXPECT_EQ(s.g.dying, c.dies) << c.dx << ", " << c.dy << (c.fading ? " fading" : "");
-        EXPECT_FALSE(s.g.bondDeath);
+        EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(c.dies, false))
+            << c.dx << ", " << c.dy << (c.fading ? " fading" : "");
     }
     Scene s(5, 1);
     s.placeBalls({{3000, 3000, 1, 10, 0}});
@@ -59,21 +58,20 @@ TEST(Shield, RightClickBuysItOnceFromLevelHundredForTwentyThousand) {
         int level, button;
         double score;
         bool bought;
-    } cases[] = {
-        // clang-format off
-        {99, 2, 50000, false}, {100, 2, 19999, false}, {100, 2, 20000, true},
-        {100, 1, 50000, false},
-        // clang-format on
-    };
+    } cases[] = {{99, 2, 50000, false},
+                 {100, 2, 19999, false},
+                 {100, 2, 20000, true},
+                 {100, 1, 50000, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.level << " " << c.score);
         Scene s(c.level, 1);
         s.g.score = c.score;
         s.send(ScriptedEvent::down(c.button));
-        EXPECT_EQ(s.g.shieldOn, c.bought);
-        EXPECT_EQ(s.g.score, c.bought ? c.score - 20000 : c.score);
-        EXPECT_EQ(s.g.messageText, c.bought ? "Shield Purchased & Activated" : "");
-        EXPECT_EQ(s.pf.playerSprite, c.bought ? Picture::imgPlayerShield : Picture::imgPlayer);
+        EXPECT_EQ(std::tuple(s.g.shieldOn, s.g.score, s.g.messageText, s.pf.playerSprite),
+                  c.bought ? std::tuple(true, c.score - 20000,
+                                        std::string("Shield Purchased & Activated"),
+                                        Picture::imgPlayerShield)
+                           : std::tuple(false, c.score, std::string(), Picture::imgPlayer))
+            << c.level << " " << c.score;
     }
 }
 
@@ -83,34 +81,25 @@ TEST(Shield, AbsorbsOneContactThenTheNextKillsAndItReturnsWithEachLife) {
     s.g.score = 60000;
     s.send(ScriptedEvent::down(2));
     ASSERT_TRUE(s.g.shieldOn);
-
     s.moveTo(3000 + halfBall, 3000 + halfBall);
-    EXPECT_FALSE(s.g.dying);
-    EXPECT_FALSE(s.g.shieldOn);
-    EXPECT_EQ(s.soundCount(effectShieldDie), 1);
-    EXPECT_EQ(s.pf.playerSprite, Picture::imgPlayer);
-
+    EXPECT_EQ(std::tuple(s.g.dying, s.g.shieldOn, s.soundCount(effectShieldDie), s.pf.playerSprite),
+              std::tuple(false, false, 1, Picture::imgPlayer));
     s.moveTo(3000 + halfBall + 10, 3000 + halfBall);
     EXPECT_TRUE(s.g.dying);
     s.passes(20);
-    EXPECT_EQ(s.g.lives, 4);
-    EXPECT_EQ(s.pf.playerSprite, Picture::imgPlayerShield);
-
+    EXPECT_EQ(std::tuple(s.g.lives, s.pf.playerSprite), std::tuple(4, Picture::imgPlayerShield));
     // A second purchase does nothing, even with the shield used up.
     s.g.graceCount = 0;
     s.moveTo(6000 + halfBall, 4000 + halfBall);
     ASSERT_FALSE(s.g.shieldOn);
     s.send(ScriptedEvent::down(2));
-    EXPECT_FALSE(s.g.shieldOn);
-    EXPECT_EQ(s.g.score, 40000);
-
+    EXPECT_EQ(std::pair(s.g.shieldOn, s.g.score), std::pair(false, 40000.0));
     // The last life: the shield is up again after the restart at level 1.
     setLives(s.g, 0);
     s.moveTo(6000 + halfBall, 4000 + halfBall + 5);
     ASSERT_TRUE(s.g.dying);
     s.passes(20);
-    EXPECT_EQ(s.g.level, 1);
-    EXPECT_TRUE(s.g.shieldOn);
+    EXPECT_EQ(std::tuple(s.g.level, s.g.shieldOn), std::tuple(1, true));
 }
 
 // A bond from centre (1157, 3157) to (5157, 3157); the player stays clear of the balls, so only
@@ -135,9 +124,8 @@ TEST(BondContact, KillsWithinReachOfTheDrawnLineBetweenItsEnds) {
         s.moveTo(c.x, c.y);
         EXPECT_EQ(s.g.bondDeath, c.hitX != 0) << c.x << ", " << c.y << (c.red ? " red" : "");
         if (c.hitX != 0) {
-            EXPECT_TRUE(s.g.dying);
-            EXPECT_EQ(s.g.bondHitX, c.hitX);
-            EXPECT_EQ(s.g.bondHitY, 3157);
+            EXPECT_EQ(std::tuple(s.g.dying, s.g.bondHitX, s.g.bondHitY),
+                      std::tuple(true, c.hitX, 3157.0f));
         }
     }
 }
@@ -152,9 +140,7 @@ TEST(BondContact, HarmlessDuringTheGracePeriodThenKillsFromTheBallsOwnDrawing) {
     EXPECT_FALSE(s.g.dying);
     s.g.graceCount = 0;
     s.passes(1);
-    EXPECT_TRUE(s.g.dying);
-    EXPECT_TRUE(s.g.bondDeath);
-    EXPECT_EQ(s.g.bondHitY, 3157);
+    EXPECT_EQ(std::tuple(s.g.dying, s.g.bondDeath, s.g.bondHitY), std::tuple(true, true, 3157.0f));
     EXPECT_LT(std::fabs(s.g.bondHitX - 2000), 160);
 }
 
@@ -172,8 +158,7 @@ TEST(Sparks, TimerLeavesACaughtElectronFadingAndSilent) {
     sparkScene(s, 3000, 3000);
     ParticleTestAccess::capture(*s.g.electron);
     s.tick(TimerId::tmrDoElectron);
-    EXPECT_FALSE(s.g.electronSparking);
-    EXPECT_EQ(s.soundCount(effectSpark), 0);
+    EXPECT_EQ(std::pair(s.g.electronSparking, s.soundCount(effectSpark)), std::pair(false, 0));
     s.passes(1);
     EXPECT_LT(s.g.electron->fadeLevel(), 255);
     EXPECT_TRUE(drawsWhere(s.pf, [](const auto& d) {
@@ -208,9 +193,9 @@ TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
         setShield(s.g, c.shield);
         test::scriptRnd(s.g, {(c.a + 1000.5) / 2000.0, (c.b + 1000.5) / 2000.0, 0.5, 0.5}, 0.25);
         s.passes(1);
-        EXPECT_EQ(s.g.dying, c.dies);
-        EXPECT_EQ(s.soundCount(c.shield ? effectShieldDie : effectDie), c.dies ? 1 : 0);
-        EXPECT_EQ(s.g.shieldOn, c.shield);
+        EXPECT_EQ(std::tuple(s.g.dying, s.soundCount(c.shield ? effectShieldDie : effectDie),
+                             s.g.shieldOn),
+                  std::tuple(c.dies, c.dies ? 1 : 0, c.shield));
         const Rgb disc = c.shield ? Rgb{253, 255, 253} : Rgb{255, 253, 253};
         EXPECT_EQ(drawsWhere(s.pf, [&](const auto& d) { return d.colour == disc && d.width == 47; })
                       .size(),
@@ -245,8 +230,8 @@ TEST(Bonds, FollowTheirBallsThroughRenumberingAndGoWithEitherEnd) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ((std::array{lines[0]->x1, lines[0]->y1, lines[0]->x2, lines[0]->y2}),
               (std::array{4000 + halfBall, 4000 + halfBall, 2500 + halfBall, 2500 + halfBall}));
-    EXPECT_EQ(findBallByID(s.g, s.ball(2).IDnum()), 2);
-    EXPECT_EQ(findBallByID(s.g, "no such ball"), 0);
+    EXPECT_EQ(std::pair(findBallByID(s.g, s.ball(2).IDnum()), findBallByID(s.g, "no such ball")),
+              std::pair(2.0, 0.0));
 }
 
 TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) {
@@ -280,26 +265,23 @@ TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) 
 }
 
 TEST(Bonds, SwitchToRedSoundsOnlyWithABondAndIsDrawnAtOnce) {
-    const struct {
-        bool bonded, startRed;
-        int sounds;
-    } cases[] = {{true, false, 1}, {false, false, 0}, {true, true, 0}};
-    for (const auto& c : cases) {
+    for (const auto& [bonded, startRed, sounds] :
+         {std::tuple(true, false, 1), std::tuple(false, false, 0), std::tuple(true, true, 0)}) {
         Scene s(10, 1);
         s.placeBalls({{500, 500}, {2500, 2500}, {4000, 4000}});
-        if (c.bonded) {
+        if (bonded) {
             s.bond(3, 2);
         }
-        s.g.bondsRed = c.startRed;
+        s.g.bondsRed = startRed;
         s.tick(TimerId::tmrToggleBonds);
-        EXPECT_EQ(s.g.bondsRed, !c.startRed);
-        EXPECT_EQ(s.soundCount(effectBonds), c.sounds) << c.bonded << c.startRed;
+        EXPECT_EQ(std::pair(s.g.bondsRed, s.soundCount(effectBonds)), std::pair(!startRed, sounds))
+            << bonded << startRed;
         s.passes(1);
         const auto lines = bondLines(s.pf);
-        ASSERT_EQ(lines.size(), c.bonded ? 1u : 0u);
-        if (c.bonded) {
-            EXPECT_EQ(lines[0]->colour, c.startRed ? (Rgb{0, 0, 255}) : (Rgb{255, 0, 0}));
-            EXPECT_EQ(lines[0]->width, 1);
+        ASSERT_EQ(lines.size(), bonded ? 1u : 0u);
+        if (bonded) {
+            EXPECT_EQ(std::pair(lines[0]->colour, lines[0]->width),
+                      std::pair(startRed ? Rgb{0, 0, 255} : Rgb{255, 0, 0}, 1));
         }
     }
 }

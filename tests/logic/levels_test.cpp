@@ -1,11 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Level set-up: the exact particles of seeded set-ups, the thresholds of its random draws, the
-// hints, what carries over between levels, and File > Jump To Level.
+// Level set-up: the exact particles of seeded set-ups, the thresholds of its random draws, what
+// carries over between levels, and File > Jump To Level.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "harness.h"
 #include "particles/particle.h"
@@ -32,9 +33,8 @@ TEST(LevelSetUp, SeededSetUpsDealTheirKnownParticles) {
     for (const auto& c : cases) {
         test::Started h(c.seed);
         h.toLevel(c.level);
-        const std::string dealt = passReport(h.g, 0, "", true);
-        EXPECT_EQ(test::digest(dealt), c.digest)
-            << c.level << ": " << std::hex << test::digest(dealt);
+        const std::uint64_t dealt = test::digest(passReport(h.g, 0, "", true));
+        EXPECT_EQ(dealt, c.digest) << c.level << ": " << std::hex << dealt;
     }
 }
 
@@ -48,12 +48,14 @@ TEST(LevelSetUp, StringElectronAndBondDrawsAtTheirThresholds) {
         h.toLevel(1);
         EXPECT_EQ(h.g.stringCount, strings) << r;
     }
-    // The electron draw: 0.49 gives 50 (present), 0.5 gives 51 (absent).
-    for (const auto& [r, present] : {std::pair{0.49, true}, std::pair{0.5, false}}) {
+    // The electron draw: 0.49 gives 50 (present), 0.5 gives 51 (absent); below level 15 there
+    // is no draw at all, even with a winning one next.
+    for (const auto& [level, r, present] :
+         {std::tuple(15, 0.49, true), std::tuple(15, 0.5, false), std::tuple(14, 0.0, false)}) {
         test::Started h;
-        scriptRnd(h.g, std::vector<double>(15 * 7 + 14 + 21 * 6 + 1, 0.3), r);
-        h.toLevel(15);
-        EXPECT_EQ(h.g.electronActive, present) << r;
+        scriptRnd(h.g, std::vector<double>(level * 7 + level - 1 + 21 * 6 + 1, 0.3), r);
+        h.toLevel(level);
+        EXPECT_EQ(h.g.electronActive, present) << level << " " << r;
     }
     // The bond draw of the second ball at level 10: 0.0999 gives 10 (bonded), 0.1 gives 11.
     for (const auto& [r, bonded] : {std::pair{0.0999, true}, std::pair{0.1, false}}) {
@@ -65,57 +67,31 @@ TEST(LevelSetUp, StringElectronAndBondDrawsAtTheirThresholds) {
         EXPECT_EQ(h.g.balls[2]->boundTo().empty(), !bonded) << r;
         EXPECT_EQ(h.g.balls[3]->boundTo(), "");
     }
-    // Below level 15 there is no electron draw at all, even with a winning draw next.
-    test::Started h;
-    scriptRnd(h.g, std::vector<double>(14 * 7 + 13 + 21 * 6 + 1, 0.3), 0.0);
-    h.toLevel(14);
-    EXPECT_FALSE(h.g.electronActive);
-}
-
-TEST(LevelHints, AMessageOfItsOwnReplacesTheLevelsHint) {
-    test::Started h;
-    EXPECT_EQ(h.g.messageText, "Trap particles in a loop of your tail");
-    h.toLevel(2);
-    EXPECT_EQ(h.g.messageText, "Trap particles in a loop of your tail");  // level 2 has none
-    h.g.level = 0;
-    startLevel(h.g, "Game over");
-    EXPECT_EQ(h.g.messageText, "Game over");
-    EXPECT_EQ(h.g.messageLevel, 255);
 }
 
 TEST(LevelSetUp, ResetsThePerLevelStateAndCarriesTheRestOver) {
-    const struct {
-        int from;
-        double scoreAfter;
-        int highAfter;  // the highest level was 30
-    } cases[] = {{29, 500, 30}, {30, 500, 31}, {0, 0, 30} /* score restarts */};
-    for (const auto& c : cases) {
+    // The highest level was 30; a set-up from level 0 is a new game, whose score restarts.
+    for (const auto& [from, scoreAfter, highAfter] :
+         {std::tuple(29, 500.0, 30), std::tuple(30, 500.0, 31), std::tuple(0, 0.0, 30)}) {
         test::Started h;
-        h.g.level = static_cast<std::int16_t>(c.from);
+        h.g.level = static_cast<std::int16_t>(from);
         h.g.highLevel = 30;
         h.g.score = 500;
         h.g.lives = 3;
-        h.g.shieldOwned = true;
-        h.g.dying = true;
+        h.g.shieldOwned = h.g.dying = h.g.electronSparking = true;
         h.g.deathFade = 7;
         h.g.graceCount = 0;
         h.g.levelCaptures = 4;
-        h.g.electronSparking = true;
         h.g.tailCount = 2;
         h.g.tail.resize(3);
-        startLevel(h.g, "");
-        EXPECT_EQ(h.g.level, c.from + 1);
-        EXPECT_EQ(h.g.highLevel, c.highAfter);
-        EXPECT_EQ(h.g.score, c.scoreAfter);
-        EXPECT_FALSE(h.g.dying);
-        EXPECT_EQ(h.g.deathFade, 255);
-        EXPECT_EQ(h.g.graceCount, 100);
-        EXPECT_EQ(h.g.levelCaptures, 0);
-        EXPECT_FALSE(h.g.electronSparking);
-        EXPECT_EQ(h.g.tailCount, 0);
-        EXPECT_EQ(h.g.tail.size(), 1u);
-        EXPECT_EQ(h.g.lives, 3);
-        EXPECT_TRUE(h.g.shieldOwned);
+        startLevel(h.g, from == 0 ? "Game over" : "");
+        EXPECT_EQ(std::tuple(h.g.level, h.g.highLevel, h.g.score, h.g.lives, h.g.shieldOwned),
+                  std::tuple(from + 1, highAfter, scoreAfter, 3, true));
+        EXPECT_EQ(std::tuple(h.g.dying, h.g.deathFade, h.g.graceCount, h.g.levelCaptures,
+                             h.g.electronSparking, h.g.tailCount, h.g.tail.size()),
+                  std::tuple(false, 255, 100, 0, false, 0.0, 1u));
+        // A message of its own replaces the level's hint.
+        EXPECT_TRUE(from != 0 || h.g.messageText == "Game over");
     }
     // Balls that once bounced off each other keep doing so after a restart at level 1.
     test::Started h;
@@ -128,15 +104,13 @@ TEST(JumpToLevel, DialogTextPicksALevelFromOneToTheHighestBelowThirtyTwoThousand
     const struct {
         const char* answer;
         int levelAfter;  // 0: no jump
-        double scoreAfter;
         int highLevel = 9;
     } cases[] = {
         // clang-format off
-        {HeadlessPlatform::acceptDefault, 9, 500}, {"9", 9, 500}, {"10", 0, 500} /* not reached */,
-        {"1", 1, 0}, {"", 0, 500} /* cancelled */, {"abc", 0, 500}, {"0.99", 0, 500},
-        {"1.4", 1, 0}, {"  3 levels", 3, 500}, {"32000", 0, 500, 32000}, {"32767", 0, 500, 32767},
-        {"7.5", 8, 500}, {"8.5", 8, 500},  // halves go to the even neighbour
-        {"2.6", 3, 500}, {"2,6", 2, 500},  // a point, whatever the locale
+        {HeadlessPlatform::acceptDefault, 9}, {"9", 9}, {"10", 0} /* not reached */, {"1", 1},
+        {"", 0} /* cancelled */, {"abc", 0}, {"0.99", 0}, {"1.4", 1}, {"  3 levels", 3},
+        {"32000", 0, 32000}, {"32767", 0, 32767}, {"7.5", 8}, {"8.5", 8} /* halves to even */,
+        {"2.6", 3}, {"2,6", 2} /* a point, whatever the locale */,
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -152,14 +126,12 @@ TEST(JumpToLevel, DialogTextPicksALevelFromOneToTheHighestBelowThirtyTwoThousand
         h.send(ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel));
         ASSERT_EQ(h.pf.dialogs.size(), 1u);
         EXPECT_EQ(h.pf.dialogs[0].defaultText, std::to_string(c.highLevel));
-        EXPECT_EQ(h.g.level, c.levelAfter == 0 ? 4 : c.levelAfter);
-        EXPECT_EQ(h.g.score, c.scoreAfter);
-        EXPECT_EQ(h.g.dying, c.levelAfter == 0);
-        if (c.levelAfter != 0) {
-            EXPECT_EQ(h.g.ballCount, c.levelAfter);
-        } else {
-            EXPECT_EQ(h.g.messageText, "");  // refused without a word
-        }
+        const bool jumped = c.levelAfter != 0;
+        // Level 1 starts a new game; a refusal says nothing.
+        EXPECT_EQ(std::tuple(h.g.level, h.g.score, h.g.dying, h.g.ballCount),
+                  std::tuple(jumped ? c.levelAfter : 4, c.levelAfter == 1 ? 0.0 : 500.0, !jumped,
+                             jumped ? c.levelAfter : h.g.ballCount));
+        EXPECT_TRUE(jumped || h.g.messageText.empty());
     }
 }
 

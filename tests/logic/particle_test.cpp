@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "harness.h"
@@ -63,13 +64,12 @@ TEST(ParticleInit, DrawsCellSpeedsPlaceIdentityAndAttractionInThatOrder) {
         const auto drawn = scriptRnd(h.g, c.draws);
         clsParticle p;
         p.init(h.g, 3, static_cast<std::uint8_t>(c.kind));
-        EXPECT_EQ(*drawn, c.drawsUsed);
         const std::array<int, 7> got{
             p.colour(), static_cast<int>(p.width()), static_cast<int>(p.height()), p.speedX(),
             p.speedY(), static_cast<int>(p.left()),  static_cast<int>(p.top())};
-        EXPECT_EQ(got, c.want);
+        EXPECT_EQ(std::tuple(got, *drawn, p.isAttracted()),
+                  std::tuple(c.want, c.drawsUsed, c.attracted));
         EXPECT_EQ(p.IDnum().rfind(std::string(c.randomPart) + "43200", 0), 0u) << p.IDnum();
-        EXPECT_EQ(p.isAttracted(), c.attracted);
         // Centres: half the cell, rounded down; the contact point uses the ball cell for all.
         EXPECT_EQ(
             (std::array{p.x(), p.y(), p.centrePoint(h.g).x, p.centrePoint(h.g).y}),
@@ -136,7 +136,6 @@ TEST(ParticleMove, EdgesBounceOrWrapOnBothSidesOfEachBoundAtAnyStep) {
         // clang-format on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " from " << c.from);
         Harness h;
         h.setStep(c.step);
         h.pf.setPlayfieldSize(c.width, c.height);
@@ -144,9 +143,10 @@ TEST(ParticleMove, EdgesBounceOrWrapOnBothSidesOfEachBoundAtAnyStep) {
         auto p = c.vertical ? makeParticle(h.g, c.kind, other, c.from, 0, c.speed)
                             : makeParticle(h.g, c.kind, c.from, other, c.speed, 0);
         p->move(h.g);
-        EXPECT_EQ(c.vertical ? p->top() : p->left(), c.to);
-        EXPECT_EQ(c.vertical ? p->speedY() : p->speedX(), c.speedAfter);
-        EXPECT_EQ(c.vertical ? p->left() : p->top(), other);
+        EXPECT_EQ(c.vertical ? std::tuple(p->top(), p->speedY(), p->left())
+                             : std::tuple(p->left(), p->speedX(), p->top()),
+                  std::tuple(c.to, c.speedAfter, other))
+            << static_cast<int>(c.kind) << " from " << c.from;
     }
 }
 
@@ -166,7 +166,6 @@ TEST(ParticleMove, AttractedBallTurnsWheneverItsStepWouldLeadAway) {
     };
     for (const bool vertical : {false, true}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(testing::Message() << vertical << " " << c.from);
             Harness h;
             h.setStep(c.step);
             h.g.playerX = vertical ? 7000 : 2000;
@@ -175,8 +174,10 @@ TEST(ParticleMove, AttractedBallTurnsWheneverItsStepWouldLeadAway) {
                               : makeParticle(h.g, ball, c.from, 5000, c.speed, 0);
             ParticleTestAccess::setAttracted(*p, c.attracted);
             p->move(h.g);
-            EXPECT_EQ(vertical ? p->top() : p->left(), c.to);
-            EXPECT_EQ(vertical ? p->speedY() : p->speedX(), c.speedAfter);
+            EXPECT_EQ(
+                vertical ? std::pair(p->top(), p->speedY()) : std::pair(p->left(), p->speedX()),
+                std::pair(c.to, c.speedAfter))
+                << vertical << " " << c.from;
         }
     }
 }
@@ -189,8 +190,7 @@ TEST(ParticleSpeed, WritersKeepCollisionResultsBetweenMinusTenAndTwentyAndNeverZ
         clsParticle p;
         p.setSpeedX(written);
         p.setSpeedY(written);
-        EXPECT_EQ(p.speedX(), stored) << written;
-        EXPECT_EQ(p.speedY(), stored) << written;
+        EXPECT_EQ(std::pair(p.speedX(), p.speedY()), std::pair(stored, stored)) << written;
     }
 }
 
@@ -217,10 +217,10 @@ TEST(ParticleFade, AGreyDiscOnTheCentreGrowsAsManyFramesAsTheStepAllowsAndSounds
             EXPECT_EQ(disc.width, std::max(255 - grey, 1));  // never thinner than one pixel
             EXPECT_EQ((std::array{disc.x1, disc.y1}), (std::array{1157.0f, 2157.0f}));
         }
-        EXPECT_EQ(pass - 1, frames < 0 ? 400 : frames);
-        EXPECT_EQ(h.g.balls[1] == ballOne, frames < 0);
-        EXPECT_EQ(h.pf.soundsPlayed.size(), frames < 0 ? 400u : 1u);
-        EXPECT_EQ(ballOne->fadeLevel(), frames < 0 ? 255 : 0);
+        const bool held = frames < 0;
+        EXPECT_EQ(std::tuple(pass - 1, h.g.balls[1] == ballOne, h.pf.soundsPlayed.size(),
+                             ballOne->fadeLevel()),
+                  std::tuple(held ? 400 : frames, held, held ? 400u : 1u, held ? 255 : 0));
     }
 }
 

@@ -8,8 +8,10 @@
 #include <functional>
 
 #include <optional>
+#include <random>
 #include <regex>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -51,6 +53,9 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
         {"at 3 timer tmrKillTails\n", 4, "timers recorded"},
         {"pass 3 16\nat 3 pause 1\n", 5, "unexpected '1' after 'pause'"},
         {"at 3 resume now\n", 4, "unexpected 'now' after 'resume'"},
+        {"pass 3 16\nseed 4\n", 5, "'seed' must come before the first pass"},
+        {"at 3 key 43\nplayfield 9000 7000\n", 5, "must come before"},
+        {"seed 4\nseed 5\n", 5, "'seed' given twice"}, {"playfield 9000 0\n", 4, "bad playfield size"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -69,6 +74,9 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
     EXPECT_EQ(std::tuple(d.playfieldWidth, d.playfieldHeight, d.autoSpeed, d.userSpeed,
                          d.timersRecorded, d.lastPass()),
               std::tuple(8955, 6615, true, 0, false, 0));
+    // The smallest playfield a file may name (0 is refused above).
+    const Replay small = parsed("brivane-replay 1\nplayfield 1 1\n");
+    EXPECT_EQ(std::pair(small.playfieldWidth, small.playfieldHeight), std::pair(1, 1));
 
     const Replay r = parsed(
         "brivane-replay 1\r\nseed 4294967295 # the largest\r\nplayfield 12000 9000\r\n"
@@ -140,14 +148,84 @@ TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
     }
 }
 
+// A game made up from a seed: square loops round parts of the playfield, some drawn within one
+// pass so that they catch what is inside, wandering paths, jumps across levels 1 to 100, right
+// clicks, speed keys, Auto Speed, resizes, pauses and quiet stretches. Integer arithmetic only, so
+// every machine makes the same file.
+std::string madeUpReplay(std::uint32_t seed, int passes) {
+    std::mt19937 r(seed);
+    const auto pick = [&r](int lo, int hi) {
+        return lo + static_cast<int>(r() % static_cast<unsigned>(hi - lo + 1));
+    };
+    std::string text = "brivane-replay 1\nseed " + std::to_string(seed) + "\nhighlevel 100\n";
+    int pass = 2;
+    const auto at = [&](const std::string& event, int next = 0) {
+        text += "at " + std::to_string(pass) + " " + event + "\n";
+        pass += next;
+    };
+    const auto move = [&](int x, int y, int next) {
+        at("move " + std::to_string(x) + " " + std::to_string(y), next);
+    };
+    while (pass < passes) {
+        const int kind = pick(0, 9);
+        if (kind < 4) {
+            const int x = pick(0, 9000), y = pick(0, 6600), s = pick(700, 3000);
+            const bool quick = pick(0, 1) == 0;
+            for (int k = 0; k <= 32; ++k) {
+                const int side = k % 32 / 8, t = k % 8 * s / 4;
+                const int px[] = {x - s + t, x + s, x + s - t, x - s};
+                const int py[] = {y - s, y - s + t, y + s, y + s - t};
+                move(px[side], py[side], quick && k < 32 ? 0 : 1);
+            }
+        } else if (kind < 6) {
+            int x = pick(0, 9000), y = pick(0, 6600);
+            for (int i = pick(10, 80); i > 0; --i) {
+                x += pick(-500, 500);
+                y += pick(-500, 500);
+                move(x, y, 1);
+            }
+        } else if (kind == 6) {
+            at("menu mnuFileJumpLevel " + std::to_string(pick(1, 100)));
+        } else if (kind == 7) {
+            const char* inputs[] = {"down 2", "key 43", "key 45", "menu mnuSettingsAutoSpeed"};
+            at(inputs[pick(0, 3)]);
+        } else if (kind == 8 && pick(0, 3) == 0) {
+            at("resize " + std::to_string(pick(8000, 14000)) + " " +
+               std::to_string(pick(6000, 10000)));
+        } else if (kind == 8) {
+            at("pause", pick(1, 30));
+            at("resume");
+        } else {
+            pass += pick(5, 60);
+        }
+    }
+    return text + "pass " + std::to_string(passes) + " 16\n";
+}
+
+TEST(ReplayRunner, MadeUpGamesGiveTheirKnownReports) {
+    const std::pair<std::uint32_t, std::uint64_t> cases[] = {
+        {1, 0x47D5B4BA1E60F422ULL}, {2, 0xC96C16CEFB94C82FULL}, {3, 0xFFB0D98C8367C2FBULL}};
+    for (const auto& [seed, known] : cases) {
+        ReplayRunner runner(parsed(madeUpReplay(seed, 2000)), 0);
+        runner.start();
+        std::uint64_t digest = test::digest("");
+        while (!runner.finished()) {
+            runner.runOnePass();
+            digest = test::digest(runner.reportLine(true) + "\n", digest);
+        }
+        EXPECT_EQ(digest, known) << seed << ": " << std::hex << digest << " " << runner.summary();
+    }
+}
+
 // The header sets the game up (never the user's settings: no music, no update check), a menu
 // line's answer goes to its own dialog only, and a pass duration holds until the next change.
 TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
-    ReplayRunner runner(parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\n"
-                               "highlevel 30\nhighscore 5000\nplayfield 12000 8000\n"
-                               "pass 3 100\npass 5 7\nat 2 menu mnuFileJumpLevel 30\n"
-                               "at 3 menu mnuFileJumpLevel\nat 4 menu mnuFileJumpLevel cancel\n"),
-                        6);
+    ReplayRunner runner(
+        parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\n"
+               "highlevel 30\nhighscore 5000\nplayfield 12000 8000\n"
+               "pass 3 100\npass 5 7\nat 2 menu mnuFileJumpLevel\n"
+               "at 3 menu mnuFileJumpLevel 30\nat 4 menu mnuFileJumpLevel cancel\n"),
+        6);
     runner.start();
     const GameState& g = runner.game();
     const HeadlessPlatform& pf = runner.platform();
@@ -155,7 +233,7 @@ TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
     for (int pass = 1; pass <= 6; ++pass) {
         runner.runOnePass();
         EXPECT_EQ(pf.clock().now(), clocks[pass - 1]) << pass;
-        EXPECT_EQ(g.level, pass < 2 ? 1 : 30) << pass;
+        EXPECT_EQ(g.level, pass < 3 ? 1 : 30) << pass;  // a line without an answer cancels
     }
     EXPECT_EQ(g.frameTicks, 7);
     // The frame step is the user speed plus an area factor of 1, so automatic speed is off.
@@ -311,8 +389,8 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     ReplayRecorder recorder(file, sink, g, yields, Replay{});
     sink.recorder = &recorder;
     recorder.windowResized(10000, 100);  // below the minimum height: snapped
-    recorder.frameYieldStarting(1);
     for (int pass = 1; pass <= 2; ++pass) {
+        recorder.frameYieldStarting(pass);
         yields.frameYieldBegins();
         yields.frameYieldEnds();
     }
@@ -321,11 +399,17 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     recorder.windowResized(12000, 9000);
     recorder.keyPress(43);
     recorder.menuChosen(MenuItem::mnuFileJumpLevel);
+    recorder.frameYieldStarting(3);
     recorder.finish(3);
     const Replay r = parsed(file.str());
     EXPECT_EQ(r.playfieldWidth, 10000 - 270);
     EXPECT_EQ(r.playfieldHeight, minOuterHeight - 1185);
     EXPECT_EQ(r.lastPass(), 3);
+    // A duration is written when it changes, and once more for the last pass.
+    const std::string text = file.str();
+    EXPECT_NE(text.find("\npass 1 0\n"), std::string::npos);
+    EXPECT_EQ(text.find("\npass 2 "), std::string::npos);
+    EXPECT_NE(text.find("\npass 3 0\n"), std::string::npos);
     ASSERT_EQ(r.inputs.size(), 4u);
     const ReplayEvent::Kind kinds[] = {ReplayEvent::Kind::resize, ReplayEvent::Kind::key,
                                        ReplayEvent::Kind::timer, ReplayEvent::Kind::menu};
@@ -335,6 +419,26 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     }
     EXPECT_EQ(r.event(0).value, 12000);
     EXPECT_EQ(r.event(3).answer, std::optional<std::string>("2"));
+}
+
+// A file that cannot take more (a full disk, a reader gone) stops the recording, said once, and
+// the game's inputs still reach it.
+TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
+    struct Full : std::streambuf {
+        int overflow(int) override { return EOF; }
+    } full;
+    std::ostream file(&full);
+    test::Started h;
+    YieldCounter yields;
+    ReplayRecorder recorder(file, h.wired.events, h.g, yields, Replay{});
+    int said = 0;
+    recorder.onWriteFailed = [&said] { ++said; };
+    for (int pass = 1; pass <= 3; ++pass) {
+        recorder.frameYieldStarting(pass);
+        recorder.keyPress('+');
+    }
+    recorder.finish(3);
+    EXPECT_EQ(std::pair(said, int{h.g.userSpeed}), std::pair(1, 3));
 }
 
 // An input is written at the yield that delivered it: one that arrives while capture scoring

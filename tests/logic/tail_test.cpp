@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
 
 #include "harness.h"
 #include "player/tail.h"
@@ -24,23 +25,24 @@ struct TailGame : test::Harness {
         playerMoved(g, x, y);
         addTailPoint(g, x, y);
     }
+    // Points 200 apart along y = 1000 from x = 1200, with these ages and marks.
+    void lay(const std::vector<std::pair<int, bool>>& points) {
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            move(1000 + 200.0f * static_cast<float>(i + 1), 1000);
+            g.tail.back().age = static_cast<std::int16_t>(points[i].first);
+            g.tail.back().inLoop = static_cast<std::int16_t>(points[i].second ? -1 : 0);
+        }
+    }
 };
 
 TEST(Tail, NeedsAStepOf160OnOneAxisFromTheLastPointOrTheOriginAfterAReset) {
-    const struct {
-        float x, y;
-        bool adds;
-    } cases[] = {
-        // clang-format off
-        {159.9f, 159.9f, false}, {160, 0, true}, {0, 160, true}, {-160, 0, true},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
+    for (const auto& [x, y, adds] :
+         {std::tuple(159.9f, 159.9f, false), std::tuple(160.0f, 0.0f, true),
+          std::tuple(0.0f, 160.0f, true), std::tuple(-160.0f, 0.0f, true)}) {
         TailGame t;
         t.move(1000, 1000);
-        ASSERT_EQ(t.g.tailCount, 1);
-        t.move(1000 + c.x, 1000 + c.y);
-        EXPECT_EQ(t.g.tailCount, c.adds ? 2 : 1) << c.x << "," << c.y;
+        t.move(1000 + x, 1000 + y);
+        EXPECT_EQ(t.g.tailCount, adds ? 2 : 1) << x << "," << y;
     }
     // Grace counts down one a move without stopping the recording, and never below 0.
     TailGame t;
@@ -49,13 +51,10 @@ TEST(Tail, NeedsAStepOf160OnOneAxisFromTheLastPointOrTheOriginAfterAReset) {
     t.move(159, 10);
     EXPECT_EQ(t.g.tailCount, 0);
     t.move(160, 10);
-    EXPECT_EQ(t.g.tailCount, 1);
-    EXPECT_EQ(t.g.graceCount, 0);
-    EXPECT_EQ(t.g.playerX, 160);  // the player moves all the same
+    EXPECT_EQ(std::tuple(t.g.tailCount, t.g.graceCount, t.g.playerX), std::tuple(1.0, 0, 160.0f));
     clearTail(t.g);
     t.move(150, 150);
-    EXPECT_EQ(t.g.tailCount, 0);
-    EXPECT_EQ(t.g.graceCount, 0);
+    EXPECT_EQ(std::tuple(t.g.tailCount, t.g.graceCount), std::tuple(0.0, 0));
     // It stops growing at 50000 points.
     t.g.tail.resize(50001);
     t.g.tailCount = 50000;
@@ -73,43 +72,22 @@ TEST(Tail, AgeingAddsLevelTenthsAndFrameStepAndDropsPointsOver250) {
         // clang-format on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.level << "/" << c.step << "/" << c.startAge);
         TailGame t;
         t.g.level = static_cast<std::int16_t>(c.level);
         t.setStep(c.step);
-        t.move(1000, 1000);
-        t.move(2000, 1000);
-        t.g.tail[1].age = static_cast<std::int16_t>(c.startAge);
-        t.g.tail[2].age = 0;
+        t.lay({{c.startAge, false}, {0, false}});
         ageTail(t.g);
-        ASSERT_EQ(t.g.tailCount, c.afterAge < 0 ? 1 : 2);
-        EXPECT_EQ(t.g.tail[1].x, c.afterAge < 0 ? 2000 : 1000);
-        EXPECT_EQ(t.g.tail[1].age, c.afterAge < 0 ? c.step + c.level / 10 : c.afterAge);
+        const bool gone = c.afterAge < 0;
+        EXPECT_EQ(std::tuple(t.g.tailCount, t.g.tail[1].x, t.g.tail[1].age),
+                  std::tuple(gone ? 1.0 : 2.0, gone ? 1400.0f : 1200.0f,
+                             gone ? c.step + c.level / 10 : c.afterAge))
+            << c.level << "/" << c.step << "/" << c.startAge;
     }
 }
 
-TEST(Tail, RemovingAMarkedPointUnmarksTheWholeTail) {
-    TailGame t;
-    for (int i = 0; i < 4; ++i) {
-        t.move(1000 + 200.0f * static_cast<float>(i), 1000);
-        t.g.tail.back().inLoop = -1;
-    }
-    // Out of range, on both sides and as no number at all: nothing.
-    for (const double n : {-1.0, 0.0, 5.0, std::nan("")}) {
-        removeTailPoint(t.g, n);
-    }
-    ASSERT_EQ(t.g.tailCount, 4);
-    removeTailPoint(t.g, 2);
-    ASSERT_EQ(t.g.tailCount, 3);
-    EXPECT_FLOAT_EQ(t.g.tail[2].x, 1400);
-    for (std::size_t i = 1; i <= 3; ++i) {
-        EXPECT_EQ(t.g.tail[i].inLoop, 0);
-    }
-}
-
-// Old points go in one sweep; a marked one among them unmarks the rest, as removing it alone
-// would. Ages and marks before a pass at level 1, step 1; then the points left, by their place.
-TEST(Tail, AgeingDropsEveryOldPointAndTheirMarksInOneSweep) {
+// Old points go in one sweep; a marked one among them unmarks the rest, as removing one alone
+// does. Ages and marks before a pass at level 1, step 1; then the points left, by their place.
+TEST(Tail, RemovalAndAgeingDropPointsAndTheirMarks) {
     const struct {
         std::vector<std::pair<int, bool>> before;  // age, marked
         std::vector<std::pair<int, bool>> after;   // place before the pass (1 on), marked
@@ -123,11 +101,7 @@ TEST(Tail, AgeingDropsEveryOldPointAndTheirMarksInOneSweep) {
     };
     for (const auto& c : cases) {
         TailGame t;
-        for (std::size_t i = 0; i < c.before.size(); ++i) {
-            t.move(1000 + 200.0f * static_cast<float>(i + 1), 1000);
-            t.g.tail.back().age = static_cast<std::int16_t>(c.before[i].first);
-            t.g.tail.back().inLoop = static_cast<std::int16_t>(c.before[i].second ? -1 : 0);
-        }
+        t.lay(c.before);
         ageTail(t.g);
         std::vector<std::pair<int, bool>> left;
         for (std::size_t i = 1; i <= static_cast<std::size_t>(t.g.tailCount); ++i) {
@@ -135,6 +109,18 @@ TEST(Tail, AgeingDropsEveryOldPointAndTheirMarksInOneSweep) {
         }
         EXPECT_EQ(left, c.after) << c.before.size();
         EXPECT_EQ(t.g.tail.size(), c.after.size() + 1);
+    }
+    TailGame t;
+    t.lay({{0, true}, {0, true}, {0, true}, {0, true}});
+    for (const double n : {-1.0, 0.0, 5.0, std::nan("")}) {  // out of range or no number
+        removeTailPoint(t.g, n);
+    }
+    ASSERT_EQ(t.g.tailCount, 4);
+    removeTailPoint(t.g, 2);
+    ASSERT_EQ(t.g.tailCount, 3);
+    EXPECT_FLOAT_EQ(t.g.tail[2].x, 1600);
+    for (std::size_t i = 1; i <= 3; ++i) {
+        EXPECT_EQ(t.g.tail[i].inLoop, 0);
     }
 }
 
@@ -183,9 +169,9 @@ TEST(Tail, DrawsSegmentsDarkeningWithAgeBlueInALoopAndDotsDuringGrace) {
         drawTail(t.g);
         ASSERT_EQ(t.pf.draws.size(), 2u);
         const DrawCall& d = t.pf.draws[1];
-        EXPECT_EQ(d.colour, c.colour);
         // A segment back to the older point, or a dot during grace.
         const float to = c.grace ? -10 : -1000;
+        EXPECT_EQ(d.colour, c.colour);
         EXPECT_EQ((std::array{d.x1, d.y1, d.x2, d.y2}),
                   (std::array{2000.0f, 1000.0f, 2000 + to, 1000 + (c.grace ? to : 0)}));
     }

@@ -1,12 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The table of best games in the Qt home: its file in the user's data folder (what reads as a
-// table and what does not, setting a damaged one aside), the window with the new game's row
-// open for its name, Clear's question, and the way from a game's end through the window to the
-// name in the file, with two games writing the same file.
+// The table of best games in the Qt home: a damaged file set aside, the window with the new
+// game's row open for its name, Clear's question, and the way from a game's end through the
+// window to the name in the file, with two games writing the same file. (Which files are read at
+// all is in files_test.cpp.)
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -18,7 +17,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
 #include <string>
 
 #include "core/best_games.h"
@@ -34,42 +32,12 @@ using test::readFile;
 using test::testOptions;
 using test::writeFile;
 
-TEST(BestGamesFileQt, OnlyARegularFileOfAtMost64KiBIsRead) {
-    const int limit = static_cast<int>(QtServices::bestGamesLimit);
-    struct Row {
-        const char* what;
-        std::function<void(const QString&)> make;
-        StoredFile::State state;
-    };
-    const Row rows[] = {
-        {"absent", [](const QString&) {}, StoredFile::State::absent},
-        {"64 KiB", [&](const QString& p) { writeFile(p, QByteArray(limit, 'x')); },
-         StoredFile::State::read},
-        {"64 KiB and a byte", [&](const QString& p) { writeFile(p, QByteArray(limit + 1, 'x')); },
-         StoredFile::State::unusable},
-        {"a folder", [](const QString& p) { QDir().mkpath(p); }, StoredFile::State::unusable},
-        {"a FIFO", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); },
-         StoredFile::State::unusable},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        QTemporaryDir dir;
-        QtPlatform pf(testOptions(dir));
-        QDir().mkpath(pf.services().userDataFolder());
-        const QString path = pf.services().bestGamesPath();
-        EXPECT_EQ(path, QDir(dir.filePath("data")).filePath("best-games"));
-        row.make(path);
-        const StoredFile file = pf.readBestGamesFile();
-        EXPECT_EQ(file.state, row.state);
-        EXPECT_EQ(file.bytes.size(), row.state == StoredFile::State::read ? limit : 0u);
-    }
-}
-
 TEST(BestGamesFileQt, ADamagedFileGoesAsideWithoutReplacingAnEarlierOne) {
     QTemporaryDir dir;
     QtPlatform pf(testOptions(dir));
     ASSERT_TRUE(pf.writeBestGamesFile("first"));  // makes the folder too
     const QString path = pf.services().bestGamesPath();
+    EXPECT_EQ(path, QDir(dir.filePath("data")).filePath("best-games"));
     EXPECT_EQ(readFile(path), "first");
     ASSERT_TRUE(pf.setBestGamesFileAside());
     ASSERT_TRUE(pf.writeBestGamesFile("second"));

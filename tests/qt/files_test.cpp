@@ -98,7 +98,9 @@ bool readsSettings(const QTemporaryDir& dir, const QString& bad) {
 bool readsScores(const QTemporaryDir& dir, const QString& bad) {
     QtPlatform pf(testOptions(dir));
     pf.services().setProgramFolder(QFileInfo(bad).absolutePath());
-    return pf.readScoresFile().has_value();
+    const auto scores = pf.readScoresFile();
+    EXPECT_LE(scores.value_or("").size(), static_cast<std::size_t>(QtServices::scoresLimit));
+    return scores.has_value();
 }
 
 bool readsBestGames(const QTemporaryDir& dir, const QString& bad) {

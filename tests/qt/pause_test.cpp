@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
-#include <QDataStream>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTest>
@@ -14,6 +13,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "core/pause.h"
@@ -24,25 +24,6 @@ namespace brivane {
 namespace {
 
 using test::QtGame;
-using test::testOptions;
-
-// Ten seconds of silence as a 16-bit mono WAV, named in a playlist line.
-QByteArray quietWav(const QString& path) {
-    constexpr quint32 bytes = 22050 * 2 * 10;
-    QByteArray wav;
-    QDataStream out(&wav, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + bytes);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(22050) << quint32(44100) << quint16(2)
-        << quint16(16);
-    out.writeRawData("data", 4);
-    out << bytes;
-    wav.append(QByteArray(bytes, '\0'));
-    test::writeFile(path, wav);
-    return QFileInfo(path).fileName().toUtf8() + "\n";
-}
 
 // White pixels of the playfield as shown in the window: the overlay's words.
 int whiteShown(frmMain* w) {
@@ -87,9 +68,7 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QtGame<> game;
-        game.g.fixedSeed = 1;
-        game.g.commandText = "nomusic";
-        startUp(game.g);
+        game.start();
         frmMain* w = game.pf.window();
         w->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
@@ -122,9 +101,9 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
             runPass(game.g);
         }
         ASSERT_TRUE(seen);
-        EXPECT_EQ(pausedThen, c.paused);
-        EXPECT_EQ(checkedThen, c.paused);
-        EXPECT_EQ(whiteThen > whiteBefore + 200, c.paused) << whiteThen << " " << whiteBefore;
+        EXPECT_EQ(std::tuple(pausedThen, checkedThen, whiteThen > whiteBefore + 200),
+                  std::tuple(c.paused, c.paused, c.paused))
+            << whiteThen << " " << whiteBefore;
         game.pf.processEvents();
         EXPECT_FALSE(isPaused(game.g));
         if (c.paused) {
@@ -140,30 +119,19 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
 // A 50 ms timer paused 20 ms in: nothing while paused, then the 30 ms it had left, then its
 // own interval again; one enabled while paused gets its whole interval from the resume.
 TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
-    QTemporaryDir dir;
-    QtPlatform pf(testOptions(dir));
-    struct Sink : EventSink {
+    // Only the ticks' times, not what the game's handlers make of them.
+    struct TickTimes : GameEvents {
+        using GameEvents::GameEvents;
         std::vector<std::pair<TimerId, qint64>> ticks;
         QElapsedTimer clock;
         void timerTick(TimerId t) override { ticks.emplace_back(t, clock.elapsed()); }
-        void mouseMove(float, float) override {}
-        void mouseDown(int) override {}
-        void keyPress(int) override {}
-        void menuChosen(MenuItem) override {}
-        void windowClosing() override {}
-        void soundDone(int) override {}
-        void socketConnected() override {}
-        void socketDataArrived(std::size_t) override {}
-        void socketClosed() override {}
-        void windowInactive() override {}
-        void bestGameNamed(const std::string&) override {}
-        void bestGamesCleared() override {}
-        void musicVolumeChosen(int) override {}
-    } sink;
+    };
+    QtGame<QtPlatform, TickTimes> game;
+    QtPlatform& pf = game.pf;
+    TickTimes& sink = game.events;
     for (int i = 0; i < timerCount; ++i) {
         pf.setTimerEnabled(static_cast<TimerId>(i), false);
     }
-    pf.setEventSink(&sink);
     sink.clock.start();
     pf.setTimerEnabled(TimerId::tmrKillTails, true);
     QTest::qWait(20);
@@ -174,8 +142,7 @@ TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
     pf.setTimerEnabled(TimerId::tmrKillTails, true);  // already on: keeps what it had left
     QTest::qWait(200);
     EXPECT_TRUE(sink.ticks.empty());
-    EXPECT_TRUE(pf.timerEnabled(TimerId::tmrKillTails));
-    EXPECT_FALSE(pf.timerEnabled(TimerId::tmrClearText));
+    EXPECT_TRUE(pf.timerEnabled(TimerId::tmrKillTails) && !pf.timerEnabled(TimerId::tmrClearText));
     pf.setPaused(false);
     const qint64 resumedAt = sink.clock.elapsed();
     ASSERT_TRUE(QTest::qWaitFor([&] { return sink.ticks.size() >= 2; }, 2000));
@@ -205,9 +172,10 @@ TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QtGame<> game;
-        game.pf.startMusic(test::writeFile(game.dir.filePath(QStringLiteral("music.m3u")),
-                                           quietWav(game.dir.filePath(QStringLiteral("q.wav"))))
-                               .toStdString());
+        test::writeFile(game.dir.filePath(QStringLiteral("q.wav")), test::wavBytes(10, 0));
+        game.pf.startMusic(
+            test::writeFile(game.dir.filePath(QStringLiteral("music.m3u")), "q.wav\n")
+                .toStdString());
         frmMusic* w = game.pf.sound().musicWindow();
         ASSERT_EQ(w->state(), State::playing);
         if (c.before != nullptr) {

@@ -112,15 +112,8 @@ TEST(ReplayViewer, ShowsEveryPassWhole) {
             continue;
         }
         last = window.passesRun();
-        const QImage& picture = window.picture();
-        first = first.isValid() ? first : picture.size();
-        const QPoint at = window.playfield()->mapTo(&window, QPoint(0, 0));
-        const QImage shown =
-            window.screen()
-                ->grabWindow(window.winId(), at.x(), at.y(), picture.width(), picture.height())
-                .toImage()
-                .convertToFormat(picture.format());
-        stale += shown == picture ? 0 : 1;
+        first = first.isValid() ? first : window.picture().size();
+        stale += test::screenShows(&window, window.playfield(), window.picture()) ? 0 : 1;
         ++checked;
     }
     EXPECT_GT(checked, 100);

@@ -1,9 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The Qt services against real files and a real local server: where the game's data and the
-// scores file are found, that a failed write keeps the old file, that closing the window or a
-// quit signal writes it, the update exchange over TCP with its limits, and the help window.
+// The Qt services against real files and a real local server: where the data and the scores
+// file are found, failed writes, saving on close and on quit signals, the update exchange over
+// TCP with its limits, and the help window.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -32,6 +32,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/levels.h"
@@ -52,7 +53,7 @@ using test::writeFile;
 
 constexpr int waitMs = 10000;
 
-// The offer is recorded and answered No.
+// Offers are recorded and answered No.
 struct TestPlatform : QtPlatform {
     using QtPlatform::QtPlatform;
     std::vector<std::string> dialogs;
@@ -118,8 +119,6 @@ struct FakeServer {
     QTcpServer server;  // last, so the sockets it owns go while the members above are still there
 };
 
-// --- The scores file ---------------------------------------------------------------------------
-
 // A build folder holds the data beside the program; an installed program finds it in
 // ../share/brivane; with neither, the program's folder is still where it is looked for.
 TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
@@ -130,19 +129,15 @@ TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
     };
     for (const Row row : {Row{"music.m3u", true, "bin"}, Row{"die.wav", false, "bin"},
                           Row{nullptr, true, "share/brivane"}, Row{nullptr, false, "bin"}}) {
-        SCOPED_TRACE(row.expected);
         QTemporaryDir prefix;
         const QDir root(prefix.path());
-        ASSERT_TRUE(root.mkpath("bin"));
+        ASSERT_TRUE(root.mkpath("bin") && (!row.installed || root.mkpath("share/brivane")));
         if (row.beside != nullptr) {
             writeFile(root.filePath(QStringLiteral("bin/") + row.beside), "x");
         }
-        if (row.installed) {
-            ASSERT_TRUE(root.mkpath("share/brivane"));
-        }
         QtPlatform pf(testOptions(prefix));
         pf.services().setProgramFolder(root.filePath("bin"));
-        EXPECT_EQ(pf.programFolder(), root.filePath(row.expected).toStdString());
+        EXPECT_EQ(pf.programFolder(), root.filePath(row.expected).toStdString()) << row.expected;
     }
 }
 
@@ -163,15 +158,12 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
     for (const Folder f :
          {Folder::writable, Folder::notUtf8, Folder::readOnly, Folder::missing, Folder::longPath}) {
         SCOPED_TRACE(static_cast<int>(f));  // in the order listed
-        if (f == Folder::readOnly && root) {
+        if (f == Folder::readOnly && root)
             continue;
-        }
         QFile::remove(userFile);
         QTemporaryDir dir;
         std::string program = QFile::encodeName(dir.path()).toStdString() + "/game";
-        if (f == Folder::notUtf8) {
-            program += "\xff\xfe";
-        }
+        program += f == Folder::notUtf8 ? "\xff\xfe" : "";
         if (f == Folder::longPath) {
             // "scores" still fits within the longest path the system takes, "scores.XXXXXX" not.
             const std::size_t length = PATH_MAX - 1 - std::string("/scores.XXX").size();
@@ -191,9 +183,7 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
             ASSERT_EQ(::write(fd, old.data(), old.size()), static_cast<ssize_t>(old.size()));
             ::close(fd);
         }
-        if (f == Folder::readOnly) {
-            ::chmod(program.c_str(), 0500);
-        }
+        ::chmod(program.c_str(), f == Folder::readOnly ? 0500 : 0700);
         QtPlatform pf(testOptions(dir));
         pf.services().setProgramFolder(program);
         EXPECT_EQ(pf.readScoresFile(), f == Folder::missing ? std::nullopt : std::optional(old));
@@ -214,33 +204,6 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
     }
 }
 
-// Only a regular file is read, and only its first 64 KiB: a FIFO in its place must not hold up
-// start-up, nor a link to a device feed it without end.
-TEST(ScoresFile, OnlyARegularFileIsReadAndOnlyItsFirst64KiB) {
-    constexpr auto limit = static_cast<std::size_t>(QtServices::scoresLimit);
-    const QByteArray lines = "highlvl:9\r\n" + QByteArray(limit - 11, 'x');  // limit bytes
-    const struct {
-        std::function<bool(const QString&)> make;
-        bool read;  // the first limit bytes, or nothing
-    } cases[] = {
-        {[](const QString& f) { return ::mkfifo(QFile::encodeName(f).constData(), 0600) == 0; },
-         false},
-        {[](const QString& f) { return QFile::link("/dev/zero", f); }, false},
-        {[](const QString& f) { return QDir().mkpath(f); }, false},
-        {[&](const QString& f) { return !writeFile(f, lines + "\r\nhighscore:1\r\n").isEmpty(); },
-         true},
-        {[&](const QString& f) { return !writeFile(f, lines).isEmpty(); }, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);  // the row
-        QTemporaryDir dir;
-        ASSERT_TRUE(c.make(dir.filePath("scores")));
-        QtPlatform pf(testOptions(dir));
-        pf.services().setProgramFolder(dir.path());
-        EXPECT_EQ(pf.readScoresFile(), c.read ? std::optional(lines.toStdString()) : std::nullopt);
-    }
-}
-
 // A write that cannot finish (here the file-size limit stands in for a full disk) keeps the
 // old file whole and leaves no temporary file behind.
 TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
@@ -254,8 +217,7 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = saved;
-    tight.rlim_cur = 8;
+    const rlimit tight{8, saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
     const bool written = pf.writeScoresFile("highlvl:32000\r\nhighscore:123456789\r\n");
     ::setrlimit(RLIMIT_FSIZE, &saved);
@@ -270,7 +232,7 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
 // same way (never inside its handler), and a second one while the game closes changes nothing.
 TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
     for (const int signal : {0, SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(signal);
+        SCOPED_TRACE(signal);  // 0: the window closed
         QtGame<TestPlatform> game;
         game.pf.services().setProgramFolder(game.dir.path());
         game.pf.showWindow();
@@ -282,13 +244,12 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
             const QuitRequests quit(game.pf);
             ASSERT_EQ(std::raise(signal), 0);
             EXPECT_FALSE(game.pf.programEnded());
-            ASSERT_EQ(std::raise(signal), 0);
-            QCoreApplication::processEvents();
-            ASSERT_EQ(std::raise(signal), 0);
-            QCoreApplication::processEvents();
+            for (int i = 0; i < 2; ++i) {
+                ASSERT_EQ(std::raise(signal), 0);
+                QCoreApplication::processEvents();
+            }
         }
-        EXPECT_TRUE(game.pf.programEnded());
-        EXPECT_TRUE(game.g.ended);
+        EXPECT_TRUE(game.pf.programEnded() && game.g.ended);
         EXPECT_EQ(readFile(game.dir.filePath("scores")),
                   QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
     }
@@ -299,9 +260,9 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
 // score even when they come from different copies.
 TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
     const struct {
-        int levelA;
+        std::int16_t levelA;
         double scoreA;
-        int levelB;
+        std::int16_t levelB;
         double scoreB;
         const char* after;
     } cases[] = {
@@ -321,18 +282,14 @@ TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
                 game->pf.services().setProgramFolder(folder.path());
                 loadScores(game->g);
             }
-            a.g.highLevel = static_cast<std::int16_t>(c.levelA);
-            a.g.highScore = c.scoreA;
-            b.g.highLevel = static_cast<std::int16_t>(c.levelB);
-            b.g.highScore = c.scoreB;
+            std::tie(a.g.highLevel, a.g.highScore, b.g.highLevel, b.g.highScore) =
+                std::tuple(c.levelA, c.scoreA, c.levelB, c.scoreB);
             saveScores(aFirst ? a.g : b.g);
             saveScores(aFirst ? b.g : a.g);
             EXPECT_EQ(readFile(folder.filePath("scores")), QByteArray(c.after));
         }
     }
 }
-
-// --- The update exchange -----------------------------------------------------------------------
 
 // What the request and the reply say is checked in the logic tests, and the server here answers
 // only a complete request. Over a real socket, the reply is cut off at 64 KiB: all of a reply
@@ -368,7 +325,7 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
                                       c.end == End::refused ? freedPort() : server.address());
         UpdateGame game;
         if (c.end == End::never && !c.offered) {
-            game.pf.services().setGiveUpAfter(300);
+            game.pf.services().setGiveUpAfter(300);  // the time limit, shortened
         }
         startUpdateCheck(game.g);
         if (c.end == End::byGame) {
@@ -400,31 +357,21 @@ TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
         const char* host;  // nullptr: refused
         int port;
     } cases[] = {
-        {"127.0.0.1:8080", "127.0.0.1", 8080},
-        {"localhost:1", "localhost", 1},
-        {"mirror.example.org:65535", "mirror.example.org", 65535},
-        {"[::1]:80", "::1", 80},
-        {"127.0.0.1:65536", nullptr, 0},
-        {"127.0.0.1:0", nullptr, 0},
-        {"127.0.0.1", nullptr, 0},
-        {"127.0.0.1:", nullptr, 0},
-        {"user@127.0.0.1:8080", nullptr, 0},
-        {"127.0.0.1:8080/x", nullptr, 0},
-        {" 127.0.0.1:8080", nullptr, 0},
-        {"127.0.0.1:8080 ", nullptr, 0},
-        {"127.0.0.1:+80", nullptr, 0},
-        {":80", nullptr, 0},
-        {"[127.0.0.1]:80", nullptr, 0},
-        {"-x:80", nullptr, 0},
-        {"h\xc3\xa9:80", nullptr, 0},
+        // clang-format off
+        {"localhost:1", "localhost", 1}, {"mirror.example.org:65535", "mirror.example.org", 65535},
+        {"[::1]:80", "::1", 80}, {"127.0.0.1:65536", nullptr, 0}, {"127.0.0.1:0", nullptr, 0},
+        {"127.0.0.1", nullptr, 0}, {"127.0.0.1:", nullptr, 0}, {"user@127.0.0.1:8080", nullptr, 0},
+        {"127.0.0.1:8080/x", nullptr, 0}, {" 127.0.0.1:8080", nullptr, 0},
+        {"127.0.0.1:+80", nullptr, 0}, {":80", nullptr, 0}, {"[127.0.0.1]:80", nullptr, 0},
+        {"-x:80", nullptr, 0}, {"h\xc3\xa9:80", nullptr, 0},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         const auto read = readServerSetting(QString::fromUtf8(c.value));
         ASSERT_EQ(read.has_value(), c.host != nullptr);
         if (c.host != nullptr) {
-            EXPECT_EQ(read->first, QString::fromLatin1(c.host));
-            EXPECT_EQ(read->second, c.port);
+            EXPECT_EQ(*read, std::pair(QString::fromLatin1(c.host), c.port));
             continue;
         }
         const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", c.value);
@@ -473,8 +420,6 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
 }
 
-// --- Help --------------------------------------------------------------------------------------
-
 // The document beside the game, with every picture it names, in one modeless window that comes
 // back at its contents; a missing document shows the viewer's own notice, never a dialog.
 TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
@@ -498,26 +443,25 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     }
     EXPECT_GE(pictures, 6);
     // Reopened after it was left where the screen no longer reaches (a screen since unplugged),
-    // it opens on the game's screen and inside its free area.
+    // it opens on the game's screen and inside its free area, at its contents; while open, it
+    // keeps the player's size.
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
     for (const QPoint left : {QPoint(10, 10), QPoint(room.right() - 100, 40), QPoint(3000, 3000)}) {
+        ASSERT_GT(help->verticalScrollBar()->maximum(), 0);
+        help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
         help->close();
         help->move(left);
         menuHelpTopics(game.g);
-        EXPECT_EQ(help->screen(), QGuiApplication::primaryScreen());
-        EXPECT_TRUE(room.contains(help->frameGeometry())) << left.x();
+        EXPECT_TRUE(help->screen() == QGuiApplication::primaryScreen() &&
+                    room.contains(help->frameGeometry()))
+            << left.x();
         EXPECT_EQ(help->pos() == left, left.x() == 10) << left.x();
+        EXPECT_EQ(help->verticalScrollBar()->value(), 0);
     }
-
     help->resize(400, 200);
-    QApplication::processEvents();
-    help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
-    ASSERT_GT(help->verticalScrollBar()->value(), 0);
     menuHelpTopics(game.g);
-    EXPECT_EQ(help->verticalScrollBar()->value(), 0);
     EXPECT_EQ(game.pf.services().helpWindow(), help);
-    EXPECT_EQ(help->size(), QSize(400, 200));  // while open, the player's size stays
-
+    EXPECT_EQ(help->size(), QSize(400, 200));
     const std::string missing = game.dir.filePath("brivane.hlp").toStdString();
     game.pf.showHelp(missing);
     EXPECT_TRUE(help->isVisible());

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QAudioDevice>
 #include <QAudioOutput>
-#include <QDataStream>
 #include <QDir>
 #include <QMediaDevices>
 #include <QMediaPlayer>
@@ -23,7 +22,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -45,26 +43,8 @@ namespace {
 using test::QtGame;
 using test::writeFile;
 
-constexpr int rate = 22050;
-
-// A 16-bit mono PCM sine tone.
 QString writeTone(const QString& path, double seconds, double hz) {
-    const auto samples = static_cast<quint32>(seconds * rate);
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + samples * 2);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
-        << quint16(2) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(samples * 2);
-    for (quint32 i = 0; i < samples; ++i) {
-        out << static_cast<qint16>(
-            std::lround(16000.0 * std::sin(6.283185307179586 * hz * i / rate)));
-    }
-    return writeFile(path, bytes);
+    return writeFile(path, test::wavBytes(seconds, hz));
 }
 
 struct DoneRecorder : GameEvents {
@@ -88,7 +68,6 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
     const auto finished = [&] {
         return QTest::qWaitFor([&] { return game.pf.musicFinished(); }, 20000);
     };
-
     game.pf.startMusic(m3u);
     frmMusic* w = game.pf.sound().musicWindow();
     ASSERT_NE(w, nullptr);
@@ -99,24 +78,21 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
     // Heard through the window's own output, at the slider's volume.
     EXPECT_EQ(w->wmp->audioOutput(), w->audio);
     EXPECT_FLOAT_EQ(w->audio->volume(), w->sldVolume->value() / 100.0f);
-    // The window has a fixed size, yet shows every control whole; closing it only hides it and
-    // leaves the music playing.
+    // A fixed size that shows every control whole; closing only hides it, the music plays on.
     game.pf.showMusicWindow();
     for (QWidget* control :
          std::initializer_list<QWidget*>{w->cmdPlay, w->cmdPause, w->cmdStop, w->cmdMute,
                                          w->sldSeek, w->sldVolume, w->lblTime, w->lblTrack}) {
-        SCOPED_TRACE(control->metaObject()->className());
-        EXPECT_TRUE(control->isVisible());
-        EXPECT_TRUE(w->rect().contains(control->geometry()));
-        EXPECT_GE(control->width(), control->minimumSizeHint().width());
+        EXPECT_TRUE(control->isVisible() && w->rect().contains(control->geometry()) &&
+                    control->width() >= control->minimumSizeHint().width())
+            << control->metaObject()->className();
     }
     w->close();
     ASSERT_TRUE(finished());
     EXPECT_EQ(played, (QStringList{"one.wav", "two.wav"}));
 
-    // The loop timer's restart plays the list again from its first entry. Pause and Stop inside
-    // it are the user's; Play then goes on with the entry it was stopped in (the same entry again
-    // is no change of source, so the list of sources played shows both).
+    // The loop timer's restart plays the list again from its first entry; Play after the user's
+    // Pause or Stop goes on with the entry it was stopped in (no change of source).
     game.pf.startMusic(m3u);
     w->nextEntry();
     const std::pair<QToolButton*, frmMusic::State> userStops[] = {
@@ -129,7 +105,6 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
     w->cmdPlay->click();
     ASSERT_TRUE(finished());
     EXPECT_EQ(played, (QStringList{"one.wav", "two.wav", "one.wav", "two.wav"}));
-
     // Stop after the end is the user's too, and Play then starts the list over.
     w->cmdStop->click();
     EXPECT_FALSE(game.pf.musicFinished());
@@ -138,24 +113,22 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
 }
 
 // Nothing playable stays quiet. A list whose every entry fails and a missing list end idle, not
-// finished, so the loop timer does not retry them (and a list with nothing in it unloads the last
-// one's entry). Effects on a missing file, devices never opened and numbers outside the devices,
-// negative ones included, never report back. No window or message shows for any of them.
+// finished, so the loop timer does not retry them (and the last one's entry is unloaded).
+// Effects on a missing file, devices never opened and numbers outside the devices never report
+// back. No window or message shows for any of them.
 TEST(SoundQuiet, NothingPlayableIsRetriedReportedOrShown) {
     QtGame<QtPlatform, DoneRecorder> game;
     const QDir dir(game.dir.path());
     writeFile(dir.filePath("broken.wav"), "RIFF, but not really a wave file");
     writeFile(dir.filePath("broken.m3u"), "broken.wav\nmissing.wav\n");
     for (const char* name : {"broken.m3u", "nowhere.m3u"}) {
-        SCOPED_TRACE(name);
         game.pf.startMusic(dir.filePath(name).toStdString());
         frmMusic* w = game.pf.sound().musicWindow();
         ASSERT_TRUE(QTest::qWaitFor([&] { return w->state() != frmMusic::State::playing; }, 10000));
-        EXPECT_EQ(w->state(), frmMusic::State::idle);
-        EXPECT_FALSE(game.pf.musicFinished());
+        EXPECT_EQ(w->state(), frmMusic::State::idle) << name;
+        EXPECT_FALSE(game.pf.musicFinished()) << name;
     }
     EXPECT_TRUE(game.pf.sound().musicWindow()->wmp->source().isEmpty());
-
     const std::string missing = game.dir.filePath("die.wav").toStdString();
     game.pf.openSoundDevice(0, missing);
     game.pf.openSoundDevice(7, missing);
@@ -192,29 +165,24 @@ TEST(MusicWindow, GoesBesideItsOwnerOnTheOwnersScreen) {
         {{2000, 100, 640, 520}, {1920, 0, 1280, 1024}, {2644, 100}},  // the second screen
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.owner.left());
-        EXPECT_EQ(besideWindow(c.owner, size, c.available), c.at);
+        EXPECT_EQ(besideWindow(c.owner, size, c.available), c.at) << c.owner.left();
     }
-
     // The real windows: opened from the menu, and again after the game's window moved.
     QtGame<> game;
     game.pf.showWindow();
     frmMain* main = game.pf.window();
     const QRect available = main->screen()->availableGeometry();
-    const QPoint mainAt[] = {
-        available.topLeft(),
-        {available.left(), available.bottom() - main->frameGeometry().height()}};
-    for (const QPoint& at : mainAt) {
-        SCOPED_TRACE(at.y());
+    for (const QPoint& at :
+         {available.topLeft(),
+          QPoint(available.left(), available.bottom() - main->frameGeometry().height())}) {
         main->move(at);
         game.pf.showMusicWindow();
         frmMusic* music = game.pf.sound().musicWindow();
-        ASSERT_TRUE(music->isVisible());
-        const QRect mainFrame = main->frameGeometry();
         const QRect frame = music->frameGeometry();
-        EXPECT_TRUE(available.contains(frame));
-        EXPECT_FALSE(frame.intersects(mainFrame));
-        EXPECT_TRUE(frame.adjusted(-8, -8, 8, 8).intersects(mainFrame));
+        EXPECT_TRUE(music->isVisible() && available.contains(frame) &&
+                    !frame.intersects(main->frameGeometry()) &&
+                    frame.adjusted(-8, -8, 8, 8).intersects(main->frameGeometry()))
+            << at.y();
         music->close();
     }
 }
@@ -268,74 +236,68 @@ TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
     const QString parec = QStandardPaths::findExecutable("parec");
     const QString pactl = QStandardPaths::findExecutable("pactl");
     if (pulseaudio.isEmpty() || parec.isEmpty() || pactl.isEmpty()) {
-        GTEST_SKIP() << "pulseaudio, parec or pactl is not installed, so there is no audio path "
-                        "to test";
+        GTEST_SKIP() << "pulseaudio, parec or pactl is not installed: no audio path to test";
     }
     QTemporaryDir runtime;
-    const QString socket = runtime.filePath("native");
+    const QString server = "unix:" + runtime.filePath("native");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", runtime.path());
     env.insert("XDG_RUNTIME_DIR", runtime.path());
     env.insert("XDG_CONFIG_HOME", runtime.filePath("config"));
-    QProcess server;
+    QProcess pulse;
     QProcess monitor;
     const auto stop = qScopeGuard([&] {
-        for (QProcess* process : {&monitor, &server}) {
+        for (QProcess* process : {&monitor, &pulse}) {
             process->terminate();
             process->waitForFinished(5000);
         }
     });
-    server.setProcessEnvironment(env);
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    server.start(pulseaudio, QProcess::splitCommand(
-                                 "-n --daemonize=no --exit-idle-time=-1 --use-pid-file=no "
-                                 "--log-level=error -L \"module-null-sink sink_name=brivane_test\" "
-                                 "-L \"module-native-protocol-unix auth-anonymous=1 socket=" +
-                                 socket + "\""));
+    pulse.setProcessEnvironment(env);
+    pulse.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    pulse.start(pulseaudio, QProcess::splitCommand(
+                                "-n --daemonize=no --exit-idle-time=-1 --use-pid-file=no "
+                                "--log-level=error -L \"module-null-sink sink_name=brivane_test\" "
+                                "-L \"module-native-protocol-unix auth-anonymous=1 socket=" +
+                                runtime.filePath("native") + "\""));
+    env.insert("PULSE_SERVER", server);
     // The socket file appears before the server listens on it, and Qt's audio gives up for good
     // on a refused first connection, so wait until a client of its own gets an answer.
     const auto answers = [&] {
         QProcess info;
-        QProcessEnvironment infoEnv = env;
-        infoEnv.insert("PULSE_SERVER", "unix:" + socket);
-        info.setProcessEnvironment(infoEnv);
+        info.setProcessEnvironment(env);
         info.start(pactl, {QStringLiteral("info")});
         return info.waitForFinished(5000) && info.exitStatus() == QProcess::NormalExit &&
                info.exitCode() == 0;
     };
-    if (!server.waitForStarted(5000) || !QTest::qWaitFor(answers, 10000)) {
+    if (!pulse.waitForStarted(5000) || !QTest::qWaitFor(answers, 10000)) {
         GTEST_SKIP() << "the PulseAudio server would not start here";
     }
-    qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
+    qputenv("PULSE_SERVER", server.toLocal8Bit());
     if (QMediaDevices::defaultAudioOutput().isNull()) {
         GTEST_SKIP() << "audio was set up earlier in this process without a server; run this "
                         "test on its own (ctest does)";
     }
-    env.insert("PULSE_SERVER", "unix:" + socket);
     monitor.setProcessEnvironment(env);
-    monitor.start(parec, QProcess::splitCommand(QStringLiteral("-d brivane_test.monitor --raw "
-                                                               "--format=s16le --channels=1 "
-                                                               "--rate=%1 --latency-msec=20")
-                                                    .arg(rate)));
+    monitor.start(parec, QProcess::splitCommand(QStringLiteral(
+                             "-d brivane_test.monitor --raw --format=s16le --channels=1 "
+                             "--rate=22050 --latency-msec=20")));
     ASSERT_TRUE(monitor.waitForStarted(5000));
     QTest::qWait(500);  // the recording stream connects before anything plays
     ASSERT_EQ(monitor.state(), QProcess::Running);
     QtGame<> game;
-    const QDir dir(game.dir.path());
     initSound(game.g, true);
     // Re-opened at once, while the game's own capture sound may still be loading: the late load
     // must not leave the device silent.
     game.pf.openSoundDevice(effectCapture,
-                            writeTone(dir.filePath("capture.wav"), 0.4, 880).toStdString());
+                            writeTone(game.dir.filePath("capture.wav"), 0.4, 880).toStdString());
     QSoundEffect* device = game.pf.sound().device(effectCapture);
     ASSERT_TRUE(
         QTest::qWaitFor([device] { return device->status() == QSoundEffect::Ready; }, 5000));
     for (int round = 1; round <= 2; ++round) {
-        SCOPED_TRACE(round);
         playSound(game.g, effectCapture);
         EXPECT_FALSE(game.g.soundReady[effectCapture]);
         ASSERT_TRUE(QTest::qWaitFor([&] { return game.g.soundReady[effectCapture]; }, 10000))
-            << "the device never reported that it was done";
+            << "the device never reported that it was done, round " << round;
     }
     // Something audible went out, and no more of it than the two plays: parec holds back what it
     // has not yet written until it is told to stop.
@@ -347,7 +309,7 @@ TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
     const auto loud = std::count_if(samples, samples + recorded.size() / 2,
                                     [](qint16 v) { return std::abs(v) > 4000; });
     EXPECT_GT(loud, 0);
-    EXPECT_LE(loud, 2 * 0.4 * rate);
+    EXPECT_LE(loud, 2 * 0.4 * 22050);
 }
 
 }  // namespace

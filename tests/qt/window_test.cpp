@@ -14,11 +14,11 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
-#include "../logic/harness.h"
-#include "particles/particle.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/replay_viewer.h"
@@ -33,10 +33,7 @@ using test::testOptions;
 
 TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     QtGame<> game;
-    // A fixed seed, and no music so that nothing waits on an audio device.
-    game.g.fixedSeed = 1;
-    game.g.commandText = "nomusic";
-    startUp(game.g);
+    game.start();
     frmMain* w = game.pf.window();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
@@ -50,9 +47,8 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     QTest::mouseMove(w->pic, QPoint(100, 50));
     QTest::keyClick(w->pic, Qt::Key_Plus);
     game.pf.processEvents();
-    EXPECT_FLOAT_EQ(game.g.playerX, 1500);
-    EXPECT_FLOAT_EQ(game.g.playerY, 750);
-    EXPECT_EQ(game.g.userSpeed, 1);
+    EXPECT_EQ(std::tuple(game.g.playerX, game.g.playerY, game.g.userSpeed),
+              std::tuple(1500.0f, 750.0f, 1));
 
     // A check item chosen through its action flips once, not once per signal it sends.
     for (const MenuItem item :
@@ -76,26 +72,24 @@ TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
         int grown;  // in both directions
     } cases[] = {{{0, 0}, 0}, {{100, 100}, 100}, {{-50, -30}, 0}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.resize.width());
         w->resize(minimum + c.resize);
         QApplication::processEvents();
         const int d = c.grown;
         EXPECT_EQ(w->size(), minimum + QSize(d, d));
-        EXPECT_EQ(w->playfieldWidth(), 8955 + 15 * d);
-        EXPECT_EQ(w->playfieldHeight(), 6615 + 15 * d);
-        EXPECT_EQ(w->pic->geometry(), QRect(4, 4, 597 + d, 441 + d));
-        EXPECT_EQ(w->lblStatus->geometry(), QRect(208, 452 + d, 365, 17));
-        EXPECT_EQ(w->imgPlayer[7]->geometry(), QRect(8 + 7 * 24, 448 + d, 21, 21));
+        EXPECT_EQ(std::pair(w->playfieldWidth(), w->playfieldHeight()),
+                  std::pair(8955 + 15 * d, 6615 + 15 * d));
+        EXPECT_EQ(
+            (std::array{w->pic->geometry(), w->lblStatus->geometry(), w->imgPlayer[7]->geometry()}),
+            (std::array{QRect(4, 4, 597 + d, 441 + d), QRect(208, 452 + d, 365, 17),
+                        QRect(8 + 7 * 24, 448 + d, 21, 21)}));
     }
     // Every size below the minimum snaps back, however small: a window smaller than its
     // contents still counts by its own size.
-    for (const QSize tiny : {QSize(1, 1), QSize(10, 10), QSize(600, 1), QSize(50, 50),
-                             minimum - QSize(1, 0), minimum - QSize(0, 1)}) {
-        SCOPED_TRACE(testing::Message() << tiny.width() << " x " << tiny.height());
+    for (const QSize tiny :
+         {QSize(1, 1), QSize(600, 1), minimum - QSize(1, 0), minimum - QSize(0, 1)}) {
         w->resize(tiny);
         QApplication::processEvents();
-        EXPECT_EQ(w->size(), minimum);
-        EXPECT_EQ(w->playfieldWidth(), 8955);
+        EXPECT_EQ(w->size(), minimum) << tiny.width() << " x " << tiny.height();
     }
 }
 
@@ -118,127 +112,20 @@ TEST(Window, PlayfieldPictureIsBoundedByTheScreenAndShrinksWithTheWindow) {
         {minimum, {597, 441}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.window.width() << " x " << c.window.height());
         w->resize(c.window);
         QApplication::processEvents();
         pf.clear();
-        EXPECT_EQ(pf.playfieldImage().image().size(), c.picture);
+        EXPECT_EQ(pf.playfieldImage().image().size(), c.picture) << c.window.width();
         EXPECT_EQ(pf.playfieldWidth(), (c.window.width() - minimum.width() + 597) * 15);
     }
 }
 
-// Keeps the lines whose pixels a test looks for on the screen: a loop's fan (a colour of its
-// own, every channel at least 50, never grey) and the wide disc of a death.
-class LineSpy : public QtPlatform {
-  public:
-    using QtPlatform::QtPlatform;
-    struct Line {
-        Rgb colour;
-        float x1, y1, x2, y2;
-    };
-    std::vector<Line> fan;
-    std::vector<Line> discs;
-
-    void setForeColor(Rgb colour) override {
-        colour_ = colour;
-        QtPlatform::setForeColor(colour);
-    }
-    void setDrawWidth(int pixels) override {
-        width_ = pixels;
-        QtPlatform::setDrawWidth(pixels);
-    }
-    void line(float x1, float y1, float x2, float y2) override {
-        const Rgb c = colour_;
-        const bool own = std::min({c.r, c.g, c.b}) >= 50 && !(c.r == c.g && c.g == c.b) &&
-                         c != Rgb{200, 200, 255};
-        if (width_ > 1) {
-            discs.push_back({c, x1, y1, x2, y2});
-        } else if (own) {
-            fan.push_back({c, x1, y1, x2, y2});
-        }
-        QtPlatform::line(x1, y1, x2, y2);
-    }
-
-  private:
-    Rgb colour_;
-    int width_ = 1;
-};
-
-// Whether a pixel within one of (x, y) twips has the colour.
-bool shows(const QImage& frame, float x, float y, Rgb colour) {
-    const int px = static_cast<int>(x) / 15;
-    const int py = static_cast<int>(y) / 15;
-    for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-            const QRgb p = frame.pixel(std::clamp(px + dx, 0, frame.width() - 1),
-                                       std::clamp(py + dy, 0, frame.height() - 1));
-            if (Rgb{qRed(p), qGreen(p), qBlue(p)} == colour) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-// What a handler draws inside a yield reaches the screen before the next pass clears it: the
-// fan of a loop closed around a ball, and the first disc of a death that a pointer move causes.
-// The pointer moves come while the pass waits for its frame, after the pass's own drawing has
-// been shown, and only frames shown up to the end of that pass count.
-TEST(Window, ShowsWhatHandlersDrawWhileThePassWaits) {
-    for (const bool death : {false, true}) {
-        SCOPED_TRACE(death ? "death" : "loop");
-        QtGame<LineSpy> game;
-        game.g.fixedSeed = 1;
-        game.g.commandText = "nomusic";
-        startUp(game.g);
-        frmMain* w = game.pf.window();
-        std::vector<QImage> shown;
-        w->pic->onPainted = [&shown](const QImage& frame) { shown.push_back(frame.copy()); };
-        runPass(game.g);  // sets the pace, so the next pass waits for its frame
-        game.g.graceCount = 0;
-        bool moved = false;
-        QTimer::singleShot(6, [&] {
-            moved = true;
-            const point c = game.g.balls[1]->centrePoint(game.g);
-            // For a loop, a square 120 pixels wide around the ball, 12 pixels a step, from the
-            // middle of its top edge, so that the gap where it closes faces no corner.
-            const float x0 = std::clamp(c.x, 990.0f, game.pf.playfieldWidth() - 990.0f) - 900;
-            const float y0 = std::clamp(c.y, 990.0f, game.pf.playfieldHeight() - 990.0f) - 900;
-            std::vector<point> path = test::square(x0, y0, x0 + 1800, y0 + 1800, 180);
-            std::rotate(path.begin(), path.begin() + 5, path.end());
-            for (const point& p : death ? std::vector<point>{c} : path) {
-                QTest::mouseMove(w->pic,
-                                 QPoint(static_cast<int>(p.x) / 15, static_cast<int>(p.y) / 15));
-            }
-        });
-        for (int pass = 0; pass < 100 && !moved; ++pass) {
-            shown.clear();
-            runPass(game.g);
-        }
-        ASSERT_TRUE(moved);
-        const std::vector<LineSpy::Line>& drawn = death ? game.pf.discs : game.pf.fan;
-        ASSERT_FALSE(drawn.empty());
-        if (!death) {
-            EXPECT_TRUE(game.g.balls[1]->isDying());  // the loop went round the ball
-        }
-        const bool seen = std::any_of(shown.begin(), shown.end(), [&](const QImage& frame) {
-            return std::any_of(drawn.begin(), drawn.end(), [&](const LineSpy::Line& l) {
-                // The disc is wide: a point 15 pixels right of the player lies inside it.
-                return death ? shows(frame, l.x1 + 225, l.y1, l.colour)
-                             : shows(frame, (l.x1 + l.x2) / 2, (l.y1 + l.y2) / 2, l.colour);
-            });
-        });
-        EXPECT_TRUE(seen);
-    }
-}
-
 // The window hands the display only what changed in each pass, yet what it shows is always the
-// whole picture: through play with loops and their fans, deaths, a resize and a dialog.
+// whole picture: through play with loops and their fans, deaths, a resize and a dialog. What the
+// handlers draw inside a pass's yield (a loop's fan, a death's first disc) is on the screen too.
 TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     QtGame<> game;
-    game.g.fixedSeed = 3;
-    game.g.commandText = "nomusic";
-    startUp(game.g);
+    game.start(3);
     frmMain* w = game.pf.window();
     int stale = 0;
     int fans = 0;
@@ -255,14 +142,7 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
                                         200 + static_cast<int>(80 * std::sin(a))));
         runPass(game.g);
         fans += game.g.tailCount > 0 && game.g.tail[1].inLoop != 0 ? 1 : 0;
-        const QImage& picture = game.pf.playfieldImage().image();
-        const QPoint at = w->pic->mapTo(w, QPoint(0, 0));
-        const QImage shown =
-            w->screen()
-                ->grabWindow(w->winId(), at.x(), at.y(), picture.width(), picture.height())
-                .toImage()
-                .convertToFormat(picture.format());
-        stale += shown == picture ? 0 : 1;
+        stale += test::screenShows(w, w->pic, game.pf.playfieldImage().image()) ? 0 : 1;
     }
     EXPECT_EQ(stale, 0);
     EXPECT_GT(fans, 0);
@@ -320,19 +200,6 @@ TEST(Window, EveryWindowShowsTheGameIcon) {
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
     QGuiApplication::setWindowIcon(appIcon);
     QGuiApplication::setDesktopFileName(appId);
-}
-
-TEST(Window, SettingsRoundTripThroughTheStore) {
-    QTemporaryDir dir;
-    {
-        QtPlatform pf(testOptions(dir));
-        pf.saveSetting("misc", "autoSpeed", "False");
-        pf.saveSetting("settings", "userSpeed", "12");
-        EXPECT_FALSE(pf.readSetting("misc", "checkUpdates").has_value());
-    }
-    QtPlatform again(testOptions(dir));
-    EXPECT_EQ(again.readSetting("misc", "autoSpeed"), std::optional<std::string>("False"));
-    EXPECT_EQ(again.readSetting("settings", "userSpeed"), std::optional<std::string>("12"));
 }
 
 }  // namespace
