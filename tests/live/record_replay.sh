@@ -114,6 +114,20 @@ circle() {
         sleep 0.03
     done
 }
+# File > Jump To Level (the second item, after New Game), answering $1 in its dialog.
+jump_to_level() {
+    xdotool mousemove --window "$win" 12 8 click 1
+    sleep 0.3
+    xdotool key Down Down Return
+    dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
+    xdotool windowfocus --sync "$dialog"
+    xdotool key ctrl+a
+    xdotool type "$1"
+    xdotool key Return
+    await_record " menu mnuFileJumpLevel $1\$"
+    xdotool windowfocus --sync "$win"
+}
+
 # The first game: loops, keys, menus, a catch and a death.
 play_around() {
     for loop in 1 2 3; do
@@ -131,18 +145,8 @@ play_around() {
     xdotool key Right Return
     await_record ' menu mnuSettingsAutoSpeed$'
 
-    # File > Jump To Level (the second item, after New Game), answering 1 in its dialog: level 1
-    # again, with new particles.
-    xdotool mousemove --window "$win" 12 8 click 1
-    sleep 0.3
-    xdotool key Down Down Return
-    dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
-    xdotool windowfocus --sync "$dialog"
-    xdotool key ctrl+a
-    xdotool type 1
-    xdotool key Return
-    await_record ' menu mnuFileJumpLevel 1$'
-    xdotool windowfocus --sync "$win"
+    # Jump To Level 1: level 1 again, with new particles.
+    jump_to_level 1
 
     # A loop of the tail drawn quickly around where the ball is heading, until it is caught.
     caught=""
@@ -223,16 +227,7 @@ jump_while_the_update_answers() {
 # after each ball it catches, and the moves still queued (the jump, which closes a loop around
 # half the playfield) arrive inside it and change what the rest of it scores.
 score_while_moving() {
-    xdotool mousemove --window "$win" 12 8 click 1
-    sleep 0.3
-    xdotool key Down Down Return
-    dialog=$(await_window '^Jump To Level$') || fail "the Jump To Level dialog did not open"
-    xdotool windowfocus --sync "$dialog"
-    xdotool key ctrl+a
-    xdotool type 8
-    xdotool key Return
-    await_record ' menu mnuFileJumpLevel 8$'
-    xdotool windowfocus --sync "$win"
+    jump_to_level 8
     # The grace period after a level starts: 110 stirs in a corner.
     stir=()
     for k in $(seq 110); do
