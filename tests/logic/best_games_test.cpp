@@ -1,15 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The table of best games: what its file may hold, names cut and cleaned, ranking and ties, the
-// three endings through the real handlers (New Game among them, with both answers and during a
-// death), naming, damaged files and two copies of the game writing the same file.
+// The table of best games: its file, names, ties, the three endings through the real handlers,
+// naming, damaged files and two copies of the game writing the same file.
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "core/best_games.h"
 #include "core/lives.h"
@@ -97,21 +93,6 @@ TEST(BestGamesNames, CountCharactersAndLoseControlsAndBrokenBytes) {
     for (const auto& [in, out] : rows) {
         EXPECT_EQ(cleanName(in), out) << in;
     }
-}
-
-TEST(BestGamesTable, BestFirstEarlierOnTiesAndTenAtMost) {
-    std::vector<BestGame> games;
-    for (int i = 0; i < 12; ++i) {
-        // Scores 100, 200, ... with two games at 500 that ended in the opposite order.
-        games.push_back({std::to_string(i), i == 5 ? 400.0 : 100.0 * i, 1, 100 - i, 0});
-    }
-    rankBestGames(games);
-    std::vector<std::string> order;
-    for (const BestGame& game : games) {
-        order.push_back(game.name);
-    }
-    EXPECT_EQ(order,
-              (std::vector<std::string>{"11", "10", "9", "8", "7", "6", "5", "4", "3", "2"}));
 }
 
 // A started game that has scored `score` at `level`.

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "core/best_games.h"
 #include "core/game.h"
@@ -51,7 +50,13 @@ struct KeptRun {
         runPass(h.g);
         live.push_back(passReport(h.g, pass() - 1, h.pf.statusText, true));
     }
-    // A wandering pointer that leaves a long tail and closes loops now and then.
+    // Passes of a wandering pointer that leaves a long tail and closes loops now and then.
+    void wander(int passes) {
+        for (int i = 0; i < passes; ++i) {
+            wander();
+            run();
+        }
+    }
     void wander() {
         const int p = pass();
         at(ScriptedEvent::move(1500.0f + static_cast<float>((p * 211) % 5500),
@@ -120,10 +125,7 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
     }
     ASSERT_EQ(r.overs.size(), 2u);
     ASSERT_EQ(r.overs[1].how, GameEnding::newGame);
-    for (int i = 0; i < 150; ++i) {
-        r.wander();
-        r.run();
-    }
+    r.wander(150);
     r.at(ScriptedEvent::closeWindow());
     r.run();
     ASSERT_EQ(r.overs.size(), 3u);
@@ -136,10 +138,8 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
         // Newest first, and the facts are the game's own.
         const KeptReplay& k = kept[2 - game];
         const GameOver& over = r.overs[game];
-        EXPECT_EQ(*k.facts.score, over.score);
-        EXPECT_EQ(*k.facts.level, over.level);
-        EXPECT_EQ(*k.facts.endedAt, over.endedAt);
-        EXPECT_EQ(*k.facts.msPlayed, over.msPlayed);
+        EXPECT_EQ(std::tuple(*k.facts.score, *k.facts.level, *k.facts.endedAt, *k.facts.msPlayed),
+                  std::tuple(over.score, over.level, over.endedAt, over.msPlayed));
         EXPECT_TRUE(r.h.pf.replayFiles.count(k.picture));
         const std::string& text = r.h.pf.replayFiles[k.name];
         EXPECT_EQ(text.find("begins") != std::string::npos, game > 0);
@@ -241,16 +241,10 @@ TEST(KeptReplays, AFolderThatTakesNothingLosesOnlyTheReplay) {
             r.h.pf.settings[{"misc", "keepReplays"}] = c.setting;
         }
         r.h.start();
-        for (int i = 0; i < 30; ++i) {
-            r.wander();
-            r.run();
-        }
+        r.wander(30);
         r.at(ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"));
         r.run();
-        for (int i = 0; i < 30; ++i) {
-            r.wander();
-            r.run();
-        }
+        r.wander(30);
         EXPECT_EQ(r.overs.size(), 1u) << c.what;
         EXPECT_EQ(r.h.g.level, 1) << c.what;
         EXPECT_EQ(r.h.pf.replayFiles.size(), c.files) << c.what;

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <optional>
 #include <sstream>
-#include <string>
 #include <tuple>
 
 #include "core/game.h"
@@ -40,7 +38,10 @@ std::string motion(const GameState& g) {
 
 // A game at level 12 with a tail, a fading hint and a death under way.
 struct Playing : Harness {
-    Playing() {
+    explicit Playing(const char* pauseInactive) {
+        if (pauseInactive != nullptr) {
+            pf.settings[{"misc", "pauseInactive"}] = pauseInactive;
+        }
         play(12, 4);
         showMessage(g, "hint");
         for (int i = 0; i < 6; ++i) {
@@ -56,14 +57,16 @@ TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
     const struct {
         const char* name;
-        const char* pauseInactive;  // the stored setting
+        const char* pauseInactive;  // the stored setting, nullptr for none
         ScriptedEvent pause;
         bool paused;
         ScriptedEvent resume;
         bool resumed;
     } cases[] = {
-        {"menu, menu", "True", menu, true, menu, true},
-        {"focus lost, left click", "True", ScriptedEvent::windowInactive(), true,
+        {"menu, menu", "", menu, true, menu, true},
+        {"focus lost, left click", nullptr, ScriptedEvent::windowInactive(), true,
+         ScriptedEvent::down(1), true},
+        {"focus lost, stored as false", "false", ScriptedEvent::windowInactive(), true,
          ScriptedEvent::down(1), true},
         {"focus lost with the setting off", "False", ScriptedEvent::windowInactive(), false, menu,
          true},
@@ -72,9 +75,10 @@ TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Playing h;
-        h.pf.settings[{"misc", "pauseInactive"}] = c.pauseInactive;
-        applyPauseInactiveSetting(h.g);
+        Playing h(c.pauseInactive);
+        // Only "False" turns pausing when inactive off.
+        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive),
+                  c.pauseInactive == nullptr || std::string(c.pauseInactive) != "False");
         const std::string before = motion(h.g);
         const double score = h.g.score;
         h.send(c.pause);
@@ -189,22 +193,6 @@ TEST(Pause, MenusStayUsableAndLeaveTheGamePaused) {
         h.passes(10);
         EXPECT_EQ(motion(h.g), held);
         EXPECT_EQ(h.pf.draws.size(), drawn);
-    }
-}
-
-TEST(Pause, WhenInactiveIsOnUnlessStoredAsFalse) {
-    const std::pair<const char*, bool> cases[] = {
-        {nullptr, true}, {"False", false}, {"True", true}, {"false", true}, {"", true}};
-    for (const auto& [stored, on] : cases) {
-        Harness h;
-        if (stored != nullptr) {
-            h.pf.settings[{"misc", "pauseInactive"}] = stored;
-        }
-        h.start();
-        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive), on);
-        h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsPauseInactive));
-        EXPECT_EQ((h.pf.settings[{"misc", "pauseInactive"}]), on ? "False" : "True");
-        EXPECT_FALSE(isPaused(h.g));
     }
 }
 

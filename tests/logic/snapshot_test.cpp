@@ -10,6 +10,7 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,21 +23,17 @@
 namespace brivane {
 namespace {
 
-Replay madeUp(std::uint32_t seed, int passes) {
-    ReplayParse parsed = parseReplay(ReplayMaker(seed, passes).make());
-    EXPECT_TRUE(parsed.replay.has_value()) << parsed.error.text();
-    return parsed.replay.value_or(Replay{});
-}
-
-std::string demoText() {
-    std::ifstream file(BRIVANE_SOURCE_DIR "/examples/demo.replay");
-    return std::string(std::istreambuf_iterator<char>(file), {});
+Replay parsed(const std::string& text) {
+    ReplayParse parse = parseReplay(text);
+    EXPECT_TRUE(parse.replay.has_value()) << parse.error.text();
+    return parse.replay.value_or(Replay{});
 }
 
 // The demo's loops catch balls across two level changes; then the pointer sweeps the playfield
 // in rows until it runs into a ball. Another seed deals other balls for the same moves.
 Replay demoThenSweep(std::uint32_t seed) {
-    std::string text = demoText();
+    std::ifstream file(BRIVANE_SOURCE_DIR "/examples/demo.replay");
+    std::string text(std::istreambuf_iterator<char>(file), {});
     text.replace(text.find("seed 7"), 6, "seed " + std::to_string(seed));
     for (int pass = 460, row = 0; pass < 900; ++pass) {
         for (int x = 200; x < 8955; x += 1750, ++row) {
@@ -44,28 +41,13 @@ Replay demoThenSweep(std::uint32_t seed) {
                     std::to_string(300 + (row * 97) % 6000) + "\n";
         }
     }
-    ReplayParse parsed = parseReplay(text);
-    EXPECT_TRUE(parsed.replay.has_value()) << parsed.error.text();
-    return parsed.replay.value_or(Replay{});
+    return parsed(text);
 }
 
 bool anyFading(const ParticleList& list) {
     return std::any_of(list.begin() + 1, list.end(),
                        [](const auto& p) { return p && p->isDying(); });
 }
-
-struct Moment {
-    const char* what;
-    bool (*now)(const GameState& g, std::int16_t levelBefore);
-};
-
-const Moment moments[] = {
-    {"inside a death", [](const GameState& g, std::int16_t) { return g.dying && g.deathFade > 0; }},
-    {"during a capture's fade",
-     [](const GameState& g, std::int16_t) { return anyFading(g.balls) || anyFading(g.strings); }},
-    {"at a level change",
-     [](const GameState& g, std::int16_t before) { return g.level != before; }},
-};
 
 // Runs to the end, keeping every pass's report line.
 std::vector<std::string> runOut(ReplayRunner& runner) {
@@ -78,41 +60,36 @@ std::vector<std::string> runOut(ReplayRunner& runner) {
 }
 
 TEST(Snapshot, RestoredInAnotherRunnerPlaysOnIdentically) {
+    const char* const moments[] = {"inside a death", "during a capture's fade",
+                                   "at a level change"};
     for (const std::uint32_t seed : {7u, 8u, 9u}) {
         const Replay replay = demoThenSweep(seed);
         ReplayRunner straight(replay, 0);
         straight.start();
         std::vector<std::string> lines;
-        std::vector<ReplaySnapshot> taken;
-        std::vector<const char*> what;
-        std::vector<bool> found(std::size(moments), false);
+        std::map<int, ReplaySnapshot> taken;  // by moment
         while (!straight.finished()) {
             const std::int16_t level = straight.game().level;
             straight.runOnePass();
             lines.push_back(straight.reportLine(true));
-            for (std::size_t m = 0; m < std::size(moments); ++m) {
+            const GameState& g = straight.game();
+            const bool now[] = {g.dying && g.deathFade > 0,
+                                anyFading(g.balls) || anyFading(g.strings), g.level != level};
+            for (int m = 0; m < 3; ++m) {
                 // Taken at the moment's first pass, so the snapshot holds it half done.
-                if (!found[m] && moments[m].now(straight.game(), level)) {
-                    found[m] = true;
-                    taken.push_back(straight.snapshot());
-                    what.push_back(moments[m].what);
+                if (now[m] && !taken.count(m)) {
+                    taken.emplace(m, straight.snapshot());
                 }
             }
         }
-        for (std::size_t m = 0; m < std::size(moments); ++m) {
-            EXPECT_TRUE(found[m]) << "seed " << seed << ": never " << moments[m].what;
-        }
-        for (std::size_t i = 0; i < taken.size(); ++i) {
-            SCOPED_TRACE(std::string("seed ") + std::to_string(seed) + ", " + what[i]);
+        ASSERT_EQ(taken.size(), 3u) << "seed " << seed;
+        for (const auto& [m, snapshot] : taken) {
+            SCOPED_TRACE(std::string("seed ") + std::to_string(seed) + ", " + moments[m]);
             ReplayRunner resumed(replay, 0);
             resumed.start();
-            resumed.restore(taken[i]);
-            const std::vector<std::string> after = runOut(resumed);
-            ASSERT_EQ(after.size(), lines.size() - static_cast<std::size_t>(taken[i].passesRun));
-            for (std::size_t k = 0; k < after.size(); ++k) {
-                ASSERT_EQ(after[k], lines[static_cast<std::size_t>(taken[i].passesRun) + k])
-                    << "pass " << taken[i].passesRun + 1 + static_cast<int>(k);
-            }
+            resumed.restore(snapshot);
+            EXPECT_EQ(runOut(resumed),
+                      std::vector(lines.begin() + snapshot.passesRun, lines.end()));
             EXPECT_EQ(resumed.summary(), straight.summary());
         }
     }
@@ -121,7 +98,7 @@ TEST(Snapshot, RestoredInAnotherRunnerPlaysOnIdentically) {
 // Jumps forwards, backwards, to the same place, past the end and to the start, each landing
 // on the pass a straight run reported there.
 TEST(Snapshot, SeekingLandsWhereAStraightRunIs) {
-    const Replay replay = madeUp(5, 3000);
+    const Replay replay = parsed(ReplayMaker(5, 3000).make());
     ReplayRunner straight(replay, 0);
     straight.start();
     const std::vector<std::string> lines = runOut(straight);
@@ -148,28 +125,6 @@ TEST(Snapshot, SeekingLandsWhereAStraightRunIs) {
     seekRunner(viewer, index, 0);
     EXPECT_EQ(viewer.passesRun(), 0);
     EXPECT_EQ(runOut(viewer), lines);
-}
-
-// A replay never touches the player's table of best games, whatever the game did: it ended
-// at New Game and by closing the window, both of which enter a game that scored.
-TEST(Snapshot, ReplaysKeepNoTableOfBestGames) {
-    Replay replay = demoThenSweep(7);
-    const int last = replay.lastPass();
-    replay.add({last + 1, 0}, ReplayEvent{ReplayEvent::Kind::menu, 0, 0, 0, 0,
-                                          MenuItem::mnuFileNewGame, TimerId::tmrClearText, "yes"});
-    ReplayEvent close;
-    close.kind = ReplayEvent::Kind::close;
-    replay.add({last + 2, 0}, close);
-    ReplayRunner runner(replay, 0);
-    runner.start();
-    while (runner.passesRun() < last) {
-        runner.runOnePass();
-    }
-    EXPECT_GT(runner.game().score, 0);
-    runOut(runner);
-    EXPECT_TRUE(runner.platform().programEnded);
-    EXPECT_EQ(runner.platform().bestGamesFile->state, StoredFile::State::absent);
-    EXPECT_TRUE(runner.platform().bestGamesShown.empty());
 }
 
 }  // namespace

@@ -5,9 +5,7 @@
 // appears, what it says, and what Yes and No do; and the Help menu's About and Help Topics.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "harness.h"
 #include "settings/about_help.h"
@@ -34,11 +32,9 @@ void exchange(Harness& h, const std::vector<std::string>& pieces) {
 }
 
 std::string offerText(const std::string& version) {
-    return "(This update check can be disabled in settings)\r\n"
-           "There is a more recent version (" +
+    return "(This update check can be disabled in settings)\r\nThere is a more recent version (" +
            version +
-           ") of this game available at\r\n"
-           "http://www.brivane.net\r\n"
+           ") of this game available at\r\nhttp://www.brivane.net\r\n"
            "Would you like to go to the web site now?";
 }
 
@@ -93,10 +89,8 @@ TEST(UpdateCheck, OffersOnlyAWellFormedNewerVersionFromASuccessfulReply) {
         {{"HTTP/1.1 299 Fine\r\n\r\ntmkver:1.4.0"}, "1.4.0"},
         {{"HTTP/1.0 204\r\n\r\ntmkver:1.4.0"}, "1.4.0"},
         {{"HTTP/1.0 404 Not Found\r\n\r\n<p>no tmkver:1.4.0 here</p>"}, nullptr},
-        {{"HTTP/1.0 199 x\r\n\r\ntmkver:1.4.0"}, nullptr},
-        {{"HTTP/1.0 300 x\r\n\r\ntmkver:1.4.0"}, nullptr},
-        {{"HTTP/1.0 2000 x\r\n\r\ntmkver:1.4.0"}, nullptr},
-        {{"HTTP/1.0 2x0 x\r\n\r\ntmkver:1.4.0"}, nullptr},
+        {{"HTTP/1.0 199 x\r\n\r\ntmkver:1.4.0"}, nullptr}, {{"HTTP/1.0 300 x\r\n\r\ntmkver:1.4.0"}, nullptr},
+        {{"HTTP/1.0 2000 x\r\n\r\ntmkver:1.4.0"}, nullptr}, {{"HTTP/1.0 2x0 x\r\n\r\ntmkver:1.4.0"}, nullptr},
         {{"HTTP/1.0\r\ntmkver:1.4.0"}, nullptr},
         // clang-format on
     };
