@@ -102,13 +102,15 @@ TEST(Scores, EndingWritesTheFileOnceKeepingTheBestOfItAndTheRun) {
         h.pf.setScoresWriteFails(c.fails);
         h.pf.post(c.ending);
         // Delivered inside the save's own event run: the file is written first, the end after.
-        h.pf.post(ScriptedEvent::run([&h, &c] {
+        bool ran = false;
+        h.pf.post(ScriptedEvent::run([&h, &c, &ran] {
+            ran = true;
             EXPECT_EQ(std::pair(h.pf.scoresFile, h.pf.programEnded), std::pair(c.written, false));
         }));
         h.pf.post(ScriptedEvent::closeWindow());
         h.passes(5);
         EXPECT_EQ(h.pf.scoresFile, c.written);
-        EXPECT_TRUE(h.pf.programEnded && h.g.ended);
+        EXPECT_TRUE(ran && h.pf.programEnded && h.g.ended);
         EXPECT_EQ(h.pf.yields().pass(), 4);  // none after the one that closed
         EXPECT_EQ(std::tuple(h.g.highLevel, h.g.highScore), std::tuple(c.file ? 12 : 1, 9000.0));
     }
