@@ -174,8 +174,7 @@ TEST(NewGame, AsksOnlyAfterScoringAndNoChangesNothing) {
     }
 }
 
-// A death in progress, the last life's or not, ends with the game it belonged to: no life is
-// taken from the new game, and the death does not go on into it. Declined, the death goes on.
+// A death under way ends with its game, costing the new one no life; declined, it goes on.
 TEST(NewGame, DuringADeathStartsCleanAndTheDeathIsOver) {
     const std::tuple<int, double, std::optional<std::string>, bool> rows[] = {
         {0, 1250, "yes", true}, {3, 0, std::nullopt, true}, {3, 1250, "no", false}};
@@ -276,8 +275,7 @@ TEST(BestGamesFile, ADamagedFileIsKeptAsideAndNeverOverwritten) {
     }
 }
 
-// Two copies of the game on one file: each re-reads it just before writing, so neither's
-// window, opened on an older table, can write that table back over the other's games.
+// Each copy re-reads the shared file just before writing, so an older window loses nothing.
 TEST(BestGamesFile, TwoCopiesWritingInTurnKeepEachOthersGames) {
     Scored a(3000);
     Scored b(2000);

@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The kept replays: each game of a run recorded on its own and replayed to its own report, the
-// rule of what is kept, the facts read from a file's head, and a folder that takes nothing.
+// The kept replays: each game of a run replayed on its own, what is kept, and a full folder.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -97,9 +96,8 @@ std::vector<std::string> replayed(const std::string& text) {
     return out;
 }
 
-// Three games in one run: the first ends with its last life, the second (paused on the way)
-// with New Game, chosen in a yield that goes on with more moves, the third when the window
-// closes. Each is kept, and each replays on its own to the live game's reports of its passes.
+// Ended by the last life, by New Game (paused on the way; chosen in a yield that goes on with
+// more moves) and by closing the window.
 TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
     KeptRun r(4242);
     r.h.start();
@@ -144,8 +142,7 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
         const std::string& text = r.h.pf.replayFiles[k.name];
         EXPECT_EQ(text.find("begins") != std::string::npos, game > 0);
         const std::vector<std::string> own = replayed(text);
-        // The pass a game ends in is the next game's too; its own replay stops short of what
-        // came after.
+        // The pass a game ends in is the next game's too; its replay stops short of the rest.
         const int from = firstPass[game];
         const int to = r.endPasses[game] - 1;
         ASSERT_GE(static_cast<int>(own.size()), to - from + 1) << "game " << game;
@@ -163,8 +160,7 @@ std::string keptFile(std::int64_t endedAt, double score, std::string_view body =
     return headerText(r) + std::string(body);
 }
 
-// Of the kept replays, the 20 newest stay, and any older one for as long as the table holds
-// its game; files that are not kept replays are neither listed nor deleted.
+// Older ones stay while the table holds their game; other files are neither listed nor deleted.
 TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
     struct Case {
         const char* what;
@@ -194,8 +190,7 @@ TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
         }
         rankBestGames(table);
         *pf.bestGamesFile = {StoredFile::State::read, bestGamesText(table)};
-        // What is not a kept replay: another file, a damaged one, a replay without the facts
-        // and one whose head runs past what is read of it.
+        // Not kept replays: a damaged head, none of the facts, a head past what is read.
         pf.replayFiles["notes.txt"] = "brivane-replay 1\n";
         pf.replayFiles["damaged.replay"] = std::string("brivane-replay 1\nended \x01\n");
         pf.replayFiles["plain.replay"] = "brivane-replay 1\nseed 7\npass 1 16\n";
@@ -213,8 +208,7 @@ TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
     }
 }
 
-// A folder that takes nothing, or Keep Replays off, loses only the replay: the game goes on,
-// the table and the scores are written, and nothing is said.
+// The game goes on, the scores are written, and nothing is said.
 TEST(KeptReplays, AFolderThatTakesNothingLosesOnlyTheReplay) {
     struct Case {
         const char* what;

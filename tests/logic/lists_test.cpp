@@ -28,8 +28,7 @@ void expectPackedAndNumbered(const ParticleList& list, double count, const Parti
     }
 }
 
-// A ball that fades out in its own move is removed at once; the next one slides into its slot
-// and is not moved in that pass, as the walk has gone past the slot.
+// A ball that fades out in its own move goes at once; the walk is past the slot the next takes.
 TEST(ListWalk, BallRemovedDuringItsOwnMoveLetsTheNextOneSlideInUnmoved) {
     for (const auto& [removed, unmoved] : {std::pair{3, 4}, std::pair{5, 0}}) {
         test::Harness h;

@@ -117,8 +117,7 @@ TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     }
 }
 
-// Paused 3000 ms into the game, for 10 s: each timer goes on with what it had left, whichever
-// way the bonds stood, whether the pause spans passes or (as in the window) one long yield.
+// Paused at 3000 ms for 10 s, over passes or (as in the window) in one long yield.
 TEST(Pause, TimersGoOnWithTheTimeTheyHadLeftAndThePassAfterStepsByItsOwnLength) {
     for (const bool red : {false, true}) {
         for (const bool oneYield : {false, true}) {

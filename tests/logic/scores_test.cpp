@@ -69,9 +69,8 @@ TEST(Scores, WritesExactlyTwoLinesAndReadsBackEveryValue) {
     }
 }
 
-// Closing or Exit saves and ends at once, a second close while saving ends nothing more, and a
-// failed write keeps the old file. The file is read again before it is replaced, so a better
-// run another copy saved meanwhile is kept, value by value.
+// A second close while saving ends nothing more; a failed write keeps the old file; what
+// another copy saved meanwhile is read again, so each value only rises.
 TEST(Scores, EndingWritesTheFileOnceKeepingTheBestOfItAndTheRun) {
     const std::string old = "highlvl:12\r\nhighscore:1250\r\n";
     const struct {

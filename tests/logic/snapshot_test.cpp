@@ -1,9 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Snapshots: a replay restored from one, in another runner, plays on to the very same report as
-// the run it was taken from, also when taken inside a death, during a capture's fade or at a
-// level change; the index brings a runner anywhere, forwards and back.
+// Snapshots restored in another runner, and the index that brings a runner to any pass.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -95,8 +93,7 @@ TEST(Snapshot, RestoredInAnotherRunnerPlaysOnIdentically) {
     }
 }
 
-// Jumps forwards, backwards, to the same place, past the end and to the start, each landing
-// on the pass a straight run reported there.
+// Forwards, backwards, to the same place, past the end and to the start.
 TEST(Snapshot, SeekingLandsWhereAStraightRunIs) {
     const Replay replay = parsed(ReplayMaker(5, 3000).make());
     ReplayRunner straight(replay, 0);

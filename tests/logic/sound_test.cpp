@@ -105,8 +105,7 @@ TEST(LoopMusic, RestartsOnlyAFinishedPlaylistWithinFiveSeconds) {
     EXPECT_TRUE(h.pf.musicStarted[1] == h.pf.musicStarted[0] && !h.pf.musicHasFinished);
 }
 
-// Off means no device at all, from the start or from the menu; on again opens all five afresh,
-// ready even where an effect was still playing when they were let go.
+// On again opens all five afresh, ready even where an effect was playing when let go.
 TEST(SoundEffectsSetting, StoredChoiceDecidesTheDevicesAndTheMenuFlipsAndStoresIt) {
     const struct {
         std::optional<std::string> stored;
@@ -177,8 +176,7 @@ TEST(MusicVolumeSetting, KeptFromTheWindowAndReadBackWithinZeroToAHundred) {
             EXPECT_EQ(h.pf.musicVolume, c.volume) << command;
         }
     }
-    // What the player chooses is stored as they left it, inside 0 to 100, and is the next
-    // start's volume.
+    // The player's choice, kept inside 0 to 100, is the next start's volume.
     const std::pair<int, int> chosen[] = {{35, 35}, {0, 0}, {100, 100}, {101, 100}, {-1, 0}};
     for (const auto& [volume, kept] : chosen) {
         Harness h;

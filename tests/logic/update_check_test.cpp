@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The update check on the headless socket: the request, how replies are read, when the offer
-// appears, what it says, and what Yes and No do; and the Help menu's About and Help Topics.
+// The update check on the headless socket, and the Help menu's About and Help Topics.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -18,8 +17,7 @@ namespace {
 using test::Harness;
 using Kind = ScriptedEvent::Kind;
 
-// Runs one whole exchange through the game's event handlers: open, the reply in the given
-// pieces, close.
+// One whole exchange through the game's event handlers: open, the reply in pieces, close.
 void exchange(Harness& h, const std::vector<std::string>& pieces) {
     startUpdateCheck(h.g);
     h.pf.post(ScriptedEvent::with(Kind::socketConnected));
@@ -57,8 +55,7 @@ TEST(UpdateCheck, ConnectsClosingAnyEarlierConnectionAndSendsTheRequestOnceOpen)
     }
 }
 
-// Only a well-formed version from a successful reply is news; a broken reply, an error page or
-// noise after the key ends the check without a word.
+// Anything else ends the check without a word.
 TEST(UpdateCheck, OffersOnlyAWellFormedNewerVersionFromASuccessfulReply) {
     const std::string letters(10000, 'a');
     const struct {
