@@ -148,53 +148,48 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
     }
 }
 
-TEST(NewGame, AsksOnlyAfterScoringAndNoChangesNothing) {
-    const std::tuple<double, std::optional<std::string>, bool> rows[] = {
-        {0, std::nullopt, true}, {1250, "no", false}, {1250, "yes", true}, {0.5, "no", false}};
-    for (const auto& [score, answer, restarts] : rows) {
-        SCOPED_TRACE(score);
+// Only a game that has scored asks. Declined, nothing changes and a death under way goes on;
+// otherwise a death under way ends with its game, costing the new one no life.
+TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
+    const std::tuple<double, int, std::optional<std::string>, bool> rows[] = {
+        // score, lives as a death begins (-1: no death), answer, restarts
+        {0, -1, std::nullopt, true}, {1250, -1, "no", false}, {1250, -1, "yes", true},
+        {0.5, -1, "no", false},      {1250, 0, "yes", true},  {0, 3, std::nullopt, true},
+        {1250, 3, "no", false},
+    };
+    for (const auto& [score, dyingLives, answer, restarts] : rows) {
+        SCOPED_TRACE(testing::Message() << score << ", " << dyingLives);
         Scored s(score, 7);
         s.g.highScore = 98765;
         s.g.highLevel = 12;
-        setLives(s.g, 2);
+        const bool dying = dyingLives >= 0;
+        setLives(s.g, static_cast<std::int16_t>(dying ? dyingLives : 2));
+        if (dying) {
+            s.g.dying = true;
+            s.g.deathFade = 101;
+            s.g.bondDeath = true;
+            s.passes(1);
+        }
         s.pf.dialogs.clear();
         s.menu(MenuItem::mnuFileNewGame, answer);
         ASSERT_EQ(s.pf.dialogs.size(), score > 0 ? 1u : 0u);
         if (score > 0) {
-            EXPECT_EQ(s.pf.dialogs[0].text, "End this game and start a new one?");
-            EXPECT_EQ(s.pf.dialogs[0].buttons, DialogButtons::yesNo);
+            EXPECT_EQ(std::tuple(s.pf.dialogs[0].text, s.pf.dialogs[0].buttons),
+                      std::tuple("End this game and start a new one?", DialogButtons::yesNo));
         }
-        EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
-                  restarts ? std::tuple(1, 5, 0.0, 1.0) : std::tuple(7, 2, score, 7.0));
-        EXPECT_EQ(std::tuple(s.g.highScore, s.g.highLevel), std::tuple(98765.0, 12));
+        const bool goesOn = dying && !restarts;
+        EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(goesOn, goesOn));
         if (restarts) {
             EXPECT_EQ(s.g.messageText, "Trap particles in a loop of your tail");
         }
-        EXPECT_EQ(tableIn(s.pf).size(), restarts && score > 0 ? 1u : 0u);
-    }
-}
-
-// A death under way ends with its game, costing the new one no life; declined, it goes on.
-TEST(NewGame, DuringADeathStartsCleanAndTheDeathIsOver) {
-    const std::tuple<int, double, std::optional<std::string>, bool> rows[] = {
-        {0, 1250, "yes", true}, {3, 0, std::nullopt, true}, {3, 1250, "no", false}};
-    for (const auto& [lives, score, answer, restarts] : rows) {
-        SCOPED_TRACE(lives);
-        Scored s(score, 4);
-        setLives(s.g, static_cast<std::int16_t>(lives));
-        s.g.dying = true;
-        s.g.deathFade = 101;
-        s.g.bondDeath = true;
-        s.passes(1);
-        s.menu(MenuItem::mnuFileNewGame, answer);
-        EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(!restarts, !restarts));
-        s.passes(80);
+        s.passes(dying ? 80 : 0);
         EXPECT_FALSE(s.g.dying);
-        EXPECT_EQ(std::tuple(s.g.level, s.g.lives),
-                  restarts ? std::tuple(1, 5) : std::tuple(4, lives - 1));
+        EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
+                  restarts ? std::tuple(1, 5, 0.0, 1.0) : std::tuple(7, 2, score, 7.0));
+        EXPECT_EQ(std::tuple(s.g.highScore, s.g.highLevel), std::tuple(98765.0, 12));
         const auto table = tableIn(s.pf);
         ASSERT_EQ(table.size(), restarts && score > 0 ? 1u : 0u);
-        EXPECT_TRUE(table.empty() || table[0].level == 4);
+        EXPECT_TRUE(table.empty() || table[0].level == 7);
     }
 }
 
