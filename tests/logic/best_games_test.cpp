@@ -115,20 +115,19 @@ struct Scored : test::Started {
 };
 
 TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
-    enum class How { lastLife, newGame, close };
-    for (const How how : {How::lastLife, How::newGame, How::close}) {
+    // The last life, New Game and closing the window, the last not asking as nobody is there.
+    const std::pair<std::optional<ScriptedEvent>, bool> endings[] = {
+        {std::nullopt, true},
+        {ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"), true},
+        {ScriptedEvent::closeWindow(), false},
+    };
+    for (const auto& [ending, playerThere] : endings) {
         for (const double score : {1250.0, 0.0}) {
-            SCOPED_TRACE(static_cast<int>(how) * 10 + (score > 0));
+            SCOPED_TRACE(testing::Message() << (ending ? "" : "last life ") << score);
             Scored s(score);
-            if (how == How::lastLife) {
-                s.loseLastLife();
-            } else if (how == How::newGame) {
-                s.menu(MenuItem::mnuFileNewGame, "yes");
-            } else {
-                s.send(ScriptedEvent::closeWindow());
-            }
+            ending ? s.send(*ending) : s.loseLastLife();
             const std::vector<BestGame> table = tableIn(s.pf);
-            const bool asks = score > 0 && how != How::close;
+            const bool asks = score > 0 && playerThere;
             ASSERT_EQ(table.size(), score > 0 ? 1u : 0u);
             ASSERT_EQ(s.pf.bestGamesShown.size(), asks ? 1u : 0u);
             // The next game's time starts from nothing: at most the rest of the pass it began in.
