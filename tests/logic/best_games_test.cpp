@@ -148,7 +148,8 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
 }
 
 // Only a game that has scored asks. Declined, nothing changes and a death under way goes on;
-// otherwise a death under way ends with its game, costing the new one no life.
+// otherwise a death under way ends with its game, costing the new one no life, and a bought
+// shield is up again.
 TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
     const std::tuple<double, int, std::optional<std::string>, bool> rows[] = {
         // score, lives as a death begins (-1: no death), answer, restarts
@@ -170,7 +171,10 @@ TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
             s.passes(1);
         }
         s.pf.dialogs.clear();
+        s.g.shieldOwned = true;  // bought, and down for now
+        s.g.shieldOn = false;
         s.menu(MenuItem::mnuFileNewGame, answer);
+        EXPECT_EQ(std::pair(s.g.shieldOwned, s.g.shieldOn), std::pair(true, restarts));
         ASSERT_EQ(s.pf.dialogs.size(), score > 0 ? 1u : 0u);
         if (score > 0) {
             EXPECT_EQ(std::tuple(s.pf.dialogs[0].text, s.pf.dialogs[0].buttons),
