@@ -10,9 +10,9 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "../soak/replay_maker.h"
 #include "particles/particle.h"
 #include "replay/replay_file.h"
 #include "replay/replay_runner.h"
@@ -20,12 +20,6 @@
 
 namespace brivane {
 namespace {
-
-Replay parsed(const std::string& text) {
-    ReplayParse parse = parseReplay(text);
-    EXPECT_TRUE(parse.replay.has_value()) << parse.error.text();
-    return parse.replay.value_or(Replay{});
-}
 
 // The demo's loops catch balls across two level changes; then the pointer sweeps the playfield
 // in rows until it runs into a ball. Another seed deals other balls for the same moves.
@@ -39,7 +33,9 @@ Replay demoThenSweep(std::uint32_t seed) {
                     std::to_string(300 + (row * 97) % 6000) + "\n";
         }
     }
-    return parsed(text);
+    ReplayParse parse = parseReplay(text);
+    EXPECT_TRUE(parse.replay.has_value()) << parse.error.text();
+    return parse.replay.value_or(Replay{});
 }
 
 bool anyFading(const ParticleList& list) {
@@ -57,10 +53,12 @@ std::vector<std::string> runOut(ReplayRunner& runner) {
     return lines;
 }
 
-TEST(Snapshot, RestoredInAnotherRunnerPlaysOnIdentically) {
-    const char* const moments[] = {"inside a death", "during a capture's fade",
-                                   "at a level change"};
+// Restored in another runner inside a death, during a capture's fade and at a level change, each
+// taken at the moment's first pass so that it holds the moment half done; and sought forwards,
+// backwards, to the same place, past the end and to the start.
+TEST(Snapshot, RestoredOrSoughtAnywherePlaysOnAsAStraightRun) {
     for (const std::uint32_t seed : {7u, 8u, 9u}) {
+        SCOPED_TRACE(seed);
         const Replay replay = demoThenSweep(seed);
         ReplayRunner straight(replay, 0);
         straight.start();
@@ -74,54 +72,42 @@ TEST(Snapshot, RestoredInAnotherRunnerPlaysOnIdentically) {
             const bool now[] = {g.dying && g.deathFade > 0,
                                 anyFading(g.balls) || anyFading(g.strings), g.level != level};
             for (int m = 0; m < 3; ++m) {
-                // Taken at the moment's first pass, so the snapshot holds it half done.
                 if (now[m] && !taken.count(m)) {
                     taken.emplace(m, straight.snapshot());
                 }
             }
         }
-        ASSERT_EQ(taken.size(), 3u) << "seed " << seed;
+        ASSERT_EQ(taken.size(), 3u);
         for (const auto& [m, snapshot] : taken) {
-            SCOPED_TRACE(std::string("seed ") + std::to_string(seed) + ", " + moments[m]);
             ReplayRunner resumed(replay, 0);
             resumed.start();
             resumed.restore(snapshot);
-            EXPECT_EQ(runOut(resumed),
-                      std::vector(lines.begin() + snapshot.passesRun, lines.end()));
+            EXPECT_EQ(runOut(resumed), std::vector(lines.begin() + snapshot.passesRun, lines.end()))
+                << "moment " << m;
             EXPECT_EQ(resumed.summary(), straight.summary());
         }
+
+        const int end = static_cast<int>(lines.size());
+        ReplayRunner scout(replay, 0);
+        scout.start();
+        SnapshotIndex index(500);
+        const std::atomic<bool> stop{false};
+        index.fill(scout, stop);
+        EXPECT_EQ(std::tuple(index.endPasses(), index.endMs()),
+                  std::tuple(end, straight.platform().clock().now()));
+        EXPECT_GT(index.count(), index.endMs() / 600);
+        ReplayRunner viewer(replay, 0);
+        viewer.start();
+        for (const int target : {end / 2, end / 2 + 1, end / 2, 7, end - 1, 1, end + 50, end / 3}) {
+            seekRunner(viewer, index, target);
+            const int landed = std::min(target, end);
+            ASSERT_EQ(viewer.passesRun(), landed) << "to pass " << target;
+            EXPECT_EQ(viewer.reportLine(true), lines[static_cast<std::size_t>(landed - 1)]);
+        }
+        seekRunner(viewer, index, 0);
+        EXPECT_EQ(viewer.passesRun(), 0);
+        EXPECT_EQ(runOut(viewer), lines);
     }
-}
-
-// Forwards, backwards, to the same place, past the end and to the start.
-TEST(Snapshot, SeekingLandsWhereAStraightRunIs) {
-    const Replay replay = parsed(ReplayMaker(5, 3000).make());
-    ReplayRunner straight(replay, 0);
-    straight.start();
-    const std::vector<std::string> lines = runOut(straight);
-    const int end = static_cast<int>(lines.size());
-
-    ReplayRunner scout(replay, 0);
-    scout.start();
-    SnapshotIndex index(1000);
-    const std::atomic<bool> stop{false};
-    index.fill(scout, stop);
-    EXPECT_EQ(index.endPasses(), end);
-    EXPECT_EQ(index.endMs(), straight.platform().clock().now());
-    EXPECT_GT(index.count(), 20u);
-
-    ReplayRunner viewer(replay, 0);
-    viewer.start();
-    for (const int target : {end / 2, end / 2 + 1, end / 2, 7, end - 1, 1, end + 50, end / 3}) {
-        SCOPED_TRACE("to pass " + std::to_string(target));
-        seekRunner(viewer, index, target);
-        const int landed = std::min(target, end);
-        ASSERT_EQ(viewer.passesRun(), landed);
-        EXPECT_EQ(viewer.reportLine(true), lines[static_cast<std::size_t>(landed - 1)]);
-    }
-    seekRunner(viewer, index, 0);
-    EXPECT_EQ(viewer.passesRun(), 0);
-    EXPECT_EQ(runOut(viewer), lines);
 }
 
 }  // namespace
