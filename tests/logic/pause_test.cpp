@@ -11,7 +11,7 @@
 #include "core/game.h"
 #include "core/pause.h"
 #include "harness.h"
-#include "particles/particle.h"
+#include "replay/pass_report.h"
 
 namespace brivane {
 namespace {
@@ -21,18 +21,10 @@ using test::Harness;
 // Everything that moves, ages or fades, as text.
 std::string motion(const GameState& g) {
     std::ostringstream s;
-    for (const ParticleList* list : {&g.balls, &g.quarks, &g.strings}) {
-        for (std::size_t i = 1; i < list->size(); ++i) {
-            const clsParticle& p = *(*list)[i];
-            s << p.left() << ',' << p.top() << ',' << p.fadeLevel() << ' ';
-        }
-    }
+    s << passReport(g, 0, "", true) << g.playerX << ' ' << g.playerY;
     for (std::size_t i = 1; i < g.tail.size(); ++i) {
-        s << g.tail[i].x << ',' << g.tail[i].y << ',' << g.tail[i].age << ' ';
+        s << ' ' << g.tail[i].x << ',' << g.tail[i].y << ',' << g.tail[i].age;
     }
-    s << g.playerX << ' ' << g.playerY << ' ' << g.graceCount << ' ' << g.dying << ' '
-      << g.deathFade << ' ' << g.lives << ' ' << g.messageText << ' ' << int{g.messageLevel} << ' '
-      << g.bondsRed;
     return s.str();
 }
 
