@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The table of best games: its file, names, ties, the three endings through the real handlers,
-// naming, damaged files and two copies of the game writing the same file.
+// The table of best games, through the real handlers on the headless platform.
 #include <gtest/gtest.h>
 
 #include <tuple>

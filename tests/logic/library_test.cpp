@@ -213,7 +213,6 @@ TEST(KeptReplays, AFolderThatTakesNothingLosesOnlyTheReplay) {
     };
     const Case cases[] = {
         {"kept by default", true, nullptr, 2},
-        {"kept when on", true, "True", 2},
         {"off", true, "False", 0},
         {"full disk", false, nullptr, 0},
     };

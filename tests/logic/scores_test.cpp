@@ -67,6 +67,9 @@ TEST(Scores, WritesExactlyTwoLinesAndReadsBackEveryValue) {
         readScores(text, readLevel, readScore);
         EXPECT_EQ(std::tuple(readLevel, readScore), std::tuple(level, score));
     }
+    // The files beside the program and in the user's folder give the better of each value.
+    EXPECT_EQ(betterScoresText(scoresText(9, 5), scoresText(3, 7)), scoresText(9, 7));
+    EXPECT_EQ(betterScoresText(scoresText(3, 7), "highlvl:9\r\n"), scoresText(9, 7));
 }
 
 // A second close while saving ends nothing more; a failed write keeps the old file; what

@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Sound on the headless platform: the effect devices, the music and its loop timer, the sound
-// settings, and reading M3U playlists.
+// Sound on the headless platform, its settings, and reading M3U playlists.
 #include <gtest/gtest.h>
 
 #include <set>
