@@ -1,15 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The table of best games: what its file may hold, names cut and cleaned, ranking and ties, the
-// three endings through the real handlers (New Game among them, with both answers and during a
-// death), naming, damaged files and two copies of the game writing the same file.
+// The table of best games, through the real handlers on the headless platform.
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "core/best_games.h"
 #include "core/lives.h"
@@ -99,21 +94,6 @@ TEST(BestGamesNames, CountCharactersAndLoseControlsAndBrokenBytes) {
     }
 }
 
-TEST(BestGamesTable, BestFirstEarlierOnTiesAndTenAtMost) {
-    std::vector<BestGame> games;
-    for (int i = 0; i < 12; ++i) {
-        // Scores 100, 200, ... with two games at 500 that ended in the opposite order.
-        games.push_back({std::to_string(i), i == 5 ? 400.0 : 100.0 * i, 1, 100 - i, 0});
-    }
-    rankBestGames(games);
-    std::vector<std::string> order;
-    for (const BestGame& game : games) {
-        order.push_back(game.name);
-    }
-    EXPECT_EQ(order,
-              (std::vector<std::string>{"11", "10", "9", "8", "7", "6", "5", "4", "3", "2"}));
-}
-
 // A started game that has scored `score` at `level`.
 struct Scored : test::Started {
     explicit Scored(double score = 1250, int level = 3) {
@@ -134,20 +114,19 @@ struct Scored : test::Started {
 };
 
 TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
-    enum class How { lastLife, newGame, close };
-    for (const How how : {How::lastLife, How::newGame, How::close}) {
+    // The last life, New Game and closing the window, the last not asking as nobody is there.
+    const std::pair<std::optional<ScriptedEvent>, bool> endings[] = {
+        {std::nullopt, true},
+        {ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"), true},
+        {ScriptedEvent::closeWindow(), false},
+    };
+    for (const auto& [ending, playerThere] : endings) {
         for (const double score : {1250.0, 0.0}) {
-            SCOPED_TRACE(static_cast<int>(how) * 10 + (score > 0));
+            SCOPED_TRACE(testing::Message() << (ending ? "" : "last life ") << score);
             Scored s(score);
-            if (how == How::lastLife) {
-                s.loseLastLife();
-            } else if (how == How::newGame) {
-                s.menu(MenuItem::mnuFileNewGame, "yes");
-            } else {
-                s.send(ScriptedEvent::closeWindow());
-            }
+            ending ? s.send(*ending) : s.loseLastLife();
             const std::vector<BestGame> table = tableIn(s.pf);
-            const bool asks = score > 0 && how != How::close;
+            const bool asks = score > 0 && playerThere;
             ASSERT_EQ(table.size(), score > 0 ? 1u : 0u);
             ASSERT_EQ(s.pf.bestGamesShown.size(), asks ? 1u : 0u);
             // The next game's time starts from nothing: at most the rest of the pass it began in.
@@ -167,54 +146,52 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
     }
 }
 
-TEST(NewGame, AsksOnlyAfterScoringAndNoChangesNothing) {
-    const std::tuple<double, std::optional<std::string>, bool> rows[] = {
-        {0, std::nullopt, true}, {1250, "no", false}, {1250, "yes", true}, {0.5, "no", false}};
-    for (const auto& [score, answer, restarts] : rows) {
-        SCOPED_TRACE(score);
+// Only a game that has scored asks. Declined, nothing changes and a death under way goes on;
+// otherwise a death under way ends with its game, costing the new one no life, and a bought
+// shield is up again.
+TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
+    const std::tuple<double, int, std::optional<std::string>, bool> rows[] = {
+        // score, lives as a death begins (-1: no death), answer, restarts
+        {0, -1, std::nullopt, true}, {1250, -1, "no", false}, {1250, -1, "yes", true},
+        {0.5, -1, "no", false},      {1250, 0, "yes", true},  {0, 3, std::nullopt, true},
+        {1250, 3, "no", false},
+    };
+    for (const auto& [score, dyingLives, answer, restarts] : rows) {
+        SCOPED_TRACE(testing::Message() << score << ", " << dyingLives);
         Scored s(score, 7);
         s.g.highScore = 98765;
         s.g.highLevel = 12;
-        setLives(s.g, 2);
+        const bool dying = dyingLives >= 0;
+        setLives(s.g, static_cast<std::int16_t>(dying ? dyingLives : 2));
+        if (dying) {
+            s.g.dying = true;
+            s.g.deathFade = 101;
+            s.g.bondDeath = true;
+            s.passes(1);
+        }
         s.pf.dialogs.clear();
+        s.g.shieldOwned = true;  // bought, and down for now
+        s.g.shieldOn = false;
         s.menu(MenuItem::mnuFileNewGame, answer);
+        EXPECT_EQ(std::pair(s.g.shieldOwned, s.g.shieldOn), std::pair(true, restarts));
         ASSERT_EQ(s.pf.dialogs.size(), score > 0 ? 1u : 0u);
         if (score > 0) {
-            EXPECT_EQ(s.pf.dialogs[0].text, "End this game and start a new one?");
-            EXPECT_EQ(s.pf.dialogs[0].buttons, DialogButtons::yesNo);
+            EXPECT_EQ(std::tuple(s.pf.dialogs[0].text, s.pf.dialogs[0].buttons),
+                      std::tuple("End this game and start a new one?", DialogButtons::yesNo));
         }
-        EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
-                  restarts ? std::tuple(1, 5, 0.0, 1.0) : std::tuple(7, 2, score, 7.0));
-        EXPECT_EQ(std::tuple(s.g.highScore, s.g.highLevel), std::tuple(98765.0, 12));
+        const bool goesOn = dying && !restarts;
+        EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(goesOn, goesOn));
         if (restarts) {
             EXPECT_EQ(s.g.messageText, "Trap particles in a loop of your tail");
         }
-        EXPECT_EQ(tableIn(s.pf).size(), restarts && score > 0 ? 1u : 0u);
-    }
-}
-
-// A death in progress, the last life's or not, ends with the game it belonged to: no life is
-// taken from the new game, and the death does not go on into it. Declined, the death goes on.
-TEST(NewGame, DuringADeathStartsCleanAndTheDeathIsOver) {
-    const std::tuple<int, double, std::optional<std::string>, bool> rows[] = {
-        {0, 1250, "yes", true}, {3, 0, std::nullopt, true}, {3, 1250, "no", false}};
-    for (const auto& [lives, score, answer, restarts] : rows) {
-        SCOPED_TRACE(lives);
-        Scored s(score, 4);
-        setLives(s.g, static_cast<std::int16_t>(lives));
-        s.g.dying = true;
-        s.g.deathFade = 101;
-        s.g.bondDeath = true;
-        s.passes(1);
-        s.menu(MenuItem::mnuFileNewGame, answer);
-        EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(!restarts, !restarts));
-        s.passes(80);
+        s.passes(dying ? 80 : 0);
         EXPECT_FALSE(s.g.dying);
-        EXPECT_EQ(std::tuple(s.g.level, s.g.lives),
-                  restarts ? std::tuple(1, 5) : std::tuple(4, lives - 1));
+        EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
+                  restarts ? std::tuple(1, 5, 0.0, 1.0) : std::tuple(7, 2, score, 7.0));
+        EXPECT_EQ(std::tuple(s.g.highScore, s.g.highLevel), std::tuple(98765.0, 12));
         const auto table = tableIn(s.pf);
         ASSERT_EQ(table.size(), restarts && score > 0 ? 1u : 0u);
-        EXPECT_TRUE(table.empty() || table[0].level == 4);
+        EXPECT_TRUE(table.empty() || table[0].level == 7);
     }
 }
 
@@ -295,8 +272,7 @@ TEST(BestGamesFile, ADamagedFileIsKeptAsideAndNeverOverwritten) {
     }
 }
 
-// Two copies of the game on one file: each re-reads it just before writing, so neither's
-// window, opened on an older table, can write that table back over the other's games.
+// Each copy re-reads the shared file just before writing, so an older window loses nothing.
 TEST(BestGamesFile, TwoCopiesWritingInTurnKeepEachOthersGames) {
     Scored a(3000);
     Scored b(2000);

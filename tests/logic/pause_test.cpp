@@ -5,15 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <optional>
 #include <sstream>
-#include <string>
 #include <tuple>
 
 #include "core/game.h"
 #include "core/pause.h"
 #include "harness.h"
-#include "particles/particle.h"
+#include "replay/pass_report.h"
 
 namespace brivane {
 namespace {
@@ -23,24 +21,19 @@ using test::Harness;
 // Everything that moves, ages or fades, as text.
 std::string motion(const GameState& g) {
     std::ostringstream s;
-    for (const ParticleList* list : {&g.balls, &g.quarks, &g.strings}) {
-        for (std::size_t i = 1; i < list->size(); ++i) {
-            const clsParticle& p = *(*list)[i];
-            s << p.left() << ',' << p.top() << ',' << p.fadeLevel() << ' ';
-        }
-    }
+    s << passReport(g, 0, "", true) << g.playerX << ' ' << g.playerY;
     for (std::size_t i = 1; i < g.tail.size(); ++i) {
-        s << g.tail[i].x << ',' << g.tail[i].y << ',' << g.tail[i].age << ' ';
+        s << ' ' << g.tail[i].x << ',' << g.tail[i].y << ',' << g.tail[i].age;
     }
-    s << g.playerX << ' ' << g.playerY << ' ' << g.graceCount << ' ' << g.dying << ' '
-      << g.deathFade << ' ' << g.lives << ' ' << g.messageText << ' ' << int{g.messageLevel} << ' '
-      << g.bondsRed;
     return s.str();
 }
 
 // A game at level 12 with a tail, a fading hint and a death under way.
 struct Playing : Harness {
-    Playing() {
+    explicit Playing(const char* pauseInactive) {
+        if (pauseInactive != nullptr) {
+            pf.settings[{"misc", "pauseInactive"}] = pauseInactive;
+        }
         play(12, 4);
         showMessage(g, "hint");
         for (int i = 0; i < 6; ++i) {
@@ -56,14 +49,16 @@ TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
     const struct {
         const char* name;
-        const char* pauseInactive;  // the stored setting
+        const char* pauseInactive;  // the stored setting, nullptr for none
         ScriptedEvent pause;
         bool paused;
         ScriptedEvent resume;
         bool resumed;
     } cases[] = {
-        {"menu, menu", "True", menu, true, menu, true},
-        {"focus lost, left click", "True", ScriptedEvent::windowInactive(), true,
+        {"menu, menu", "", menu, true, menu, true},
+        {"focus lost, left click", nullptr, ScriptedEvent::windowInactive(), true,
+         ScriptedEvent::down(1), true},
+        {"focus lost, stored as false", "false", ScriptedEvent::windowInactive(), true,
          ScriptedEvent::down(1), true},
         {"focus lost with the setting off", "False", ScriptedEvent::windowInactive(), false, menu,
          true},
@@ -72,9 +67,10 @@ TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Playing h;
-        h.pf.settings[{"misc", "pauseInactive"}] = c.pauseInactive;
-        applyPauseInactiveSetting(h.g);
+        Playing h(c.pauseInactive);
+        // Only "False" turns pausing when inactive off.
+        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive),
+                  c.pauseInactive == nullptr || std::string(c.pauseInactive) != "False");
         const std::string before = motion(h.g);
         const double score = h.g.score;
         h.send(c.pause);
@@ -113,8 +109,7 @@ TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     }
 }
 
-// Paused 3000 ms into the game, for 10 s: each timer goes on with what it had left, whichever
-// way the bonds stood, whether the pause spans passes or (as in the window) one long yield.
+// Paused at 3000 ms for 10 s, over passes or (as in the window) in one long yield.
 TEST(Pause, TimersGoOnWithTheTimeTheyHadLeftAndThePassAfterStepsByItsOwnLength) {
     for (const bool red : {false, true}) {
         for (const bool oneYield : {false, true}) {
@@ -152,60 +147,21 @@ TEST(Pause, TimersGoOnWithTheTimeTheyHadLeftAndThePassAfterStepsByItsOwnLength) 
     }
 }
 
-TEST(Pause, MenusStayUsableAndLeaveTheGamePaused) {
-    const struct {
-        MenuItem item;
-        const char* answer;
-        bool (*done)(Harness&);
-    } cases[] = {
-        // A new level is set up under the pause; its hint gets its full 5 s after it.
-        {MenuItem::mnuFileJumpLevel, "1",
-         [](Harness& h) {
-             return h.g.level == 1 && h.g.messageText == "Trap particles in a loop of your tail" &&
-                    h.pf.clock().timerDue(TimerId::tmrClearText) == h.pf.clock().now() + 5000;
-         }},
-        {MenuItem::mnuSettingsPauseInactive, nullptr,
-         [](Harness& h) {
-             return h.pf.settings[{"misc", "pauseInactive"}] == "False" &&
-                    !h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive);
-         }},
-        {MenuItem::mnuHelpAbout, nullptr, [](Harness& h) { return h.pf.dialogs.size() == 1; }},
-        {MenuItem::mnuFileExit, nullptr,
-         [](Harness& h) { return h.g.ended && h.pf.scoresFile.has_value(); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.item));
-        Harness h;
-        h.play(3, 2);
-        h.send(ScriptedEvent::menuItem(MenuItem::mnuFilePause));
-        h.passes(10);
-        h.pf.draws.clear();
-        h.send(ScriptedEvent::menuItem(
-            c.item, c.answer ? std::optional<std::string>(c.answer) : std::nullopt));
-        EXPECT_TRUE(c.done(h));
-        EXPECT_TRUE(isPaused(h.g));
-        const std::string held = motion(h.g);
-        const std::size_t drawn = h.pf.draws.size();
-        h.passes(10);
-        EXPECT_EQ(motion(h.g), held);
-        EXPECT_EQ(h.pf.draws.size(), drawn);
-    }
-}
-
-TEST(Pause, WhenInactiveIsOnUnlessStoredAsFalse) {
-    const std::pair<const char*, bool> cases[] = {
-        {nullptr, true}, {"False", false}, {"True", true}, {"false", true}, {"", true}};
-    for (const auto& [stored, on] : cases) {
-        Harness h;
-        if (stored != nullptr) {
-            h.pf.settings[{"misc", "pauseInactive"}] = stored;
-        }
-        h.start();
-        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive), on);
-        h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsPauseInactive));
-        EXPECT_EQ((h.pf.settings[{"misc", "pauseInactive"}]), on ? "False" : "True");
-        EXPECT_FALSE(isPaused(h.g));
-    }
+// The menus stay usable: a level set up under the pause stays held, its hint kept for its full
+// 5 s after the pause.
+TEST(Pause, ALevelJumpedToUnderThePauseStaysHeld) {
+    Harness h;
+    h.play(3, 2);
+    h.send(ScriptedEvent::menuItem(MenuItem::mnuFilePause));
+    h.passes(10);
+    h.send(ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel, "1"));
+    EXPECT_EQ(std::tuple(h.g.level, h.g.messageText, isPaused(h.g)),
+              std::tuple(1, "Trap particles in a loop of your tail", true));
+    EXPECT_EQ(h.pf.clock().timerDue(TimerId::tmrClearText), h.pf.clock().now() + 5000);
+    const std::string held = motion(h.g);
+    const std::size_t drawn = h.pf.draws.size();
+    h.passes(10);
+    EXPECT_EQ(std::pair(motion(h.g), h.pf.draws.size()), std::pair(held, drawn));
 }
 
 }  // namespace

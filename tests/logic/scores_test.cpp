@@ -1,12 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The high-score file: what loads from hand-made and odd files, the exact bytes written, and
-// the program ending after the write whether or not it succeeded.
+// The high-score file: what loads from hand-made and odd files, the bytes written, and the end.
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
 #include <tuple>
 
 #include "core/scores.h"
@@ -56,60 +53,68 @@ TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
     }
 }
 
-TEST(Scores, WritesExactlyTwoLinesThenEndsAndReadsBackEveryValue) {
+TEST(Scores, WritesExactlyTwoLinesAndReadsBackEveryValue) {
     const std::tuple<std::int16_t, double, const char*> cases[] = {
         {32767, 1e15, "highlvl:32767\r\nhighscore:1000000000000000\r\n"},
         {-5, 0.1, "highlvl:-5\r\nhighscore:0.1\r\n"},
         {-32768, 4503599627370497.0, nullptr},
     };
     for (const auto& [level, score, file] : cases) {
-        SCOPED_TRACE(score);
-        Harness h;
-        h.g.highLevel = level;
-        h.g.highScore = score;
-        bool pendingEventRan = false;
-        h.pf.post(ScriptedEvent::run([&] {
-            pendingEventRan = true;  // the file is written first, the program ends after
-            EXPECT_TRUE(h.pf.scoresFile.has_value() && !h.pf.programEnded);
-        }));
-        saveScores(h.g);
-        EXPECT_TRUE(file == nullptr || h.pf.scoresFile == file);
-        EXPECT_TRUE(pendingEventRan && h.g.ended && h.pf.programEnded);
-        Harness reader;
-        reader.pf.scoresFile = h.pf.scoresFile;
-        loadScores(reader.g);
-        EXPECT_EQ(std::tuple(reader.g.highLevel, reader.g.highScore), std::tuple(level, score));
+        const std::string text = scoresText(level, score);
+        EXPECT_TRUE(file == nullptr || text == file) << text;
+        std::int16_t readLevel = 0;
+        double readScore = 0;
+        readScores(text, readLevel, readScore);
+        EXPECT_EQ(std::tuple(readLevel, readScore), std::tuple(level, score));
     }
+    // The files beside the program and in the user's folder give the better of each value.
+    EXPECT_EQ(betterScoresText(scoresText(9, 5), scoresText(3, 7)), scoresText(9, 7));
+    EXPECT_EQ(betterScoresText(scoresText(3, 7), "highlvl:9\r\n"), scoresText(9, 7));
 }
 
-TEST(Scores, ClosingOrExitWritesTheFileOfTheRunAndNoPassFollows) {
-    for (const ScriptedEvent& ending :
-         {ScriptedEvent::closeWindow(), ScriptedEvent::menuItem(MenuItem::mnuFileExit)}) {
-        test::Started h;  // first run: no file yet
-        h.passes(2);
-        h.g.highScore = 90;
-        h.pf.post(ending);
-        h.passes(5);
-        EXPECT_EQ(h.pf.scoresFile, std::optional<std::string>("highlvl:1\r\nhighscore:90\r\n"));
-        EXPECT_TRUE(h.pf.programEnded && h.g.ended);
-        EXPECT_EQ(h.pf.yields().pass(), 4);  // none after the one that closed
-    }
-}
-
-TEST(Scores, AFailedWriteKeepsTheOldFileAndACloseDuringTheSaveEndsOnce) {
-    for (const bool fails : {false, true}) {
-        const std::string file = "highlvl:12\r\nhighscore:1250\r\n";
+// A second close while saving ends nothing more; a failed write keeps the old file; what
+// another copy saved meanwhile is read again, so each value only rises.
+TEST(Scores, EndingWritesTheFileOnceKeepingTheBestOfItAndTheRun) {
+    const std::string old = "highlvl:12\r\nhighscore:1250\r\n";
+    const struct {
+        std::optional<std::string> file, meanwhile;
+        ScriptedEvent ending;
+        bool fails;
+        std::optional<std::string> written;
+    } cases[] = {
+        {std::nullopt, std::nullopt, ScriptedEvent::closeWindow(), false,
+         "highlvl:1\r\nhighscore:9000\r\n"},  // the first run
+        {old, std::nullopt, ScriptedEvent::menuItem(MenuItem::mnuFileExit), false,
+         "highlvl:12\r\nhighscore:9000\r\n"},
+        {old, "highlvl:20\r\nhighscore:500\r\n", ScriptedEvent::closeWindow(), false,
+         "highlvl:20\r\nhighscore:9000\r\n"},
+        {old, std::nullopt, ScriptedEvent::closeWindow(), true, old},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.value_or("(no file)") + (c.fails ? " failing" : ""));
         Harness h;
-        h.pf.scoresFile = file;
+        h.pf.scoresFile = c.file;
         h.start();
-        EXPECT_EQ(std::tuple(h.g.highLevel, h.g.highScore), std::tuple(12, 1250.0));
-        h.g.highScore = fails ? 9000 : h.g.highScore;  // kept when not beaten
-        h.pf.setScoresWriteFails(fails);
-        h.pf.post(ScriptedEvent::closeWindow());  // delivered inside the save's own event run
-        h.pf.post(ScriptedEvent::menuItem(MenuItem::mnuFileExit));
-        saveScores(h.g);
-        EXPECT_EQ(h.pf.scoresFile, file) << fails;
-        EXPECT_TRUE(h.g.ended && h.pf.programEnded);
+        EXPECT_EQ(h.g.highLevel, c.file ? 12 : 1);
+        h.passes(2);
+        h.g.highScore = 9000;
+        if (c.meanwhile) {
+            h.pf.scoresFile = c.meanwhile;
+        }
+        h.pf.setScoresWriteFails(c.fails);
+        h.pf.post(c.ending);
+        // Delivered inside the save's own event run: the file is written first, the end after.
+        bool ran = false;
+        h.pf.post(ScriptedEvent::run([&h, &c, &ran] {
+            ran = true;
+            EXPECT_EQ(std::pair(h.pf.scoresFile, h.pf.programEnded), std::pair(c.written, false));
+        }));
+        h.pf.post(ScriptedEvent::closeWindow());
+        h.passes(5);
+        EXPECT_EQ(h.pf.scoresFile, c.written);
+        EXPECT_TRUE(ran && h.pf.programEnded && h.g.ended);
+        EXPECT_EQ(h.pf.yields().pass(), 4);  // none after the one that closed
+        EXPECT_EQ(std::tuple(h.g.highLevel, h.g.highScore), std::tuple(c.file ? 12 : 1, 9000.0));
     }
 }
 
