@@ -1,17 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// A soak: replays made up from a seed (loops drawn around parts of the playfield, wandering
-// paths that leave long tails, jumps across levels 1 to 100, right clicks, speed keys, resizes,
-// stalls and quiet stretches) run one after another through the replay reader and runner until
-// the virtual time asked for has passed. Run under the sanitizers it must stay silent, and the
-// heap in use at the end of the last replay must be no more than at the end of the first. The
-// resident set is reported too, but under AddressSanitizer it grows with the allocator's
-// quarantine of freed memory, so the heap the game holds is what is compared.
-//
-//     brivane_soak [--minutes M] [--seed S] [--write FILE]
-//
-// --write saves the first replay's text, to run it alone with `brivane --headless --replay`.
+// Made-up replays run one after another until the virtual time asked for has passed: silent under
+// the sanitizers, and the heap in use after the last no more than after the first. The resident
+// set is only reported, as under AddressSanitizer it grows with the quarantine of freed memory.
+// --write saves the first replay, to run it alone with `brivane --headless --replay`.
 #include <malloc.h>
 #include <unistd.h>
 
