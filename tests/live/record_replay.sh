@@ -7,7 +7,11 @@
 #   play:    loops, speed keys, menus, a catch, running into a ball until a life is lost.
 #   update:  the update reply is let go with Jump To Level's dialog open; the typed level wins.
 #   scoring: pointer moves arrive while a capture is being scored (77: the strokes all missed).
-# Usage: record_replay.sh PATH/TO/brivane [play|update|scoring]; `update` needs $PYTHON3.
+#   pause:   the spark parked on a ball's path, the player looks at another window for 10 s: the
+#            game pauses itself (Pause When Inactive is on by default), no pass runs and no life
+#            is lost however the pointer stirs; back in the window, P goes on.
+# Usage: record_replay.sh PATH/TO/brivane [play|update|scoring|pause]; `update` needs $PYTHON3,
+# `pause` xmessage (PAUSE_SHOT=FILE keeps a screenshot of the paused game).
 set -u
 # shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
@@ -36,7 +40,7 @@ open("answered", "w").close()
     await 10 test -s port || fail "the update server did not start"
     export BRIVANE_UPDATE_SERVER="127.0.0.1:$(cat port)"
 fi
-start_game "$1" --seed 2024
+start_game "$1" --seed "$([ "$game" = pause ] && echo 77 || echo 2024)"
 find_playfield
 
 # File > Jump To Level, the second item; types $1 into its dialog unless no $1.
@@ -156,10 +160,46 @@ score_while_moving() {
     exit 77
 }
 
+look_away() {
+    use_up_grace 20 20
+    sleep 0.3
+    for _ in $(seq 40); do
+        for lead in 1500 1200 900 700 500; do
+            read -r sx sy < <(ball_ahead "$lead")
+            [ -n "$sx" ] && break 2
+        done
+        sleep 0.2
+    done
+    [ -n "${sx:-}" ] || fail "no point on the ball's path inside the playfield"
+    xdotool mousemove --window "$win" "$sx" "$sy"
+    xmessage -geometry +650+600 "Someone wrote to you" &
+    others=$!
+    note=$(await_window '^xmessage$') || fail "the other window did not appear"
+    xdotool windowfocus --sync "$note"
+    await_record ' pause$'
+    sleep 0.5
+    held=$(wc -l <live.jsonl)
+    [ -n "${PAUSE_SHOT:-}" ] && import -window root "$PAUSE_SHOT"
+    for _ in $(seq 50); do
+        xdotool mousemove --window "$win" $((sx + RANDOM % 2)) "$sy"
+        sleep 0.2
+    done
+    [ "$(wc -l <live.jsonl)" -eq "$held" ] || fail "passes ran while paused"
+    grep -q '"dying":true' live.jsonl && fail "a life was lost while looking away"
+    # Back: P, and the spark moves away from the ball.
+    xdotool windowfocus --sync "$win" key p
+    await_record ' resume$'
+    xdotool mousemove --window "$win" $((596 - sx + 2 * offx)) $((440 - sy + 2 * offy))
+    sleep 1
+    [ "$(wc -l <live.jsonl)" -gt $((held + 20)) ] || fail "play did not go on after P"
+    grep -q '"dying":true' live.jsonl && fail "a life was lost"
+}
+
 case $game in
 play) play_around ;;
 update) jump_while_the_update_answers ;;
 scoring) score_while_moving ;;
+pause) look_away ;;
 *) fail "no game '$game'" ;;
 esac
 ended_by 0 menu_exit
