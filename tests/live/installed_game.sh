@@ -51,12 +51,8 @@ if have pulseaudio && have parec && have pactl; then
     export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/native"
     await 10 pactl info >/dev/null 2>&1 || fail "the private PulseAudio server did not answer"
 fi
-scores="$prefix/bin/scores"
 for signal in TERM INT HUP; do
-    hand_made_scores "$scores"
-    "$prefix/bin/brivane" >"$work/out.txt" 2>&1 &
-    pid=$!
-    await_window '^Brivane' >/dev/null || fail "SIG$signal round: the window did not appear"
+    launch "$prefix/bin/brivane"
     if [ -n "$pulse" ] && [ "$signal" = TERM ]; then
         timeout 3 parec -d brivane_test.monitor --raw --format=s16le --channels=1 --rate=22050 \
             >"$work/heard.raw"
@@ -65,6 +61,6 @@ for signal in TERM INT HUP; do
     fi
     sleep 1
     ended_by 0 kill -s "$signal" "$pid"
-    scores_saved "$scores" "SIG$signal"
+    scores_saved "$prefix/bin/scores" "SIG$signal"
 done
 echo "ok: installed, validated, replayed, windowed with music, and saved on SIGTERM, SIGINT, SIGHUP"

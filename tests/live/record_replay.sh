@@ -131,7 +131,9 @@ score_while_moving() {
         read -r cx cy < <(ball_ahead 250 clamp "${n:-1}")
         [ -n "${cx:-}" ] || continue
         # shellcheck disable=SC2207  # awk prints the stroke's coordinates
-        stroke=($(awk -v x="$cx" -v y="$cy" -v ox="$offx" -v oy="$offy" 'BEGIN {
+        stroke=($(awk -v x="$cx" -v y="$cy" -v ox="$offx" -v oy="$offy" '
+        function within(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
+        BEGIN {
             side = x - ox < 300 ? 1 : -1          # the circle is entered from the roomier side
             wx = side > 0 ? ox + 585 : ox + 12    # the near side
             sx = side > 0 ? ox + 12 : ox + 585    # the start, at the far edge
@@ -147,9 +149,8 @@ score_while_moving() {
             }
             px[n] = px[0]; py[n++] = py[0]
             for (i = 0; i < n; i++) {
-                qx = px[i] < ox + 2 ? ox + 2 : (px[i] > ox + 595 ? ox + 595 : px[i])
-                qy = py[i] < oy + 2 ? oy + 2 : (py[i] > oy + 439 ? oy + 439 : py[i])
-                printf "mousemove --window WIN %d %d ", qx, qy
+                printf "mousemove --window WIN %d %d ", within(px[i], ox + 2, ox + 595),
+                    within(py[i], oy + 2, oy + 439)
             }
         }'))
         xdotool "${stroke[@]//WIN/$win}"

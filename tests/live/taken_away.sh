@@ -35,11 +35,8 @@ for round in "${rounds[@]}"; do
     dir="$work/$folder"
     mkdir -p "$dir"
     cp "$program" "$dir/brivane"
-    hand_made_scores "$dir/scores"
     # shellcheck disable=SC2086
-    "$dir/brivane" --nomusic $options >"$work/out.txt" 2>&1 &
-    pid=$!
-    win=$(await_window '^Brivane v') || fail "$ending: the window did not appear"
+    launch "$dir/brivane" --nomusic $options
     sleep 2
     said=$(grep -c 'cannot write' "$work/out.txt")
     [ "$said" -eq "$([ -n "$options" ] && echo 1 || echo 0)" ] ||
