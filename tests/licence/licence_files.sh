@@ -11,6 +11,7 @@ set -u
 # shellcheck source=../live/live_lib.sh
 source "$(dirname "$0")/../live/live_lib.sh"
 sources=$(readlink -f "$1")
+copyright="$(readlink -f "$2")/install-files/copyright"
 add="$sources/scripts/add-licence-header"
 # REUSE-IgnoreStart: the expectations spell out the tags this test looks for.
 c="SPDX-FileCopyrightText: 2026 The Brivane developers"
@@ -60,7 +61,6 @@ fi
 # REUSE-IgnoreEnd
 
 # The package's copyright file: every Files paragraph's licence has a stand-alone text.
-copyright="$(readlink -f "$2")/install-files/copyright"
 if /usr/bin/python3 -c "import debian.copyright" 2>/dev/null; then
     /usr/bin/python3 - "$copyright" <<'EOF' || fail "copyright: not machine-readable as it must be"
 import sys

@@ -65,7 +65,7 @@ ended_by() {
 # recording and reporting, in a window that has the keyboard (without a window manager nothing
 # gives it; a player's click would).
 start_game() {
-    cp "$(readlink -f "$1")" "$work/brivane"
+    cp "$1" "$work/brivane"
     shift
     cd "$work" || exit 1
     "$work/brivane" --nomusic --record rec.replay --report live.jsonl --report-particles "$@" \
@@ -95,17 +95,16 @@ use_up_grace() {
     xdotool "${stir[@]}"
 }
 # xdotool moves along a ring around window pixel ($1, $2) of radius $3, $4 steps a turn: steps
-# 0 to $5 from angle ${6:-0}, a pause of ${7:-0} s after each.
+# 0 to $5, a pause of ${6:-0} s after each.
 ring() {
-    awk -v x="$1" -v y="$2" -v r="$3" -v n="$4" -v last="$5" -v a0="${6:-0}" -v d="${7:-0}" \
-        -v w="$win" 'BEGIN {
+    awk -v x="$1" -v y="$2" -v r="$3" -v n="$4" -v last="$5" -v d="${6:-0}" -v w="$win" 'BEGIN {
         for (s = 0; s <= last; s++) {
-            a = a0 + s * 6.2832 / n
+            a = s * 6.2832 / n
             printf "mousemove --window %s %d %d sleep %s ", w, x + r * cos(a), y + r * sin(a), d
         } }'
 }
 
-# File > Exit, the last item, reached by stepping up from the top.
+# File > Exit is the last item, reached by stepping up from the top.
 open_file_menu() {
     xdotool mousemove --window "$win" 12 8 click 1
     sleep 0.3

@@ -17,7 +17,8 @@ set -u
 source "$(dirname "$0")/live_lib.sh"
 on_private_x "$@"
 game=${2:-play}
-cp "$(dirname "$(readlink -f "$1")")"/{*.wav,music.m3u} "$work/" 2>/dev/null
+program=$(readlink -f "$1")
+cp "$(dirname "$program")"/{*.wav,music.m3u} "$work/" 2>/dev/null
 cd "$work" || exit 1
 # The other games may jump to levels up to 8.
 [ "$game" = play ] || printf 'highlvl:8\nhighscore:0\n' >scores
@@ -40,7 +41,7 @@ open("answered", "w").close()
     await 10 test -s port || fail "the update server did not start"
     export BRIVANE_UPDATE_SERVER="127.0.0.1:$(cat port)"
 fi
-start_game "$1" --seed "$([ "$game" = pause ] && echo 77 || echo 2024)"
+start_game "$program" --seed "$([ "$game" = pause ] && echo 77 || echo 2024)"
 find_playfield
 
 # File > Jump To Level, the second item; types $1 into its dialog unless no $1.
@@ -60,7 +61,7 @@ type_level() {
 
 play_around() {
     for loop in 1 2 3; do
-        xdotool $(ring $((300 + offx)) $((220 + offy)) $((60 + 20 * loop)) 24 24 0 0.03)
+        xdotool $(ring $((300 + offx)) $((220 + offy)) $((60 + 20 * loop)) 24 24 0.03)
     done
     # Up twice and down once, which also turns Auto Speed Adjust off; then Settings > Auto
     # Speed Adjust (its first item) turns it back on.
@@ -96,7 +97,7 @@ play_around() {
     grep -q '"dying":true' live.jsonl || fail "the player never ran into the ball"
     # The death plays out, the next life begins, more loops.
     sleep 3
-    xdotool $(ring $((200 + offx)) $((150 + offy)) 90 24 24 0 0.03)
+    xdotool $(ring $((200 + offx)) $((150 + offy)) 90 24 24 0.03)
 }
 
 # The offer the reply brings ("Brivane", Yes or No) is turned down whenever it shows; over the
