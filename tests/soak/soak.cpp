@@ -60,8 +60,9 @@ int soak(double minutes, std::uint32_t seed, const char* writePath) {
     double lastHeap = 0;
     while (virtualMs < minutes * 60000.0) {
         const std::string text = maker.make();
-        if (replays == 0 && writePath != nullptr) {
-            std::ofstream(writePath) << text;
+        if (replays == 0 && writePath != nullptr && !(std::ofstream(writePath) << text)) {
+            std::fprintf(stderr, "soak: cannot write %s\n", writePath);
+            return 1;
         }
         ReplayParse parsed = parseReplay(text);
         if (!parsed.replay) {
@@ -102,7 +103,8 @@ int main(int argc, char** argv) {
     double minutes = 2;
     std::uint32_t seed = 1;
     const char* writePath = nullptr;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool understood = argc % 2 == 1;  // options and their values in pairs
+    for (int i = 1; understood && i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--minutes") == 0) {
             minutes = std::atof(argv[i + 1]);
         } else if (std::strcmp(argv[i], "--seed") == 0) {
@@ -110,9 +112,13 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--write") == 0) {
             writePath = argv[i + 1];
         } else {
-            std::fprintf(stderr, "usage: brivane_soak [--minutes M] [--seed S] [--write FILE]\n");
-            return 2;
+            understood = false;
         }
+    }
+    // A soak of no time would run nothing and pass.
+    if (!understood || !(minutes > 0)) {
+        std::fprintf(stderr, "usage: brivane_soak [--minutes M] [--seed S] [--write FILE]\n");
+        return 2;
     }
     return brivane::soak(minutes, seed, writePath);
 }
