@@ -1,10 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Made-up replays from a seed: loops drawn around parts of the playfield, wandering paths that
-// leave long tails, jumps across levels 1 to 100, right clicks, speed keys, resizes, stalls and
-// quiet stretches. The soak runs them, the known answers keep some, the benchmarks and tests
-// use them as long games nobody has to play.
+// Made-up replays from a seed: loops, long wandering tails, level jumps, right clicks, speed
+// keys, resizes, stalls and quiet stretches; long games nobody has to play, for the soak, the
+// known answers, benchmarks and tests.
 #pragma once
 
 #include <algorithm>
@@ -74,63 +73,52 @@ class ReplayMaker {
     }
 
     void episode() {
-        switch (pick(0, 9)) {
-            case 0:
-            case 1:
-            case 2: {  // a loop around a part of the playfield, closing on itself
-                const double cx = pick(0, width_);
-                const double cy = pick(0, height_);
-                const double r = pick(500, 3000);
-                const int steps = pick(20, 40);
-                for (int i = 0; i <= steps + steps / 4; ++i) {
-                    const double a = 6.283185307179586 * i / steps;
-                    if (chance(30)) {  // inside the capture scoring, if there is one
-                        move(cx, cy, ".1");
-                    }
-                    move(cx + r * std::cos(a), cy + r * std::sin(a));
-                    nextPass();
+        const int kind = pick(0, 9);
+        if (kind < 3) {  // a loop around a part of the playfield, closing on itself
+            const double cx = pick(0, width_);
+            const double cy = pick(0, height_);
+            const double r = pick(500, 3000);
+            const int steps = pick(20, 40);
+            for (int i = 0; i <= steps + steps / 4; ++i) {
+                const double a = 6.283185307179586 * i / steps;
+                if (chance(30)) {  // inside the capture scoring, if there is one
+                    move(cx, cy, ".1");
                 }
-                break;
+                move(cx + r * std::cos(a), cy + r * std::sin(a));
+                nextPass();
             }
-            case 3:
-            case 4: {  // a wandering path that never closes: a long tail
-                double x = pick(0, width_);
-                double y = pick(0, height_);
-                double heading = pick(0, 628) / 100.0;
-                for (int i = pick(50, 400); i > 0; --i) {
-                    heading += (pick(0, 100) - 50) / 200.0;
-                    const double step = pick(150, 600);
-                    x = std::clamp(x + step * std::cos(heading), -2000.0, width_ + 2000.0);
-                    y = std::clamp(y + step * std::sin(heading), -2000.0, height_ + 2000.0);
-                    move(x, y);
-                    nextPass();
-                }
-                break;
+        } else if (kind < 5) {  // a wandering path that never closes: a long tail
+            double x = pick(0, width_);
+            double y = pick(0, height_);
+            double heading = pick(0, 628) / 100.0;
+            for (int i = pick(50, 400); i > 0; --i) {
+                heading += (pick(0, 100) - 50) / 200.0;
+                const double step = pick(150, 600);
+                x = std::clamp(x + step * std::cos(heading), -2000.0, width_ + 2000.0);
+                y = std::clamp(y + step * std::sin(heading), -2000.0, height_ + 2000.0);
+                move(x, y);
+                nextPass();
             }
-            case 5:
-                at("menu mnuFileJumpLevel " + std::to_string(chance(5) ? 100 : pick(1, 100)));
+        } else if (kind == 5) {
+            at("menu mnuFileJumpLevel " + std::to_string(chance(5) ? 100 : pick(1, 100)));
+            nextPass();
+        } else if (kind == 6) {
+            for (int i = pick(1, 4); i > 0; --i) {
+                at("down 2");
+            }
+            at(chance(2) ? "key 43" : (chance(2) ? "key 45" : "key 61"));
+            if (chance(8)) {
+                at("menu mnuSettingsAutoSpeed");
+            }
+            nextPass();
+        } else if (kind == 7) {
+            at("resize " + std::to_string(pick(1000, 25000)) + " " +
+               std::to_string(pick(1000, 20000)));
+            nextPass();
+        } else {  // quiet: the balls move on their own
+            for (int i = pick(20, 400); i > 0; --i) {
                 nextPass();
-                break;
-            case 6:
-                for (int i = pick(1, 4); i > 0; --i) {
-                    at("down 2");
-                }
-                at(chance(2) ? "key 43" : (chance(2) ? "key 45" : "key 61"));
-                if (chance(8)) {
-                    at("menu mnuSettingsAutoSpeed");
-                }
-                nextPass();
-                break;
-            case 7:
-                at("resize " + std::to_string(pick(1000, 25000)) + " " +
-                   std::to_string(pick(1000, 20000)));
-                nextPass();
-                break;
-            default:  // quiet: the balls move on their own
-                for (int i = pick(20, 400); i > 0; --i) {
-                    nextPass();
-                }
-                break;
+            }
         }
     }
 

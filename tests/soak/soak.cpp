@@ -1,17 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// A soak: replays made up from a seed (loops drawn around parts of the playfield, wandering
-// paths that leave long tails, jumps across levels 1 to 100, right clicks, speed keys, resizes,
-// stalls and quiet stretches) run one after another through the replay reader and runner until
-// the virtual time asked for has passed. Run under the sanitizers it must stay silent, and the
-// heap in use at the end of the last replay must be no more than at the end of the first. The
-// resident set is reported too, but under AddressSanitizer it grows with the allocator's
-// quarantine of freed memory, so the heap the game holds is what is compared.
-//
-//     brivane_soak [--minutes M] [--seed S] [--write FILE]
-//
-// --write saves the first replay's text, to run it alone with `brivane --headless --replay`.
+// Made-up replays run one after another until the virtual time asked for has passed: silent under
+// the sanitizers, and the heap in use after the last no more than after the first. The resident
+// set is only reported, as under AddressSanitizer it grows with the quarantine of freed memory.
+// --write saves the first replay, to run it alone with `brivane --headless --replay`.
 #include <malloc.h>
 #include <unistd.h>
 
@@ -67,8 +60,9 @@ int soak(double minutes, std::uint32_t seed, const char* writePath) {
     double lastHeap = 0;
     while (virtualMs < minutes * 60000.0) {
         const std::string text = maker.make();
-        if (replays == 0 && writePath != nullptr) {
-            std::ofstream(writePath) << text;
+        if (replays == 0 && writePath != nullptr && !(std::ofstream(writePath) << text)) {
+            std::fprintf(stderr, "soak: cannot write %s\n", writePath);
+            return 1;
         }
         ReplayParse parsed = parseReplay(text);
         if (!parsed.replay) {
@@ -109,7 +103,8 @@ int main(int argc, char** argv) {
     double minutes = 2;
     std::uint32_t seed = 1;
     const char* writePath = nullptr;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool understood = argc % 2 == 1;  // options and their values in pairs
+    for (int i = 1; understood && i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--minutes") == 0) {
             minutes = std::atof(argv[i + 1]);
         } else if (std::strcmp(argv[i], "--seed") == 0) {
@@ -117,9 +112,13 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--write") == 0) {
             writePath = argv[i + 1];
         } else {
-            std::fprintf(stderr, "usage: brivane_soak [--minutes M] [--seed S] [--write FILE]\n");
-            return 2;
+            understood = false;
         }
+    }
+    // A soak of no time would run nothing and pass.
+    if (!understood || !(minutes > 0)) {
+        std::fprintf(stderr, "usage: brivane_soak [--minutes M] [--seed S] [--write FILE]\n");
+        return 2;
     }
     return brivane::soak(minutes, seed, writePath);
 }
