@@ -9,6 +9,7 @@
 
 #include "core/best_games.h"
 #include "core/game.h"
+#include "core/lives.h"
 #include "harness.h"
 #include "replay/library.h"
 #include "replay/pass_report.h"
@@ -147,6 +148,20 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
                               r.live.begin() + r.endPasses[game] - 1))
             << "game " << game;
     }
+}
+
+// The name typed in the table's window reaches the game through the keeper.
+TEST(KeptReplays, TheNameGivenPassesThroughTheKeeper) {
+    KeptRun r(7);
+    r.h.start();
+    r.h.g.score = 1250;
+    setLives(r.h.g, 0);
+    r.h.g.dying = true;
+    r.h.g.deathFade = 0;
+    r.run();
+    ASSERT_EQ(r.h.pf.bestGamesShown.size(), 1u);
+    r.keeper.bestGameNamed("Ada");
+    EXPECT_EQ(parseBestGames(r.h.pf.bestGamesFile->bytes).value().at(0).name, "Ada");
 }
 
 std::string keptFile(std::int64_t endedAt, double score, std::string_view body = {}) {
