@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Loops and captures: finding a loop and the enclosure test on tails laid out point by point;
-// then scoring through closed loops, and what may happen while the scoring lets events run.
+// Loops and captures: finding a loop, the enclosure test, scoring, and events during scoring.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,8 +27,7 @@ void layTail(GameState& g, const std::vector<point>& points, bool marked = true)
 }
 
 TEST(Enclosure, LoopsCatchABallByItsOwnRectangleAndAnUnmarkedTailNothing) {
-    // A C opening to the right: a centre in its mouth sees the arms above and below and the
-    // back to the left, and the corner rays to the right hit the arms' far ends.
+    // A C opening to the right: the corner rays from its mouth hit the arms' far ends.
     std::vector<point> c;
     for (float x = 8000; x >= 2000; x -= 200)
         c.push_back({x, 2000});
@@ -56,7 +54,7 @@ TEST(Enclosure, LoopsCatchABallByItsOwnRectangleAndAnUnmarkedTailNothing) {
         test::Harness h;
         layTail(h.g, t.tail, t.marked);
         EXPECT_EQ(isEnclosed(h.g, t.cx - 157, 315, t.cy - 157, 315), t.inside);
-        // A ball marks itself dying, and answers the same again while already fading.
+        // Asked again while already fading, a ball answers the same.
         const auto ball = test::makeParticle(h.g, ParticleKind::ball, t.cx - 157, t.cy - 157);
         EXPECT_EQ(ball->detectCapture(h.g), t.inside);
         EXPECT_EQ(ball->isDying(), t.inside);
@@ -67,8 +65,7 @@ TEST(Enclosure, LoopsCatchABallByItsOwnRectangleAndAnUnmarkedTailNothing) {
 TEST(CrossingPoint, LeftEdgeNudgeParallelVerticalAndHorizontalCases) {
     test::Harness h;
     layTail(h.g, test::square(200, 2000, 1400, 4000));
-    // The centre at x = 0 lies outside the loop; its rays to the left corners are vertical, so
-    // the centre moves one twip right, which keeps the crossings to the right of it unhit.
+    // Rays from x = 0 to the left corners are vertical: the centre moves one twip right.
     EXPECT_FALSE(isEnclosed(h.g, -157, 315, 2843, 315));
     point c{0, 3000};
     point q{500, 0};
@@ -84,8 +81,7 @@ TEST(CrossingPoint, LeftEdgeNudgeParallelVerticalAndHorizontalCases) {
     EXPECT_NEAR(hit.x, 3000.5f, 0.6f);
     point q3{3000, 2000};  // outside the segment's extent
     EXPECT_FLOAT_EQ(crossingPoint(p1, {5000, 1000}, q3, {3000, 5000}, 8955, 6615).x, -1);
-    // A diagonal ray across a horizontal segment: the float result for y can miss the
-    // segment's own y by a unit in the last place.
+    // A diagonal ray across a horizontal segment: y in float can miss the segment by an ulp.
     int misses = 0;
     for (float cx = 1001; cx < 1400; cx += 7) {
         for (float cy = 3001; cy < 3400; cy += 11) {
@@ -120,7 +116,7 @@ TEST(FindLoop, PointsTenApartWithin360OnBothAxesCloseALoopAndFanItOut) {
             EXPECT_EQ(h.g.tail[i].inLoop, c.closes ? -1 : 0) << i;
         }
         EXPECT_EQ(h.pf.timerEnabled(TimerId::tmrKillTails), c.closes);
-        // Lines in bright colours from the first point of the loop to every even point.
+        // Bright lines from the loop's first point to every even point.
         int fans = 0;
         for (const DrawCall& d : h.pf.draws) {
             fans += d.kind == DrawCall::Kind::line ? 1 : 0;
@@ -147,7 +143,7 @@ std::pair<std::size_t, std::size_t> firstPairByFullSearch(const GameState& g) {
 }
 
 // The search remembers what it found; points added, removed, aged out or laid directly must
-// leave it answering exactly as the full search does, before and after a loop has closed.
+// leave it answering as the full search does, before and after a loop has closed.
 TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
     Rnd rnd(7);
     int closed = 0;
@@ -165,7 +161,6 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
             if (op < 0.05 && g.tailCount >= 1) {
                 removeTailPoint(g, intFloor(rnd() * g.tailCount) + 1);
             } else if (op < 0.08 && g.tailCount >= 1) {
-                // The oldest few (or a newer one alone) age out in one sweep.
                 const auto from = static_cast<std::size_t>(intFloor(rnd() * g.tailCount) + 1);
                 const std::size_t to =
                     rnd() < 0.5 ? from : std::min<std::size_t>(from + 3, g.tail.size() - 1);
@@ -182,7 +177,7 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
                 const double before = g.tailCount;
                 addTailPoint(g, x, y);
                 if (!wasClosed && g.tailCount != before && g.tail.back().inLoop != 0) {
-                    // The loop that closed is the full search's pair, marked from its lower end.
+                    // The full search's pair, marked from its lower end.
                     const auto want = firstPairByFullSearch(g);
                     ASSERT_NE(want.first, 0u);
                     EXPECT_EQ(g.tail[want.first].inLoop, -1);
@@ -200,8 +195,7 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
 constexpr float inX = 3000;  // centre of the loop laid by loopAround()
 constexpr float inY = 3000;
 
-// Level 1 with `balls` balls and `strings` strings, all far outside the loop, and the electron
-// there too if asked for; no message, grace over.
+// Level 1 with balls, strings and perhaps the electron, all far outside the loop.
 struct CaptureGame : test::Scene {
     CaptureGame(int balls, int strings, bool electron = false) : Scene(1) {
         placeBalls(std::vector<test::PlacedBall>(static_cast<std::size_t>(balls), {7000, 500}));
@@ -219,22 +213,19 @@ struct CaptureGame : test::Scene {
         p.setLocation(cx - static_cast<float>(static_cast<int>(p.width()) / 2),
                       cy - static_cast<float>(static_cast<int>(p.height()) / 2));
     }
-    // Puts the first n balls inside the loop, `first` twips right of its centre and `apart`
-    // from each other.
+    // The first n balls inside the loop, `first` right of its centre and `apart` apart.
     void ballsIn(int n, float apart, float first = 0) {
         for (int i = 1; i <= n; ++i) {
             place(*g.balls[static_cast<std::size_t>(i)],
                   inX + first + apart * static_cast<float>(i - 1), inY);
         }
     }
-    // Moves the pointer round a square of side 2000 centred on (inX, inY); the last move closes
-    // the loop through the real pointer path. The gap it leaves on the left side near the top
-    // left corner is not a segment, so a ray from the centre toward that corner slips through.
+    // Round a square of side 2000 centred on (inX, inY), closing through the real pointer path.
     void loopAround() {
         std::vector<point> pts = test::square(2000, 2000, 4000, 4000, 400);
         pts.push_back({2000, 2200});
         for (const auto& [x, y] : pts) {
-            g.playerX = x;  // straight to the tail: the hazard tests are not under test here
+            g.playerX = x;  // straight to the tail, past the hazard tests
             g.playerY = y;
             addTailPoint(g, x, y);
         }
@@ -310,9 +301,8 @@ TEST(Capture, NothingIsCaughtDuringGraceOrWhileDying) {
 TEST(CaptureReentry, ALoopClosedInsideTheScoringYieldIsScoredToo) {
     CaptureGame c(3, 0);
     c.ballsIn(2, 300);
-    // The first yield (after the first caught ball) delivers a pointer move that closes the
-    // same loop again: nested, both balls (40); outer, both again (40), as any point added
-    // before the tail empties closes the same loop once more.
+    // The first yield delivers a move that closes the same loop again: nested, both balls
+    // (40); outer, both again (40).
     c.pf.post(ScriptedEvent::move(2000, 2500));
     c.loopAround();
     EXPECT_EQ(c.g.score, 80);

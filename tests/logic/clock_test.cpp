@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The virtual clock's timer rules, which every replay with clock timers depends on. (How pass
-// durations hold from their pass on is in ReplayRunner.HeaderAnswersAndPassDurationsDriveTheGame.)
+// The virtual clock's timer rules, which every replay with clock timers depends on.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -37,8 +36,7 @@ TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
         {0, {}, 12000, 0, "tmrToggleBonds@5000 tmrLoopMusic@5000 tmrDoElectron@7000 ",
          T::tmrDoElectron, 14000, 7000},
         {0, {}, 5000, 1, "tmrToggleBonds@5000 ", T::tmrLoopMusic, 5000, 5000},
-        // A stopped timer started at 1000 is due at 1050; at 1100 it would be due again,
-        // which counts as missed, so it is next due one interval later.
+        // Started at 1000, due at 1050; due again at 1100 counts as missed.
         {1000, {T::tmrKillTails}, 1099, 0, "tmrKillTails@1050 ", T::tmrKillTails, 1100, 1050},
         {1000, {T::tmrKillTails}, 1100, 0, "tmrKillTails@1050 ", T::tmrKillTails, 1150, 1050},
         // Starting a running timer changes nothing.

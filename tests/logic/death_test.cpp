@@ -1,9 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Lives and the death sequence: the icons, how long the red disc grows, the lightning of a bond
-// death, the implosion and restart after the last life, and a final death that its own
-// implosion reports again.
+// Lives and the death sequence: icons, the red disc, lightning, implosion and restart.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,8 +36,7 @@ TEST(SetLives, NeverShowsOrStoresMoreThanEight) {
 }
 
 TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
-    // Passes until the life is lost, counting the one of the hit; step 0 holds the disc until
-    // the passes take longer.
+    // Passes until the life is lost, the hit's included; step 0 holds the disc until it rises.
     const std::pair<int, int> cases[] = {{10, 14}, {1, 129}, {0, 60}};  // step, passes
     for (const auto& [step, passes] : cases) {
         SCOPED_TRACE(step);
@@ -81,7 +78,7 @@ TEST(DeathStep, LastLifeImplodesEverythingThenRestartsAtLevelOne) {
     setLives(s.g, 0);
     s.moveTo(1000 + halfBall, 5000 + halfBall);
     // Each step pulls 90 toward the centre (4477, 3307); the ball exactly as far from it either
-    // way takes +90 and then swings across.
+    // way takes +90, then swings across.
     const std::array<float, 2> swing[] = {{4522, 3352}, {4432, 3262}, {4522, 3352}};
     for (int step = 1; step <= 3; ++step) {
         const float n = 90.0f * static_cast<float>(step);
@@ -99,9 +96,8 @@ TEST(DeathStep, LastLifeImplodesEverythingThenRestartsAtLevelOne) {
     EXPECT_EQ(s.g.messageText, "You died on level 7, starting over at level 1");
 }
 
-// The bonded ball's own drawing reports the touch again on every pass, so the death runs two
-// steps a pass; every pass that animates shows the bolts. A level set-up (the bonded balls
-// caught, or Jump To Level) ends a bond death, so the next death has no lightning.
+// The bonded ball's drawing reports the touch again every pass, so the death runs two steps a
+// pass. A level set-up ends a bond death, so the next death has no lightning.
 TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
     for (const bool newLevel : {false, true}) {
         SCOPED_TRACE(newLevel);
@@ -128,8 +124,8 @@ TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
     }
 }
 
-// The last death with the player inside a red bond: the implosion paints the bonded ball, whose
-// bond test reports the hit again while the death step is still running.
+// The last death inside a red bond: the implosion paints the bonded ball, whose bond test
+// reports the hit again while the death step runs.
 TEST(DeathStep, FinalDeathInARedBandIsNotReenteredByItsOwnImplosion) {
     for (const int step : {0, 4}) {
         SCOPED_TRACE(step);

@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// What kills the player: ball contact and the shield, a red bond within reach of the drawn line,
-// the electron's sparks; buying the shield; and how bonds follow their balls and switch to red.
+// What kills the player (balls, red bonds, sparks), the shield, and how bonds follow their balls.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -102,8 +101,7 @@ TEST(Shield, AbsorbsOneContactThenTheNextKillsAndItReturnsWithEachLife) {
     EXPECT_EQ(std::tuple(s.g.level, s.g.shieldOn), std::tuple(1, true));
 }
 
-// A bond from centre (1157, 3157) to (5157, 3157); the player stays clear of the balls, so only
-// the bond can mark a bond death.
+// A bond from centre (1157, 3157) to (5157, 3157), the player clear of the balls.
 TEST(BondContact, KillsWithinReachOfTheDrawnLineBetweenItsEnds) {
     const struct {
         float x, y;
@@ -152,7 +150,7 @@ void sparkScene(Scene& s, float dx, float dy) {
     s.moveTo(4159 + dx, 3150 + dy);
 }
 
-// A caught electron fades out: the spark timer must not turn it into a sparking one meanwhile.
+// A caught electron fades out: the spark timer must not make it spark meanwhile.
 TEST(Sparks, TimerLeavesACaughtElectronFadingAndSilent) {
     Scene s(15, 4);
     sparkScene(s, 3000, 3000);
@@ -166,8 +164,8 @@ TEST(Sparks, TimerLeavesACaughtElectronFadingAndSilent) {
                 }).empty());
 }
 
-// Only the first spark of the step is scripted; the others point up and left and cannot kill.
-// Neither the grace period nor the shield stops a spark: under the shield the disc is green.
+// The first spark is scripted, the others point up and left. Neither grace nor the shield stops
+// a spark: under the shield the disc is green.
 TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
     const struct {
         int a, b;
@@ -235,9 +233,8 @@ TEST(Bonds, FollowTheirBallsThroughRenumberingAndGoWithEitherEnd) {
 }
 
 TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) {
-    // From 64 balls the partner is found by a table of digests: it must answer as the plain
-    // search through every ball after removals, a ball set up anew, a ball listed twice and a
-    // count short of the list.
+    // From 64 balls a table of digests finds the partner: after removals, a ball set up anew, a
+    // ball listed twice and a count short of the list, as the plain search would.
     for (const int n : {63, 64, 300}) {
         SCOPED_TRACE(n);
         Scene s(20, 0);

@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Level set-up: the exact particles of seeded set-ups, the thresholds of its random draws, what
-// carries over between levels, and File > Jump To Level.
+// Level set-up: seeded known answers, draw thresholds, what carries over, and Jump To Level.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,8 +16,7 @@ namespace {
 
 using test::scriptRnd;
 
-// Known answers: the exact particles seeded set-ups deal (balls, quarks, strings, bonds and the
-// electron, each with its place, speeds and identity), as digests of their report lines.
+// Known answers: every particle dealt, with its place, speeds and identity, as a digest.
 TEST(LevelSetUp, SeededSetUpsDealTheirKnownParticles) {
     const struct {
         std::uint32_t seed;
@@ -38,8 +36,6 @@ TEST(LevelSetUp, SeededSetUpsDealTheirKnownParticles) {
     }
 }
 
-// The string, electron and bond draws on each side of their thresholds; the seeded set-ups
-// above pin everything else dealt.
 TEST(LevelSetUp, StringElectronAndBondDrawsAtTheirThresholds) {
     // The string draw: 0.5 gives Int(2) = 2, three strings; 0.75 gives four; 0.4999 none.
     for (const auto& [r, strings] : {std::pair{0.4999, 0}, std::pair{0.5, 3}, std::pair{0.75, 4}}) {
@@ -48,8 +44,7 @@ TEST(LevelSetUp, StringElectronAndBondDrawsAtTheirThresholds) {
         h.toLevel(1);
         EXPECT_EQ(h.g.stringCount, strings) << r;
     }
-    // The electron draw: 0.49 gives 50 (present), 0.5 gives 51 (absent); below level 15 there
-    // is no draw at all, even with a winning one next.
+    // The electron draw: 0.49 gives 50 (present), 0.5 gives 51; below level 15 there is none.
     for (const auto& [level, r, present] :
          {std::tuple(15, 0.49, true), std::tuple(15, 0.5, false), std::tuple(14, 0.0, false)}) {
         test::Started h;

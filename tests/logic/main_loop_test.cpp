@@ -1,9 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Start-up, the main loop's pass, the frame step and the speed controls, driven through the
-// headless platform's events; the centre message; and the number rules that dialogs, files and
-// the status line share.
+// Start-up, the main loop's pass, the frame step, the speed controls, the centre message, and
+// the number rules that dialogs, files and the status line share.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -48,8 +47,7 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
         }
         const auto stored = h.pf.settings;
         h.start();
-        // The update check starts at once, without waiting for its answer; reaching level 1
-        // raises the stored highest level of 0.
+        // The update check starts without waiting for its answer; level 1 raises the high level.
         EXPECT_EQ(
             std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsUpdates), h.pf.sockConnects.size(),
                        h.g.autoSpeed, h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed),
@@ -60,22 +58,32 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
     }
 }
 
-TEST(FrameStep, AutomaticSpeedRoundsAQuarterOfThePassHalvesToEvenAndStopsAtTwentyFive) {
-    // The cap keeps a stall from throwing everything across the playfield in one pass.
-    const std::pair<int, int> cases[] = {
-        {0, 0},  {2, 0},   {3, 1},    {5, 1},    {6, 2},           {10, 2},
-        {14, 4}, {98, 24}, {100, 25}, {102, 25}, {0x7FFFFFFF, 25},
-    };  // ms, step
-    for (const auto& [ticks, step] : cases) {
+// Automatic: a quarter of the last pass, halves to even, capped at 25 so that a stall does not
+// throw everything across the playfield; manual: the user speed plus the area factor, no cap.
+TEST(FrameStep, AutomaticRoundsAQuarterOfThePassCappedManualAddsTheAreaFactor) {
+    const struct {
+        bool autoSpeed;
+        int ms, step, userSpeed = 0, width = 8955, height = 6615;
+    } cases[] = {
+        // clang-format off
+        {true, 0, 0}, {true, 2, 0}, {true, 3, 1}, {true, 5, 1}, {true, 6, 2}, {true, 10, 2},
+        {true, 14, 4}, {true, 98, 24}, {true, 100, 25}, {true, 102, 25}, {true, 0x7FFFFFFF, 25},
+        {false, 400, 1}, {false, 400, 1, 0, 8954}, {false, 400, 2, 0, 17910},
+        {false, 400, 1, 0, 17909}, {false, 400, 10, 0, 8955, 66150},
+        {false, 400, 60, 50, 89550, 66150},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
         Harness h;
-        h.g.autoSpeed = true;
-        h.g.frameTicks = ticks;
-        EXPECT_EQ(frameStep(h.g), step) << ticks << " ms";
+        h.g.autoSpeed = c.autoSpeed;
+        h.g.frameTicks = c.ms;
+        h.g.userSpeed = static_cast<std::int16_t>(c.userSpeed);
+        h.pf.setPlayfieldSize(c.width, c.height);
+        EXPECT_EQ(frameStep(h.g), c.step) << c.ms << " ms, " << c.width << " x " << c.height;
     }
 }
 
-// Each display's pass length, and a ball over 10 s of passes that long with automatic speed:
-// the nominal quarter of a step per millisecond on every display.
+// Each display's pass length, and a ball's path over 10 s of them with automatic speed.
 TEST(FramePacing, PassesLastAFourMillisecondMultipleSoEveryDisplayRunsAtNominalSpeed) {
     const std::pair<double, int> cases[] = {
         {0, 16},  {19.9, 16}, {20, 52},  {50, 20},   {59.94, 16},        {60, 16},
@@ -92,23 +100,6 @@ TEST(FramePacing, PassesLastAFourMillisecondMultipleSoEveryDisplayRunsAtNominalS
         s.passes(10000 / ms);
         const double nominal = 10000.0 / 4.0;
         EXPECT_NEAR(s.ball(1).left() - 1000.0, nominal, nominal / 100.0);
-    }
-}
-
-TEST(FrameStep, ManualSpeedAddsTheAreaFactorAndIsNotCapped) {
-    const struct {
-        int width, height, userSpeed, step;
-    } cases[] = {
-        {8955, 6615, 0, 1},  {8954, 6615, 0, 1},   {17910, 6615, 0, 2},
-        {17909, 6615, 0, 1}, {8955, 66150, 0, 10}, {89550, 66150, 50, 60},
-    };
-    for (const auto& c : cases) {
-        Harness h;
-        h.g.autoSpeed = false;
-        h.pf.setPlayfieldSize(c.width, c.height);
-        h.g.userSpeed = static_cast<std::int16_t>(c.userSpeed);
-        h.g.frameTicks = 400;  // ignored without automatic speed
-        EXPECT_EQ(frameStep(h.g), c.step) << c.width << " x " << c.height;
     }
 }
 

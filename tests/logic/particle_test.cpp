@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// One particle at a time: the random draws of its set-up, its edges, steering, speed limits,
-// capture fade, implosion and drawing; then balls meeting each other.
+// One particle at a time: its set-up, edges, steering, speeds and fade; then balls meeting.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -75,8 +74,7 @@ TEST(ParticleInit, DrawsCellSpeedsPlaceIdentityAndAttractionInThatOrder) {
             (std::array{p.x(), p.y(), p.centrePoint(h.g).x, p.centrePoint(h.g).y}),
             (std::array{p.left() + std::floor(p.width() / 2), p.top() + std::floor(p.height() / 2),
                         p.left() + 157, p.top() + 157}));
-        // It shows itself at once: the mask from the row below its own cell, then the sprite
-        // (the pixels of the two are checked in the renderer's test).
+        // It shows itself at once: the mask from the row below its own cell, then the sprite.
         const auto& d = h.pf.draws;
         ASSERT_EQ(d.size(), 2u);
         const auto cell = static_cast<float>(p.colour());
@@ -195,8 +193,7 @@ TEST(ParticleSpeed, WritersKeepCollisionResultsBetweenMinusTenAndTwentyAndNeverZ
 }
 
 TEST(ParticleFade, AGreyDiscOnTheCentreGrowsAsManyFramesAsTheStepAllowsAndSoundsOnce) {
-    // Frame step 0 (frames -1) holds the fade for good, and the capture sound comes again
-    // whenever the device is free.
+    // Step 0 (frames -1) holds the fade; the sound comes again whenever the device is free.
     const std::pair<int, int> cases[] = {{0, -1},  {1, 128}, {10, 13},
                                          {127, 2}, {128, 1}, {20000, 1}};  // step, frames
     for (const auto& [step, frames] : cases) {
@@ -224,8 +221,6 @@ TEST(ParticleFade, AGreyDiscOnTheCentreGrowsAsManyFramesAsTheStepAllowsAndSounds
     }
 }
 
-// Balls meeting from level 20: the contact distance, the exchange by the mass rule, the rounding
-// and limits of the new speeds, the push apart, and who takes part.
 using BallState = std::array<float, 4>;  // left, top, speedX, speedY
 
 BallState stateOf(const clsParticle& p) {
@@ -249,12 +244,10 @@ TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
          {1970, 2030, 2, 3}, {2230, 1970, -10, 3}},
         {"3.5 to 4", {2000, 2000, 3, 3, 3}, {2200, 2000, 1, 161, 3},
          {1970, 2030, 4, 3}, {2230, 1970, -10, 3}},
-        // b below and left: the angle is taken in the first quadrant all the same; a speed
-        // that rounds to 0 goes through the setter too
+        // b below and left: the angle is taken in the first quadrant; a 0 goes through the setter
         {"diagonal", {2000, 2000, 1, 6, 0}, {1900, 2100, 2, -4, 0},
          {2030, 1970, -4, -10}, {1870, 2130, -4, 10}},
-        // a 117 right of and 195 above b: the angle in double precision decides halves that
-        // its single-precision rounding would send the other way
+        // the angle in double precision decides halves that single precision would flip
         {"contact angle", {2117, 1805, 1, -10, 5}, {2000, 2000, 1, 5, 13},
          {2147, 1775, -3, 17}, {1970, 2030, -2, 10}},
         // clang-format on
@@ -269,25 +262,21 @@ TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
     }
 }
 
-// The pair search written out plainly: every other ball in turn, the count read at every step,
-// each centre worked out from the ball's size, and the root taken for every pair.
+// The pair search written out plainly: every other ball, the count read at every step.
 void plainBallCollisions(GameState& g, double num) {
     if (num < 1 || num > g.ballCount) {
         return;
     }
-    const auto centre = [](const clsParticle& p) {
+    const auto centre = [&g](double n) {
+        const clsParticle& p = *g.balls[static_cast<std::size_t>(n)];
         return std::array<double, 2>{std::floor(p.width() / 2.0f) + p.left(),
                                      std::floor(p.height() / 2.0f) + p.top()};
     };
-    const auto self = centre(*g.balls[static_cast<std::size_t>(num)]);
+    const auto self = centre(num);
     for (double j = 1; j <= g.ballCount; j += 1) {
-        if (j == num) {
-            continue;
-        }
-        const auto other = centre(*g.balls[static_cast<std::size_t>(j)]);
-        const double dx = self[0] - other[0];
-        const double dy = other[1] - self[1];
-        if (std::sqrt(dx * dx + dy * dy) < 240.0) {
+        const double dx = self[0] - centre(j)[0];
+        const double dy = centre(j)[1] - self[1];
+        if (j != num && std::sqrt(dx * dx + dy * dy) < 240.0) {
             bounceBalls(g, num, j);
         }
     }
@@ -301,40 +290,33 @@ std::vector<BallState> statesOf(const ParticleList& list) {
     return states;
 }
 
+// Chains of neighbours off one another by offsets on both sides of the contact distance (144
+// by 192 is exactly 240); then crowded layouts, where the search looks only at the squares round
+// a ball: chains either side of the size where squares start, and balls as thick as at level
+// 15000 over a corner and past the edges. Each ball's test, then a handle between two slots.
 TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
-    // Balls placed off one another by offsets on both sides of the contact distance on each
-    // axis and on the diagonal (144 by 192 is exactly 240), plus random ones; every ball's test
-    // in turn, as in a pass, and then a handle between two slots. A pair skipped, misjudged or
-    // bounced out of turn leaves some ball elsewhere or going another way.
     constexpr float offsets[] = {0,   120,    144,     169.7f,    169.71f, 192,
                                  239, 239.9f, 239.99f, 239.9998f, 240,     240.01f};
     std::mt19937 random(20261207);
     const auto pick = [&random](int n) { return std::uniform_int_distribution(0, n - 1)(random); };
     constexpr int listed = static_cast<int>(std::size(offsets));
     const auto offset = [&] {
-        // Mostly a listed offset, now and then any up to 400.
         const int i = pick(listed + 2);
         const float size =
             i < listed ? offsets[i] : std::uniform_real_distribution(0.0f, 400.0f)(random);
         return pick(2) == 0 ? size : -size;
     };
-    // The small layouts are chains of near neighbours; the crowded ones, where the search looks
-    // only at the squares around a ball, are such chains on both sides of the size where the
-    // squares start, and thousands of balls scattered as thickly as at level 15000 (a pass
-    // pushes balls thousands of twips) over a corner of the playfield and past its edges.
     struct Layout {
         int balls;
-        bool scattered;
-        float left, top, width, height;  // where the scattered ones lie
+        float left = 0, top = 0, width = 0, height = 0;  // where scattered ones lie
     };
     std::vector<Layout> layouts;
     for (int i = 0; i < 400; ++i) {
-        layouts.push_back({2 + pick(11), false, 0, 0, 0, 0});
+        layouts.push_back({2 + pick(11)});
     }
     for (const Layout crowded :
-         {Layout{63, false, 0, 0, 0, 0}, Layout{64, false, 0, 0, 0, 0},
-          Layout{1200, false, 0, 0, 0, 0}, Layout{2000, true, -1200, -800, 3200, 2400},
-          Layout{1500, true, 7200, 5300, 2600, 1900}}) {
+         {Layout{63}, Layout{64}, Layout{1200}, Layout{2000, -1200, -800, 3200, 2400},
+          Layout{1500, 7200, 5300, 2600, 1900}}) {
         layouts.push_back(crowded);
     }
     Scene plain(20, 0);
@@ -347,7 +329,7 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
         for (int i = 0; i < l.balls; ++i) {
             PlacedBall b{3000, 3000, 1 + pick(11), static_cast<std::int16_t>(pick(31) - 10),
                          static_cast<std::int16_t>(pick(31) - 10)};
-            if (l.scattered) {
+            if (l.width > 0) {
                 b.left = l.left + static_cast<float>(pick(static_cast<int>(l.width)));
                 b.top = l.top + static_cast<float>(pick(static_cast<int>(l.height)));
             } else if (i > 0) {
@@ -357,36 +339,29 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
             }
             at.push_back(b);
         }
-        plain.placeBalls(at);
-        searched.placeBalls(at);
         // Now and then a count short of the list: the last slot holds no ball then.
         const double count = pick(4) == 0 ? l.balls - 1 : l.balls;
-        plain.g.ballCount = count;
-        searched.g.ballCount = count;
-        const bool crowded = l.balls >= 63;
-        // The crowded ones compare at a few points of the sweep: comparing thousands of balls
-        // after every test would cost more than the tests.
-        const int every = crowded ? l.balls / 8 : 1;
-        std::vector<double> nums;
-        for (int i = 1; i <= l.balls; ++i) {
-            nums.push_back(i);
+        for (Scene* s : {&plain, &searched}) {
+            s->placeBalls(at);
+            s->g.ballCount = count;
         }
-        nums.push_back(1.5);
-        for (std::size_t k = 0; k < nums.size(); ++k) {
-            const double num = nums[k];
-            if (crowded && num == std::floor(num) && num <= count) {
+        // Crowded ones, nudged before each test, compare at a few points of the sweep only.
+        const bool crowded = l.balls >= 63;
+        const int every = crowded ? l.balls / 8 : 1;
+        for (int k = 1; k <= l.balls + 1; ++k) {
+            const double num = k <= l.balls ? k : 1.5;
+            if (crowded && k <= count) {
                 const float dx = static_cast<float>(pick(61) - 30);
                 const float dy = static_cast<float>(pick(61) - 30);
                 for (Scene* s : {&plain, &searched}) {
-                    clsParticle& ball = s->ball(static_cast<int>(num));
-                    ball.setLocation(ball.left() + dx, ball.top() + dy);
+                    s->ball(k).setLocation(s->ball(k).left() + dx, s->ball(k).top() + dy);
                 }
             }
             const std::vector<BallState> before =
                 crowded ? std::vector<BallState>{} : statesOf(plain.g.balls);
             plainBallCollisions(plain.g, num);
             checkBallCollisions(searched.g, num);
-            if (k % static_cast<std::size_t>(every) == 0 || k + 1 == nums.size()) {
+            if ((k - 1) % every == 0 || k > l.balls) {
                 ASSERT_EQ(statesOf(searched.g.balls), statesOf(plain.g.balls))
                     << "layout " << layout << " ball " << num;
             }
@@ -401,10 +376,9 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
     EXPECT_GT(sentOffCourse, 3000);
 }
 
+// The cosine and sine of a contact angle are kept for whole offsets under 256 twips: one kept
+// for the wrong offset, or used for a fraction or a larger one, would show here.
 TEST(BallCollisions, BounceIsTheSameWhicheverOffsetsCameBefore) {
-    // The cosine and sine of a contact angle are kept once worked out for whole offsets under
-    // 256 twips; one kept for the wrong offset, or used for an offset it does not hold (a
-    // fraction, a larger one), would make a bounce depend on the bounces before it.
     std::vector<std::array<float, 2>> offsets;
     for (float dx = 0; dx < 300; dx += 23) {
         for (float dy = 0; dy < 300; dy += 29) {
@@ -430,27 +404,28 @@ TEST(BallCollisions, BounceIsTheSameWhicheverOffsetsCameBefore) {
     EXPECT_EQ(bounceEach(false), bounceEach(true));
 }
 
-TEST(BallCollisions, FadingBallIsPushedByOthersButRunsNoTestOfItsOwn) {
-    // Frame step 0 keeps the balls in place and holds the fade; the live pair bounces twice,
-    // once in each ball's move, the fading one only in its partner's.
-    for (const auto& [fading, left] : {std::pair{true, 970.0f}, std::pair{false, 940.0f}}) {
-        Scene s(20, 0);
-        s.placeBalls({{1000, 3000, 1, 5, 3}, {1100, 3000, 1, -7, 2}});
-        if (fading) {
+// In a pass at frame step 0 (balls held, fades held): a live pair bounces twice, once in each
+// ball's move, a fading ball only in its partner's; none below level 20 or alone.
+TEST(BallCollisions, PassesBounceFromLevelTwentyAndAFadingBallRunsNoTestOfItsOwn) {
+    const struct {
+        int level, balls;
+        bool fading;
+        BallState first;
+    } cases[] = {
+        {20, 2, false, {940, 3060, 3, 7}},
+        {20, 2, true, {970, 2970, -7, 3}},
+        {19, 2, false, {1000, 3000, 5, 3}},
+        {20, 1, false, {1000, 3000, 5, 3}},
+    };
+    for (const auto& c : cases) {
+        Scene s(c.level, 0);
+        const std::vector<PlacedBall> pair{{1000, 3000, 1, 5, 3}, {1100, 3000, 1, -7, 2}};
+        s.placeBalls({pair.begin(), pair.begin() + c.balls});
+        if (c.fading) {
             ParticleTestAccess::capture(s.ball(1));
         }
         s.passes(1);
-        EXPECT_EQ(s.ball(1).left(), left) << fading;
-    }
-}
-
-TEST(BallCollisions, NothingHappensAloneOrBeforeLevelTwenty) {
-    // At level 20 a ball alone; at 19 a second one right on top of it.
-    for (const int level : {20, 19}) {
-        Scene s(level, 0);
-        s.placeBalls(std::vector<PlacedBall>(level == 20 ? 1 : 2, {2000, 2000, 1, 5, 3}));
-        s.passes(3);
-        EXPECT_EQ(stateOf(s.ball(level == 20 ? 1 : 2)), (BallState{2000, 2000, 5, 3})) << level;
+        EXPECT_EQ(stateOf(s.ball(1)), c.first) << c.level << " " << c.balls << " " << c.fading;
     }
 }
 
