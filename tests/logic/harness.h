@@ -66,7 +66,6 @@ class SpyPlatform : public HeadlessPlatform {
     using Base = HeadlessPlatform;
     std::vector<DrawCall> draws;
     std::vector<Dialog> dialogs;
-    bool lifeIconVisible[8] = {};
     std::vector<std::pair<std::uint32_t, int>> soundsPlayed;  // (clock, device)
     std::map<int, std::string> soundFiles;  // the devices open now, on their files
     int soundDeviceOpenings = 0;
@@ -118,11 +117,6 @@ class SpyPlatform : public HeadlessPlatform {
                             DialogButtons buttons) override {
         dialogs.push_back({text, title, "", buttons});
         return Base::messageBox(text, title, buttons);
-    }
-    void setLifeIconVisible(int index, bool visible) override {
-        if (index >= 0 && index < 8) {
-            lifeIconVisible[index] = visible;
-        }
     }
     void openSoundDevice(int device, const std::string& path) override {
         soundFiles[device] = path;

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <tuple>
 
@@ -20,6 +22,25 @@ namespace {
 
 using test::drawsWhere;
 using test::Harness;
+
+// The window switches the C library to the player's locale, where a number may be written with
+// a decimal comma; ctest runs the tables that read and write texts again with LC_ALL set to such
+// locales, and this switches to it as Qt would.
+class PlayersLocale : public testing::Environment {
+  public:
+    void SetUp() override {
+        const char* wanted = std::getenv("LC_ALL");
+        const char* got = std::setlocale(LC_ALL, "");
+        if (wanted != nullptr && *wanted != '\0') {
+            // A missing locale would pass for the wrong reason: scripts/install-deps makes it.
+            ASSERT_NE(got, nullptr) << "the locale " << wanted << " is not installed";
+            ASSERT_STREQ(got, wanted);
+        }
+    }
+};
+
+[[maybe_unused]] const testing::Environment* const playersLocale =
+    testing::AddGlobalTestEnvironment(new PlayersLocale);
 
 TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
     const struct {
