@@ -67,52 +67,41 @@ TEST(Tail, NeedsAStepOf160OnOneAxisFromTheLastPointOrTheOriginAfterAReset) {
     EXPECT_EQ(t.g.tailCount, 50000);
 }
 
-TEST(Tail, AgeingAddsLevelTenthsAndFrameStepAndDropsPointsOver250) {
+// Ages grow by the frame step and a tenth of the level, and points past 250 go in one sweep; a
+// marked one among them unmarks the rest, as removing one alone does.
+TEST(Tail, AgeingDropsPointsOver250AndTheirMarksAndRemovalTakesOnlyRealPlaces) {
+    using Point = std::tuple<int, int, bool>;  // place before the pass (1 on), age, marked
     const struct {
-        int level, step, startAge, afterAge;  // afterAge -1: removed in this pass
+        int level, step;
+        std::vector<std::pair<int, bool>> before;  // age, marked
+        std::vector<Point> after;
     } cases[] = {
         // clang-format off
-        {1, 1, 249, 250}, {1, 1, 250, -1}, {9, 1, 249, 250}, {10, 1, 249, -1}, {10, 1, 248, 250},
-        {1, 50, 0, 50}, {9, 0, 0, 0} /* frame step 0 below level 10 stops ageing */, {10, 0, 0, 1},
+        {1, 1, {{249, false}, {0, false}}, {{1, 250, false}, {2, 1, false}}},
+        {1, 1, {{250, false}, {0, false}}, {{2, 1, false}}},
+        {9, 1, {{249, false}}, {{1, 250, false}}}, {10, 1, {{249, false}}, {}},
+        {10, 1, {{248, false}}, {{1, 250, false}}}, {1, 50, {{0, false}}, {{1, 50, false}}},
+        {9, 0, {{0, false}}, {{1, 0, false}}},  // frame step 0 below level 10 stops ageing
+        {10, 0, {{0, false}}, {{1, 1, false}}},
+        {1, 1, {{250, false}, {249, true}, {250, false}, {249, false}},
+         {{2, 250, true}, {4, 250, false}}},
+        {1, 1, {{249, true}, {250, true}, {0, true}, {250, false}}, {{1, 250, false}, {3, 1, false}}},
+        {1, 1, {{250, true}, {250, false}}, {}},
+        {1, 1, {{249, true}, {0, false}}, {{1, 250, true}, {2, 1, false}}},
         // clang-format on
     };
     for (const auto& c : cases) {
         TailGame t;
         t.g.level = static_cast<std::int16_t>(c.level);
         t.setStep(c.step);
-        t.lay({{c.startAge, false}, {0, false}});
-        ageTail(t.g);
-        const bool gone = c.afterAge < 0;
-        EXPECT_EQ(std::tuple(t.g.tailCount, t.g.tail[1].x, t.g.tail[1].age),
-                  std::tuple(gone ? 1.0 : 2.0, gone ? 1400.0f : 1200.0f,
-                             gone ? c.step + c.level / 10 : c.afterAge))
-            << c.level << "/" << c.step << "/" << c.startAge;
-    }
-}
-
-// Old points go in one sweep; a marked one among them unmarks the rest, as removing one alone
-// does. Ages and marks before a pass at level 1, step 1; then the points left, by their place.
-TEST(Tail, RemovalAndAgeingDropPointsAndTheirMarks) {
-    const struct {
-        std::vector<std::pair<int, bool>> before;  // age, marked
-        std::vector<std::pair<int, bool>> after;   // place before the pass (1 on), marked
-    } cases[] = {
-        // clang-format off
-        {{{250, false}, {249, true}, {250, false}, {249, false}}, {{2, true}, {4, false}}},
-        {{{249, true}, {250, true}, {0, true}, {250, false}}, {{1, false}, {3, false}}},
-        {{{250, true}, {250, false}}, {}},
-        {{{249, true}, {0, false}}, {{1, true}, {2, false}}},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        TailGame t;
         t.lay(c.before);
         ageTail(t.g);
-        std::vector<std::pair<int, bool>> left;
+        std::vector<Point> left;
         for (std::size_t i = 1; i <= static_cast<std::size_t>(t.g.tailCount); ++i) {
-            left.emplace_back((t.g.tail[i].x - 1000) / 200, t.g.tail[i].inLoop != 0);
+            left.emplace_back((t.g.tail[i].x - 1000) / 200, t.g.tail[i].age,
+                              t.g.tail[i].inLoop != 0);
         }
-        EXPECT_EQ(left, c.after) << c.before.size();
+        EXPECT_EQ(left, c.after) << c.level << "/" << c.step << "/" << c.before.size();
         EXPECT_EQ(t.g.tail.size(), c.after.size() + 1);
     }
     TailGame t;
@@ -127,24 +116,6 @@ TEST(Tail, RemovalAndAgeingDropPointsAndTheirMarks) {
     for (std::size_t i = 1; i <= 3; ++i) {
         EXPECT_EQ(t.g.tail[i].inLoop, 0);
     }
-}
-
-TEST(Tail, KillTimerEmptiesTheTailOnce50MsAfterItsFirstEnabling) {
-    TailGame t;
-    t.pf.setPassDuration(20);
-    t.move(1000, 1000);
-    t.pf.setTimerEnabled(TimerId::tmrKillTails, true);
-    t.passes(1);                                        // 20 ms
-    t.pf.setTimerEnabled(TimerId::tmrKillTails, true);  // already on: changes nothing
-    t.move(2000, 1000);
-    t.passes(1);  // 40 ms
-    EXPECT_EQ(t.g.tailCount, 2);
-    t.passes(1);  // 60 ms: fired at 50
-    EXPECT_EQ(t.g.tailCount, 0);
-    EXPECT_FALSE(t.pf.timerEnabled(TimerId::tmrKillTails));
-    t.move(3000, 1000);
-    t.passes(5);
-    EXPECT_EQ(t.g.tailCount, 1);  // once only
 }
 
 TEST(Tail, DrawsSegmentsDarkeningWithAgeBlueInALoopAndDotsDuringGrace) {
@@ -165,7 +136,7 @@ TEST(Tail, DrawsSegmentsDarkeningWithAgeBlueInALoopAndDotsDuringGrace) {
         t.move(1000, 1000);
         t.pf.clear();
         drawTail(t.g);
-        EXPECT_EQ(t.pf.draws.size(), 1u);  // one point: nothing drawn
+        ASSERT_EQ(t.pf.draws.size(), 1u);  // one point: nothing drawn
         t.move(2000, 1000);
         t.g.tail[2].age = static_cast<std::int16_t>(c.age);
         t.g.tail[2].inLoop = static_cast<std::int16_t>(c.inLoop ? -1 : 0);
@@ -404,6 +375,8 @@ TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
         int lives, livesAfter;
         const char* message;
         const char* showing = "";  // a message already on the playfield
+        int grace = 0;
+        bool dying = false;
     } cases[] = {
         // clang-format off
         {1, 0, 0, 0, 10, 5, 5, ""}, {2, 0, 0, 0, 40, 5, 5, "40 Points!"},
@@ -417,6 +390,7 @@ TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
         {2, 0, 0, 9990, 40, 8, 8, "40 Points!"},   // lost at the cap
         {1, 2, 0, 19995, 20, 5, 6, "Extra life!"},
         {2, 0, 0, 9990, 40, 5, 6, "hint", "hint"},  // silences the announcements
+        {1, 0, 0, 0, 0, 5, 5, "", "", 50}, {1, 0, 0, 0, 0, 5, 5, "", "", 0, true},  // nothing caught
         // clang-format on
     };
     for (const auto& t : cases) {
@@ -437,6 +411,8 @@ TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
         c.g.score = t.score;
         c.g.highScore = 50000;
         c.g.lives = static_cast<std::int16_t>(t.lives);
+        c.g.graceCount = static_cast<std::int16_t>(t.grace);
+        c.g.dying = t.dying;
         c.loopAround();
         EXPECT_EQ(c.g.score, t.score + t.gain);
         EXPECT_EQ(c.g.messageText, t.message);
@@ -444,22 +420,12 @@ TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
         EXPECT_EQ(c.g.highScore, std::max(50000.0, t.score + t.gain));
         EXPECT_FALSE(c.g.electronSparking);
         for (int i = 1; i <= t.ballsIn + 1; ++i) {
-            EXPECT_EQ(c.g.balls[static_cast<std::size_t>(i)]->isDying(), i <= t.ballsIn);
+            EXPECT_EQ(c.g.balls[static_cast<std::size_t>(i)]->isDying(),
+                      i <= t.ballsIn && t.gain > 0);
         }
-    }
-}
-
-TEST(Capture, NothingIsCaughtDuringGraceOrWhileDying) {
-    for (const bool dying : {false, true}) {
-        CaptureGame c(2, 0);
-        c.ballsIn(1, 0);
-        c.g.dying = dying;
-        c.g.graceCount = dying ? 0 : 50;
-        c.loopAround();
-        EXPECT_FALSE(c.g.balls[1]->isDying());
-        EXPECT_EQ(c.g.score, 0);
-        EXPECT_EQ(c.g.tail[1].inLoop, -1);  // still marked and flashed
-        EXPECT_TRUE(c.pf.timerEnabled(TimerId::tmrKillTails));
+        // Marked and flashed even when nothing is caught.
+        EXPECT_EQ(std::pair(c.g.tail[1].inLoop, c.pf.timerEnabled(TimerId::tmrKillTails)),
+                  std::pair(std::int16_t{-1}, true));
     }
 }
 

@@ -226,20 +226,6 @@ TEST(Message, BrightGreenCentredBy120TwipsACharacterFadingToBlackButKept) {
     }
 }
 
-TEST(Message, ASecondMessageRestartsTheFullFiveSeconds) {
-    Harness h;
-    h.pf.setPassDuration(100);
-    showMessage(h.g, "first");
-    h.passes(30);
-    showMessage(h.g, "second");
-    EXPECT_EQ(h.g.messageLevel, 255);
-    h.passes(49);  // 7.9 s in all: the first would be gone, the second is 4.9 s old
-    EXPECT_EQ(h.g.messageText, "second");
-    h.passes(1);
-    EXPECT_EQ(h.g.messageText, "");
-    EXPECT_FALSE(h.pf.timerEnabled(TimerId::tmrClearText));
-}
-
 TEST(NumericValue, TakesTheLeadingNumber) {
     const std::pair<const char*, double> cases[] = {
         {"", 0},   {"abc", 0},    {"  7.5", 7.5}, {"8.5x", 8.5}, {"-3", -3},

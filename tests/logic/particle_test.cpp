@@ -8,7 +8,6 @@
 #include <cmath>
 #include <memory>
 #include <random>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -81,29 +80,6 @@ TEST(ParticleInit, DrawsCellSpeedsPlaceIdentityAndAttractionInThatOrder) {
         EXPECT_EQ((std::array{d[0].sx, d[0].sy, d[1].sx, d[1].sy, d[0].x1, d[1].y1}),
                   (std::array{cell, p.height(), cell, 0.0f, p.left(), p.top()}));
     }
-}
-
-std::set<std::string> idsOf(const ParticleList& list) {
-    std::set<std::string> ids;
-    for (std::size_t i = 1; i < list.size(); ++i) {
-        ids.insert(list[i]->IDnum());
-    }
-    return ids;
-}
-
-TEST(ParticleIdentity, NeverRepeatsEvenWhenEveryRandomDrawIsTheSame) {
-    test::Started h;
-    // Every draw equal and the clock standing still: only the serial can tell them apart.
-    scriptRnd(h.g, {}, 0.3);
-    h.toLevel(100);
-    ASSERT_TRUE(h.g.electronActive);
-    std::set<std::string> ids = idsOf(h.g.balls);
-    ids.merge(idsOf(h.g.quarks));
-    ids.insert(h.g.electron->IDnum());
-    EXPECT_EQ(ids.size(), 122u);
-    h.toLevel(100);  // the next set-up repeats none of them either
-    ids.merge(idsOf(h.g.balls));
-    EXPECT_EQ(ids.size(), 222u);
 }
 
 TEST(ParticleMove, EdgesBounceOrWrapOnBothSidesOfEachBoundAtAnyStep) {
