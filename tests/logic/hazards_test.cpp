@@ -231,8 +231,6 @@ TEST(Bonds, FollowTheirBallsThroughRenumberingAndGoWithEitherEnd) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ((std::array{lines[0]->x1, lines[0]->y1, lines[0]->x2, lines[0]->y2}),
               (std::array{4000 + halfBall, 4000 + halfBall, 2500 + halfBall, 2500 + halfBall}));
-    EXPECT_EQ(std::pair(findBallByID(s.g, s.ball(2).IDnum()), findBallByID(s.g, "no such ball")),
-              std::pair(2.0, 0.0));
 }
 
 TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) {
