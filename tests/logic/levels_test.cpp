@@ -36,36 +36,31 @@ TEST(LevelSetUp, SeededSetUpsDealTheirKnownParticles) {
     }
 }
 
-// Draws of 0.3 up to the one on its threshold, then `r`, then `rest`: the string draw (0.5 gives
-// Int(2) = 2, three strings; 0.75 four), the electron's (0.49 gives 50, present; 0.5 gives 51;
-// none below level 15) and the second ball's bond (0.0999 gives 10, bonded; 0.1 gives 11).
 TEST(LevelSetUp, StringElectronAndBondDrawsAtTheirThresholds) {
-    const struct {
-        int level, before;
-        double r, rest;
-        std::tuple<int, bool, bool, bool> dealt;  // strings, electron, balls 2 and 3 bonded
-    } cases[] = {
-        {1, 133, 0.4999, 0.4999, {0, false, false, false}},
-        {1, 133, 0.5, 0.5, {3, false, false, false}},
-        {1, 133, 0.75, 0.75, {4, false, false, false}},
-        {15, 246, 0.49, 0.49, {0, true, false, false}},
-        {15, 246, 0.5, 0.5, {0, false, false, false}},
-        {14, 238, 0.0, 0.0, {0, false, false, false}},
-        {10, 14, 0.0999, 0.5, {3, false, true, false}},
-        {10, 14, 0.1, 0.5, {3, false, false, false}},
-    };
-    for (const auto& c : cases) {
+    // The string draw: 0.5 gives Int(2) = 2, three strings; 0.75 gives four; 0.4999 none.
+    for (const auto& [r, strings] : {std::pair{0.4999, 0}, std::pair{0.5, 3}, std::pair{0.75, 4}}) {
         test::Started h;
-        std::vector<double> draws(static_cast<std::size_t>(c.before), 0.3);
-        draws.push_back(c.r);
-        scriptRnd(h.g, draws, c.rest);
-        h.toLevel(c.level);
-        const auto bonded = [&h](std::size_t i) {
-            return i < h.g.balls.size() && !h.g.balls[i]->boundTo().empty();
-        };
-        EXPECT_EQ(std::tuple(int{h.g.stringCount}, h.g.electronActive, bonded(2), bonded(3)),
-                  c.dealt)
-            << c.level << " " << c.r;
+        scriptRnd(h.g, std::vector<double>(7 + 21 * 6, 0.3), r);
+        h.toLevel(1);
+        EXPECT_EQ(h.g.stringCount, strings) << r;
+    }
+    // The electron draw: 0.49 gives 50 (present), 0.5 gives 51; below level 15 there is none.
+    for (const auto& [level, r, present] :
+         {std::tuple(15, 0.49, true), std::tuple(15, 0.5, false), std::tuple(14, 0.0, false)}) {
+        test::Started h;
+        scriptRnd(h.g, std::vector<double>(level * 7 + level - 1 + 21 * 6 + 1, 0.3), r);
+        h.toLevel(level);
+        EXPECT_EQ(h.g.electronActive, present) << level << " " << r;
+    }
+    // The bond draw of the second ball at level 10: 0.0999 gives 10 (bonded), 0.1 gives 11.
+    for (const auto& [r, bonded] : {std::pair{0.0999, true}, std::pair{0.1, false}}) {
+        test::Started h;
+        std::vector<double> draws(15, 0.3);
+        draws.back() = r;
+        scriptRnd(h.g, draws);
+        h.toLevel(10);
+        EXPECT_EQ(h.g.balls[2]->boundTo().empty(), !bonded) << r;
+        EXPECT_EQ(h.g.balls[3]->boundTo(), "");
     }
 }
 
