@@ -11,7 +11,6 @@
 #include <tuple>
 #include <vector>
 
-#include "core/numbers.h"
 #include "harness.h"
 #include "player/capture.h"
 #include "player/tail.h"
@@ -198,37 +197,6 @@ TEST(Enclosure, LoopsCatchABallByItsOwnRectangleAndAnUnmarkedTailNothing) {
     }
 }
 
-TEST(CrossingPoint, LeftEdgeNudgeParallelVerticalAndHorizontalCases) {
-    test::Harness h;
-    layTail(h.g, test::square(200, 2000, 1400, 4000));
-    // Rays from x = 0 to the left corners are vertical: the centre moves one twip right.
-    EXPECT_FALSE(isEnclosed(h.g, -157, 315, 2843, 315));
-    point c{0, 3000};
-    point q{500, 0};
-    crossingPoint(c, {0, 0}, q, {600, 6000}, 8955, 6615);
-    EXPECT_FLOAT_EQ(c.x, 1);
-    point p1{1000, 1000};
-    point q1{0, 2000};
-    EXPECT_FLOAT_EQ(crossingPoint(p1, {2000, 2000}, q1, {1000, 3000}, 8955, 6615).x, -1);
-    // A vertical segment is nudged one twip right in the caller's copy.
-    point q2{3000, 0};
-    const point hit = crossingPoint(p1, {5000, 1000}, q2, {3000, 5000}, 8955, 6615);
-    EXPECT_EQ((std::array{q2.x, hit.y}), (std::array{3001.0f, 1000.0f}));
-    EXPECT_NEAR(hit.x, 3000.5f, 0.6f);
-    point q3{3000, 2000};  // outside the segment's extent
-    EXPECT_FLOAT_EQ(crossingPoint(p1, {5000, 1000}, q3, {3000, 5000}, 8955, 6615).x, -1);
-    // A diagonal ray across a horizontal segment: y in float can miss the segment by an ulp.
-    int misses = 0;
-    for (float cx = 1001; cx < 1400; cx += 7) {
-        for (float cy = 3001; cy < 3400; cy += 11) {
-            point from{cx, cy};
-            point q4{0, 2137};
-            misses += crossingPoint(from, {0, 0}, q4, {8000, 2137}, 8955, 6615).x == -1 ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(misses, 0);
-}
-
 TEST(FindLoop, PointsTenApartWithin360OnBothAxesCloseALoopAndFanItOut) {
     const struct {
         int span;
@@ -261,71 +229,6 @@ TEST(FindLoop, PointsTenApartWithin360OnBothAxesCloseALoopAndFanItOut) {
         }
         EXPECT_EQ(fans, c.closes ? c.span / 2 : 0);
     }
-}
-
-// The first pair the full search over every pair of points would close.
-std::pair<std::size_t, std::size_t> firstPairByFullSearch(const GameState& g) {
-    const auto n = static_cast<std::size_t>(g.tailCount);
-    for (std::size_t i = 1; i <= n; ++i) {
-        for (std::size_t j = 1; j <= n; ++j) {
-            const std::size_t span = i > j ? i - j : j - i;
-            if (span >= 10 && std::fabs(g.tail[i].x - g.tail[j].x) <= 360 &&
-                std::fabs(g.tail[i].y - g.tail[j].y) <= 360) {
-                return {std::min(i, j), std::max(i, j)};
-            }
-        }
-    }
-    return {0, 0};
-}
-
-// The search remembers what it found; points added, removed, aged out or laid directly must
-// leave it answering as the full search does, before and after a loop has closed.
-TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
-    Rnd rnd(7);
-    int closed = 0;
-    for (int walk = 0; walk < 300; ++walk) {
-        SCOPED_TRACE(walk);
-        test::Harness h;
-        h.g.graceCount = 30000;  // mark only
-        GameState& g = h.g;
-        const float stride = walk % 3 == 0 ? 900 : 2000;  // wider walks close later, or never
-        float x = 4000;
-        float y = 3000;
-        bool wasClosed = false;
-        for (int step = 0; step < 200; ++step) {
-            const double op = rnd();
-            if (op < 0.05 && g.tailCount >= 1) {
-                removeTailPoint(g, intFloor(rnd() * g.tailCount) + 1);
-            } else if (op < 0.08 && g.tailCount >= 1) {
-                const auto from = static_cast<std::size_t>(intFloor(rnd() * g.tailCount) + 1);
-                const std::size_t to =
-                    rnd() < 0.5 ? from : std::min<std::size_t>(from + 3, g.tail.size() - 1);
-                for (std::size_t i = rnd() < 0.5 ? 1 : from; i <= to; ++i) {
-                    g.tail[i].age = 300;
-                }
-                ageTail(g);
-            } else if (op < 0.1) {
-                g.tail.push_back(TailPoint{x, y, 0, 0});  // laid without a search
-                g.tailCount += 1;
-            } else {
-                x += static_cast<float>(intFloor(rnd() * stride - stride / 2));
-                y += static_cast<float>(intFloor(rnd() * stride - stride / 2));
-                const double before = g.tailCount;
-                addTailPoint(g, x, y);
-                if (!wasClosed && g.tailCount != before && g.tail.back().inLoop != 0) {
-                    // The full search's pair, marked from its lower end.
-                    const auto want = firstPairByFullSearch(g);
-                    ASSERT_NE(want.first, 0u);
-                    EXPECT_EQ(g.tail[want.first].inLoop, -1);
-                    EXPECT_TRUE(want.first == 1 || g.tail[want.first - 1].inLoop == 0);
-                    wasClosed = true;
-                    ++closed;
-                }
-            }
-            ASSERT_EQ(firstLoopPair(g), firstPairByFullSearch(g)) << "step " << step;
-        }
-    }
-    EXPECT_GT(closed, 150);
 }
 
 constexpr float inX = 3000;  // centre of the loop laid by loopAround()

@@ -48,11 +48,6 @@ TEST(BallContact, KillsCloserThanThreeHundredFourteenOnlyOnAPointerMoveAndNeverW
         EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(c.dies, false))
             << c.dx << ", " << c.dy << (c.fading ? " fading" : "");
     }
-    Scene s(5, 1);
-    s.placeBalls({{3000, 3000, 1, 10, 0}});
-    s.moveTo(3000 + halfBall + 600, 3000 + halfBall);
-    s.passes(40);  // the ball runs through the resting player
-    EXPECT_FALSE(s.g.dying);
 }
 
 TEST(Shield, RightClickBuysItOnceFromLevelHundredForTwentyThousand) {
@@ -215,27 +210,9 @@ std::vector<const DrawCall*> bondLines(const SpyPlatform& pf) {
     });
 }
 
-TEST(Bonds, FollowTheirBallsThroughRenumberingAndGoWithEitherEnd) {
-    Scene s(10, 1);
-    s.placeBalls({{500, 500}, {2500, 2500}, {4000, 4000}, {1500, 500}, {3500, 500}});
-    s.bond(3, 2);
-    s.bond(5, 4);  // ball 4 is the middle of the chain 5 - 4 - 3
-    s.bond(4, 3);
-    ParticleTestAccess::capture(s.ball(1), 2);
-    ParticleTestAccess::capture(s.ball(4), 2);
-    s.passes(2);
-    ASSERT_EQ(s.g.ballCount, 3);
-    EXPECT_EQ(s.ball(2).boundTo(), s.ball(1).IDnum());
-    EXPECT_TRUE(s.ball(3).boundTo().empty());
-    const auto lines = bondLines(s.pf);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ((std::array{lines[0]->x1, lines[0]->y1, lines[0]->x2, lines[0]->y2}),
-              (std::array{4000 + halfBall, 4000 + halfBall, 2500 + halfBall, 2500 + halfBall}));
-}
-
 TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) {
-    // From 64 balls a table of digests finds the partner: after removals, a ball set up anew, a
-    // ball listed twice and a count short of the list, as the plain search would.
+    // From 64 balls a table of digests finds the partner: after a removal, a ball set up anew and
+    // a count short of the list, as the plain search would.
     for (const int n : {63, 64, 300}) {
         SCOPED_TRACE(n);
         Scene s(20, 0);
@@ -253,10 +230,7 @@ TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) 
         s.ball(5).init(s.g, 5, static_cast<std::uint8_t>(ParticleKind::ball));
         EXPECT_EQ(findBallByID(s.g, old), 0);
         EXPECT_EQ(findBallByID(s.g, s.ball(5).IDnum()), 5);
-        s.g.balls.push_back(s.g.balls[4]);
-        s.g.ballCount += 1;
-        EXPECT_EQ(findBallByID(s.g, s.ball(4).IDnum()), 4);
-        s.g.ballCount -= 2;
+        s.g.ballCount -= 1;
         EXPECT_EQ(findBallByID(s.g, last), 0);
         EXPECT_EQ(findBallByID(s.g, s.ball(n - 2).IDnum()), n - 2);
     }
@@ -280,6 +254,10 @@ TEST(Bonds, SwitchToRedSoundsOnlyWithABondAndIsDrawnAtOnce) {
         if (bonded) {
             EXPECT_EQ(std::pair(lines[0]->colour, lines[0]->width),
                       std::pair(startRed ? Rgb{0, 0, 255} : Rgb{255, 0, 0}, 1));
+            // From the bonded ball's centre to its partner's.
+            EXPECT_EQ(
+                (std::array{lines[0]->x1, lines[0]->y1, lines[0]->x2, lines[0]->y2}),
+                (std::array{4000 + halfBall, 4000 + halfBall, 2500 + halfBall, 2500 + halfBall}));
         }
     }
 }
@@ -331,32 +309,6 @@ TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
                              s.g.graceCount, s.g.level),
                   std::tuple(false, 4, 4, 255, 100, 3));
     }
-}
-
-TEST(DeathStep, LastLifeImplodesEverythingThenRestartsAtLevelOne) {
-    Scene s(7, 10);
-    // The third ball moves once (-30, 20) in the pass of the hit, and is then held still.
-    s.placeBalls({{1000, 5000}, {4477 - 45, 3307 - 45}, {7000, 500, 1, -3, 2}});
-    s.g.highScore = 98765;
-    setLives(s.g, 0);
-    s.moveTo(1000 + halfBall, 5000 + halfBall);
-    // Each step pulls 90 toward the centre (4477, 3307); the ball exactly as far from it either
-    // way takes +90, then swings across.
-    const std::array<float, 2> swing[] = {{4522, 3352}, {4432, 3262}, {4522, 3352}};
-    for (int step = 1; step <= 3; ++step) {
-        const float n = 90.0f * static_cast<float>(step);
-        EXPECT_EQ((std::array{s.ball(1).left(), s.ball(1).top(), s.ball(3).left(), s.ball(3).top(),
-                              s.ball(2).left(), s.ball(2).top()}),
-                  (std::array{1000 + n, 5000 - n, 6970 - n, 520 + n, swing[step - 1][0],
-                              swing[step - 1][1]}));
-        s.passes(1);
-    }
-    s.passes(9);
-    ASSERT_EQ(s.g.level, 7);
-    s.passes(1);
-    EXPECT_EQ(std::tuple(s.g.level, visibleIcons(s.pf), s.g.dying, s.g.highScore),
-              std::tuple(1, 5, false, 98765.0));
-    EXPECT_EQ(s.g.messageText, "You died on level 7, starting over at level 1");
 }
 
 // The bonded ball's drawing reports the touch again every pass, so the death runs two steps a

@@ -300,37 +300,6 @@ TEST(LevelSetUp, StringElectronAndBondDrawsAtTheirThresholds) {
     }
 }
 
-TEST(LevelSetUp, ResetsThePerLevelStateAndCarriesTheRestOver) {
-    // The highest level was 30; a set-up from level 0 is a new game, whose score restarts.
-    for (const auto& [from, scoreAfter, highAfter] :
-         {std::tuple(29, 500.0, 30), std::tuple(30, 500.0, 31), std::tuple(0, 0.0, 30)}) {
-        test::Started h;
-        h.g.level = static_cast<std::int16_t>(from);
-        h.g.highLevel = 30;
-        h.g.score = 500;
-        h.g.lives = 3;
-        h.g.shieldOwned = h.g.dying = h.g.electronSparking = true;
-        h.g.deathFade = 7;
-        h.g.graceCount = 0;
-        h.g.levelCaptures = 4;
-        h.g.tailCount = 2;
-        h.g.tail.resize(3);
-        startLevel(h.g, from == 0 ? "Game over" : "");
-        EXPECT_EQ(std::tuple(h.g.level, h.g.highLevel, h.g.score, h.g.lives, h.g.shieldOwned),
-                  std::tuple(from + 1, highAfter, scoreAfter, 3, true));
-        EXPECT_EQ(std::tuple(h.g.dying, h.g.deathFade, h.g.graceCount, h.g.levelCaptures,
-                             h.g.electronSparking, h.g.tailCount, h.g.tail.size()),
-                  std::tuple(false, 255, 100, 0, false, 0.0, 1u));
-        // A message of its own replaces the level's hint.
-        EXPECT_TRUE(from != 0 || h.g.messageText == "Game over");
-    }
-    // Balls that once bounced off each other keep doing so after a restart at level 1.
-    test::Started h;
-    h.toLevel(20);
-    h.toLevel(1);
-    EXPECT_TRUE(h.g.ballsCollide);
-}
-
 TEST(JumpToLevel, DialogTextPicksALevelFromOneToTheHighestBelowThirtyTwoThousand) {
     const struct {
         const char* answer;

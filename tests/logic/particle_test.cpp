@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <memory>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -68,11 +66,6 @@ TEST(ParticleInit, DrawsCellSpeedsPlaceIdentityAndAttractionInThatOrder) {
         EXPECT_EQ(std::tuple(got, *drawn, p.isAttracted()),
                   std::tuple(c.want, c.drawsUsed, c.attracted));
         EXPECT_EQ(p.IDnum().rfind(std::string(c.randomPart) + "43200", 0), 0u) << p.IDnum();
-        // Centres: half the cell, rounded down; the contact point uses the ball cell for all.
-        EXPECT_EQ(
-            (std::array{p.x(), p.y(), p.centrePoint(h.g).x, p.centrePoint(h.g).y}),
-            (std::array{p.left() + std::floor(p.width() / 2), p.top() + std::floor(p.height() / 2),
-                        p.left() + 157, p.top() + 157}));
         // It shows itself at once: the mask from the row below its own cell, then the sprite.
         const auto& d = h.pf.draws;
         ASSERT_EQ(d.size(), 2u);
@@ -236,148 +229,6 @@ TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
         EXPECT_EQ(stateOf(s.ball(1)), c.wantA);
         EXPECT_EQ(stateOf(s.ball(2)), c.wantB);
     }
-}
-
-// The pair search written out plainly: every other ball, the count read at every step.
-void plainBallCollisions(GameState& g, double num) {
-    if (num < 1 || num > g.ballCount) {
-        return;
-    }
-    const auto centre = [&g](double n) {
-        const clsParticle& p = *g.balls[static_cast<std::size_t>(n)];
-        return std::array<double, 2>{std::floor(p.width() / 2.0f) + p.left(),
-                                     std::floor(p.height() / 2.0f) + p.top()};
-    };
-    const auto self = centre(num);
-    for (double j = 1; j <= g.ballCount; j += 1) {
-        const double dx = self[0] - centre(j)[0];
-        const double dy = centre(j)[1] - self[1];
-        if (j != num && std::sqrt(dx * dx + dy * dy) < 240.0) {
-            bounceBalls(g, num, j);
-        }
-    }
-}
-
-std::vector<BallState> statesOf(const ParticleList& list) {
-    std::vector<BallState> states;
-    for (std::size_t i = 1; i < list.size(); ++i) {
-        states.push_back(stateOf(*list[i]));
-    }
-    return states;
-}
-
-// Chains of neighbours off one another by offsets on both sides of the contact distance (144
-// by 192 is exactly 240); then crowded layouts, where the search looks only at the squares round
-// a ball: chains either side of the size where squares start, and balls as thick as at level
-// 15000 over a corner and past the edges. Each ball's test, then a handle between two slots.
-TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
-    constexpr float offsets[] = {0,   120,    144,     169.7f,    169.71f, 192,
-                                 239, 239.9f, 239.99f, 239.9998f, 240,     240.01f};
-    std::mt19937 random(20261207);
-    const auto pick = [&random](int n) { return std::uniform_int_distribution(0, n - 1)(random); };
-    constexpr int listed = static_cast<int>(std::size(offsets));
-    const auto offset = [&] {
-        const int i = pick(listed + 2);
-        const float size =
-            i < listed ? offsets[i] : std::uniform_real_distribution(0.0f, 400.0f)(random);
-        return pick(2) == 0 ? size : -size;
-    };
-    struct Layout {
-        int balls;
-        float left = 0, top = 0, width = 0, height = 0;  // where scattered ones lie
-    };
-    std::vector<Layout> layouts;
-    for (int i = 0; i < 400; ++i) {
-        layouts.push_back({2 + pick(11)});
-    }
-    for (const Layout crowded :
-         {Layout{63}, Layout{64}, Layout{1200}, Layout{2000, -1200, -800, 3200, 2400},
-          Layout{1500, 7200, 5300, 2600, 1900}}) {
-        layouts.push_back(crowded);
-    }
-    Scene plain(20, 0);
-    Scene searched(20, 0);
-    int callsThatBounced = 0;
-    int sentOffCourse = 0;
-    for (std::size_t layout = 0; layout < layouts.size(); ++layout) {
-        const Layout& l = layouts[layout];
-        std::vector<PlacedBall> at;
-        for (int i = 0; i < l.balls; ++i) {
-            PlacedBall b{3000, 3000, 1 + pick(11), static_cast<std::int16_t>(pick(31) - 10),
-                         static_cast<std::int16_t>(pick(31) - 10)};
-            if (l.width > 0) {
-                b.left = l.left + static_cast<float>(pick(static_cast<int>(l.width)));
-                b.top = l.top + static_cast<float>(pick(static_cast<int>(l.height)));
-            } else if (i > 0) {
-                const PlacedBall& near = at[static_cast<std::size_t>(pick(i))];
-                b.left = near.left + offset();
-                b.top = near.top + offset();
-            }
-            at.push_back(b);
-        }
-        // Now and then a count short of the list: the last slot holds no ball then.
-        const double count = pick(4) == 0 ? l.balls - 1 : l.balls;
-        for (Scene* s : {&plain, &searched}) {
-            s->placeBalls(at);
-            s->g.ballCount = count;
-        }
-        // Crowded ones, nudged before each test, compare at a few points of the sweep only.
-        const bool crowded = l.balls >= 63;
-        const int every = crowded ? l.balls / 8 : 1;
-        for (int k = 1; k <= l.balls + 1; ++k) {
-            const double num = k <= l.balls ? k : 1.5;
-            if (crowded && k <= count) {
-                const float dx = static_cast<float>(pick(61) - 30);
-                const float dy = static_cast<float>(pick(61) - 30);
-                for (Scene* s : {&plain, &searched}) {
-                    s->ball(k).setLocation(s->ball(k).left() + dx, s->ball(k).top() + dy);
-                }
-            }
-            const std::vector<BallState> before =
-                crowded ? std::vector<BallState>{} : statesOf(plain.g.balls);
-            plainBallCollisions(plain.g, num);
-            checkBallCollisions(searched.g, num);
-            if ((k - 1) % every == 0 || k > l.balls) {
-                ASSERT_EQ(statesOf(searched.g.balls), statesOf(plain.g.balls))
-                    << "layout " << layout << " ball " << num;
-            }
-            callsThatBounced += !crowded && statesOf(plain.g.balls) != before ? 1 : 0;
-        }
-        for (std::size_t i = 0; crowded && i < at.size(); ++i) {
-            sentOffCourse += plain.ball(static_cast<int>(i + 1)).speedX() != at[i].speedX ? 1 : 0;
-        }
-    }
-    // Both kinds are crowded enough to mean something.
-    EXPECT_GT(callsThatBounced, 500);
-    EXPECT_GT(sentOffCourse, 3000);
-}
-
-// The cosine and sine of a contact angle are kept for whole offsets under 256 twips: one kept
-// for the wrong offset, or used for a fraction or a larger one, would show here.
-TEST(BallCollisions, BounceIsTheSameWhicheverOffsetsCameBefore) {
-    std::vector<std::array<float, 2>> offsets;
-    for (float dx = 0; dx < 300; dx += 23) {
-        for (float dy = 0; dy < 300; dy += 29) {
-            for (const std::array<float, 2> o :
-                 {std::array{dx, dy}, std::array{dx, dy + 1}, std::array{-dx - 0.5f, dy},
-                  std::array{dy, -dx}, std::array{dx, dy + 256}}) {
-                offsets.push_back(o);
-            }
-        }
-    }
-    const auto bounceEach = [&offsets](bool backwards) {
-        Scene s(20, 0);
-        std::vector<std::array<BallState, 2>> after(offsets.size());
-        for (std::size_t k = 0; k < offsets.size(); ++k) {
-            const std::size_t i = backwards ? offsets.size() - 1 - k : k;
-            s.placeBalls(
-                {{2000, 2000, 3, 7, -4}, {2000 + offsets[i][0], 2000 + offsets[i][1], 8, -5, 6}});
-            bounceBalls(s.g, 1, 2);
-            after[i] = {stateOf(s.ball(1)), stateOf(s.ball(2))};
-        }
-        return after;
-    };
-    EXPECT_EQ(bounceEach(false), bounceEach(true));
 }
 
 // In a pass at frame step 0 (balls held, fades held): a live pair bounces twice, once in each

@@ -208,6 +208,10 @@ TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
         {parsed(madeUpReplay(3, 2000)),
          "passes=2019 level=62 score=0 lives=5 highLevel=100 highScore=15925",
          0xFFB0D98C8367C2FBULL},
+        // Crowded: fifteen hundred balls bouncing off one another and the edges.
+        {parsed("brivane-replay 1\nseed 6\nhighlevel 1500\nat 2 menu mnuFileJumpLevel 1500\n"
+                "pass 40 16\n"),
+         "passes=40 level=1500 score=0 lives=5 highLevel=1500 highScore=0", 0x71D3E1E2BCAC0368ULL},
     };
     for (const auto& c : cases) {
         std::uint64_t digest = 0;
