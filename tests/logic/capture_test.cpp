@@ -39,7 +39,7 @@ struct TailGame : test::Harness {
     }
 };
 
-// How far apart points are laid, and grace, are the known answers'; the cap is beyond them.
+// The known answers pin how far apart points are laid and grace; the cap is beyond them.
 TEST(Tail, StopsGrowingAtFiftyThousandPoints) {
     TailGame t;
     t.g.tail.resize(50001);
