@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The tail (recording, grace, ageing, removal, drawing), loops and captures: finding a loop, the
-// enclosure test, scoring, and events during scoring.
+// The tail, loops and captures: finding a loop, the enclosure test, scoring, events meanwhile.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,8 +47,7 @@ TEST(Tail, StopsGrowingAtFiftyThousandPoints) {
     EXPECT_EQ(t.g.tailCount, 50000);
 }
 
-// Ages grow by the frame step and a tenth of the level, and points past 250 go in one sweep; a
-// marked one among them unmarks the rest, as removing one alone does.
+// Points past 250 go in one sweep; a marked one among them unmarks the rest, as removal does.
 TEST(Tail, AgeingDropsPointsOver250AndTheirMarksAndRemovalTakesOnlyRealPlaces) {
     using Point = std::tuple<int, int, bool>;  // place before the pass (1 on), age, marked
     const struct {
@@ -317,8 +315,7 @@ TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
 TEST(CaptureReentry, ALoopClosedInsideTheScoringYieldIsScoredToo) {
     CaptureGame c(3, 0);
     c.ballsIn(2, 300);
-    // The first yield delivers a move that closes the same loop again: nested, both balls
-    // (40); outer, both again (40).
+    // The first yield closes the same loop again: 40 nested, 40 outer.
     c.pf.post(ScriptedEvent::move(2000, 2500));
     c.loopAround();
     EXPECT_EQ(c.g.score, 80);

@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// What kills the player (balls, red bonds, sparks), the shield, how bonds follow their balls, and
-// the death sequence: icons, the red disc, lightning, implosion and restart.
+// What kills the player, the shield, bonds, and the death sequence.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -162,8 +161,7 @@ TEST(Sparks, TimerLeavesACaughtElectronFadingAndSilent) {
                 }).empty());
 }
 
-// The first spark is scripted, the others point up and left. Neither grace nor the shield stops
-// a spark: under the shield the disc is green.
+// The first spark is scripted, the others point up and left; under the shield the disc is green.
 TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
     const struct {
         int a, b;
@@ -211,8 +209,7 @@ std::vector<const DrawCall*> bondLines(const SpyPlatform& pf) {
 }
 
 TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) {
-    // From 64 balls a table of digests finds the partner: after a removal, a ball set up anew and
-    // a count short of the list, as the plain search would.
+    // From 64 balls a table of digests finds the partner, as the plain search would.
     for (const int n : {63, 64, 300}) {
         SCOPED_TRACE(n);
         Scene s(20, 0);
@@ -311,8 +308,7 @@ TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
     }
 }
 
-// The bonded ball's drawing reports the touch again every pass, so the death runs two steps a
-// pass. A level set-up ends a bond death, so the next death has no lightning.
+// A level set-up ends a bond death, so the next death has no lightning.
 TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
     for (const bool newLevel : {false, true}) {
         SCOPED_TRACE(newLevel);
@@ -339,8 +335,7 @@ TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
     }
 }
 
-// The last death inside a red bond: the implosion paints the bonded ball, whose bond test
-// reports the hit again while the death step runs.
+// The implosion paints the bonded ball, whose bond test reports the hit again meanwhile.
 TEST(DeathStep, FinalDeathInARedBandIsNotReenteredByItsOwnImplosion) {
     for (const int step : {0, 4}) {
         SCOPED_TRACE(step);

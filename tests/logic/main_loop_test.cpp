@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Start-up, the main loop's pass, the frame step, the speed controls, the centre message, the
-// number rules that dialogs, files and the status line share, and level set-up.
+// Start-up, the pass, the frame step, speed controls, the message, number rules, level set-up.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -25,9 +24,7 @@ namespace {
 using test::drawsWhere;
 using test::Harness;
 
-// The window switches the C library to the player's locale, where a number may be written with
-// a decimal comma; ctest runs the tables that read and write texts again with LC_ALL set to such
-// locales, and this switches to it as Qt would.
+// ctest runs the text tables again under LC_ALL with a decimal comma; switch to it as Qt would.
 class PlayersLocale : public testing::Environment {
   public:
     void SetUp() override {
@@ -81,8 +78,7 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
     }
 }
 
-// Automatic: a quarter of the last pass, halves to even, capped at 25 so that a stall does not
-// throw everything across the playfield; manual: the user speed plus the area factor, no cap.
+// Capped at 25 so that a stall does not throw everything across the playfield.
 TEST(FrameStep, AutomaticRoundsAQuarterOfThePassCappedManualAddsTheAreaFactor) {
     const struct {
         bool autoSpeed;

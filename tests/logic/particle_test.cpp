@@ -28,8 +28,7 @@ constexpr auto quark = ParticleKind::quark;
 constexpr auto string = ParticleKind::string;
 constexpr auto electron = ParticleKind::electron;
 
-// Where a particle is dealt, its cell, speeds and identity are the seeded set-ups' known answers;
-// how it shows itself is not in them.
+// Its cell, speeds and place are in the seeded set-ups' known answers; its drawing is not.
 TEST(ParticleInit, ShowsItselfAtOnceTheMaskFromTheRowBelowItsCellThenTheSprite) {
     const struct {
         ParticleKind kind;
@@ -57,8 +56,7 @@ TEST(ParticleMove, EdgesBounceOrWrapAtTheirBoundsAtAnyStep) {
         int step = 1;
     } cases[] = {
         // clang-format off
-        // the known answers bounce and wrap at ordinary steps; here on the bound is not past it,
-        // half a twip bounces back to 1, and a string wraps to just beyond the bottom
+        // beyond the known answers: on the bound, half a twip, a wrap just past the bottom
         {ball, false, 8950, 8955, 5, 5}, {ball, false, 8951, 8955, 5, -5},
         {ball, true, 5.5f, 1, -5, 5}, {string, true, 10, 6635, -20, -20},
         // huge steps move the whole distance: 45000 and 68000 would wrap in 16 bits
@@ -162,8 +160,7 @@ TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
     }
 }
 
-// In a pass at frame step 0 (balls held, fades held): a live pair bounces twice, once in each
-// ball's move, a fading ball only in its partner's; none below level 20 or alone.
+// At frame step 0 a live pair bounces twice, a fading ball only in its partner's move.
 TEST(BallCollisions, PassesBounceFromLevelTwentyAndAFadingBallRunsNoTestOfItsOwn) {
     const struct {
         int level, balls;

@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Replay files: strict parsing with the line at fault, known reports of seeded replays,
-// recordings that replay exactly, and the virtual clock they run on.
+// Replay files: parsing, known reports, recordings that replay exactly, the virtual clock.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -44,8 +43,7 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
         // clang-format off
         {"\n# nothing\n  \n", 3, "empty file", true}, {"hello 1\n", 1, "not a replay file", true},
         {"speed 4\n", 4, "unknown keyword 'speed'"}, {"seed 4294967296\n", 4, "bad seed"},
-        // A nested yield after the main-loop yield's inputs ran inside it, and so is numbered
-        // above every nested yield of the pass before it.
+        // a nested yield is numbered above the main-loop yield whose inputs it ran inside
         {"at 3.2 key 43\nat 3 key 43\nat 3.1 key 43\n", 6, "out of order"},
         {"at 3.1 key 43\nat 2 key 43\n", 5, "out of order"},
         {"at 3 jump 1\n", 4, "unknown event 'jump'"}, {"at 3 move 100\n", 4, "incomplete line"},
@@ -125,10 +123,7 @@ std::string runAll(const Replay& replay, std::uint64_t& digest) {
     return runner.summary();
 }
 
-// A game made up from a seed: square loops round parts of the playfield, some drawn within one
-// pass so that they catch what is inside, wandering paths, jumps across levels 1 to 100, right
-// clicks, speed keys, Auto Speed, resizes, pauses and quiet stretches. Integer arithmetic only, so
-// every machine makes the same file.
+// A game made up from a seed, in integer arithmetic only so that every machine makes the same file.
 std::string madeUpReplay(std::uint32_t seed, int passes) {
     std::mt19937 r(seed);
     const auto pick = [&r](int lo, int hi) {
@@ -179,8 +174,7 @@ std::string madeUpReplay(std::uint32_t seed, int passes) {
     return text + "pass " + std::to_string(passes) + " 16\n";
 }
 
-// Known answers: the shipped demo, a short game with recorded ticks, dialog answers, a resize,
-// keys and a close, and made-up games. One change made on purpose updates the digests.
+// Known answers; a change made on purpose updates the digests.
 TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
     std::string error;
     const std::optional<Replay> demo =
@@ -220,8 +214,7 @@ TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
     }
 }
 
-// The header sets the game up (never the user's settings: no music, no update check), a menu
-// line's answer goes to its own dialog only, and a pass duration holds until the next change.
+// The header, never the user's settings, sets the game up; a pass duration holds until changed.
 TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
     ReplayRunner runner(
         parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\n"
@@ -273,8 +266,6 @@ TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
     }
 }
 
-// A game played with clock timers, paused and resumed in every way, recorded, then replayed
-// from the recording: the replay must pass through the same states.
 TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
     test::Harness h(1234);
     h.pf.settings[{"misc", "checkUpdates"}] = "False";
@@ -334,8 +325,7 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
         runner.runOnePass();
         replayed.push_back(runner.reportLine(true));
     }
-    // A replay runs through a pause at once, so from the first one its clock, and with it the
-    // time of day in the particles' identities, runs behind the live game's.
+    // A replay runs through a pause at once, so identities (the time of day) differ after one.
     const auto masked = [](std::vector<std::string> reports) {
         for (std::string& r : reports) {
             r = std::regex_replace(r, std::regex("\"IDnum\":\"[^\"]*\""), "");
@@ -347,8 +337,6 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
     EXPECT_EQ(masked(replayed), masked(live));
 }
 
-// The header carries the high level and score exactly as start-up read them from the scores
-// file, and the replay's game reads the very same values back.
 TEST(ReplayRecorder, HeaderCarriesTheHighScoresExactlyAsRead) {
     const struct {
         std::optional<std::string> file;
@@ -385,9 +373,7 @@ struct Recording {
     Replay replay() { return parsed(file.str()); }
 };
 
-// Resizes before the first pass set the header; later ones are events. A tick that fires while
-// a menu item's dialog is open reached the game before the item changed anything, so the file
-// must deliver it first.
+// A tick during a menu item's dialog reached the game before the item did, so it is written first.
 TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     HeadlessPlatform pf;
     GameState g(pf);
@@ -432,8 +418,7 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
               std::pair(12000, std::optional<std::string>("2")));
 }
 
-// A file that cannot take more (a full disk, a reader gone) stops the recording, said once, and
-// the game's inputs still reach it.
+// A full disk stops the recording, said once, and the game's inputs still reach the game.
 TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
     struct Full : std::streambuf {
         int overflow(int) override { return EOF; }
@@ -452,8 +437,6 @@ TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
     EXPECT_EQ(std::pair(said, int{h.g.userSpeed}), std::pair(1, 3));
 }
 
-// An input is written at the yield that delivered it: one that arrives while capture scoring
-// yields inside the main-loop yield belongs to that nested yield.
 TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
     test::Harness h;
     Recording rec(h.wired.events, h.g);
@@ -475,7 +458,6 @@ TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
     EXPECT_EQ(at, (std::vector<YieldId>{{1, 0}, {1, 1}, {1, 0}, {1, 2}, {2, 1}, {2, 0}}));
 }
 
-// The virtual clock's timer rules, which every replay with clock timers depends on.
 TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
     using T = TimerId;
     const struct {
