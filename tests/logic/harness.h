@@ -1,9 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// A game on the headless platform, ready to start up and run passes; particle states that only
-// play reaches; and a started game cut down to hand-placed balls for the tests of what kills the
-// player and of balls meeting.
+// A game on the headless platform that keeps what it was asked to do, and scenes built on it.
 #pragma once
 
 #include <algorithm>
@@ -58,15 +56,13 @@ struct Dialog {
     DialogButtons buttons = DialogButtons::ok;
 };
 
-// The headless platform, keeping what the game did with it for the tests to look at: every draw
-// call since the last clear, in twips, as the playfield keeps one pass's drawing; dialogs, sounds,
-// music, pages, help and the socket's traffic.
+// The headless platform keeping the draw calls since the last clear (one pass's drawing), dialogs,
+// sounds, music, pages, help and the socket's traffic.
 class SpyPlatform : public HeadlessPlatform {
   public:
     using Base = HeadlessPlatform;
     std::vector<DrawCall> draws;
     std::vector<Dialog> dialogs;
-    bool lifeIconVisible[8] = {};
     std::vector<std::pair<std::uint32_t, int>> soundsPlayed;  // (clock, device)
     std::map<int, std::string> soundFiles;  // the devices open now, on their files
     int soundDeviceOpenings = 0;
@@ -119,11 +115,6 @@ class SpyPlatform : public HeadlessPlatform {
         dialogs.push_back({text, title, "", buttons});
         return Base::messageBox(text, title, buttons);
     }
-    void setLifeIconVisible(int index, bool visible) override {
-        if (index >= 0 && index < 8) {
-            lifeIconVisible[index] = visible;
-        }
-    }
     void openSoundDevice(int device, const std::string& path) override {
         soundFiles[device] = path;
         ++soundDeviceOpenings;
@@ -156,8 +147,7 @@ class SpyPlatform : public HeadlessPlatform {
 
 namespace test {
 
-// Makes g.rnd return the given values in order, then `rest` for ever; returns the number of
-// values drawn so far.
+// Makes g.rnd return these values, then `rest` for ever; returns the count drawn so far.
 inline std::shared_ptr<std::size_t> scriptRnd(GameState& g, std::vector<double> values,
                                               double rest = 0.5) {
     auto drawn = std::make_shared<std::size_t>(0);
@@ -168,8 +158,7 @@ inline std::shared_ptr<std::size_t> scriptRnd(GameState& g, std::vector<double> 
     return drawn;
 }
 
-// A particle of the given kind set up from the generator, then placed, sped as told and not
-// attracted.
+// A particle set up from the generator, then placed, sped as told and not attracted.
 inline std::shared_ptr<clsParticle> makeParticle(GameState& g, ParticleKind kind, float left,
                                                  float top, std::int16_t speedX = 0,
                                                  std::int16_t speedY = 0, double num = 1) {
@@ -242,8 +231,7 @@ std::vector<const DrawCall*> drawsWhere(const SpyPlatform& pf, Match match) {
     return found;
 }
 
-// The corners of a square and the points between them, `step` apart, going round once
-// clockwise from the top left, the last point one step short of closing it.
+// Round a square clockwise from the top left, `step` apart, stopping one step short of closing.
 inline std::vector<point> square(float x0, float y0, float x1, float y1, float step = 200) {
     std::vector<point> pts;
     for (float x = x0; x < x1; x += step)
@@ -273,8 +261,7 @@ struct PlacedBall {
     std::int16_t speedY = 0;
 };
 
-// Only hand-placed balls, and the clock-driven timers off so that bonds and sparks switch only
-// when a test ticks them.
+// Only hand-placed balls, and no clock-driven timers: bonds and sparks switch when a test ticks.
 struct Scene : Harness {
     explicit Scene(int level, int step = 1) {
         pf.setTimersFromClock(false);

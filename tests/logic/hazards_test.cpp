@@ -1,16 +1,17 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// What kills the player: ball contact and the shield, a red bond within reach of the drawn line,
-// the electron's sparks; buying the shield; and how bonds follow their balls and switch to red.
+// What kills the player, the shield, bonds, and the death sequence.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "core/levels.h"
 #include "core/lives.h"
 #include "core/sound.h"
 #include "harness.h"
@@ -46,11 +47,6 @@ TEST(BallContact, KillsCloserThanThreeHundredFourteenOnlyOnAPointerMoveAndNeverW
         EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(c.dies, false))
             << c.dx << ", " << c.dy << (c.fading ? " fading" : "");
     }
-    Scene s(5, 1);
-    s.placeBalls({{3000, 3000, 1, 10, 0}});
-    s.moveTo(3000 + halfBall + 600, 3000 + halfBall);
-    s.passes(40);  // the ball runs through the resting player
-    EXPECT_FALSE(s.g.dying);
 }
 
 TEST(Shield, RightClickBuysItOnceFromLevelHundredForTwentyThousand) {
@@ -102,8 +98,7 @@ TEST(Shield, AbsorbsOneContactThenTheNextKillsAndItReturnsWithEachLife) {
     EXPECT_EQ(std::tuple(s.g.level, s.g.shieldOn), std::tuple(1, true));
 }
 
-// A bond from centre (1157, 3157) to (5157, 3157); the player stays clear of the balls, so only
-// the bond can mark a bond death.
+// A bond from centre (1157, 3157) to (5157, 3157), the player clear of the balls.
 TEST(BondContact, KillsWithinReachOfTheDrawnLineBetweenItsEnds) {
     const struct {
         float x, y;
@@ -152,7 +147,7 @@ void sparkScene(Scene& s, float dx, float dy) {
     s.moveTo(4159 + dx, 3150 + dy);
 }
 
-// A caught electron fades out: the spark timer must not turn it into a sparking one meanwhile.
+// A caught electron fades out: the spark timer must not make it spark meanwhile.
 TEST(Sparks, TimerLeavesACaughtElectronFadingAndSilent) {
     Scene s(15, 4);
     sparkScene(s, 3000, 3000);
@@ -166,8 +161,7 @@ TEST(Sparks, TimerLeavesACaughtElectronFadingAndSilent) {
                 }).empty());
 }
 
-// Only the first spark of the step is scripted; the others point up and left and cannot kill.
-// Neither the grace period nor the shield stops a spark: under the shield the disc is green.
+// The first spark is scripted, the others point up and left; under the shield the disc is green.
 TEST(Sparks, OnlyAStrokeRightAndDownKillsWithinItsOffsets) {
     const struct {
         int a, b;
@@ -214,30 +208,8 @@ std::vector<const DrawCall*> bondLines(const SpyPlatform& pf) {
     });
 }
 
-TEST(Bonds, FollowTheirBallsThroughRenumberingAndGoWithEitherEnd) {
-    Scene s(10, 1);
-    s.placeBalls({{500, 500}, {2500, 2500}, {4000, 4000}, {1500, 500}, {3500, 500}});
-    s.bond(3, 2);
-    s.bond(5, 4);  // ball 4 is the middle of the chain 5 - 4 - 3
-    s.bond(4, 3);
-    ParticleTestAccess::capture(s.ball(1), 2);
-    ParticleTestAccess::capture(s.ball(4), 2);
-    s.passes(2);
-    ASSERT_EQ(s.g.ballCount, 3);
-    EXPECT_EQ(s.ball(2).boundTo(), s.ball(1).IDnum());
-    EXPECT_TRUE(s.ball(3).boundTo().empty());
-    const auto lines = bondLines(s.pf);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ((std::array{lines[0]->x1, lines[0]->y1, lines[0]->x2, lines[0]->y2}),
-              (std::array{4000 + halfBall, 4000 + halfBall, 2500 + halfBall, 2500 + halfBall}));
-    EXPECT_EQ(std::pair(findBallByID(s.g, s.ball(2).IDnum()), findBallByID(s.g, "no such ball")),
-              std::pair(2.0, 0.0));
-}
-
 TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) {
-    // From 64 balls the partner is found by a table of digests: it must answer as the plain
-    // search through every ball after removals, a ball set up anew, a ball listed twice and a
-    // count short of the list.
+    // From 64 balls a table of digests finds the partner, as the plain search would.
     for (const int n : {63, 64, 300}) {
         SCOPED_TRACE(n);
         Scene s(20, 0);
@@ -255,10 +227,7 @@ TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) 
         s.ball(5).init(s.g, 5, static_cast<std::uint8_t>(ParticleKind::ball));
         EXPECT_EQ(findBallByID(s.g, old), 0);
         EXPECT_EQ(findBallByID(s.g, s.ball(5).IDnum()), 5);
-        s.g.balls.push_back(s.g.balls[4]);
-        s.g.ballCount += 1;
-        EXPECT_EQ(findBallByID(s.g, s.ball(4).IDnum()), 4);
-        s.g.ballCount -= 2;
+        s.g.ballCount -= 1;
         EXPECT_EQ(findBallByID(s.g, last), 0);
         EXPECT_EQ(findBallByID(s.g, s.ball(n - 2).IDnum()), n - 2);
     }
@@ -282,7 +251,109 @@ TEST(Bonds, SwitchToRedSoundsOnlyWithABondAndIsDrawnAtOnce) {
         if (bonded) {
             EXPECT_EQ(std::pair(lines[0]->colour, lines[0]->width),
                       std::pair(startRed ? Rgb{0, 0, 255} : Rgb{255, 0, 0}, 1));
+            // From the bonded ball's centre to its partner's.
+            EXPECT_EQ(
+                (std::array{lines[0]->x1, lines[0]->y1, lines[0]->x2, lines[0]->y2}),
+                (std::array{4000 + halfBall, 4000 + halfBall, 2500 + halfBall, 2500 + halfBall}));
         }
+    }
+}
+
+int visibleIcons(const SpyPlatform& pf) {
+    return static_cast<int>(std::count(pf.lifeIcons.begin(), pf.lifeIcons.end(), true));
+}
+
+TEST(SetLives, NeverShowsOrStoresMoreThanEight) {
+    Scene s(1);
+    for (const auto& [n, stored] : {std::pair{9, 8}, {8, 8}, {1, 1}, {0, 0}}) {
+        setLives(s.g, static_cast<std::int16_t>(n));
+        EXPECT_EQ(std::pair(int{s.g.lives}, visibleIcons(s.pf)), std::pair(stored, stored)) << n;
+        EXPECT_EQ(s.pf.lifeIcons[static_cast<std::size_t>(std::max(stored - 1, 0))], stored > 0)
+            << n;
+    }
+}
+
+TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
+    // Passes until the life is lost, the hit's included; step 0 holds the disc until it rises.
+    const std::pair<int, int> cases[] = {{10, 14}, {1, 129}, {0, 60}};  // step, passes
+    for (const auto& [step, passes] : cases) {
+        SCOPED_TRACE(step);
+        Scene s(3, step);
+        s.placeBalls({{2000, 2000}});
+        const float px = 2000 + halfBall;
+        const float py = 2000 + halfBall;
+        s.moveTo(px, py);
+        ASSERT_TRUE(s.g.dying);
+        EXPECT_EQ(s.soundCount(effectDie), 1);
+        for (int pass = 2; pass < passes; ++pass) {
+            s.passes(1);
+            ASSERT_TRUE(s.g.dying) << pass;
+            const int fade = std::max(255 - 2 * step * pass, 0);
+            const auto disc = test::drawsWhere(
+                s.pf, [&](const DrawCall& d) { return d.x1 == px && d.y2 == py - 10; });
+            ASSERT_EQ(disc.size(), 1u) << pass;
+            EXPECT_EQ(std::tuple(s.g.deathFade, disc[0]->width, disc[0]->colour),
+                      std::tuple(fade, 300 - fade, Rgb{255, fade, fade}))
+                << pass;
+        }
+        EXPECT_EQ(s.g.lives, 5);
+        if (step == 0) {
+            s.setStep(255);
+            s.passes(1);
+        }
+        s.passes(1);
+        EXPECT_EQ(std::tuple(s.g.dying, s.g.lives, visibleIcons(s.pf), s.g.deathFade,
+                             s.g.graceCount, s.g.level),
+                  std::tuple(false, 4, 4, 255, 100, 3));
+    }
+}
+
+// A level set-up ends a bond death, so the next death has no lightning.
+TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
+    for (const bool newLevel : {false, true}) {
+        SCOPED_TRACE(newLevel);
+        Scene s(10, 10);
+        s.bondedPair();
+        s.moveTo(3157, 3157 + 100);
+        ASSERT_TRUE(s.g.bondDeath);
+        if (newLevel) {
+            startLevel(s.g, "");
+            EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(false, false));
+            s.g.dying = true;
+        }
+        for (int pass = 0; pass < 20 && s.g.dying; ++pass) {
+            const bool animating = s.g.deathFade > 0 && !newLevel;
+            s.passes(1);
+            const auto bolts = drawsWhere(s.pf, [](const auto& d) {
+                return d.kind == DrawCall::Kind::line && d.x1 == 3157 && d.y1 == 3157 &&
+                       d.colour == Rgb{200, 200, 255} && d.width == 1;
+            });
+            EXPECT_EQ(bolts.size() >= 10, animating) << pass;
+            EXPECT_TRUE(!newLevel || bolts.empty());
+        }
+        EXPECT_EQ(std::tuple(s.g.dying, s.g.bondDeath, s.g.lives), std::tuple(false, false, 4));
+    }
+}
+
+// The implosion paints the bonded ball, whose bond test reports the hit again meanwhile.
+TEST(DeathStep, FinalDeathInARedBandIsNotReenteredByItsOwnImplosion) {
+    for (const int step : {0, 4}) {
+        SCOPED_TRACE(step);
+        Scene s(10, step);
+        s.placeBalls({{2000, 3150}, {6640, 3150}});
+        s.bond(2, 1);
+        s.g.bondsRed = true;
+        setLives(s.g, 0);
+        s.moveTo(4477, 3307);
+        ASSERT_TRUE(s.g.dying && s.g.bondDeath);
+        EXPECT_EQ(std::tuple(s.g.level, s.g.deathFade, s.ball(1).left()),
+                  std::tuple(10, 255 - 2 * step, 2090.0f));  // imploded once, not once a report
+        s.passes(1);
+        EXPECT_EQ(s.g.level, 10);
+        s.passes(200);
+        EXPECT_EQ(std::tuple(s.g.dying, s.g.level, s.g.inDeathStep),
+                  std::tuple(step == 0, step == 0 ? 10 : 1, false));
+        EXPECT_EQ(step == 0 ? s.g.deathFade : s.g.lives, step == 0 ? 255 : 5);
     }
 }
 

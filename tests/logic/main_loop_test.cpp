@@ -1,26 +1,45 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Start-up, the main loop's pass, the frame step and the speed controls, driven through the
-// headless platform's events; the centre message; and the number rules that dialogs, files and
-// the status line share.
+// Start-up, the pass, the frame step, speed controls, the message, number rules, level set-up.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <tuple>
 
 #include "core/game.h"
 #include "core/numbers.h"
 #include "harness.h"
+#include "particles/particle.h"
 #include "platform/pacing.h"
+#include "replay/pass_report.h"
 
 namespace brivane {
 namespace {
 
 using test::drawsWhere;
 using test::Harness;
+
+// ctest runs the text tables again under LC_ALL with a decimal comma; switch to it as Qt would.
+class PlayersLocale : public testing::Environment {
+  public:
+    void SetUp() override {
+        const char* wanted = std::getenv("LC_ALL");
+        const char* got = std::setlocale(LC_ALL, "");
+        if (wanted != nullptr && *wanted != '\0') {
+            // A missing locale would pass for the wrong reason: scripts/install-deps makes it.
+            ASSERT_NE(got, nullptr) << "the locale " << wanted << " is not installed";
+            ASSERT_STREQ(got, wanted);
+        }
+    }
+};
+
+[[maybe_unused]] const testing::Environment* const playersLocale =
+    testing::AddGlobalTestEnvironment(new PlayersLocale);
 
 TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
     const struct {
@@ -48,8 +67,7 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
         }
         const auto stored = h.pf.settings;
         h.start();
-        // The update check starts at once, without waiting for its answer; reaching level 1
-        // raises the stored highest level of 0.
+        // The update check starts without waiting for its answer; level 1 raises the high level.
         EXPECT_EQ(
             std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsUpdates), h.pf.sockConnects.size(),
                        h.g.autoSpeed, h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed),
@@ -60,22 +78,31 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
     }
 }
 
-TEST(FrameStep, AutomaticSpeedRoundsAQuarterOfThePassHalvesToEvenAndStopsAtTwentyFive) {
-    // The cap keeps a stall from throwing everything across the playfield in one pass.
-    const std::pair<int, int> cases[] = {
-        {0, 0},  {2, 0},   {3, 1},    {5, 1},    {6, 2},           {10, 2},
-        {14, 4}, {98, 24}, {100, 25}, {102, 25}, {0x7FFFFFFF, 25},
-    };  // ms, step
-    for (const auto& [ticks, step] : cases) {
+// Capped at 25 so that a stall does not throw everything across the playfield.
+TEST(FrameStep, AutomaticRoundsAQuarterOfThePassCappedManualAddsTheAreaFactor) {
+    const struct {
+        bool autoSpeed;
+        int ms, step, userSpeed = 0, width = 8955, height = 6615;
+    } cases[] = {
+        // clang-format off
+        {true, 0, 0}, {true, 2, 0}, {true, 3, 1}, {true, 5, 1}, {true, 6, 2}, {true, 10, 2},
+        {true, 14, 4}, {true, 98, 24}, {true, 100, 25}, {true, 102, 25}, {true, 0x7FFFFFFF, 25},
+        {false, 400, 1}, {false, 400, 1, 0, 8954}, {false, 400, 2, 0, 17910},
+        {false, 400, 1, 0, 17909}, {false, 400, 10, 0, 8955, 66150},
+        {false, 400, 60, 50, 89550, 66150},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
         Harness h;
-        h.g.autoSpeed = true;
-        h.g.frameTicks = ticks;
-        EXPECT_EQ(frameStep(h.g), step) << ticks << " ms";
+        h.g.autoSpeed = c.autoSpeed;
+        h.g.frameTicks = c.ms;
+        h.g.userSpeed = static_cast<std::int16_t>(c.userSpeed);
+        h.pf.setPlayfieldSize(c.width, c.height);
+        EXPECT_EQ(frameStep(h.g), c.step) << c.ms << " ms, " << c.width << " x " << c.height;
     }
 }
 
-// Each display's pass length, and a ball over 10 s of passes that long with automatic speed:
-// the nominal quarter of a step per millisecond on every display.
+// A multiple of 4 ms makes the automatic frame step exact, so every display runs at one speed.
 TEST(FramePacing, PassesLastAFourMillisecondMultipleSoEveryDisplayRunsAtNominalSpeed) {
     const std::pair<double, int> cases[] = {
         {0, 16},  {19.9, 16}, {20, 52},  {50, 20},   {59.94, 16},        {60, 16},
@@ -83,32 +110,7 @@ TEST(FramePacing, PassesLastAFourMillisecondMultipleSoEveryDisplayRunsAtNominalS
         {165, 8}, {240, 8},   {480, 8},  {1000, 8},  {std::nan(""), 16},
     };  // refresh Hz, pass ms
     for (const auto& [hz, ms] : cases) {
-        SCOPED_TRACE(testing::Message() << hz << " Hz");
-        EXPECT_EQ(paceIntervalMs(hz), ms);
-        test::Scene s(1);
-        s.g.autoSpeed = true;
-        s.placeBalls({{1000, 3000, 1, 1, 0}});
-        s.pf.setPassDuration(ms);
-        s.passes(10000 / ms);
-        const double nominal = 10000.0 / 4.0;
-        EXPECT_NEAR(s.ball(1).left() - 1000.0, nominal, nominal / 100.0);
-    }
-}
-
-TEST(FrameStep, ManualSpeedAddsTheAreaFactorAndIsNotCapped) {
-    const struct {
-        int width, height, userSpeed, step;
-    } cases[] = {
-        {8955, 6615, 0, 1},  {8954, 6615, 0, 1},   {17910, 6615, 0, 2},
-        {17909, 6615, 0, 1}, {8955, 66150, 0, 10}, {89550, 66150, 50, 60},
-    };
-    for (const auto& c : cases) {
-        Harness h;
-        h.g.autoSpeed = false;
-        h.pf.setPlayfieldSize(c.width, c.height);
-        h.g.userSpeed = static_cast<std::int16_t>(c.userSpeed);
-        h.g.frameTicks = 400;  // ignored without automatic speed
-        EXPECT_EQ(frameStep(h.g), c.step) << c.width << " x " << c.height;
+        EXPECT_EQ(paceIntervalMs(hz), ms) << hz << " Hz";
     }
 }
 
@@ -214,20 +216,6 @@ TEST(Message, BrightGreenCentredBy120TwipsACharacterFadingToBlackButKept) {
     }
 }
 
-TEST(Message, ASecondMessageRestartsTheFullFiveSeconds) {
-    Harness h;
-    h.pf.setPassDuration(100);
-    showMessage(h.g, "first");
-    h.passes(30);
-    showMessage(h.g, "second");
-    EXPECT_EQ(h.g.messageLevel, 255);
-    h.passes(49);  // 7.9 s in all: the first would be gone, the second is 4.9 s old
-    EXPECT_EQ(h.g.messageText, "second");
-    h.passes(1);
-    EXPECT_EQ(h.g.messageText, "");
-    EXPECT_FALSE(h.pf.timerEnabled(TimerId::tmrClearText));
-}
-
 TEST(NumericValue, TakesTheLeadingNumber) {
     const std::pair<const char*, double> cases[] = {
         {"", 0},   {"abc", 0},    {"  7.5", 7.5}, {"8.5x", 8.5}, {"-3", -3},
@@ -249,6 +237,89 @@ TEST(Numbers, ShortestDecimalsAndHalvesToEven) {
         {2.5, 2}, {3.5, 4}, {-2.5, -2}, {1e9, 32767}, {-1e9, -32768}};
     for (const auto& [v, whole] : wholes) {
         EXPECT_EQ(toInt16(v), whole) << v;
+    }
+}
+
+// Known answers: every particle dealt, with its place, speeds and identity, as a digest.
+TEST(LevelSetUp, SeededSetUpsDealTheirKnownParticles) {
+    const struct {
+        std::uint32_t seed;
+        int level;
+        std::uint64_t digest;
+    } cases[] = {
+        {3, 9, 0x0DF129440DC887FDULL},   // the last level without bonds
+        {3, 10, 0x03E5425FC06F87A9ULL},  // bonds from here
+        {1, 15, 0x6D1819BCAA57228CULL},  // four strings, bonds and the electron
+        {4, 40, 0x89C9B81E36E779D9ULL},  // three strings, bonds and the electron
+    };
+    for (const auto& c : cases) {
+        test::Started h(c.seed);
+        h.toLevel(c.level);
+        const std::uint64_t dealt = test::digest(passReport(h.g, 0, "", true));
+        EXPECT_EQ(dealt, c.digest) << c.level << ": " << std::hex << dealt;
+    }
+}
+
+TEST(LevelSetUp, StringElectronAndBondDrawsAtTheirThresholds) {
+    // The string draw: 0.5 gives Int(2) = 2, three strings; 0.75 gives four; 0.4999 none.
+    for (const auto& [r, strings] : {std::pair{0.4999, 0}, std::pair{0.5, 3}, std::pair{0.75, 4}}) {
+        test::Started h;
+        test::scriptRnd(h.g, std::vector<double>(7 + 21 * 6, 0.3), r);
+        h.toLevel(1);
+        EXPECT_EQ(h.g.stringCount, strings) << r;
+    }
+    // The electron draw: 0.49 gives 50 (present), 0.5 gives 51; below level 15 there is none.
+    for (const auto& [level, r, present] :
+         {std::tuple(15, 0.49, true), std::tuple(15, 0.5, false), std::tuple(14, 0.0, false)}) {
+        test::Started h;
+        test::scriptRnd(h.g, std::vector<double>(level * 7 + level - 1 + 21 * 6 + 1, 0.3), r);
+        h.toLevel(level);
+        EXPECT_EQ(h.g.electronActive, present) << level << " " << r;
+    }
+    // The bond draw of the second ball at level 10: 0.0999 gives 10 (bonded), 0.1 gives 11.
+    for (const auto& [r, bonded] : {std::pair{0.0999, true}, std::pair{0.1, false}}) {
+        test::Started h;
+        std::vector<double> draws(15, 0.3);
+        draws.back() = r;
+        test::scriptRnd(h.g, draws);
+        h.toLevel(10);
+        EXPECT_EQ(h.g.balls[2]->boundTo().empty(), !bonded) << r;
+        EXPECT_EQ(h.g.balls[3]->boundTo(), "");
+    }
+}
+
+TEST(JumpToLevel, DialogTextPicksALevelFromOneToTheHighestBelowThirtyTwoThousand) {
+    const struct {
+        const char* answer;
+        int levelAfter;  // 0: no jump
+        int highLevel = 9;
+    } cases[] = {
+        // clang-format off
+        {HeadlessPlatform::acceptDefault, 9}, {"9", 9}, {"10", 0} /* not reached */, {"1", 1},
+        {"", 0} /* cancelled */, {"abc", 0}, {"0.99", 0}, {"1.4", 1}, {"  3 levels", 3},
+        {"32000", 0, 32000}, {"32767", 0, 32767}, {"7.5", 8}, {"8.5", 8} /* halves to even */,
+        {"2.6", 3}, {"2,6", 2} /* a point, whatever the locale */,
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << '"' << c.answer << "\" up to " << c.highLevel);
+        test::Started h;
+        h.g.level = 4;
+        h.g.highLevel = static_cast<std::int16_t>(c.highLevel);
+        h.g.score = 500;
+        h.g.messageText.clear();
+        h.pf.queueDialogAnswer(c.answer);
+        // A death in progress when the menu is chosen.
+        h.pf.post(ScriptedEvent::run([&h] { h.g.dying = true; }));
+        h.send(ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel));
+        ASSERT_EQ(h.pf.dialogs.size(), 1u);
+        EXPECT_EQ(h.pf.dialogs[0].defaultText, std::to_string(c.highLevel));
+        const bool jumped = c.levelAfter != 0;
+        // Level 1 starts a new game; a refusal says nothing.
+        EXPECT_EQ(std::tuple(h.g.level, h.g.score, h.g.dying, h.g.ballCount),
+                  std::tuple(jumped ? c.levelAfter : 4, c.levelAfter == 1 ? 0.0 : 500.0, !jumped,
+                             jumped ? c.levelAfter : h.g.ballCount));
+        EXPECT_TRUE(jumped || h.g.messageText.empty());
     }
 }
 

@@ -1,12 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Replay files and the replay runner: strict parsing with the line at fault, the header, known
-// reports of seeded replays, and recordings that replay exactly.
+// Replay files: parsing, known reports, recordings that replay exactly, the virtual clock.
 #include <gtest/gtest.h>
 
 #include <functional>
-
+#include <map>
 #include <optional>
 #include <random>
 #include <regex>
@@ -18,6 +17,7 @@
 
 #include "core/scores.h"
 #include "harness.h"
+#include "platform/headless/virtual_clock.h"
 #include "platform/layout.h"
 #include "replay/pass_report.h"
 #include "replay/replay_file.h"
@@ -43,8 +43,7 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
         // clang-format off
         {"\n# nothing\n  \n", 3, "empty file", true}, {"hello 1\n", 1, "not a replay file", true},
         {"speed 4\n", 4, "unknown keyword 'speed'"}, {"seed 4294967296\n", 4, "bad seed"},
-        // A nested yield after the main-loop yield's inputs ran inside it, and so is numbered
-        // above every nested yield of the pass before it.
+        // a nested yield is numbered above the main-loop yield whose inputs it ran inside
         {"at 3.2 key 43\nat 3 key 43\nat 3.1 key 43\n", 6, "out of order"},
         {"at 3.1 key 43\nat 2 key 43\n", 5, "out of order"},
         {"at 3 jump 1\n", 4, "unknown event 'jump'"}, {"at 3 move 100\n", 4, "incomplete line"},
@@ -61,11 +60,11 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
     for (const auto& c : cases) {
         const ReplayParse p =
             parseReplay(c.bare ? c.body : "brivane-replay 1\n# comment\n\n" + c.body);
-        SCOPED_TRACE(p.error.text());
-        EXPECT_FALSE(p.replay.has_value());
-        EXPECT_EQ(p.error.line, c.line);
-        EXPECT_NE(p.error.text().find(c.says), std::string::npos);
-        EXPECT_EQ(p.error.text().rfind("line " + std::to_string(c.line) + ": ", 0), 0u);
+        const std::string said = p.error.text();
+        EXPECT_EQ(std::tuple(p.replay.has_value(), p.error.line, said.find(c.says) != said.npos,
+                             said.rfind("line " + std::to_string(c.line) + ": ", 0)),
+                  std::tuple(false, c.line, true, 0u))
+            << said;
     }
 }
 
@@ -112,46 +111,19 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
     EXPECT_EQ(back.event(0).y, 1234.5678f);
 }
 
-// Known answers: every pass's report, particles and all, of the shipped demo and of a short game
-// with recorded ticks, dialog answers, a resize, keys and a close, as 64-bit FNV-1a digests.
-// Any change to what a replay does shows here; one made on purpose updates the digests.
-TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
-    std::string error;
-    const std::optional<Replay> demo =
-        loadReplay(BRIVANE_SOURCE_DIR "/examples/demo.replay", error);
-    ASSERT_TRUE(demo) << error;
-    const struct {
-        Replay replay;
-        const char* summary;
-        std::uint64_t digest;
-    } cases[] = {
-        {*demo, "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40",
-         0xA545595FD025C505ULL},
-        {parsed("brivane-replay 1\nseed 5\nuserspeed 2\nhighscore 70\ntimers recorded\n"
-                "pass 1 16\nat 2 move 4000 3000\nat 3 move 4400 3000\nat 4 move 4400 3400\n"
-                "at 5 move 4000 3400\nat 6 move 4000 3000\nat 10 timer tmrToggleBonds\n"
-                "at 12 menu mnuFileJumpLevel 3\npass 40 33\nat 15 resize 11000 9000\n"
-                "at 20 key 43\nat 21 key 45\nat 30 down 2\nat 31 menu mnuSettingsAutoSpeed\n"
-                "at 35 timer tmrDoElectron\nat 200 timer tmrToggleBonds\nat 250 close\n"),
-         "passes=250 level=1 score=0 lives=5 highLevel=1 highScore=70", 0xB598684C04BCEF48ULL},
-    };
-    for (const auto& c : cases) {
-        ReplayRunner runner(c.replay, 0);
-        runner.start();
-        std::uint64_t digest = test::digest("");
-        while (!runner.finished()) {
-            runner.runOnePass();
-            digest = test::digest(runner.reportLine(true) + "\n", digest);
-        }
-        EXPECT_EQ(runner.summary(), c.summary);
-        EXPECT_EQ(digest, c.digest) << std::hex << digest;
+// Digest of every pass's report, particles and all; returns the summary.
+std::string runAll(const Replay& replay, std::uint64_t& digest) {
+    ReplayRunner runner(replay, 0);
+    runner.start();
+    digest = test::digest("");
+    while (!runner.finished()) {
+        runner.runOnePass();
+        digest = test::digest(runner.reportLine(true) + "\n", digest);
     }
+    return runner.summary();
 }
 
-// A game made up from a seed: square loops round parts of the playfield, some drawn within one
-// pass so that they catch what is inside, wandering paths, jumps across levels 1 to 100, right
-// clicks, speed keys, Auto Speed, resizes, pauses and quiet stretches. Integer arithmetic only, so
-// every machine makes the same file.
+// A game made up from a seed, in integer arithmetic only so that every machine makes the same file.
 std::string madeUpReplay(std::uint32_t seed, int passes) {
     std::mt19937 r(seed);
     const auto pick = [&r](int lo, int hi) {
@@ -202,23 +174,47 @@ std::string madeUpReplay(std::uint32_t seed, int passes) {
     return text + "pass " + std::to_string(passes) + " 16\n";
 }
 
-TEST(ReplayRunner, MadeUpGamesGiveTheirKnownReports) {
-    const std::pair<std::uint32_t, std::uint64_t> cases[] = {
-        {1, 0x47D5B4BA1E60F422ULL}, {2, 0xC96C16CEFB94C82FULL}, {3, 0xFFB0D98C8367C2FBULL}};
-    for (const auto& [seed, known] : cases) {
-        ReplayRunner runner(parsed(madeUpReplay(seed, 2000)), 0);
-        runner.start();
-        std::uint64_t digest = test::digest("");
-        while (!runner.finished()) {
-            runner.runOnePass();
-            digest = test::digest(runner.reportLine(true) + "\n", digest);
-        }
-        EXPECT_EQ(digest, known) << seed << ": " << std::hex << digest << " " << runner.summary();
+// Known answers; a change made on purpose updates the digests.
+TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
+    std::string error;
+    const std::optional<Replay> demo =
+        loadReplay(BRIVANE_SOURCE_DIR "/examples/demo.replay", error);
+    ASSERT_TRUE(demo) << error;
+    const struct {
+        Replay replay;
+        const char* summary;
+        std::uint64_t digest;
+    } cases[] = {
+        {*demo, "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40",
+         0xA545595FD025C505ULL},
+        {parsed("brivane-replay 1\nseed 5\nuserspeed 2\nhighscore 70\ntimers recorded\n"
+                "pass 1 16\nat 2 move 4000 3000\nat 3 move 4400 3000\nat 4 move 4400 3400\n"
+                "at 5 move 4000 3400\nat 6 move 4000 3000\nat 10 timer tmrToggleBonds\n"
+                "at 12 menu mnuFileJumpLevel 3\npass 40 33\nat 15 resize 11000 9000\n"
+                "at 20 key 43\nat 21 key 45\nat 30 down 2\nat 31 menu mnuSettingsAutoSpeed\n"
+                "at 35 timer tmrDoElectron\nat 200 timer tmrToggleBonds\nat 250 close\n"),
+         "passes=250 level=1 score=0 lives=5 highLevel=1 highScore=70", 0xB598684C04BCEF48ULL},
+        {parsed(madeUpReplay(1, 2000)),
+         "passes=2010 level=93 score=10140 lives=0 highLevel=100 highScore=10140",
+         0x47D5B4BA1E60F422ULL},
+        {parsed(madeUpReplay(2, 2000)),
+         "passes=2011 level=75 score=0 lives=4 highLevel=100 highScore=440", 0xC96C16CEFB94C82FULL},
+        {parsed(madeUpReplay(3, 2000)),
+         "passes=2019 level=62 score=0 lives=5 highLevel=100 highScore=15925",
+         0xFFB0D98C8367C2FBULL},
+        // Crowded: fifteen hundred balls bouncing off one another and the edges.
+        {parsed("brivane-replay 1\nseed 6\nhighlevel 1500\nat 2 menu mnuFileJumpLevel 1500\n"
+                "pass 40 16\n"),
+         "passes=40 level=1500 score=0 lives=5 highLevel=1500 highScore=0", 0x71D3E1E2BCAC0368ULL},
+    };
+    for (const auto& c : cases) {
+        std::uint64_t digest = 0;
+        EXPECT_EQ(runAll(c.replay, digest), c.summary);
+        EXPECT_EQ(digest, c.digest) << std::hex << digest;
     }
 }
 
-// The header sets the game up (never the user's settings: no music, no update check), a menu
-// line's answer goes to its own dialog only, and a pass duration holds until the next change.
+// The header, never the user's settings, sets the game up; a pass duration holds until changed.
 TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
     ReplayRunner runner(
         parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\n"
@@ -270,8 +266,6 @@ TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
     }
 }
 
-// A game played on the headless platform with clock timers, recorded, then replayed from the
-// recording: the replay must pass through the same states.
 TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
     test::Harness h(1234);
     h.pf.settings[{"misc", "checkUpdates"}] = "False";
@@ -291,18 +285,21 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
                     ScriptedEvent::move(1000.0f + static_cast<float>((i * 37) % 6000),
                                         800.0f + static_cast<float>((i * 53) % 4500)));
     }
-    h.pf.postAt(YieldId{20, 0}, ScriptedEvent::key('+'));
     h.pf.queueDialogAnswer("3");
-    h.pf.postAt(YieldId{30, 0}, ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel));
-    h.pf.postAt(YieldId{40, 0}, ScriptedEvent::menuItem(MenuItem::mnuSettingsAutoSpeed));
-    // Paused and resumed in every way, with moves and a level set up while paused.
-    h.pf.postAt(YieldId{50, 0}, ScriptedEvent::menuItem(MenuItem::mnuFilePause));
-    h.pf.postAt(YieldId{60, 0}, ScriptedEvent::down(1));
-    h.pf.postAt(YieldId{70, 0}, ScriptedEvent::windowInactive());
-    h.pf.postAt(YieldId{75, 0}, ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel, "2"));
-    h.pf.postAt(YieldId{80, 0}, ScriptedEvent::menuItem(MenuItem::mnuFilePause));
-    h.pf.postAt(YieldId{90, 0}, ScriptedEvent::windowInactive());
-    h.pf.postAt(YieldId{90, 0}, ScriptedEvent::down(1));
+    using M = MenuItem;
+    for (const auto& [pass, event] : std::vector<std::pair<int, ScriptedEvent>>{
+             {20, ScriptedEvent::key('+')},
+             {30, ScriptedEvent::menuItem(M::mnuFileJumpLevel)},
+             {40, ScriptedEvent::menuItem(M::mnuSettingsAutoSpeed)},
+             {50, ScriptedEvent::menuItem(M::mnuFilePause)},
+             {60, ScriptedEvent::down(1)},
+             {70, ScriptedEvent::windowInactive()},
+             {75, ScriptedEvent::menuItem(M::mnuFileJumpLevel, "2")},  // set up while paused
+             {80, ScriptedEvent::menuItem(M::mnuFilePause)},
+             {90, ScriptedEvent::windowInactive()},
+             {90, ScriptedEvent::down(1)}}) {
+        h.pf.postAt(YieldId{pass, 0}, event);
+    }
     std::vector<std::string> live;
     h.start();
     for (int pass = 1; pass <= 700 && !h.g.ended && h.g.lives >= 0; ++pass) {
@@ -312,37 +309,34 @@ TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
     }
     recorder.finish(h.pf.yields().pass() - 1);
     EXPECT_EQ(h.g.level, 2);
+    const std::string text = file.str();
     for (const char* line : {"\nat 50 pause\n", "\nat 60 resume\n", "\nat 70 pause\n",
                              "\nat 80 resume\n", "\nat 90 pause\nat 90 resume\n"}) {
-        EXPECT_NE(file.str().find(line), std::string::npos) << line;
+        EXPECT_NE(text.find(line), std::string::npos) << line;
     }
-    EXPECT_EQ(file.str().find("mnuFilePause"), std::string::npos);
-    EXPECT_EQ(file.str().find(" down 1"), std::string::npos);
+    EXPECT_EQ(std::pair(text.find("mnuFilePause"), text.find(" down 1")),
+              std::pair(std::string::npos, std::string::npos));
 
-    // The recording carries every tick: a tick line without "timers recorded" would not parse.
-    ReplayRunner runner(parsed(file.str()), 0);
+    // A tick line without "timers recorded" would not parse.
+    ReplayRunner runner(parsed(text), 0);
     runner.start();
     std::vector<std::string> replayed;
     while (!runner.finished()) {
         runner.runOnePass();
         replayed.push_back(runner.reportLine(true));
     }
-    // A replay runs through a pause at once, so from the first one on its clock, and with it
-    // the time of day in the particles' identities, runs behind the live game's.
-    const auto masked = [](const std::vector<std::string>& reports) {
-        std::vector<std::string> out;
-        for (const std::string& r : reports) {
-            out.push_back(std::regex_replace(r, std::regex("\"IDnum\":\"[^\"]*\""), ""));
+    // A replay runs through a pause at once, so identities (the time of day) differ after one.
+    const auto masked = [](std::vector<std::string> reports) {
+        for (std::string& r : reports) {
+            r = std::regex_replace(r, std::regex("\"IDnum\":\"[^\"]*\""), "");
         }
-        return out;
+        return reports;
     };
     EXPECT_EQ(std::vector(replayed.begin(), replayed.begin() + 50),
               std::vector(live.begin(), live.begin() + 50));
     EXPECT_EQ(masked(replayed), masked(live));
 }
 
-// The header carries the high level and score exactly as start-up read them from the scores
-// file, and the replay's game reads the very same values back.
 TEST(ReplayRecorder, HeaderCarriesTheHighScoresExactlyAsRead) {
     const struct {
         std::optional<std::string> file;
@@ -361,18 +355,25 @@ TEST(ReplayRecorder, HeaderCarriesTheHighScoresExactlyAsRead) {
         HeadlessPlatform pf;
         pf.scoresFile = c.file;
         const Replay header = recordingHeader(pf, 5);
-        EXPECT_EQ(std::pair(header.highLevel, header.highScore), std::pair(c.level, c.score));
         ReplayRunner runner(parsed(headerText(header)), 1);
         GameState readBack(runner.platform());
         loadScores(readBack);
-        EXPECT_EQ(readBack.highLevel, c.level);
-        EXPECT_EQ(readBack.highScore, c.score);
+        EXPECT_EQ(
+            std::tuple(header.highLevel, header.highScore, readBack.highLevel, readBack.highScore),
+            std::tuple(c.level, c.score, c.level, c.score));
     }
 }
 
-// Resizes before the first pass set the header; later ones are events. A tick that fires while
-// a menu item's dialog is open reached the game before the item changed anything, so the file
-// must deliver it first.
+// A recorder into memory, with the yields as the test moves them.
+struct Recording {
+    std::ostringstream file;
+    YieldCounter yields;
+    ReplayRecorder recorder;
+    Recording(EventSink& sink, const GameState& g) : recorder(file, sink, g, yields, Replay{}) {}
+    Replay replay() { return parsed(file.str()); }
+};
+
+// A tick during a menu item's dialog reached the game before the item did, so it is written first.
 TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     HeadlessPlatform pf;
     GameState g(pf);
@@ -384,29 +385,26 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
             recorder->dialogAnswered("2");
         }
     } sink(g);
-    std::ostringstream file;
-    YieldCounter yields;
-    ReplayRecorder recorder(file, sink, g, yields, Replay{});
-    sink.recorder = &recorder;
-    recorder.windowResized(10000, 100);  // below the minimum height: snapped
+    Recording rec(sink, g);
+    sink.recorder = &rec.recorder;
+    rec.recorder.windowResized(10000, 100);  // below the minimum height: snapped
     for (int pass = 1; pass <= 2; ++pass) {
-        recorder.frameYieldStarting(pass);
-        yields.frameYieldBegins();
-        yields.frameYieldEnds();
+        rec.recorder.frameYieldStarting(pass);
+        rec.yields.frameYieldBegins();
+        rec.yields.frameYieldEnds();
     }
-    yields.nestedYieldBegins();
-    yields.nestedYieldBegins();
-    recorder.windowResized(12000, 9000);
-    recorder.keyPress(43);
-    recorder.menuChosen(MenuItem::mnuFileJumpLevel);
-    recorder.frameYieldStarting(3);
-    recorder.finish(3);
-    const Replay r = parsed(file.str());
-    EXPECT_EQ(r.playfieldWidth, 10000 - 270);
-    EXPECT_EQ(r.playfieldHeight, minOuterHeight - 1185);
-    EXPECT_EQ(r.lastPass(), 3);
+    rec.yields.nestedYieldBegins();
+    rec.yields.nestedYieldBegins();
+    rec.recorder.windowResized(12000, 9000);
+    rec.recorder.keyPress(43);
+    rec.recorder.menuChosen(MenuItem::mnuFileJumpLevel);
+    rec.recorder.frameYieldStarting(3);
+    rec.recorder.finish(3);
+    const Replay r = rec.replay();
+    EXPECT_EQ(std::tuple(r.playfieldWidth, r.playfieldHeight, r.lastPass()),
+              std::tuple(10000 - 270, minOuterHeight - 1185, 3));
     // A duration is written when it changes, and once more for the last pass.
-    const std::string text = file.str();
+    const std::string text = rec.file.str();
     EXPECT_NE(text.find("\npass 1 0\n"), std::string::npos);
     EXPECT_EQ(text.find("\npass 2 "), std::string::npos);
     EXPECT_NE(text.find("\npass 3 0\n"), std::string::npos);
@@ -414,15 +412,13 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     const ReplayEvent::Kind kinds[] = {ReplayEvent::Kind::resize, ReplayEvent::Kind::key,
                                        ReplayEvent::Kind::timer, ReplayEvent::Kind::menu};
     for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(r.inputs[i].at, (YieldId{3, 2})) << i;
-        EXPECT_EQ(r.event(i).kind, kinds[i]) << i;
+        EXPECT_EQ(std::pair(r.inputs[i].at, r.event(i).kind), std::pair(YieldId{3, 2}, kinds[i]));
     }
-    EXPECT_EQ(r.event(0).value, 12000);
-    EXPECT_EQ(r.event(3).answer, std::optional<std::string>("2"));
+    EXPECT_EQ(std::pair(r.event(0).value, r.event(3).answer),
+              std::pair(12000, std::optional<std::string>("2")));
 }
 
-// A file that cannot take more (a full disk, a reader gone) stops the recording, said once, and
-// the game's inputs still reach it.
+// A full disk stops the recording, said once, and the game's inputs still reach the game.
 TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
     struct Full : std::streambuf {
         int overflow(int) override { return EOF; }
@@ -441,43 +437,74 @@ TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
     EXPECT_EQ(std::pair(said, int{h.g.userSpeed}), std::pair(1, 3));
 }
 
-// An input is written at the yield that delivered it: one that arrives while capture scoring
-// yields inside the main-loop yield belongs to that nested yield, so the replay delivers it
-// before the scoring handler returns, as the live game did.
 TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
     test::Harness h;
-    std::ostringstream file;
-    YieldCounter yields;
-    ReplayRecorder recorder(file, h.wired.events, h.g, yields, Replay{});
+    Recording rec(h.wired.events, h.g);
+    YieldCounter& y = rec.yields;
+    const std::map<char, std::function<void()>> steps = {
+        {'F', [&y] { y.frameYieldBegins(); }},
+        {'f', [&y] { y.frameYieldEnds(); }},
+        {'N', [&y] { y.nestedYieldBegins(); }},
+        {'n', [&y] { y.nestedYieldEnds(); }},
+        {'k', [&rec] { rec.recorder.keyPress('x'); }}};  // a key arrives
+    for (const char step : std::string("FkNknkNkfNknFk")) {
+        steps.at(step)();
+    }
+    rec.recorder.finish(2);
+    std::vector<YieldId> at;
+    for (const auto& input : rec.replay().inputs) {
+        at.push_back(input.at);
+    }
+    EXPECT_EQ(at, (std::vector<YieldId>{{1, 0}, {1, 1}, {1, 0}, {1, 2}, {2, 1}, {2, 0}}));
+}
+
+TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
+    using T = TimerId;
     const struct {
-        std::function<void()> step;  // where the yields stand before the key
-        YieldId at;
-    } cases[] = {
-        {[&] { yields.frameYieldBegins(); }, {1, 0}},
-        {[&] { yields.nestedYieldBegins(); }, {1, 1}},  // inside the main-loop yield
-        {[&] { yields.nestedYieldEnds(); }, {1, 0}},    // back in it
-        {[&] { yields.nestedYieldBegins(); }, {1, 2}},
-        {[&] {
-             yields.frameYieldEnds();
-             yields.nestedYieldBegins();
-         },
-         {2, 1}},  // in the pass
-        {[&] {
-             yields.nestedYieldEnds();
-             yields.frameYieldBegins();
-         },
-         {2, 0}},
+        std::uint64_t start;
+        std::vector<TimerId> enable;
+        std::uint64_t limit;
+        int stopAfter;  // ticks before the handler asks to stop; 0 never
+        std::string fired;
+        TimerId watch;
+        std::optional<std::uint64_t> due;
+        std::uint64_t now;
+    } rows[] = {
+        // clang-format off
+        // Due exactly at the limit fires; ties go in the timers' order.
+        {0, {}, 5000, 0, "tmrToggleBonds@5000 tmrLoopMusic@5000 ", T::tmrToggleBonds, 10000, 5000},
+        // A 12 s stretch passes two intervals: one tick each, next due an interval past it.
+        {0, {}, 12000, 0, "tmrToggleBonds@5000 tmrLoopMusic@5000 tmrDoElectron@7000 ",
+         T::tmrDoElectron, 14000, 7000},
+        {0, {}, 5000, 1, "tmrToggleBonds@5000 ", T::tmrLoopMusic, 5000, 5000},
+        // Started at 1000, due at 1050; due again at 1100 counts as missed.
+        {1000, {T::tmrKillTails}, 1099, 0, "tmrKillTails@1050 ", T::tmrKillTails, 1100, 1050},
+        {1000, {T::tmrKillTails}, 1100, 0, "tmrKillTails@1050 ", T::tmrKillTails, 1150, 1050},
+        // Starting a running timer changes nothing.
+        {1000, {T::tmrToggleBonds}, 4999, 0, "", T::tmrToggleBonds, 5000, 1000},
+        // clang-format on
     };
-    for (const auto& c : cases) {
-        c.step();
-        recorder.keyPress('x');
+    for (const auto& r : rows) {
+        VirtualClock clock;
+        clock.advanceTo(r.start);
+        for (TimerId t : r.enable) {
+            clock.setTimerEnabled(t, true);
+        }
+        std::string fired;
+        int ticks = 0;
+        clock.fireTimersUpTo(r.limit, [&](TimerId t) {
+            fired += std::string(timerName(t)) + "@" + std::to_string(clock.now()) + " ";
+            return ++ticks != r.stopAfter;
+        });
+        SCOPED_TRACE(std::to_string(r.start) + " to " + std::to_string(r.limit));
+        EXPECT_EQ(fired, r.fired);
+        EXPECT_EQ(clock.timerDue(r.watch), r.due);
+        EXPECT_EQ(clock.now(), r.now);
     }
-    recorder.finish(2);
-    const Replay r = parsed(file.str());
-    ASSERT_EQ(r.inputs.size(), std::size(cases));
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(r.inputs[i].at, cases[i].at) << i;
-    }
+    VirtualClock clock;  // and it never goes back
+    clock.advanceTo(50);
+    clock.advanceTo(40);
+    EXPECT_EQ(clock.now(), 50u);
 }
 
 }  // namespace
