@@ -5,17 +5,11 @@
 // most a size fit for it. A FIFO in a file's place must not hold the game up, a link to a
 // device must not feed it without end, a folder is nothing, and an oversized file is refused
 // (the scores file alone is cut, as its reader looks only at its first lines).
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <QFile>
-#include <QImage>
 #include <QSoundEffect>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <functional>
-#include <string>
 
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
@@ -46,72 +40,70 @@ bool make(Kind kind, const QString& path, std::size_t limit) {
     return false;
 }
 
-// Whether the game took anything from the file at `bad` (made in the folder `dir`).
-using Reader = std::function<bool(const QTemporaryDir& dir, const QString& bad)>;
+// Whether the game, on `pf` with its settings in `dir`, took anything from the file at `bad`.
+using Reader = std::function<bool(QtPlatform& pf, const QTemporaryDir& dir, const QString& bad)>;
 
-bool readsSound(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
-    pf.openSoundDevice(0, QFile::encodeName(bad).toStdString());
+std::string name(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool readsSound(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
+    pf.openSoundDevice(0, name(bad));
     return !pf.sound().device(0)->source().isEmpty();
 }
 
-bool readsPlaylist(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
-    pf.startMusic(QFile::encodeName(bad).toStdString());
+bool readsPlaylist(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
+    pf.startMusic(name(bad));
     return !pf.sound().musicWindow()->entries().isEmpty();
 }
 
-bool readsPlaylistEntry(const QTemporaryDir& dir, const QString& bad) {
-    const QString list = writeFile(dir.filePath("music.m3u"), QFile::encodeName(bad) + "\n");
-    return readsPlaylist(dir, list);
+bool readsPlaylistEntry(QtPlatform& pf, const QTemporaryDir& dir, const QString& bad) {
+    return readsPlaylist(pf, dir,
+                         writeFile(dir.filePath("music.m3u"), QFile::encodeName(bad) + "\n"));
 }
 
-bool readsHelp(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
-    pf.showHelp(QFile::encodeName(bad).toStdString());
+bool readsHelp(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
+    pf.showHelp(name(bad));
     return !pf.services().helpWindow()->toPlainText().contains(QStringLiteral("could not be"));
 }
 
-bool readsHelpPicture(const QTemporaryDir& dir, const QString& bad) {
-    const QString help = writeFile(dir.filePath("brivane.hlp"),
-                                   "<p>x<img src=\"" + QFile::encodeName(bad) + "\"></p>");
-    QtPlatform pf(testOptions(dir));
-    pf.showHelp(QFile::encodeName(help).toStdString());
+bool readsHelpPicture(QtPlatform& pf, const QTemporaryDir& dir, const QString& bad) {
+    pf.showHelp(name(writeFile(dir.filePath("brivane.hlp"),
+                               "<p>x<img src=\"" + QFile::encodeName(bad) + "\"></p>")));
     const QVariant picture = pf.services().helpWindow()->document()->resource(
         QTextDocument::ImageResource, QUrl::fromLocalFile(bad));
     return picture.userType() == QMetaType::QByteArray && !picture.toByteArray().isEmpty();
 }
 
-bool readsSettings(const QTemporaryDir& dir, const QString& bad) {
+// A settings file of its own, never written over, and one line said of it.
+bool readsSettings(QtPlatform&, const QTemporaryDir& dir, const QString& bad) {
     QtPlatform::Options options = testOptions(dir);
     options.settingsFile = bad;
     testing::internal::CaptureStderr();
     QtPlatform pf(options);
     const std::string said = testing::internal::GetCapturedStderr();
     const QFileInfo before(bad);
-    pf.saveSetting("misc", "checkUpdates", "False");  // never written over
+    pf.saveSetting("misc", "checkUpdates", "False");
     EXPECT_EQ(QFileInfo(bad).size(), before.size());
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     return pf.readSetting("misc", "checkUpdates").has_value();
 }
 
-bool readsScores(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
+bool readsScores(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
     pf.services().setProgramFolder(QFileInfo(bad).absolutePath());
     const auto scores = pf.readScoresFile();
     EXPECT_LE(scores.value_or("").size(), static_cast<std::size_t>(QtServices::scoresLimit));
     return scores.has_value();
 }
 
-bool readsBestGames(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
+bool readsBestGames(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
     pf.services().setUserDataFolder(QFileInfo(bad).absolutePath());
     return pf.readBestGamesFile().state == StoredFile::State::read;
 }
 
-bool readsReplay(const QTemporaryDir&, const QString& bad) {
+bool readsReplay(QtPlatform&, const QTemporaryDir&, const QString& bad) {
     std::string error;
-    return loadReplay(QFile::encodeName(bad).toStdString(), error).has_value();
+    return loadReplay(name(bad), error).has_value();
 }
 
 TEST(FilesTheGameReads, OnlyRegularFilesOfAFitSize) {
@@ -137,7 +129,8 @@ TEST(FilesTheGameReads, OnlyRegularFilesOfAFitSize) {
             QTemporaryDir dir;
             const QString bad = dir.filePath(QString::fromLatin1(f.file));
             ASSERT_TRUE(make(kind, bad, f.limit));
-            EXPECT_EQ(f.reads(dir, bad), kind == Kind::oversized && f.oversizedIsCut);
+            QtPlatform pf(testOptions(dir));
+            EXPECT_EQ(f.reads(pf, dir, bad), kind == Kind::oversized && f.oversizedIsCut);
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include "../logic/harness.h"
 #include "platform/render/playfield_image.h"
+#include "qt_test_support.h"
 
 namespace brivane {
 namespace {
@@ -73,12 +74,9 @@ TEST(Render, LaterBallCoversTheEarlierOnlyWhereItsMaskIsBlack) {
 
 // Which sheet a screen's pixel ratio draws from: the nearer of 1x and 2x, 2x from 1.5 up.
 TEST(Render, PixelRatioPicksTheNearerSheet) {
-    const struct {
-        qreal ratio;
-        int scale;
-    } cases[] = {{1.0, 1}, {1.25, 1}, {1.49, 1}, {1.5, 2}, {2.0, 2}, {3.0, 2}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(sheetScaleFor(c.ratio), c.scale) << c.ratio;
+    for (const auto& [ratio, scale] : std::initializer_list<std::pair<qreal, int>>{
+             {1.0, 1}, {1.25, 1}, {1.49, 1}, {1.5, 2}, {2.0, 2}, {3.0, 2}}) {
+        EXPECT_EQ(sheetScaleFor(ratio), scale) << ratio;
     }
     for (int p = 0; p < pictureCount; ++p) {
         const QImage& fine = PictureStore::instance().image(static_cast<Picture>(p), 2);
@@ -94,14 +92,17 @@ TEST(Render, WideLineIsADiscAndAThinLineCoversThePixelsItNames) {
     // (65, 65) is outside it though inside its square.
     image.line(750, 750, 740, 740, Rgb{128, 128, 128}, 40);
     image.line(150, 300, 600, 300, Rgb{0, 0, 255}, 1);
-    const struct {
-        int x, y;
-        QRgb want;
-    } points[] = {{67, 50, 0x808080}, {73, 50, 0},        {62, 62, 0x808080},
-                  {65, 65, 0},        {10, 20, 0x0000FF}, {25, 20, 0x0000FF},
-                  {40, 20, 0x0000FF}, {25, 19, 0},        {25, 21, 0}};
-    for (const auto& p : points) {
-        EXPECT_EQ(at(image, p.x, p.y), p.want) << p.x << "," << p.y;
+    for (const auto& [x, y, want] :
+         std::initializer_list<std::tuple<int, int, QRgb>>{{67, 50, 0x808080},
+                                                           {73, 50, 0},
+                                                           {62, 62, 0x808080},
+                                                           {65, 65, 0},
+                                                           {10, 20, 0x0000FF},
+                                                           {25, 20, 0x0000FF},
+                                                           {40, 20, 0x0000FF},
+                                                           {25, 19, 0},
+                                                           {25, 21, 0}}) {
+        EXPECT_EQ(at(image, x, y), want) << x << "," << y;
     }
 }
 
@@ -111,13 +112,9 @@ TEST(Render, TextHasNoBackgroundBox) {
     image.clear();
     image.line(0, 150, 3000, 150, Rgb{255, 0, 0}, 1);  // a red line under where the text goes
     image.printText(0, 0, "W", Rgb{0, 255, 0});
-    int green = 0;
-    for (int x = 0; x < 40; ++x) {
-        for (int y = 0; y < 30; ++y) {
-            green += qGreen(image.image().pixel(x, y)) > 128 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(green, 10);
+    EXPECT_GT(
+        test::countPixels(image.image().copy(0, 0, 40, 30), [](QRgb p) { return qGreen(p) > 128; }),
+        10);
     EXPECT_EQ(at(image, 150, 10), 0xFF0000u);  // the line beside the letter stays
 }
 
@@ -158,14 +155,7 @@ TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
         EXPECT_EQ(image.image().pixel(px(400) + 10, px(100) + 10),
                   before.pixel(px(400) + 10, px(100) + 10));
         image.clear();
-        const QImage& cleared = image.image();
-        int lit = 0;
-        for (int y = 0; y < cleared.height(); ++y) {
-            for (int x = 0; x < cleared.width(); ++x) {
-                lit += (cleared.pixel(x, y) & 0xFFFFFF) != 0 ? 1 : 0;
-            }
-        }
-        EXPECT_EQ(lit, 0);
+        EXPECT_EQ(test::countPixels(image.image(), [](QRgb p) { return (p & 0xFFFFFF) != 0; }), 0);
     }
 }
 

@@ -4,18 +4,12 @@
 // The Qt services against real files and a real local server: where the data and the scores
 // file are found, failed writes, saving on close and on quit signals, the update exchange over
 // TCP with its limits, and the help window.
-#include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
 #include <QInputDialog>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -23,17 +17,11 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QTimer>
-
-#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <filesystem>
-#include <functional>
-#include <optional>
-#include <string>
+#include <fstream>
 #include <tuple>
-#include <vector>
 
 #include "core/levels.h"
 #include "core/scores.h"
@@ -48,6 +36,7 @@ namespace {
 
 using test::QtGame;
 using test::readFile;
+using test::scopedEnv;
 using test::testOptions;
 using test::writeFile;
 
@@ -75,18 +64,10 @@ struct CountingEvents : GameEvents {
 
 using UpdateGame = QtGame<TestPlatform, CountingEvents>;
 
-// Sets an environment variable until the end of the scope.
-auto scopedEnv(const char* name, const QByteArray& value) {
-    const auto old = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-    qputenv(name, value);
-    return qScopeGuard([name, old] { old ? qputenv(name, *old) : qunsetenv(name); });
-}
-
-// How an exchange ends.
 enum class End { serverCloses, never, refused, byGame, serverResets };
 
-// A local update server: collects the request and, once it is complete, sends the reply and
-// closes, resets the connection or keeps it open.
+// A local update server: once the request is complete, sends the reply and closes, resets the
+// connection or keeps it open.
 struct FakeServer {
     FakeServer(QByteArray reply, End end) {
         server.listen(QHostAddress::LocalHost, 0);
@@ -95,18 +76,19 @@ struct FakeServer {
             QObject::connect(client, &QTcpSocket::readyRead, [=, this] {
                 const bool complete = request.endsWith("\r\n\r\n");
                 request += client->readAll();
-                if (!complete && request.endsWith("\r\n\r\n")) {
-                    client->write(reply);
-                    if (end == End::serverCloses) {
-                        client->disconnectFromHost();
-                    } else if (end == End::serverResets) {
-                        client->flush();
-                        const linger reset{1, 0};  // closing now sends a reset, not a close
-                        ::setsockopt(static_cast<int>(client->socketDescriptor()), SOL_SOCKET,
-                                     SO_LINGER, &reset, sizeof reset);
-                        client->abort();
-                        clientGone = true;
-                    }
+                if (complete || !request.endsWith("\r\n\r\n")) {
+                    return;
+                }
+                client->write(reply);
+                if (end == End::serverCloses) {
+                    client->disconnectFromHost();
+                } else if (end == End::serverResets) {
+                    client->flush();
+                    const linger reset{1, 0};  // closing now sends a reset, not a close
+                    ::setsockopt(static_cast<int>(client->socketDescriptor()), SOL_SOCKET,
+                                 SO_LINGER, &reset, sizeof reset);
+                    client->abort();
+                    clientGone = true;
                 }
             });
             QObject::connect(client, &QTcpSocket::disconnected, [this] { clientGone = true; });
@@ -122,22 +104,19 @@ struct FakeServer {
 // A build folder holds the data beside the program; an installed program finds it in
 // ../share/brivane; with neither, the program's folder is still where it is looked for.
 TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
-    struct Row {
-        const char* beside;  // a data file beside the program, if any
-        bool installed;      // ../share/brivane exists
-        const char* expected;
-    };
-    for (const Row row : {Row{"music.m3u", true, "bin"}, Row{"die.wav", false, "bin"},
-                          Row{nullptr, true, "share/brivane"}, Row{nullptr, false, "bin"}}) {
+    using Row = std::tuple<const char*, bool, const char*>;  // beside, installed, expected
+    for (const auto& [beside, installed, expected] :
+         {Row{"music.m3u", true, "bin"}, Row{"die.wav", false, "bin"},
+          Row{nullptr, true, "share/brivane"}, Row{nullptr, false, "bin"}}) {
         QTemporaryDir prefix;
         const QDir root(prefix.path());
-        ASSERT_TRUE(root.mkpath("bin") && (!row.installed || root.mkpath("share/brivane")));
-        if (row.beside != nullptr) {
-            writeFile(root.filePath(QStringLiteral("bin/") + row.beside), "x");
+        ASSERT_TRUE(root.mkpath("bin") && (!installed || root.mkpath("share/brivane")));
+        if (beside != nullptr) {
+            writeFile(root.filePath(QStringLiteral("bin/") + beside), "x");
         }
         QtPlatform pf(testOptions(prefix));
         pf.services().setProgramFolder(root.filePath("bin"));
-        EXPECT_EQ(pf.programFolder(), root.filePath(row.expected).toStdString()) << row.expected;
+        EXPECT_EQ(pf.programFolder(), root.filePath(expected).toStdString()) << expected;
     }
 }
 
@@ -158,45 +137,32 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
     for (const Folder f :
          {Folder::writable, Folder::notUtf8, Folder::readOnly, Folder::missing, Folder::longPath}) {
         SCOPED_TRACE(static_cast<int>(f));  // in the order listed
-        if (f == Folder::readOnly && root)
+        if (f == Folder::readOnly && root) {
             continue;
+        }
         QFile::remove(userFile);
         QTemporaryDir dir;
-        std::string program = QFile::encodeName(dir.path()).toStdString() + "/game";
-        program += f == Folder::notUtf8 ? "\xff\xfe" : "";
-        if (f == Folder::longPath) {
-            // "scores" still fits within the longest path the system takes, "scores.XXXXXX" not.
-            const std::size_t length = PATH_MAX - 1 - std::string("/scores.XXX").size();
-            while (program.size() < length) {
-                program.push_back('/');
-                program.append(std::min<std::size_t>(200, length - program.size()), 'd');
-            }
-            for (std::size_t slash = program.find('/', 1); slash != std::string::npos;
-                 slash = program.find('/', slash + 1)) {
-                ::mkdir(program.substr(0, slash).c_str(), 0700);
-            }
+        const std::string top = QFile::encodeName(dir.path()).toStdString();
+        std::string program = top + (f == Folder::notUtf8 ? "/game\xff\xfe" : "/game");
+        // "scores" still fits within the longest path the system takes, "scores.XXXXXX" not.
+        const std::size_t length = PATH_MAX - 1 - std::string("/scores.XXX").size();
+        while (f == Folder::longPath && program.size() < length) {
+            program.push_back('/');
+            program.append(std::min<std::size_t>(200, length - program.size()), 'd');
         }
         if (f != Folder::missing) {
-            ASSERT_EQ(::mkdir(program.c_str(), 0700), 0) << program.size();
-            const int fd = ::open((program + "/scores").c_str(), O_WRONLY | O_CREAT, 0600);
-            ASSERT_GE(fd, 0);
-            ASSERT_EQ(::write(fd, old.data(), old.size()), static_cast<ssize_t>(old.size()));
-            ::close(fd);
+            ASSERT_TRUE(std::filesystem::create_directories(program)) << program.size();
+            std::ofstream(program + "/scores", std::ios::binary) << old;
+            ::chmod(program.c_str(), f == Folder::readOnly ? 0500 : 0700);
         }
-        ::chmod(program.c_str(), f == Folder::readOnly ? 0500 : 0700);
         QtPlatform pf(testOptions(dir));
         pf.services().setProgramFolder(program);
         EXPECT_EQ(pf.readScoresFile(), f == Folder::missing ? std::nullopt : std::optional(old));
         EXPECT_TRUE(pf.writeScoresFile(fresh));
-        const bool beside = f == Folder::writable || f == Folder::notUtf8;
-        EXPECT_EQ(QFile::exists(userFile), !beside);
+        EXPECT_EQ(QFile::exists(userFile), f != Folder::writable && f != Folder::notUtf8);
         EXPECT_EQ(pf.readScoresFile(), std::optional(fresh));
         ::chmod(program.c_str(), 0700);
-        // Qt removes by names it holds as text, which would lose these.
-        for (const auto& entry :
-             std::filesystem::directory_iterator(QFile::encodeName(dir.path()).toStdString())) {
-            std::filesystem::remove_all(entry.path());
-        }
+        std::filesystem::remove_all(top);  // Qt removes by names it holds as text
     }
     if (root) {
         GTEST_SKIP() << "the superuser writes into any folder, so the read-only row needs an "
@@ -213,7 +179,6 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     const QString scores = writeFile(dir.filePath("scores"), old);
     QtPlatform pf(testOptions(settings));
     pf.services().setProgramFolder(dir.path());
-
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
@@ -222,7 +187,6 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     const bool written = pf.writeScoresFile("highlvl:32000\r\nhighscore:123456789\r\n");
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, savedSignal);
-
     EXPECT_FALSE(written);
     EXPECT_EQ(readFile(scores), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scores"});
@@ -259,21 +223,16 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
 // file ends with the better of each value whoever writes last, the higher level and the higher
 // score even when they come from different copies.
 TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
-    const struct {
-        std::int16_t levelA;
-        double scoreA;
-        std::int16_t levelB;
-        double scoreB;
-        const char* after;
-    } cases[] = {
-        {9, 5000, 4, 700, "highlvl:9\r\nhighscore:5000\r\n"},
-        {4, 700, 9, 5000, "highlvl:9\r\nhighscore:5000\r\n"},
-        {9, 700, 4, 5000, "highlvl:9\r\nhighscore:5000\r\n"},
-        {2, 10, 1, 20, "highlvl:3\r\nhighscore:30\r\n"},  // the file's own values stay
+    using Best = std::tuple<std::int16_t, double, std::int16_t, double>;  // A's level, score; B's
+    const std::pair<Best, const char*> cases[] = {
+        {{9, 5000, 4, 700}, "highlvl:9\r\nhighscore:5000\r\n"},
+        {{4, 700, 9, 5000}, "highlvl:9\r\nhighscore:5000\r\n"},
+        {{9, 700, 4, 5000}, "highlvl:9\r\nhighscore:5000\r\n"},
+        {{2, 10, 1, 20}, "highlvl:3\r\nhighscore:30\r\n"},  // the file's own values stay
     };
     for (const bool aFirst : {true, false}) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(std::string(c.after) + (aFirst ? " A closes first" : " B closes first"));
+        for (const auto& [best, after] : cases) {
+            SCOPED_TRACE(std::string(after) + (aFirst ? " A closes first" : " B closes first"));
             QTemporaryDir folder;
             writeFile(folder.filePath("scores"), "highlvl:3\r\nhighscore:30\r\n");
             QtGame<TestPlatform> b;
@@ -282,21 +241,19 @@ TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
                 game->pf.services().setProgramFolder(folder.path());
                 loadScores(game->g);
             }
-            std::tie(a.g.highLevel, a.g.highScore, b.g.highLevel, b.g.highScore) =
-                std::tuple(c.levelA, c.scoreA, c.levelB, c.scoreB);
+            std::tie(a.g.highLevel, a.g.highScore, b.g.highLevel, b.g.highScore) = best;
             saveScores(aFirst ? a.g : b.g);
             saveScores(aFirst ? b.g : a.g);
-            EXPECT_EQ(readFile(folder.filePath("scores")), QByteArray(c.after));
+            EXPECT_EQ(readFile(folder.filePath("scores")), QByteArray(after));
         }
     }
 }
 
-// What the request and the reply say is checked in the logic tests, and the server here answers
-// only a complete request. Over a real socket, the reply is cut off at 64 KiB: all of a reply
-// exactly that long is read, one byte more is not, and a flood that never ends is cut there with
-// what was kept still counting. Only a reply that was closed, by the server or at the cut, is
-// read: a refused connection, one reset by the server after part of its reply, one given up
-// after the time limit (here shortened) and one the game closes itself show nothing.
+// Over a real socket the reply is cut off at 64 KiB: all of a reply exactly that long is read,
+// one byte more is not, and a flood that never ends is cut there with what was kept still
+// counting. Only a reply that was closed, by the server or at the cut, is read: a refused
+// connection, one reset after part of its reply, one given up after the time limit (here
+// shortened) and one the game closes itself show nothing.
 TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
     constexpr int limit = QtServices::replyLimit;
     const struct {
@@ -325,7 +282,7 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
                                       c.end == End::refused ? freedPort() : server.address());
         UpdateGame game;
         if (c.end == End::never && !c.offered) {
-            game.pf.services().setGiveUpAfter(300);  // the time limit, shortened
+            game.pf.services().setGiveUpAfter(300);
         }
         startUpdateCheck(game.g);
         if (c.end == End::byGame) {
@@ -395,8 +352,8 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     std::vector<std::string> answers;
     game.pf.onDialogAnswer = [&answers](const std::string& a) { answers.push_back(a); };
     startUpdateCheck(game.g);
-    // Connected and the request sent: the server, served by this thread, replies and closes
-    // only once events are processed again, inside the dialog.
+    // The server, served by this thread, replies and closes only once events are processed
+    // again, inside the dialog.
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return game.pf.socketState() == SocketState::connected; }, waitMs));
     std::size_t offersWhileOpen = 99;
@@ -421,7 +378,9 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
 }
 
 // The document beside the game, with every picture it names, in one modeless window that comes
-// back at its contents; a missing document shows the viewer's own notice, never a dialog.
+// back at its contents, on the game's screen and inside its free area (though left where a
+// screen since unplugged was), at the player's size; a missing document shows the viewer's own
+// notice, never a dialog.
 TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     UpdateGame game;
     menuHelpTopics(game.g);
@@ -429,7 +388,6 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible() && help->isWindow());
     EXPECT_EQ(help->source().fileName(), "brivane.hlp");
-
     int pictures = 0;
     QTextDocument* doc = help->document();
     for (const auto& img : QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(doc->toHtml())) {
@@ -442,9 +400,6 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
         ++pictures;
     }
     EXPECT_GE(pictures, 6);
-    // Reopened after it was left where the screen no longer reaches (a screen since unplugged),
-    // it opens on the game's screen and inside its free area, at its contents; while open, it
-    // keeps the player's size.
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
     for (const QPoint left : {QPoint(10, 10), QPoint(room.right() - 100, 40), QPoint(3000, 3000)}) {
         ASSERT_GT(help->verticalScrollBar()->maximum(), 0);

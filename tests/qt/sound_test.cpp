@@ -4,35 +4,24 @@
 // The Qt sound: effect devices and their done reports, the music window and its player. Most
 // tests run with no audio device at all, as on a build machine; the last one starts a private
 // PulseAudio server with a null sink and listens to its monitor, so the sound really goes out.
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
 #include <QAudioDevice>
 #include <QAudioOutput>
 #include <QDir>
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QProcess>
-#include <QScopeGuard>
-#include <QScreen>
 #include <QSlider>
 #include <QSoundEffect>
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
-#include <algorithm>
-#include <cstdlib>
-#include <utility>
-#include <vector>
 
 #include "core/sound.h"
 #include "platform/qt/qt_sound.h"
 #include "qt_test_support.h"
 
-// GStreamer's PulseAudio device provider loses its connection context when no server answers,
-// as on a machine without sound. The report stops at libpulse's allocator (no frame pointers
-// there), so the library as a whole is excused; the game never calls it itself.
+// GStreamer's PulseAudio device provider loses its connection context when no server answers;
+// the report stops in libpulse (no frame pointers), which the game never calls itself.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libpulse.so\n";
 }

@@ -1,24 +1,19 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The Qt window: its elements, check marks, layout rule, settings store and input.
-#include <gtest/gtest.h>
-#include <QAction>
-#include <QApplication>
+// The Qt window: its elements, check marks, layout rule, icon and input; what pauses it, the
+// overlay over the picture, and the timers and the music holding what they had.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLabel>
-#include <QScopeGuard>
-#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
-#include <algorithm>
+#include <QWindow>
 #include <array>
-#include <cmath>
 #include <tuple>
-#include <vector>
 
+#include "core/pause.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
 #include "platform/qt/replay_viewer.h"
@@ -43,80 +38,57 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
                             [](QLabel* icon) { return icon->isVisible(); }),
               5);
     EXPECT_FALSE(w->imgPlayerMatte->isVisible());
-
     QTest::mouseMove(w->pic, QPoint(100, 50));
     QTest::keyClick(w->pic, Qt::Key_Plus);
     game.pf.processEvents();
     EXPECT_EQ(std::tuple(game.g.playerX, game.g.playerY, game.g.userSpeed),
               std::tuple(1500.0f, 750.0f, 1));
-
     // A check item chosen through its action flips once, not once per signal it sends.
     for (const MenuItem item :
          {MenuItem::mnuSettingsDisplayRender, MenuItem::mnuSettingsAutoSpeed}) {
         const bool before = game.pf.menuChecked(item);
-        w->menuActions[static_cast<int>(item)]->trigger();
+        game.action(item)->trigger();
         EXPECT_NE(game.pf.menuChecked(item), before) << static_cast<int>(item);
     }
 }
 
 // The playfield grows with the window (15 twips a pixel) and the bottom row moves down with it;
-// a window made smaller than its first size snaps back to it.
+// a window made smaller than its first size snaps back to it, however small. The playfield
+// picture covers no more than the largest screen shows, and it shrinks again with the window.
 TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
     QTemporaryDir dir;
     QtPlatform pf(testOptions(dir));
     pf.showWindow();
     frmMain* w = pf.window();
     const QSize minimum = w->size();
-    const struct {
-        QSize resize;
-        int grown;  // in both directions
-    } cases[] = {{{0, 0}, 0}, {{100, 100}, 100}, {{-50, -30}, 0}};
-    for (const auto& c : cases) {
-        w->resize(minimum + c.resize);
-        QApplication::processEvents();
-        const int d = c.grown;
-        EXPECT_EQ(w->size(), minimum + QSize(d, d));
-        EXPECT_EQ(std::pair(w->playfieldWidth(), w->playfieldHeight()),
-                  std::pair(8955 + 15 * d, 6615 + 15 * d));
-        EXPECT_EQ(
-            (std::array{w->pic->geometry(), w->lblStatus->geometry(), w->imgPlayer[7]->geometry()}),
-            (std::array{QRect(4, 4, 597 + d, 441 + d), QRect(208, 452 + d, 365, 17),
-                        QRect(8 + 7 * 24, 448 + d, 21, 21)}));
-    }
-    // Every size below the minimum snaps back, however small: a window smaller than its
-    // contents still counts by its own size.
-    for (const QSize tiny :
-         {QSize(1, 1), QSize(600, 1), minimum - QSize(1, 0), minimum - QSize(0, 1)}) {
-        w->resize(tiny);
-        QApplication::processEvents();
-        EXPECT_EQ(w->size(), minimum) << tiny.width() << " x " << tiny.height();
-    }
-}
-
-// The playfield picture covers no more than the largest screen shows, while the playfield keeps
-// the window's size, and it shrinks again with the window.
-TEST(Window, PlayfieldPictureIsBoundedByTheScreenAndShrinksWithTheWindow) {
-    QTemporaryDir dir;
-    QtPlatform pf(testOptions(dir));
-    pf.showWindow();
-    frmMain* w = pf.window();
-    const QSize minimum = w->size();
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    const struct {
-        QSize window;
-        QSize picture;
-    } cases[] = {
+    const std::pair<QSize, QSize> cases[] = {
+        // the size asked for, the picture's
         {minimum, {597, 441}},
+        {minimum + QSize(100, 100), {697, 541}},
+        {minimum - QSize(50, 30), {597, 441}},
+        {QSize(1, 1), {597, 441}},
+        {QSize(600, 1), {597, 441}},
+        {minimum - QSize(1, 0), {597, 441}},
+        {minimum - QSize(0, 1), {597, 441}},
         {screen + QSize(400, 300), screen},
         {minimum + QSize(100, 0), {697, 441}},
-        {minimum, {597, 441}},
     };
-    for (const auto& c : cases) {
-        w->resize(c.window);
+    for (const auto& [asked, picture] : cases) {
+        SCOPED_TRACE(testing::Message() << asked.width() << " x " << asked.height());
+        w->resize(asked);
         QApplication::processEvents();
+        const QSize d = asked.expandedTo(minimum) - minimum;
+        EXPECT_EQ(w->size(), minimum + d);
+        EXPECT_EQ(std::pair(w->playfieldWidth(), w->playfieldHeight()),
+                  std::pair(8955 + 15 * d.width(), 6615 + 15 * d.height()));
+        EXPECT_EQ(
+            (std::array{w->pic->geometry(), w->lblStatus->geometry(), w->imgPlayer[7]->geometry()}),
+            (std::array{QRect(4, 4, 597 + d.width(), 441 + d.height()),
+                        QRect(208, 452 + d.height(), 365, 17),
+                        QRect(8 + 7 * 24, 448 + d.height(), 21, 21)}));
         pf.clear();
-        EXPECT_EQ(pf.playfieldImage().image().size(), c.picture) << c.window.width();
-        EXPECT_EQ(pf.playfieldWidth(), (c.window.width() - minimum.width() + 597) * 15);
+        EXPECT_EQ(pf.playfieldImage().image().size(), picture);
     }
 }
 
@@ -157,49 +129,201 @@ TEST(Window, EveryWindowShowsTheGameIcon) {
     test::writeFile(themeDir + QStringLiteral("/index.theme"),
                     "[Icon Theme]\nName=brivanetest\nDirectories=48x48/apps\n\n"
                     "[48x48/apps]\nSize=48\nType=Fixed\n");
-    QImage themed(48, 48, QImage::Format_RGB32);
+    QImage themed(48, 48, QImage::Format_ARGB32_Premultiplied);
     themed.fill(QColor(12, 34, 56));
     ASSERT_TRUE(themed.save(themeDir + QStringLiteral("/48x48/apps/net.brivane.Brivane.png")));
     const QStringList searchPaths = QIcon::themeSearchPaths();
     const QString themeName = QIcon::themeName();
+    const QIcon appIcon = QGuiApplication::windowIcon();
+    const QString appId = QGuiApplication::desktopFileName();
     const auto restore = qScopeGuard([&] {
         QIcon::setThemeSearchPaths(searchPaths);
         QIcon::setThemeName(themeName);
+        QGuiApplication::setWindowIcon(appIcon);
+        QGuiApplication::setDesktopFileName(appId);
     });
     const QImage builtIn = QImage(QStringLiteral(":/icons/48.png"))
                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     ASSERT_FALSE(builtIn.isNull());
-
     for (const bool installed : {false, true}) {
         SCOPED_TRACE(installed ? "theme" : "built in");
         QIcon::setThemeSearchPaths(installed ? QStringList{themes.path()} : QStringList{});
         QIcon::setThemeName(installed ? QStringLiteral("brivanetest") : QString());
-        const QImage want = installed ? themed : builtIn;
-
         QtGame<> game;
         game.pf.showWindow();
         game.pf.createMusicWindow();
         game.pf.showHelp(game.dir.filePath(QStringLiteral("none.hlp")).toStdString());
         ReplayViewer viewer(Replay{}, QStringLiteral("empty.replay"));
-        const QWidget* windows[] = {game.pf.window(), game.pf.sound().musicWindow(),
-                                    game.pf.services().helpWindow(), &viewer};
-        for (const QWidget* w : windows) {
+        for (const QWidget* w :
+             std::initializer_list<const QWidget*>{game.pf.window(), game.pf.sound().musicWindow(),
+                                                   game.pf.services().helpWindow(), &viewer}) {
             ASSERT_NE(w, nullptr);
             SCOPED_TRACE(w->windowTitle().toStdString());
-            const QImage shown = w->windowIcon().pixmap(QSize(48, 48), 1.0).toImage();
-            EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                      want.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+            EXPECT_EQ(w->windowIcon()
+                          .pixmap(QSize(48, 48), 1.0)
+                          .toImage()
+                          .convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                      installed ? themed : builtIn);
         }
     }
     // The program's own windows and dialogs get it too, and a Wayland compositor finds the
     // desktop entry, and so the icon, by the application id.
-    const QIcon appIcon = QGuiApplication::windowIcon();
-    const QString appId = QGuiApplication::desktopFileName();
     setUpApplicationIdentity();
     EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("net.brivane.Brivane"));
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
-    QGuiApplication::setWindowIcon(appIcon);
-    QGuiApplication::setDesktopFileName(appId);
+}
+
+TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
+    using Act = std::function<void(frmMain*)>;
+    QWidget other;
+    const Act lookAway = [&other](frmMain*) {
+        other.show();
+        other.activateWindow();
+    };
+    const Act minimise = [](frmMain* w) { w->showMinimized(); };
+    const Act keyP = [](frmMain* w) { QTest::keyClick(w->windowHandle(), Qt::Key_P); };
+    const Act pauseKey = [](frmMain* w) { QTest::keyClick(w->windowHandle(), Qt::Key_Pause); };
+    const Act click = [](frmMain* w) {
+        w->showNormal();
+        w->activateWindow();
+        QTest::mouseClick(w->pic, Qt::LeftButton, {}, QPoint(200, 200));
+    };
+    // White pixels of the playfield as shown in the window: the overlay's words.
+    const auto whiteShown = [](frmMain* w) {
+        return test::countPixels(w->pic->grab().toImage(),
+                                 [](QRgb p) { return p == qRgb(255, 255, 255); });
+    };
+    const struct {
+        const char* name;
+        bool pauseInactive;
+        Act pause;
+        bool paused;
+        Act resume;
+    } cases[] = {
+        {"another window, P", true, lookAway, true, keyP},
+        {"minimised, click", true, minimise, true, click},
+        {"P, Pause", true, keyP, true, pauseKey},
+        {"Pause, click", true, pauseKey, true, click},
+        {"another window with the setting off", false, lookAway, false, click},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QtGame<> game;
+        game.start();
+        frmMain* w = game.pf.window();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        QAction* pauseItem = game.action(MenuItem::mnuFilePause);
+        EXPECT_TRUE(game.action(MenuItem::mnuSettingsPauseInactive)->isChecked());
+        if (!c.pauseInactive) {
+            game.action(MenuItem::mnuSettingsPauseInactive)->trigger();
+            game.pf.processEvents();
+        }
+        runPass(game.g);
+        const int whiteBefore = whiteShown(w);
+        bool seen = false;
+        std::tuple<bool, bool, bool> then;  // paused, checked, overlay shown
+        QTimer::singleShot(5, [&] { c.pause(w); });
+        QTimer::singleShot(300, [&] {
+            seen = true;
+            const bool paused = isPaused(game.g);
+            const bool checked = pauseItem->isChecked();
+            w->showNormal();
+            w->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+            then = {paused, checked, whiteShown(w) > whiteBefore + 200};
+            c.resume(w);
+        });
+        // The paused pass's yield lasts until the game goes on; one that is not paused ends.
+        for (int pass = 0; pass < 100 && !seen; ++pass) {
+            runPass(game.g);
+        }
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(then, std::tuple(c.paused, c.paused, c.paused)) << whiteBefore;
+        game.pf.processEvents();
+        EXPECT_FALSE(isPaused(game.g));
+        if (c.paused) {
+            runPass(game.g);
+            // Taken away again: the window shows the game's own picture, nothing over it.
+            EXPECT_EQ(w->pic->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                      game.pf.playfieldImage().image().convertToFormat(QImage::Format_RGB32));
+            EXPECT_FALSE(pauseItem->isChecked());
+        }
+    }
+}
+
+// A 50 ms timer paused 20 ms in: nothing while paused, then the 30 ms it had left, then its
+// own interval again; one enabled while paused gets its whole interval from the resume.
+TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
+    // Only the ticks' times, not what the game's handlers make of them.
+    struct TickTimes : GameEvents {
+        using GameEvents::GameEvents;
+        std::vector<std::pair<TimerId, qint64>> ticks;
+        QElapsedTimer clock;
+        void timerTick(TimerId t) override { ticks.emplace_back(t, clock.elapsed()); }
+    };
+    QtGame<QtPlatform, TickTimes> game;
+    QtPlatform& pf = game.pf;
+    auto& ticks = game.events.ticks;
+    for (int i = 0; i < timerCount; ++i) {
+        pf.setTimerEnabled(static_cast<TimerId>(i), false);
+    }
+    game.events.clock.start();
+    pf.setTimerEnabled(TimerId::tmrKillTails, true);
+    QTest::qWait(20);
+    pf.setPaused(true);
+    const qint64 pausedAt = game.events.clock.elapsed();
+    pf.setTimerEnabled(TimerId::tmrClearText, true);
+    pf.setTimerEnabled(TimerId::tmrClearText, false);
+    pf.setTimerEnabled(TimerId::tmrKillTails, true);  // already on: keeps what it had left
+    QTest::qWait(200);
+    EXPECT_TRUE(ticks.empty());
+    EXPECT_TRUE(pf.timerEnabled(TimerId::tmrKillTails) && !pf.timerEnabled(TimerId::tmrClearText));
+    pf.setPaused(false);
+    const qint64 resumedAt = game.events.clock.elapsed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.size() >= 2; }, 2000));
+    // Timers come late under load, never early.
+    EXPECT_GE(ticks[0].second - resumedAt, 50 - pausedAt - 5);
+    EXPECT_GE(ticks[1].second - ticks[0].second, 45);
+}
+
+// The music pauses with the game and goes on with it, unless the player took it in hand: paused
+// or stopped before, or paused, stopped or played while the game was paused.
+TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
+    using State = frmMusic::State;
+    const struct {
+        const char* name;
+        void (frmMusic::*before)();
+        void (frmMusic::*during)();
+        State held, after;
+    } cases[] = {
+        {"untouched", nullptr, nullptr, State::paused, State::playing},
+        {"paused before", &frmMusic::pause, nullptr, State::paused, State::paused},
+        {"stopped before", &frmMusic::stop, nullptr, State::stopped, State::stopped},
+        {"paused meanwhile", nullptr, &frmMusic::pause, State::paused, State::paused},
+        {"stopped meanwhile", nullptr, &frmMusic::stop, State::paused, State::stopped},
+        {"played meanwhile", nullptr, &frmMusic::play, State::paused, State::playing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QtGame<> game;
+        test::writeFile(game.dir.filePath(QStringLiteral("q.wav")), test::wavBytes(10, 0));
+        game.pf.startMusic(
+            test::writeFile(game.dir.filePath(QStringLiteral("music.m3u")), "q.wav\n")
+                .toStdString());
+        frmMusic* w = game.pf.sound().musicWindow();
+        ASSERT_EQ(w->state(), State::playing);
+        if (c.before != nullptr) {
+            (w->*c.before)();
+        }
+        game.pf.setPaused(true);
+        EXPECT_EQ(w->state(), c.held);
+        if (c.during != nullptr) {
+            (w->*c.during)();
+        }
+        game.pf.setPaused(false);
+        EXPECT_EQ(w->state(), c.after);
+    }
 }
 
 }  // namespace
