@@ -6,6 +6,7 @@
 // TCP with its limits, and the help window.
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
 #include <QInputDialog>

@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
+#include <tuple>
 
 #include "core/sound.h"
 #include "platform/qt/qt_sound.h"
@@ -32,10 +33,6 @@ namespace {
 using test::QtGame;
 using test::writeFile;
 
-QString writeTone(const QString& path, double seconds, double hz) {
-    return writeFile(path, test::wavBytes(seconds, hz));
-}
-
 struct DoneRecorder : GameEvents {
     using GameEvents::GameEvents;
     std::vector<int> done;
@@ -48,8 +45,8 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
     QtGame<> game;
     const QDir dir(game.dir.path());
     ASSERT_TRUE(dir.mkdir("sub"));
-    writeTone(dir.filePath("one.wav"), 0.3, 440);
-    writeTone(dir.filePath("sub/two.wav"), 0.3, 660);
+    writeFile(dir.filePath("one.wav"), test::wavBytes(0.3, 440));
+    writeFile(dir.filePath("sub/two.wav"), test::wavBytes(0.3, 660));
     const std::string m3u =
         writeFile(dir.filePath("music.m3u"),
                   "#EXTM3U\r\n#EXTINF:1,One\r\none.wav\r\nmissing.wav\r\nsub/two.wav\r\n")
@@ -138,11 +135,8 @@ TEST(SoundQuiet, NothingPlayableIsRetriedReportedOrShown) {
 TEST(MusicWindow, GoesBesideItsOwnerOnTheOwnersScreen) {
     const QSize size(215, 70);
     const QRect screen(0, 0, 1920, 1080);
-    const struct {
-        QRect owner;
-        QRect available;
-        QPoint at;
-    } cases[] = {
+    const std::tuple<QRect, QRect, QPoint> cases[] = {
+        // the owner, the screen's free area, where
         {{100, 100, 640, 520}, screen, {744, 100}},
         {{1061, 100, 640, 520}, screen, {1705, 100}},  // the right side just fits
         {{1062, 100, 640, 520}, screen, {843, 100}},   // one pixel more: the left side
@@ -153,8 +147,8 @@ TEST(MusicWindow, GoesBesideItsOwnerOnTheOwnersScreen) {
         {{100, 1050, 640, 520}, screen, {744, 1010}},  // owner half off the bottom
         {{2000, 100, 640, 520}, {1920, 0, 1280, 1024}, {2644, 100}},  // the second screen
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(besideWindow(c.owner, size, c.available), c.at) << c.owner.left();
+    for (const auto& [owner, available, at] : cases) {
+        EXPECT_EQ(besideWindow(owner, size, available), at) << owner.left();
     }
     // The real windows: opened from the menu, and again after the game's window moved.
     QtGame<> game;
@@ -186,8 +180,7 @@ TEST(SoundSettings, EffectsOffLetGoOfTheirDevicesAndTheVolumeIsKeptForTheNextSta
     const auto stored = [&] { return game.pf.readSetting("misc", "musicVolume"); };
     EXPECT_EQ(w->sldVolume->value(), 50);
     EXPECT_FALSE(stored().has_value());
-    QAction* effects =
-        game.pf.window()->menuActions[static_cast<int>(MenuItem::mnuSettingsSoundEffects)];
+    QAction* effects = game.action(MenuItem::mnuSettingsSoundEffects);
     EXPECT_EQ(effects->text(), QStringLiteral("Sound Effects"));
     for (const bool on : {false, true, false}) {
         effects->trigger();
@@ -277,8 +270,9 @@ TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
     initSound(game.g, true);
     // Re-opened at once, while the game's own capture sound may still be loading: the late load
     // must not leave the device silent.
-    game.pf.openSoundDevice(effectCapture,
-                            writeTone(game.dir.filePath("capture.wav"), 0.4, 880).toStdString());
+    game.pf.openSoundDevice(
+        effectCapture,
+        writeFile(game.dir.filePath("capture.wav"), test::wavBytes(0.4, 880)).toStdString());
     QSoundEffect* device = game.pf.sound().device(effectCapture);
     ASSERT_TRUE(
         QTest::qWaitFor([device] { return device->status() == QSoundEffect::Ready; }, 5000));
