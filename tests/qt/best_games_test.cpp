@@ -1,21 +1,16 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The table of best games in the Qt home: a damaged file set aside, the window with the new
-// game's row open for its name, Clear's question, and the way from a game's end through the
-// window to the name in the file, with two games writing the same file. (Which files are read at
-// all is in files_test.cpp.)
+// The table of best games in the Qt home: the damaged file set aside, the window, and the way
+// from a game's end through the window to the name in the file.
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTest>
 
 #include "core/best_games.h"
 #include "platform/qt/best_games_window.h"
-#include "platform/qt/qt_services.h"
 #include "qt_test_support.h"
 
 namespace brivane {
@@ -47,9 +42,8 @@ BestGamesView threeGames(int editRow) {
             "Linus"};
 }
 
-// The new game's row is highlighted and its name, selected, ready to be typed over; text beyond
-// the 16-bit range comes one character a key press, as an input method hands it over, and
-// thirty-two characters of it fit.
+// The name comes selected, to be typed over; text beyond the 16-bit range comes one character a
+// key press, as an input method hands it over, and thirty-two characters fit.
 TEST(BestGamesWindowQt, TheNewGamesRowTakesItsNameEnterOrOkKeepItAndEscapeGivesNone) {
     const QString dragon = QString::fromUtf8("🐉");
     enum class Answer { typeAndEnter, ok, escape, lookOnly };
@@ -125,8 +119,7 @@ TEST(BestGamesWindowQt, ClearAsksFirstAndNoKeepsTheTable) {
     }
 }
 
-// Two games on one data folder end in turn; the second's window, opened by the event processing
-// and answered there, names its own game in the file and leaves the first's.
+// Two games on one data folder end in turn; the second's window names its own game, not the first.
 TEST(BestGamesWindowQt, AGameEndsTheWindowOpensAndTheNameReachesTheFile) {
     QTemporaryDir shared;
     test::QtGame<> first;

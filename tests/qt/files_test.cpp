@@ -1,18 +1,14 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Every file the game reads is read the way the scores file is: only a regular file, and at
-// most a size fit for it. A FIFO in a file's place must not hold the game up, a link to a
-// device must not feed it without end, a folder is nothing, and an oversized file is refused
-// (the scores file alone is cut, as its reader looks only at its first lines).
+// Every file the game reads is only a regular file of a fit size: a FIFO must not hold the game
+// up nor a device feed it without end, and an oversized file is refused (the scores file alone is
+// cut, as its reader looks only at its first lines).
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QSoundEffect>
-#include <QTextBrowser>
 #include <QTextDocument>
 
-#include "platform/qt/qt_services.h"
-#include "platform/qt/qt_sound.h"
 #include "qt_test_support.h"
 #include "replay/replay_file.h"
 

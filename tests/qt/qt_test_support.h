@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Scaffolding shared by the Qt tests: a platform whose settings live in a scratch folder, a game
-// on it with its handlers, and small file, dialog and pixel helpers.
+// Scaffolding shared by the Qt tests, and what most of them include: a platform whose settings
+// live in a scratch folder, a game on it with its handlers, and file, dialog and pixel helpers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,21 +10,29 @@
 #include <QAction>
 #include <QApplication>
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 #include "core/game.h"
 #include "core/wired_game.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_sound.h"
 
 namespace brivane::test {
 

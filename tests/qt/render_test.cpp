@@ -19,9 +19,8 @@ QRgb at(PlayfieldImage& image, int x, int y) {
     return image.image().pixel(x, y) & 0xFFFFFF;
 }
 
-// Each ball is the destination ANDed with its mask, then ORed with its sprite. At twice the pixel
-// ratio the sheets drawn at 2x are blitted pixel for pixel, so edges are as smooth as the
-// lines beside them, and the balls cover the same twips as at 1x.
+// Each ball is the destination ANDed with its mask, then ORed with its sprite; at twice the pixel
+// ratio from the sheets drawn at 2x, pixel for pixel, covering the same twips as at 1x.
 TEST(Render, LaterBallCoversTheEarlierOnlyWhereItsMaskIsBlack) {
     for (const int ratio : {1, 2}) {
         SCOPED_TRACE(ratio);
@@ -118,9 +117,8 @@ TEST(Render, TextHasNoBackgroundBox) {
     EXPECT_EQ(at(image, 150, 10), 0xFF0000u);  // the line beside the letter stays
 }
 
-// A clear blacks out only the tiles that were drawn on, so every pixel a drawing touches must lie
-// in a tile it noted: long slanting lines, lines along a tile edge, wide lines, lines running off
-// the playfield, text and sprites, at both pixel ratios and one between them.
+// A clear blacks out only the tiles drawn on, so every pixel a drawing touches must lie in a tile
+// it noted: slanting, tile-edge, wide and off-playfield lines, text and sprites, at three ratios.
 TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
     const struct {
         float x1, y1, x2, y2;

@@ -1,22 +1,16 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Replays in the Qt home: the headless replay command (summary, report, screenshots, exit
-// status); the viewer (keys, seek bar, the end, files it refuses, every pass shown whole); and
-// the window of kept replays on a real folder, with the Keep Replays setting.
-#include <QDir>
+// Replays in the Qt home: the headless replay command, the viewer, and the window of kept
+// replays on a real folder.
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QTableWidget>
-#include <QTest>
-#include <QWindow>
-#include <algorithm>
 #include <sstream>
 #include <string>
-#include <tuple>
 
 #include "platform/qt/replay_cli.h"
 #include "platform/qt/replay_library_window.h"
@@ -40,8 +34,7 @@ Replay demo() {
     return replay.value_or(Replay{});
 }
 
-// Moves, a key, menu choices, a click and a resize (after the last screenshot, so that both keep
-// the first size).
+// Moves, a key, menus, a click and a resize (after the last screenshot: both keep the first size).
 TEST(HeadlessReplay, ReportsAndScreenshotsRepeatExactly) {
     QTemporaryDir dir;
     HeadlessRunOptions options;
@@ -116,8 +109,8 @@ QImage playedTo(const Replay& replay, int passes, qreal ratio) {
     return image.image();
 }
 
-// The keys; the play to the end, each pass on the screen whole though only what changed is handed
-// on, through loops and a resize; and the seek bar.
+// The play to the end shows each pass whole on the screen, though only what changed is handed on,
+// through loops and a resize.
 TEST(Viewer, KeysPlayAndSeekBar) {
     Replay replay = demo();
     ReplayEvent resize;
@@ -225,8 +218,7 @@ int replayWindows() {
     return n;
 }
 
-// Open File... on what the viewer cannot show is refused in a message box that names the file,
-// the line and the reason; no viewer opens and the library goes on.
+// Refused in a message box that names the file, the line and the reason; the library goes on.
 TEST(Viewer, RefusesFilesItCannotShow) {
     test::QtGame<> game;
     ReplayLibraryWindow library(game.pf, game.pf.replaysFolder(), nullptr);
@@ -315,7 +307,7 @@ TEST(ReplayLibraryQt, ListsNewestFirstWatchesSavesAndDeletesAfterAsking) {
     EXPECT_TRUE(QFile::exists(folder + "/broken.replay"));  // not ours to delete
 }
 
-// Keep Replays is on at first, and once turned off stays off at the next start.
+// On at first, and once turned off stays off at the next start.
 TEST(ReplayLibraryQt, KeepReplaysSettingRoundTrip) {
     QTemporaryDir dir;
     for (const bool expected : {true, false}) {

@@ -8,25 +8,20 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QDir>
 #include <QInputDialog>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
-#include <QTextBrowser>
 #include <QTextDocument>
 #include <climits>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <tuple>
 
 #include "core/levels.h"
 #include "core/scores.h"
-#include "platform/qt/qt_services.h"
 #include "platform/qt/quit_requests.h"
 #include "qt_test_support.h"
 #include "settings/about_help.h"
@@ -67,8 +62,7 @@ using UpdateGame = QtGame<TestPlatform, CountingEvents>;
 
 enum class End { serverCloses, never, refused, byGame, serverResets };
 
-// A local update server: once the request is complete, sends the reply and closes, resets the
-// connection or keeps it open.
+// A local update server: replies to a complete request, then ends as `end` says.
 struct FakeServer {
     FakeServer(QByteArray reply, End end) {
         server.listen(QHostAddress::LocalHost, 0);
@@ -102,8 +96,7 @@ struct FakeServer {
     QTcpServer server;  // last, so the sockets it owns go while the members above are still there
 };
 
-// A build folder holds the data beside the program; an installed program finds it in
-// ../share/brivane; with neither, the program's folder is still where it is looked for.
+// Beside the program (a build folder), else ../share/brivane (installed), else beside it still.
 TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
     using Row = std::tuple<const char*, bool, const char*>;  // beside, installed, expected
     for (const auto& [beside, installed, expected] :
@@ -121,10 +114,9 @@ TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
     }
 }
 
-// Whatever keeps the file from being written beside the program sends it to the user's data
-// folder, and the next start reads the better of both places: a read-only folder, one that is
-// gone, and one whose path is so long that the temporary file's name is refused. A folder name
-// that is not UTF-8 is used by its bytes, beside the program like any other.
+// Whatever keeps the file from being written beside the program (a folder read-only, gone, or so
+// deep that the temporary file's name is refused) sends it to the user's data folder, and the
+// next start reads the better of both. A folder name that is not UTF-8 is used by its bytes.
 TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
     QTemporaryDir home;
     const auto dataHome = scopedEnv("XDG_DATA_HOME", home.path().toLocal8Bit());
@@ -220,9 +212,8 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
     }
 }
 
-// Two copies in one folder: B starts first, A after it, and they close in either order. The
-// file ends with the better of each value whoever writes last, the higher level and the higher
-// score even when they come from different copies.
+// B starts first, A after it; whoever writes last, the file keeps the better of each value, even
+// when the higher level and the higher score come from different copies.
 TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
     using Best = std::tuple<std::int16_t, double, std::int16_t, double>;  // A's level, score; B's
     const std::pair<Best, const char*> cases[] = {
@@ -250,11 +241,8 @@ TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
     }
 }
 
-// Over a real socket the reply is cut off at 64 KiB: all of a reply exactly that long is read,
-// one byte more is not, and a flood that never ends is cut there with what was kept still
-// counting. Only a reply that was closed, by the server or at the cut, is read: a refused
-// connection, one reset after part of its reply, one given up after the time limit (here
-// shortened) and one the game closes itself show nothing.
+// Over a real socket: a flood that never ends is cut at the limit and what was kept still counts;
+// refused, reset, timed-out (the limit here shortened) and game-closed exchanges show nothing.
 TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
     constexpr int limit = QtServices::replyLimit;
     const struct {
@@ -307,8 +295,7 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
     }
 }
 
-// A mistyped setting must not send the check to the real server: it is refused with one line
-// and no connection is even tried.
+// A mistyped setting must not send the check to the real server: one line, and no connection.
 TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
     const struct {
         const char* value;
@@ -353,8 +340,7 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     std::vector<std::string> answers;
     game.pf.onDialogAnswer = [&answers](const std::string& a) { answers.push_back(a); };
     startUpdateCheck(game.g);
-    // The server, served by this thread, replies and closes only once events are processed
-    // again, inside the dialog.
+    // The server, served by this thread, replies only once the dialog processes events.
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return game.pf.socketState() == SocketState::connected; }, waitMs));
     std::size_t offersWhileOpen = 99;
@@ -378,10 +364,8 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
 }
 
-// The document beside the game, with every picture it names, in one modeless window that comes
-// back at its contents, on the game's screen and inside its free area (though left where a
-// screen since unplugged was), at the player's size; a missing document shows the viewer's own
-// notice, never a dialog.
+// One modeless window that comes back at its contents, on the game's screen (though left where a
+// screen since unplugged was) and at the player's size; a missing document is said in it.
 TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     UpdateGame game;
     menuHelpTopics(game.g);

@@ -2,23 +2,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The Qt sound: effect devices and their done reports, the music window and its player. Most
-// tests run with no audio device at all, as on a build machine; the last one starts a private
-// PulseAudio server with a null sink and listens to its monitor, so the sound really goes out.
+// tests run with no audio device, as on a build machine; NullSink hears the sound go out.
 #include <QAudioDevice>
 #include <QAudioOutput>
-#include <QDir>
 #include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QProcess>
 #include <QSlider>
 #include <QSoundEffect>
 #include <QStandardPaths>
-#include <QTest>
 #include <QToolButton>
-#include <tuple>
 
 #include "core/sound.h"
-#include "platform/qt/qt_sound.h"
 #include "qt_test_support.h"
 
 // GStreamer's PulseAudio device provider loses its connection context when no server answers;
@@ -98,10 +93,8 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
     EXPECT_EQ(w->currentEntry(), 0);
 }
 
-// Nothing playable stays quiet. A list whose every entry fails and a missing list end idle, not
-// finished, so the loop timer does not retry them (and the last one's entry is unloaded).
-// Effects on a missing file, devices never opened and numbers outside the devices never report
-// back. No window or message shows for any of them.
+// Lists that play nothing end idle, not finished, so the loop timer does not retry them; effects
+// that cannot play never report back; and nothing shows a window.
 TEST(SoundQuiet, NothingPlayableIsRetriedReportedOrShown) {
     QtGame<QtPlatform, DoneRecorder> game;
     const QDir dir(game.dir.path());
@@ -130,8 +123,7 @@ TEST(SoundQuiet, NothingPlayableIsRetriedReportedOrShown) {
     }
 }
 
-// Beside means touching neither the game's window nor the screen's edge: the right side first,
-// and each other side only once the one before it does not fit, by a single pixel or more.
+// Touching neither the game's window nor the screen's edge: right, else left, below, above.
 TEST(MusicWindow, GoesBesideItsOwnerOnTheOwnersScreen) {
     const QSize size(215, 70);
     const QRect screen(0, 0, 1920, 1080);
@@ -210,9 +202,8 @@ TEST(SoundSettings, EffectsOffLetGoOfTheirDevicesAndTheVolumeIsKeptForTheNextSta
     EXPECT_EQ(next.readSetting("misc", "musicVolume"), "80");  // restoring is not choosing
 }
 
-// A PulseAudio server of our own with one null sink, reachable only through a socket in a
-// private folder, so the test neither needs nor disturbs a sound card or the user's server. Its
-// monitor shows that the sound really goes out, and that it stops.
+// A private PulseAudio server with a null sink, neither needing nor disturbing a sound card or
+// the user's server; its monitor shows that the sound really goes out, and that it stops.
 TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
     const QString pulseaudio = QStandardPaths::findExecutable("pulseaudio");
     const QString parec = QStandardPaths::findExecutable("parec");
@@ -268,8 +259,7 @@ TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
     ASSERT_EQ(monitor.state(), QProcess::Running);
     QtGame<> game;
     initSound(game.g, true);
-    // Re-opened at once, while the game's own capture sound may still be loading: the late load
-    // must not leave the device silent.
+    // Re-opened while the game's own capture sound may still load: the late load must not win.
     game.pf.openSoundDevice(
         effectCapture,
         writeFile(game.dir.filePath("capture.wav"), test::wavBytes(0.4, 880)).toStdString());

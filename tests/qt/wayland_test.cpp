@@ -9,9 +9,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QTest>
-#include <QWindow>
-#include <algorithm>
 #include <map>
 
 #include "core/pause.h"
@@ -77,11 +74,9 @@ TEST_F(Wayland, MenusAndTheJumpToLevelDialogWork) {
     EXPECT_EQ(game.g.ballCount, 7);
 }
 
-// A Wayland compositor never tells a program that its window was minimised; it only stops
-// asking for frames. With Pause When Inactive off (on, minimising pauses the game, as the pause
-// tests show) the game neither stalls nor races then, at the usual pass duration (as Settings >
-// Display render timing shows it, that most passes last: a busy machine makes the odd one
-// late), and its layout stays.
+// A compositor never says that a window was minimised, it stops asking for frames: with Pause
+// When Inactive off the game keeps its usual pass (the one most passes take: a busy machine makes
+// the odd one late) and its layout.
 TEST_F(Wayland, KeepsItsPaceAndItsSizeWhenMinimised) {
     menuPauseInactive(game.g);
     ASSERT_FALSE(game.pf.menuChecked(MenuItem::mnuSettingsPauseInactive));

@@ -3,19 +3,12 @@
 
 // The Qt window: its elements, check marks, layout rule, icon and input; what pauses it, the
 // overlay over the picture, and the timers and the music holding what they had.
-#include <QDir>
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QLabel>
-#include <QTest>
-#include <QTextBrowser>
-#include <QWindow>
 #include <array>
-#include <tuple>
 
 #include "core/pause.h"
-#include "platform/qt/qt_services.h"
-#include "platform/qt/qt_sound.h"
 #include "platform/qt/replay_viewer.h"
 #include "platform/qt/window_icon.h"
 #include "qt_test_support.h"
@@ -52,9 +45,8 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     }
 }
 
-// The playfield grows with the window (15 twips a pixel) and the bottom row moves down with it;
-// a window made smaller than its first size snaps back to it, however small. The playfield
-// picture covers no more than the largest screen shows, and it shrinks again with the window.
+// 15 twips a pixel, the bottom row moving down; the picture bounded by the screen and shrinking
+// again with the window.
 TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
     QTemporaryDir dir;
     QtPlatform pf(testOptions(dir));
@@ -92,9 +84,8 @@ TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
     }
 }
 
-// The window hands the display only what changed in each pass, yet what it shows is always the
-// whole picture: through play with loops and their fans, deaths, a resize and a dialog. What the
-// handlers draw inside a pass's yield (a loop's fan, a death's first disc) is on the screen too.
+// Though only what changed is handed on, the screen shows each pass whole, with what handlers
+// draw inside its yield (fans, a death's first disc): through loops, deaths, a resize, a dialog.
 TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     QtGame<> game;
     game.start(3);
@@ -120,8 +111,7 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     EXPECT_GT(fans, 0);
 }
 
-// Every window shows the game's icon: the built-in pictures, or the icon theme's when the game
-// is installed in one.
+// The built-in pictures, or the icon theme's when the game is installed in one.
 TEST(Window, EveryWindowShowsTheGameIcon) {
     QTemporaryDir themes;
     const QString themeDir = themes.filePath(QStringLiteral("brivanetest"));
@@ -252,8 +242,7 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
     }
 }
 
-// A 50 ms timer paused 20 ms in: nothing while paused, then the 30 ms it had left, then its
-// own interval again; one enabled while paused gets its whole interval from the resume.
+// A 50 ms timer paused 20 ms in: nothing while paused, then its 30 ms left, then 50 again.
 TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
     // Only the ticks' times, not what the game's handlers make of them.
     struct TickTimes : GameEvents {
@@ -287,8 +276,7 @@ TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
     EXPECT_GE(ticks[1].second - ticks[0].second, 45);
 }
 
-// The music pauses with the game and goes on with it, unless the player took it in hand: paused
-// or stopped before, or paused, stopped or played while the game was paused.
+// Unless the player took it in hand, before or while the game was paused.
 TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
     using State = frmMusic::State;
     const struct {
