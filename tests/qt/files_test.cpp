@@ -103,30 +103,26 @@ bool readsReplay(QtPlatform&, const QTemporaryDir&, const QString& bad) {
 }
 
 TEST(FilesTheGameReads, OnlyRegularFilesOfAFitSize) {
-    const struct {
-        const char* file;
-        Reader reads;
-        std::size_t limit;
-        bool oversizedIsCut = false;
-    } files[] = {
-        {"die.wav", readsSound, QtSound::effectLimit},
-        {"music.m3u", readsPlaylist, QtSound::playlistLimit},
-        {"track.ogg", readsPlaylistEntry, QtSound::musicLimit},
-        {"brivane.hlp", readsHelp, QtServices::helpLimit},
-        {"picture.png", readsHelpPicture, QtServices::helpPictureLimit},
-        {"brivane.conf", readsSettings, QtPlatform::settingsLimit},
-        {"scores", readsScores, static_cast<std::size_t>(QtServices::scoresLimit), true},
-        {"best-games", readsBestGames, static_cast<std::size_t>(QtServices::bestGamesLimit)},
-        {"game.replay", readsReplay, 128 * 1024 * 1024},
+    const std::tuple<const char*, Reader, std::size_t, bool> files[] = {
+        // the file, its reader, its size limit, and whether one oversized is cut, not refused
+        {"die.wav", readsSound, QtSound::effectLimit, false},
+        {"music.m3u", readsPlaylist, QtSound::playlistLimit, false},
+        {"track.ogg", readsPlaylistEntry, QtSound::musicLimit, false},
+        {"brivane.hlp", readsHelp, QtServices::helpLimit, false},
+        {"picture.png", readsHelpPicture, QtServices::helpPictureLimit, false},
+        {"brivane.conf", readsSettings, QtPlatform::settingsLimit, false},
+        {"scores", readsScores, QtServices::scoresLimit, true},
+        {"best-games", readsBestGames, QtServices::bestGamesLimit, false},
+        {"game.replay", readsReplay, 128 * 1024 * 1024, false},
     };
-    for (const auto& f : files) {
+    for (const auto& [file, reads, limit, oversizedIsCut] : files) {
         for (const Kind kind : {Kind::fifo, Kind::device, Kind::folder, Kind::oversized}) {
-            SCOPED_TRACE(testing::Message() << f.file << ", kind " << static_cast<int>(kind));
+            SCOPED_TRACE(testing::Message() << file << ", kind " << static_cast<int>(kind));
             QTemporaryDir dir;
-            const QString bad = dir.filePath(QString::fromLatin1(f.file));
-            ASSERT_TRUE(make(kind, bad, f.limit));
+            const QString bad = dir.filePath(QString::fromLatin1(file));
+            ASSERT_TRUE(make(kind, bad, limit));
             QtPlatform pf(testOptions(dir));
-            EXPECT_EQ(f.reads(pf, dir, bad), kind == Kind::oversized && f.oversizedIsCut);
+            EXPECT_EQ(reads(pf, dir, bad), kind == Kind::oversized && oversizedIsCut);
         }
     }
 }

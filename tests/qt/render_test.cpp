@@ -120,10 +120,8 @@ TEST(Render, TextHasNoBackgroundBox) {
 // A clear blacks out only the tiles drawn on, so every pixel a drawing touches must lie in a tile
 // it noted: slanting, tile-edge, wide and off-playfield lines, text and sprites, at three ratios.
 TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
-    const struct {
-        float x1, y1, x2, y2;
-        int width;
-    } lines[] = {
+    const std::tuple<float, float, float, float, int> lines[] = {
+        // from, to, width
         {0, 0, 8955, 6615, 1},      {8955, 0, 0, 6615, 1},       {15, 3000, 8940, 3300, 1},
         {4000, 15, 4200, 6600, 1},  {240, 240, 240, 6000, 1},    {480, 479, 8000, 479, 1},
         {100, 100, 9000, 2000, 10}, {-3000, 50, 12000, 6700, 1}, {4000, 3000, 4000, 3000, 10},
@@ -133,8 +131,8 @@ TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
         SCOPED_TRACE(ratio);
         PlayfieldImage image(ratio);
         image.resize(8955, 6615);
-        for (const auto& l : lines) {
-            image.line(l.x1, l.y1, l.x2, l.y2, {255, 255, 255}, l.width);
+        for (const auto& [x1, y1, x2, y2, width] : lines) {
+            image.line(x1, y1, x2, y2, {255, 255, 255}, width);
         }
         image.printText(3000, 3000, "Avoid hitting particles", {0, 255, 0});
         image.paintPicture(Picture::imgBalls, 6000, 1500, 315, 315, 0, 315, RasterOp::srcAnd);

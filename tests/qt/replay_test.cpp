@@ -121,13 +121,8 @@ TEST(Viewer, KeysPlayAndSeekBar) {
                      [](const ReplayInput& a, const ReplayInput& b) { return a.at < b.at; });
     ReplayViewer viewer(replay, QStringLiteral("demo.replay"));
     viewer.show();
-    const struct {
-        Qt::Key key;
-        int count;
-        bool playing;
-        double speed;
-        int passes;  // -1: wherever play got to
-    } steps[] = {
+    const std::tuple<Qt::Key, int, bool, double, int> steps[] = {
+        // the key, how often; playing, the speed and the pass then (-1: wherever play got to)
         {Qt::Key_Space, 1, false, 1, -1},         {Qt::Key_Home, 1, false, 1, 0},
         {Qt::Key_Period, 3, false, 1, 3},         {Qt::Key_BracketLeft, 1, false, 0.5, 3},
         {Qt::Key_BracketLeft, 3, false, 0.25, 3}, {Qt::Key_BracketRight, 8, false, 8, 3},
@@ -135,16 +130,16 @@ TEST(Viewer, KeysPlayAndSeekBar) {
         {Qt::Key_Period, 1, false, 8, 459},       {Qt::Key_Home, 1, false, 8, 0},
         {Qt::Key_Space, 1, true, 8, -1},
     };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(QKeySequence(s.key).toString().toStdString());
-        for (int i = 0; i < s.count; ++i) {
-            QTest::keyClick(&viewer, s.key);
+    for (const auto& [key, count, playing, speed, passes] : steps) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+        for (int i = 0; i < count; ++i) {
+            QTest::keyClick(&viewer, key);
         }
-        EXPECT_EQ(viewer.playing(), s.playing);
-        EXPECT_EQ(viewer.speed(), s.speed);
-        if (s.passes >= 0) {
-            EXPECT_EQ(viewer.passesRun(), s.passes);
-            EXPECT_EQ(viewer.seekBar()->value(), s.passes);
+        EXPECT_EQ(viewer.playing(), playing);
+        EXPECT_EQ(viewer.speed(), speed);
+        if (passes >= 0) {
+            EXPECT_EQ(viewer.passesRun(), passes);
+            EXPECT_EQ(viewer.seekBar()->value(), passes);
         }
     }
     const QSize first = viewer.picture().size();
@@ -228,27 +223,23 @@ TEST(Viewer, RefusesFilesItCannotShow) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(file.resize(129LL * 1024 * 1024));  // sparse: costs no disk
     }
-    const struct {
-        const char* name;
-        QByteArray bytes;
-        const char* says;
-    } cases[] = {
+    const std::tuple<const char*, QByteArray, const char*> cases[] = {
+        // the file, what is said
         {"newer.replay", "brivane-replay 2\nseed 1\n",
          "line 1: unsupported replay version '2', this program reads version 1"},
         {"damaged.replay", "brivane-replay 1\nseed 1\nat 5 move 10\n", "line 3: incomplete line"},
         {"picture.replay", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "line 1: not a"},
         {"huge.replay", {}, "too large for a replay file"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString path =
-            c.bytes.isEmpty() ? huge : writeFile(game.dir.filePath(c.name), c.bytes);
+    for (const auto& [name, bytes, says] : cases) {
+        SCOPED_TRACE(name);
+        const QString path = bytes.isEmpty() ? huge : writeFile(game.dir.filePath(name), bytes);
         library.askOpenPath = [&path] { return path; };
         QString said;
         test::answerNextBox(QMessageBox::Ok, said);
         library.openFile();
         EXPECT_TRUE(said.contains(path)) << said.toStdString();
-        EXPECT_TRUE(said.contains(QString::fromLatin1(c.says))) << said.toStdString();
+        EXPECT_TRUE(said.contains(QString::fromLatin1(says))) << said.toStdString();
         EXPECT_EQ(replayWindows(), 0);
         EXPECT_TRUE(library.isEnabled());
     }

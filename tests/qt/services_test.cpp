@@ -245,11 +245,8 @@ TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
 // refused, reset, timed-out (the limit here shortened) and game-closed exchanges show nothing.
 TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
     constexpr int limit = QtServices::replyLimit;
-    const struct {
-        QByteArray reply;
-        End end;
-        std::optional<std::string> offered;
-    } cases[] = {
+    const std::tuple<QByteArray, End, std::optional<std::string>> cases[] = {
+        // and the offer
         {QByteArray(limit - 12, 'x') + "tmkver:1.4.0", End::serverCloses, "1.4.0"},
         {QByteArray(limit - 12, 'x') + "tmkver:1.4.07", End::serverCloses, "1.4.0"},
         {"tmkver:1.4.0\r\n" + QByteArray(4 * limit, 'x'), End::never, "1.4.0"},
@@ -263,18 +260,18 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
         probe.listen(QHostAddress::LocalHost, 0);
         return "127.0.0.1:" + QByteArray::number(probe.serverPort());
     };
-    for (const auto& c : cases) {
+    for (const auto& [reply, end, offered] : cases) {
         SCOPED_TRACE(testing::Message()
-                     << "end " << static_cast<int>(c.end) << ", " << c.reply.size() << " bytes");
-        FakeServer server(c.reply, c.end);
+                     << "end " << static_cast<int>(end) << ", " << reply.size() << " bytes");
+        FakeServer server(reply, end);
         const auto target = scopedEnv("BRIVANE_UPDATE_SERVER",
-                                      c.end == End::refused ? freedPort() : server.address());
+                                      end == End::refused ? freedPort() : server.address());
         UpdateGame game;
-        if (c.end == End::never && !c.offered) {
+        if (end == End::never && !offered) {
             game.pf.services().setGiveUpAfter(300);
         }
         startUpdateCheck(game.g);
-        if (c.end == End::byGame) {
+        if (end == End::byGame) {
             ASSERT_TRUE(QTest::qWaitFor(
                 [&] { return game.pf.socketState() == SocketState::connected; }, waitMs));
             game.pf.socketClose();
@@ -282,26 +279,23 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 return game.pf.socketState() == SocketState::closed &&
-                       (c.end == End::refused || server.clientGone);
+                       (end == End::refused || server.clientGone);
             },
             waitMs));
         QTest::qWait(100);  // for a close report still queued, or one that must not come
-        EXPECT_EQ(game.events.closed, c.offered ? 1 : 0);
+        EXPECT_EQ(game.events.closed, offered ? 1 : 0);
         EXPECT_LE(game.g.updateBuffer.size(), static_cast<std::size_t>(limit));
-        ASSERT_EQ(game.pf.dialogs.size(), c.offered ? 1u : 0u);
-        if (c.offered) {
-            EXPECT_NE(game.pf.dialogs[0].find("version (" + *c.offered + ")"), std::string::npos);
+        ASSERT_EQ(game.pf.dialogs.size(), offered ? 1u : 0u);
+        if (offered) {
+            EXPECT_NE(game.pf.dialogs[0].find("version (" + *offered + ")"), std::string::npos);
         }
     }
 }
 
 // A mistyped setting must not send the check to the real server: one line, and no connection.
 TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
-    const struct {
-        const char* value;
-        const char* host;  // nullptr: refused
-        int port;
-    } cases[] = {
+    const std::tuple<const char*, const char*, int> cases[] = {
+        // the host read (nullptr: refused)
         // clang-format off
         {"localhost:1", "localhost", 1}, {"mirror.example.org:65535", "mirror.example.org", 65535},
         {"[::1]:80", "::1", 80}, {"127.0.0.1:65536", nullptr, 0}, {"127.0.0.1:0", nullptr, 0},
@@ -311,15 +305,15 @@ TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
         {"-x:80", nullptr, 0}, {"h\xc3\xa9:80", nullptr, 0},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
-        const auto read = readServerSetting(QString::fromUtf8(c.value));
-        ASSERT_EQ(read.has_value(), c.host != nullptr);
-        if (c.host != nullptr) {
-            EXPECT_EQ(*read, std::pair(QString::fromLatin1(c.host), c.port));
+    for (const auto& [value, host, port] : cases) {
+        SCOPED_TRACE(value);
+        const auto read = readServerSetting(QString::fromUtf8(value));
+        ASSERT_EQ(read.has_value(), host != nullptr);
+        if (host != nullptr) {
+            EXPECT_EQ(*read, std::pair(QString::fromLatin1(host), port));
             continue;
         }
-        const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", c.value);
+        const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", value);
         UpdateGame game;
         testing::internal::CaptureStderr();
         startUpdateCheck(game.g);

@@ -185,16 +185,15 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
     };
     const struct {
         const char* name;
-        bool pauseInactive;
         Act pause;
-        bool paused;
+        bool paused;  // and Pause When Inactive on
         Act resume;
     } cases[] = {
-        {"another window, P", true, lookAway, true, keyP},
-        {"minimised, click", true, minimise, true, click},
-        {"P, Pause", true, keyP, true, pauseKey},
-        {"Pause, click", true, pauseKey, true, click},
-        {"another window with the setting off", false, lookAway, false, click},
+        {"another window, P", lookAway, true, keyP},
+        {"minimised, click", minimise, true, click},
+        {"P, Pause", keyP, true, pauseKey},
+        {"Pause, click", pauseKey, true, click},
+        {"another window with the setting off", lookAway, false, click},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,7 +204,7 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
         QAction* pauseItem = game.action(MenuItem::mnuFilePause);
         EXPECT_TRUE(game.action(MenuItem::mnuSettingsPauseInactive)->isChecked());
-        if (!c.pauseInactive) {
+        if (!c.paused) {
             game.action(MenuItem::mnuSettingsPauseInactive)->trigger();
             game.pf.processEvents();
         }
@@ -279,12 +278,9 @@ TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
 // Unless the player took it in hand, before or while the game was paused.
 TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
     using State = frmMusic::State;
-    const struct {
-        const char* name;
-        void (frmMusic::*before)();
-        void (frmMusic::*during)();
-        State held, after;
-    } cases[] = {
+    using Call = void (frmMusic::*)();
+    const std::tuple<const char*, Call, Call, State, State> cases[] = {
+        // what the player did before, during the pause; the state then, and after
         {"untouched", nullptr, nullptr, State::paused, State::playing},
         {"paused before", &frmMusic::pause, nullptr, State::paused, State::paused},
         {"stopped before", &frmMusic::stop, nullptr, State::stopped, State::stopped},
@@ -292,8 +288,8 @@ TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
         {"stopped meanwhile", nullptr, &frmMusic::stop, State::paused, State::stopped},
         {"played meanwhile", nullptr, &frmMusic::play, State::paused, State::playing},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, before, during, held, after] : cases) {
+        SCOPED_TRACE(name);
         QtGame<> game;
         test::writeFile(game.dir.filePath(QStringLiteral("q.wav")), test::wavBytes(10, 0));
         game.pf.startMusic(
@@ -301,16 +297,16 @@ TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
                 .toStdString());
         frmMusic* w = game.pf.sound().musicWindow();
         ASSERT_EQ(w->state(), State::playing);
-        if (c.before != nullptr) {
-            (w->*c.before)();
+        if (before != nullptr) {
+            (w->*before)();
         }
         game.pf.setPaused(true);
-        EXPECT_EQ(w->state(), c.held);
-        if (c.during != nullptr) {
-            (w->*c.during)();
+        EXPECT_EQ(w->state(), held);
+        if (during != nullptr) {
+            (w->*during)();
         }
         game.pf.setPaused(false);
-        EXPECT_EQ(w->state(), c.after);
+        EXPECT_EQ(w->state(), after);
     }
 }
 
