@@ -224,7 +224,7 @@ TEST(Viewer, RefusesFilesItCannotShow) {
         ASSERT_TRUE(file.resize(129LL * 1024 * 1024));  // sparse: costs no disk
     }
     const std::tuple<const char*, QByteArray, const char*> cases[] = {
-        // the file, what is said
+        // the file, its bytes, what is said of it
         {"newer.replay", "brivane-replay 2\nseed 1\n",
          "line 1: unsupported replay version '2', this program reads version 1"},
         {"damaged.replay", "brivane-replay 1\nseed 1\nat 5 move 10\n", "line 3: incomplete line"},

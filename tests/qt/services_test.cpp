@@ -246,9 +246,9 @@ TEST(ScoresFile, TwoCopiesClosingInEitherOrderKeepTheBestOfEach) {
 TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
     constexpr int limit = QtServices::replyLimit;
     const std::tuple<QByteArray, End, std::optional<std::string>> cases[] = {
-        // and the offer
-        {QByteArray(limit - 12, 'x') + "tmkver:1.4.0", End::serverCloses, "1.4.0"},
-        {QByteArray(limit - 12, 'x') + "tmkver:1.4.07", End::serverCloses, "1.4.0"},
+        // the reply, how the exchange ends, the version offered
+        {QByteArray(limit - 12, 'x') + "tmkver:1.4.0", End::serverCloses, "1.4.0"},   // all read
+        {QByteArray(limit - 12, 'x') + "tmkver:1.4.07", End::serverCloses, "1.4.0"},  // cut
         {"tmkver:1.4.0\r\n" + QByteArray(4 * limit, 'x'), End::never, "1.4.0"},
         {"tmkver:1.4.0\r\n", End::never, std::nullopt},
         {"tmkver:1.4.0\r\n", End::refused, std::nullopt},
@@ -295,7 +295,7 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
 // A mistyped setting must not send the check to the real server: one line, and no connection.
 TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
     const std::tuple<const char*, const char*, int> cases[] = {
-        // the host read (nullptr: refused)
+        // the setting, the host and port read from it (nullptr: refused)
         // clang-format off
         {"localhost:1", "localhost", 1}, {"mirror.example.org:65535", "mirror.example.org", 65535},
         {"[::1]:80", "::1", 80}, {"127.0.0.1:65536", nullptr, 0}, {"127.0.0.1:0", nullptr, 0},

@@ -128,7 +128,7 @@ TEST(MusicWindow, GoesBesideItsOwnerOnTheOwnersScreen) {
     const QSize size(215, 70);
     const QRect screen(0, 0, 1920, 1080);
     const std::tuple<QRect, QRect, QPoint> cases[] = {
-        // the owner, the screen's free area, where
+        // the owner, the screen's free area, where the music window goes
         {{100, 100, 640, 520}, screen, {744, 100}},
         {{1061, 100, 640, 520}, screen, {1705, 100}},  // the right side just fits
         {{1062, 100, 640, 520}, screen, {843, 100}},   // one pixel more: the left side
