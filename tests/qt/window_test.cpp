@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The Qt window: its elements, check marks, layout rule, icon and input; what pauses it, the
-// overlay over the picture, and the timers and the music holding what they had.
+// The Qt window: its elements, layout, picture, icon; what pauses it and what holds meanwhile.
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QLabel>
@@ -26,7 +25,6 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->pic->cursor().shape(), Qt::BlankCursor);
-    // One icon for each of the five lives at the start.
     EXPECT_EQ(std::count_if(w->imgPlayer.begin(), w->imgPlayer.end(),
                             [](QLabel* icon) { return icon->isVisible(); }),
               5);
@@ -58,9 +56,7 @@ TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
         // the size asked for, the picture's
         {minimum, {597, 441}},
         {minimum + QSize(100, 100), {697, 541}},
-        {minimum - QSize(50, 30), {597, 441}},
         {QSize(1, 1), {597, 441}},
-        {QSize(600, 1), {597, 441}},
         {minimum - QSize(1, 0), {597, 441}},
         {minimum - QSize(0, 1), {597, 441}},
         {screen + QSize(400, 300), screen},
@@ -156,8 +152,7 @@ TEST(Window, EveryWindowShowsTheGameIcon) {
                       installed ? themed : builtIn);
         }
     }
-    // The program's own windows and dialogs get it too, and a Wayland compositor finds the
-    // desktop entry, and so the icon, by the application id.
+    // A Wayland compositor finds the icon through the desktop entry the application id names.
     setUpApplicationIdentity();
     EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("net.brivane.Brivane"));
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
@@ -191,7 +186,6 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
     } cases[] = {
         {"another window, P", lookAway, true, keyP},
         {"minimised, click", minimise, true, click},
-        {"P, Pause", keyP, true, pauseKey},
         {"Pause, click", pauseKey, true, click},
         {"another window with the setting off", lookAway, false, click},
     };
@@ -243,7 +237,6 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
 
 // A 50 ms timer paused 20 ms in: nothing while paused, then its 30 ms left, then 50 again.
 TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
-    // Only the ticks' times, not what the game's handlers make of them.
     struct TickTimes : GameEvents {
         using GameEvents::GameEvents;
         std::vector<std::pair<TimerId, qint64>> ticks;
@@ -283,8 +276,6 @@ TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
         // what the player did before, during the pause; the state then, and after
         {"untouched", nullptr, nullptr, State::paused, State::playing},
         {"paused before", &frmMusic::pause, nullptr, State::paused, State::paused},
-        {"stopped before", &frmMusic::stop, nullptr, State::stopped, State::stopped},
-        {"paused meanwhile", nullptr, &frmMusic::pause, State::paused, State::paused},
         {"stopped meanwhile", nullptr, &frmMusic::stop, State::paused, State::stopped},
         {"played meanwhile", nullptr, &frmMusic::play, State::paused, State::playing},
     };
