@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Every file the game reads is only a regular file of a fit size: a FIFO must not hold the game
-// up, and an oversized file is refused (the scores file alone is cut: only its first lines count).
+// Every file the game reads is a regular file of a fit size (the scores file alone is cut).
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QSoundEffect>

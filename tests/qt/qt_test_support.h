@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Scaffolding shared by the Qt tests, and what most of them include: a platform whose settings
-// live in a scratch folder, a game on it with its handlers, and file, dialog and pixel helpers.
+// Scaffolding shared by the Qt tests: a game on a scratch folder, file, dialog, pixel helpers.
 #pragma once
 
 #include <gtest/gtest.h>

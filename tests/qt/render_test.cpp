@@ -18,8 +18,7 @@ QRgb at(PlayfieldImage& image, int x, int y) {
     return image.image().pixel(x, y) & 0xFFFFFF;
 }
 
-// Each ball is the destination ANDed with its mask, then ORed with its sprite; at twice the pixel
-// ratio from the sheets drawn at 2x, pixel for pixel, covering the same twips as at 1x.
+// Destination AND mask, then OR sprite; at ratio 2 from the sheets drawn at 2x, not doubled.
 TEST(Render, LaterBallCoversTheEarlierOnlyWhereItsMaskIsBlack) {
     for (const int ratio : {1, 2}) {
         SCOPED_TRACE(ratio);
@@ -107,8 +106,7 @@ TEST(Render, TextHasNoBackgroundBox) {
     EXPECT_EQ(at(image, 150, 10), 0xFF0000u);  // the line beside the letter stays
 }
 
-// A clear blacks out only the tiles drawn on: every pixel a drawing touches must lie in one it
-// noted.
+// A clear blacks out only the tiles drawn on: each pixel drawn must lie in a tile noted.
 TEST(Render, AClearLeavesNothingOfWhatWasDrawn) {
     const std::tuple<float, float, float, float, int> lines[] = {
         // from, to, width

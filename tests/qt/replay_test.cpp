@@ -106,8 +106,7 @@ QImage playedTo(const Replay& replay, int passes, qreal ratio) {
     return image.image();
 }
 
-// Speeds halve down to a quarter and double up to eight; a resize late in the game reaches the
-// picture, and the bar then jumps anywhere to the very picture of a straight run.
+// Speeds from a quarter to eight; the bar jumps to the very picture of a straight run.
 TEST(Viewer, KeysPlayAndSeekBar) {
     Replay replay = demo();
     ReplayEvent resize;
@@ -155,8 +154,7 @@ TEST(Viewer, KeysPlayAndSeekBar) {
     EXPECT_NEAR(viewer.passesRun(), 459 / 4, 459 / 10);
 }
 
-// The end says so, with Watch Again and Close; nothing of the player's is written on the way,
-// though the replayed game ended at New Game and by closing its window.
+// Nothing of the player's is written, though the replayed game ends at New Game and a close.
 TEST(Viewer, EndsWithWatchAgainAndCloseAndWritesNothing) {
     QTemporaryDir home;
     const auto config =

@@ -111,9 +111,7 @@ TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
     }
 }
 
-// Whatever keeps the file from being written beside the program (a folder read-only, gone, or so
-// deep that the temporary file's name is refused) sends it to the user's data folder, and the
-// next start reads the better of both. A folder name that is not UTF-8 is used by its bytes.
+// A folder that takes no file (read-only, gone, too deep for the temporary name) falls back.
 TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
     QTemporaryDir home;
     const auto dataHome = scopedEnv("XDG_DATA_HOME", home.path().toLocal8Bit());
@@ -160,8 +158,7 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
     }
 }
 
-// A write that cannot finish (here the file-size limit stands in for a full disk) keeps the
-// old file whole and leaves no temporary file behind.
+// The file-size limit stands in for a full disk.
 TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     QTemporaryDir dir;
     QTemporaryDir settings;
@@ -182,8 +179,7 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scores"});
 }
 
-// Closing goes through the real close event; a quit signal is handled at the next yield the
-// same way (never inside its handler), and a second one while the game closes changes nothing.
+// A quit signal is handled at the next yield, never in its handler; a second one changes nothing.
 TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
     for (const int signal : {0, SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);  // 0: the window closed
@@ -209,8 +205,7 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
     }
 }
 
-// Over a real socket: a flood that never ends is cut at the limit and what was kept still counts;
-// refused, reset, timed-out (the limit here shortened) and game-closed exchanges show nothing.
+// A flood is cut at the limit and still counts; refused, reset, timed-out, closed: nothing.
 TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
     constexpr int limit = QtServices::replyLimit;
     const std::tuple<QByteArray, End, std::optional<std::string>> cases[] = {
@@ -288,8 +283,7 @@ TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
     EXPECT_NE(said.find("BRIVANE_UPDATE_SERVER"), std::string::npos);
 }
 
-// A reply that arrives while Jump To Level's dialog is open waits for it to close: the offer
-// does not open on top of it, and each dialog's answer stays its own.
+// The offer does not open on top of Jump To Level's dialog, and each answer stays its own.
 TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     FakeServer server("tmkver:1.4.0\r\n", End::serverCloses);
     const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", server.address());
@@ -322,8 +316,7 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
 }
 
-// One modeless window that comes back at its contents, on the game's screen (though left where a
-// screen since unplugged was) and at the player's size; a missing document is said in it.
+// One modeless window, back at its contents, on screen and at the player's size.
 TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     UpdateGame game;
     menuHelpTopics(game.g);

@@ -1,9 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The window on a Wayland compositor: its menus and the Jump To Level dialog driven as a player
-// would, and minimised. tests/live/wayland_game.sh runs these under a headless weston (and sees
-// the program drawn and paced there); on any other platform they are skipped.
+// The window on a Wayland compositor (tests/live/wayland_game.sh); skipped elsewhere.
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -74,9 +72,7 @@ TEST_F(Wayland, MenusAndTheJumpToLevelDialogWork) {
     EXPECT_EQ(game.g.ballCount, 7);
 }
 
-// A compositor never says that a window was minimised, it stops asking for frames: with Pause
-// When Inactive off the game keeps its usual pass (the one most passes take: a busy machine makes
-// the odd one late) and its layout.
+// A compositor stops asking for frames, never says minimised: the pass most passes take holds.
 TEST_F(Wayland, KeepsItsPaceAndItsSizeWhenMinimised) {
     menuPauseInactive(game.g);
     ASSERT_FALSE(game.pf.menuChecked(MenuItem::mnuSettingsPauseInactive));
