@@ -1,61 +1,21 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The table of best games in the Qt home: a damaged file set aside, the window with the new
-// game's row open for its name, Clear's question, and the way from a game's end through the
-// window to the name in the file, with two games writing the same file. (Which files are read at
-// all is in files_test.cpp.)
-#include <gtest/gtest.h>
-#include <QApplication>
+// The table of best games in the Qt home: its window, and a game's end reaching the real file.
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTest>
-#include <QTimer>
-
-#include <string>
 
 #include "core/best_games.h"
 #include "platform/qt/best_games_window.h"
-#include "platform/qt/qt_services.h"
 #include "qt_test_support.h"
 
 namespace brivane {
 namespace {
 
-using test::QtGame;
 using test::readFile;
-using test::testOptions;
-using test::writeFile;
-
-TEST(BestGamesFileQt, ADamagedFileGoesAsideWithoutReplacingAnEarlierOne) {
-    QTemporaryDir dir;
-    QtPlatform pf(testOptions(dir));
-    ASSERT_TRUE(pf.writeBestGamesFile("first"));  // makes the folder too
-    const QString path = pf.services().bestGamesPath();
-    EXPECT_EQ(path, QDir(dir.filePath("data")).filePath("best-games"));
-    EXPECT_EQ(readFile(path), "first");
-    ASSERT_TRUE(pf.setBestGamesFileAside());
-    ASSERT_TRUE(pf.writeBestGamesFile("second"));
-    ASSERT_TRUE(pf.setBestGamesFileAside());
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(readFile(path + ".damaged"), "first");
-    EXPECT_EQ(readFile(path + ".damaged-2"), "second");
-    EXPECT_FALSE(pf.setBestGamesFileAside());  // nothing left to set aside
-}
-
-// Types text beyond ASCII, one character a key press, as an input method hands it over.
-void typeText(QWidget* widget, const QString& text) {
-    for (const char32_t c : text.toUcs4()) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
-                        QString::fromUcs4(&c, 1));
-        QApplication::sendEvent(widget, &press);
-    }
-}
 
 BestGamesView threeGames(int editRow) {
     return {{{"Grace", 9000, 12, 1800000000, 3725},
@@ -65,49 +25,41 @@ BestGamesView threeGames(int editRow) {
             "Linus"};
 }
 
-TEST(BestGamesWindowQt, TheNewGamesRowIsHighlightedAndItsNameReadyToType) {
-    BestGamesWindow w(threeGames(1), nullptr);
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTableWidget* table = w.table();
-    ASSERT_EQ(table->rowCount(), 3);
-    EXPECT_EQ(table->item(0, 1)->text(), "Grace");
-    EXPECT_EQ(table->item(2, 2)->text(), "100");
-    EXPECT_EQ(table->item(0, 5)->text(), "1:02:05");
-    EXPECT_EQ(table->item(1, 5)->text(), "1:15");
-    const QColor highlight = w.palette().color(QPalette::Highlight);
-    for (int row = 0; row < 3; ++row) {
-        EXPECT_EQ(table->item(row, 2)->background().color() == highlight, row == 1) << row;
-        EXPECT_EQ(table->cellWidget(row, 1) != nullptr, row == 1) << row;
-    }
-    QLineEdit* edit = w.nameEdit();
-    ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->text(), "Linus");
-    EXPECT_EQ(edit->selectedText(), "Linus");  // typing replaces it
-    EXPECT_TRUE(edit->hasFocus());
-    // Forty characters from beyond the 16-bit range: thirty-two fit.
-    QString dragons;
-    for (int i = 0; i < 40; ++i) {
-        dragons += QString::fromUtf8("🐉");
-    }
-    typeText(edit, dragons);
-    EXPECT_EQ(edit->text().toUcs4().size(), 32);
-}
-
-TEST(BestGamesWindowQt, EnterOrOkKeepTheNameAndEscapeGivesNone) {
+// Text beyond the 16-bit range comes one character a key press, as an input method hands it.
+TEST(BestGamesWindowQt, TheNewGamesRowTakesItsNameEnterOrOkKeepItAndEscapeGivesNone) {
+    const QString dragon = QString::fromUtf8("🐉");
     enum class Answer { typeAndEnter, ok, escape, lookOnly };
     for (const Answer answer :
          {Answer::typeAndEnter, Answer::ok, Answer::escape, Answer::lookOnly}) {
         SCOPED_TRACE(static_cast<int>(answer));
-        BestGamesWindow w(threeGames(answer == Answer::lookOnly ? -1 : 2), nullptr);
+        const int editRow = answer == Answer::lookOnly ? -1 : 1;
+        BestGamesWindow w(threeGames(editRow), nullptr);
         std::vector<std::string> named;
         w.onNamed = [&named](const std::string& name) { named.push_back(name); };
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        QTableWidget* table = w.table();
+        ASSERT_EQ(table->rowCount(), 3);
+        EXPECT_EQ(table->item(0, 5)->text(), "1:02:05");
+        EXPECT_EQ(table->item(1, 5)->text(), "1:15");
+        const QColor highlight = w.palette().color(QPalette::Highlight);
+        for (int row = 0; row < 3; ++row) {
+            EXPECT_EQ(table->item(row, 2)->background().color() == highlight, row == editRow);
+            EXPECT_EQ(table->cellWidget(row, 1) != nullptr, row == editRow) << row;
+        }
+        QLineEdit* edit = w.nameEdit();
+        ASSERT_EQ(edit != nullptr, editRow >= 0);
+        if (edit != nullptr) {
+            EXPECT_EQ(edit->selectedText(), "Linus");  // to be typed over
+            EXPECT_TRUE(edit->hasFocus());
+        }
         switch (answer) {
             case Answer::typeAndEnter:
-                typeText(w.nameEdit(), QString::fromUtf8("Анна"));
-                QTest::keyClick(w.nameEdit(), Qt::Key_Return);
+                for (int i = 0; i < 40; ++i) {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, dragon);
+                    QApplication::sendEvent(edit, &press);
+                }
+                QTest::keyClick(edit, Qt::Key_Return);
                 break;
             case Answer::ok:
             case Answer::lookOnly:
@@ -119,7 +71,7 @@ TEST(BestGamesWindowQt, EnterOrOkKeepTheNameAndEscapeGivesNone) {
         }
         EXPECT_EQ(w.result(), answer == Answer::escape ? QDialog::Rejected : QDialog::Accepted);
         const std::vector<std::string> expected =
-            answer == Answer::typeAndEnter ? std::vector<std::string>{"Анна"}
+            answer == Answer::typeAndEnter ? std::vector{dragon.repeated(32).toStdString()}
             : answer == Answer::ok         ? std::vector<std::string>{"Linus"}
                                            : std::vector<std::string>{};
         EXPECT_EQ(named, expected);
@@ -134,59 +86,45 @@ TEST(BestGamesWindowQt, ClearAsksFirstAndNoKeepsTheTable) {
         w.onCleared = [&cleared] { ++cleared; };
         w.show();
         QString question;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            question = box->text();
-            box->button(button)->click();
-        });
+        test::answerNextBox(button, question);
         w.clearButton()->click();
         EXPECT_EQ(question, "Clear the table of best games?");
         const bool yes = button == QMessageBox::Yes;
         EXPECT_EQ(cleared, yes ? 1 : 0);
         EXPECT_EQ(w.table()->rowCount(), yes ? 0 : 3);
         EXPECT_EQ(w.clearButton()->isEnabled(), !yes);
-        EXPECT_EQ(w.nameEdit() == nullptr, yes);
     }
 }
 
-// Two games on one data folder end in turn; the second's window, opened by the event processing
-// and answered there, names its own game in the file and leaves the first's.
+// Not from inside the game's routine; a damaged file goes aside without replacing an earlier one.
 TEST(BestGamesWindowQt, AGameEndsTheWindowOpensAndTheNameReachesTheFile) {
-    QTemporaryDir shared;
-    QtGame<> first;
-    QtGame<> second;
-    for (QtGame<>* game : {&first, &second}) {
-        game->pf.services().setUserDataFolder(shared.path());
-        game->pf.loadWindow();
-        game->pf.saveSetting("misc", "playerName", "Ada");
-    }
-    first.g.score = 2000;
-    first.g.level = 2;
-    gameEnded(first.g, GameEnding::programEnd);
-    second.g.score = 1250;
-    second.g.level = 4;
-    gameEnded(second.g, GameEnding::lastLife);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // not from inside the game's routine
+    test::QtGame<> game;
+    game.pf.loadWindow();
+    game.pf.saveSetting("misc", "playerName", "Ada");
+    const QString path = QDir(game.dir.filePath("data")).filePath("best-games");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    test::writeFile(path, "damaged");
+    test::writeFile(path + ".damaged", "older");
+    game.g.score = 1250;
+    game.g.level = 4;
+    gameEnded(game.g, GameEnding::lastLife);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     bool answered = false;
-    QTimer::singleShot(0, [&] {
-        auto* w = qobject_cast<BestGamesWindow*>(QApplication::activeModalWidget());
-        ASSERT_NE(w, nullptr);
+    test::onNextModal<BestGamesWindow>([&](BestGamesWindow* w) {
         EXPECT_EQ(w->nameEdit()->text(), "Ada");
-        EXPECT_EQ(w->table()->cellWidget(1, 1), w->nameEdit());
         QTest::keyClicks(w->nameEdit(), "Grace");
         QTest::keyClick(w->nameEdit(), Qt::Key_Return);
         answered = true;
     });
-    second.pf.processEvents();
+    game.pf.processEvents();
     ASSERT_TRUE(answered);
-    const QByteArray text = readFile(QDir(shared.path()).filePath("best-games"));
-    const auto table = parseBestGames(text.toStdString());
+    EXPECT_EQ(readFile(path + ".damaged"), "older");
+    EXPECT_EQ(readFile(path + ".damaged-2"), "damaged");
+    const auto table = parseBestGames(readFile(path).toStdString());
     ASSERT_TRUE(table);
-    ASSERT_EQ(table->size(), 2u);
-    EXPECT_EQ((*table)[0].name, "Ada");
-    EXPECT_EQ((*table)[1].name, "Grace");
-    EXPECT_EQ((*table)[1].level, 4);
+    ASSERT_EQ(table->size(), 1u);
+    EXPECT_EQ((*table)[0].name, "Grace");
+    EXPECT_EQ((*table)[0].level, 4);
 }
 
 }  // namespace

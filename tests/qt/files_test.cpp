@@ -1,24 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Every file the game reads is read the way the scores file is: only a regular file, and at
-// most a size fit for it. A FIFO in a file's place must not hold the game up, a link to a
-// device must not feed it without end, a folder is nothing, and an oversized file is refused
-// (the scores file alone is cut, as its reader looks only at its first lines).
-#include <gtest/gtest.h>
+// Every file the game reads is a regular file of a fit size (the scores file alone is cut).
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <QFile>
-#include <QImage>
 #include <QSoundEffect>
-#include <QTextBrowser>
 #include <QTextDocument>
-#include <functional>
-#include <string>
 
-#include "platform/qt/qt_services.h"
-#include "platform/qt/qt_sound.h"
 #include "qt_test_support.h"
 #include "replay/replay_file.h"
 
@@ -28,116 +16,103 @@ namespace {
 using test::testOptions;
 using test::writeFile;
 
-enum class Kind { fifo, device, folder, oversized };
-
-bool make(Kind kind, const QString& path, std::size_t limit) {
+// A FIFO, or a sparse file one byte past the limit (no disk spent).
+bool make(bool oversized, const QString& path, std::size_t limit) {
     const QByteArray name = QFile::encodeName(path);
-    switch (kind) {
-        case Kind::fifo:
-            return ::mkfifo(name.constData(), 0600) == 0;
-        case Kind::device:
-            return QFile::link(QStringLiteral("/dev/zero"), path);
-        case Kind::folder:
-            return ::mkdir(name.constData(), 0700) == 0;
-        case Kind::oversized:  // sparse: one byte past the limit costs no disk
-            return !writeFile(path, "x").isEmpty() &&
-                   ::truncate(name.constData(), static_cast<off_t>(limit + 1)) == 0;
+    if (!oversized) {
+        return ::mkfifo(name.constData(), 0600) == 0;
     }
-    return false;
+    return !writeFile(path, "x").isEmpty() &&
+           ::truncate(name.constData(), static_cast<off_t>(limit + 1)) == 0;
 }
 
-// Whether the game took anything from the file at `bad` (made in the folder `dir`).
-using Reader = std::function<bool(const QTemporaryDir& dir, const QString& bad)>;
+// Whether the game, on `pf` with its settings in `dir`, took anything from the file at `bad`.
+using Reader = std::function<bool(QtPlatform& pf, const QTemporaryDir& dir, const QString& bad)>;
 
-bool readsSound(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
-    pf.openSoundDevice(0, QFile::encodeName(bad).toStdString());
+std::string name(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool readsSound(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
+    pf.openSoundDevice(0, name(bad));
     return !pf.sound().device(0)->source().isEmpty();
 }
 
-bool readsPlaylist(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
-    pf.startMusic(QFile::encodeName(bad).toStdString());
+bool readsPlaylist(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
+    pf.startMusic(name(bad));
     return !pf.sound().musicWindow()->entries().isEmpty();
 }
 
-bool readsPlaylistEntry(const QTemporaryDir& dir, const QString& bad) {
-    const QString list = writeFile(dir.filePath("music.m3u"), QFile::encodeName(bad) + "\n");
-    return readsPlaylist(dir, list);
+bool readsPlaylistEntry(QtPlatform& pf, const QTemporaryDir& dir, const QString& bad) {
+    return readsPlaylist(pf, dir,
+                         writeFile(dir.filePath("music.m3u"), QFile::encodeName(bad) + "\n"));
 }
 
-bool readsHelp(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
-    pf.showHelp(QFile::encodeName(bad).toStdString());
+bool readsHelp(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
+    pf.showHelp(name(bad));
     return !pf.services().helpWindow()->toPlainText().contains(QStringLiteral("could not be"));
 }
 
-bool readsHelpPicture(const QTemporaryDir& dir, const QString& bad) {
-    const QString help = writeFile(dir.filePath("brivane.hlp"),
-                                   "<p>x<img src=\"" + QFile::encodeName(bad) + "\"></p>");
-    QtPlatform pf(testOptions(dir));
-    pf.showHelp(QFile::encodeName(help).toStdString());
+bool readsHelpPicture(QtPlatform& pf, const QTemporaryDir& dir, const QString& bad) {
+    pf.showHelp(name(writeFile(dir.filePath("brivane.hlp"),
+                               "<p>x<img src=\"" + QFile::encodeName(bad) + "\"></p>")));
     const QVariant picture = pf.services().helpWindow()->document()->resource(
         QTextDocument::ImageResource, QUrl::fromLocalFile(bad));
     return picture.userType() == QMetaType::QByteArray && !picture.toByteArray().isEmpty();
 }
 
-bool readsSettings(const QTemporaryDir& dir, const QString& bad) {
+// A settings file of its own, never written over, and one line said of it.
+bool readsSettings(QtPlatform&, const QTemporaryDir& dir, const QString& bad) {
     QtPlatform::Options options = testOptions(dir);
     options.settingsFile = bad;
     testing::internal::CaptureStderr();
     QtPlatform pf(options);
     const std::string said = testing::internal::GetCapturedStderr();
     const QFileInfo before(bad);
-    pf.saveSetting("misc", "checkUpdates", "False");  // never written over
+    pf.saveSetting("misc", "checkUpdates", "False");
     EXPECT_EQ(QFileInfo(bad).size(), before.size());
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     return pf.readSetting("misc", "checkUpdates").has_value();
 }
 
-bool readsScores(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
+bool readsScores(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
     pf.services().setProgramFolder(QFileInfo(bad).absolutePath());
     const auto scores = pf.readScoresFile();
     EXPECT_LE(scores.value_or("").size(), static_cast<std::size_t>(QtServices::scoresLimit));
     return scores.has_value();
 }
 
-bool readsBestGames(const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform pf(testOptions(dir));
+bool readsBestGames(QtPlatform& pf, const QTemporaryDir&, const QString& bad) {
     pf.services().setUserDataFolder(QFileInfo(bad).absolutePath());
     return pf.readBestGamesFile().state == StoredFile::State::read;
 }
 
-bool readsReplay(const QTemporaryDir&, const QString& bad) {
+bool readsReplay(QtPlatform&, const QTemporaryDir&, const QString& bad) {
     std::string error;
-    return loadReplay(QFile::encodeName(bad).toStdString(), error).has_value();
+    return loadReplay(name(bad), error).has_value();
 }
 
 TEST(FilesTheGameReads, OnlyRegularFilesOfAFitSize) {
-    const struct {
-        const char* file;
-        Reader reads;
-        std::size_t limit;
-        bool oversizedIsCut = false;
-    } files[] = {
-        {"die.wav", readsSound, QtSound::effectLimit},
-        {"music.m3u", readsPlaylist, QtSound::playlistLimit},
-        {"track.ogg", readsPlaylistEntry, QtSound::musicLimit},
-        {"brivane.hlp", readsHelp, QtServices::helpLimit},
-        {"picture.png", readsHelpPicture, QtServices::helpPictureLimit},
-        {"brivane.conf", readsSettings, QtPlatform::settingsLimit},
-        {"scores", readsScores, static_cast<std::size_t>(QtServices::scoresLimit), true},
-        {"best-games", readsBestGames, static_cast<std::size_t>(QtServices::bestGamesLimit)},
-        {"game.replay", readsReplay, 128 * 1024 * 1024},
+    const std::tuple<const char*, Reader, std::size_t, bool> files[] = {
+        // the file, its reader, its size limit, and whether one oversized is cut, not refused
+        {"die.wav", readsSound, QtSound::effectLimit, false},
+        {"music.m3u", readsPlaylist, QtSound::playlistLimit, false},
+        {"track.ogg", readsPlaylistEntry, QtSound::musicLimit, false},
+        {"brivane.hlp", readsHelp, QtServices::helpLimit, false},
+        {"picture.png", readsHelpPicture, QtServices::helpPictureLimit, false},
+        {"brivane.conf", readsSettings, QtPlatform::settingsLimit, false},
+        {"scores", readsScores, QtServices::scoresLimit, true},
+        {"best-games", readsBestGames, QtServices::bestGamesLimit, false},
+        {"game.replay", readsReplay, 128 * 1024 * 1024, false},
     };
-    for (const auto& f : files) {
-        for (const Kind kind : {Kind::fifo, Kind::device, Kind::folder, Kind::oversized}) {
-            SCOPED_TRACE(testing::Message() << f.file << ", kind " << static_cast<int>(kind));
+    for (const auto& [file, reads, limit, oversizedIsCut] : files) {
+        for (const bool oversized : {false, true}) {
+            SCOPED_TRACE(testing::Message() << file << (oversized ? ", oversized" : ", a FIFO"));
             QTemporaryDir dir;
-            const QString bad = dir.filePath(QString::fromLatin1(f.file));
-            ASSERT_TRUE(make(kind, bad, f.limit));
-            EXPECT_EQ(f.reads(dir, bad), kind == Kind::oversized && f.oversizedIsCut);
+            const QString bad = dir.filePath(QString::fromLatin1(file));
+            ASSERT_TRUE(make(oversized, bad, limit));
+            QtPlatform pf(testOptions(dir));
+            EXPECT_EQ(reads(pf, dir, bad), oversized && oversizedIsCut);
         }
     }
 }

@@ -24,8 +24,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     // Qt Multimedia's clean-up at exit can wait for ever on a sample still loading in its own
-    // thread; the game ends the same way, so the tests do not wait for it either. (Leaks are
-    // still checked in the logic tests; Qt keeps too much alive at this point to tell.)
+    // thread; the game ends the same way, and the logic tests check for leaks.
     home.remove();
     std::fflush(nullptr);
     std::_Exit(result);

@@ -1,22 +1,37 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Scaffolding shared by the Qt tests: a platform whose settings live in a scratch folder, a game
-// on it with its handlers, and small file helpers.
+// Scaffolding shared by the Qt tests: a game on a scratch folder, file, dialog, pixel helpers.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <optional>
+#include <tuple>
 
 #include "core/game.h"
 #include "core/wired_game.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_sound.h"
 
 namespace brivane::test {
 
@@ -42,6 +57,13 @@ inline QByteArray readFile(const QString& path) {
     return file.readAll();
 }
 
+// Sets an environment variable until the end of the scope.
+inline auto scopedEnv(const char* name, const QByteArray& value) {
+    const auto old = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    qputenv(name, value);
+    return qScopeGuard([name, old] { old ? qputenv(name, *old) : qunsetenv(name); });
+}
+
 // A 16-bit mono PCM WAV at 22050 Hz: a sine tone of `hz`, or silence at 0.
 inline QByteArray wavBytes(double seconds, double hz) {
     constexpr quint32 rate = 22050;
@@ -62,6 +84,18 @@ inline QByteArray wavBytes(double seconds, double hz) {
     return bytes;
 }
 
+// How many pixels of `image` `lit` holds for.
+template <class Lit>
+int countPixels(const QImage& image, Lit lit) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            n += lit(image.pixel(x, y)) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
 // Whether the screen shows `picture` where `window` shows its playfield.
 inline bool screenShows(QWidget* window, const QWidget* playfield, const QImage& picture) {
     const QPoint at = playfield->mapTo(window, QPoint(0, 0));
@@ -69,6 +103,24 @@ inline bool screenShows(QWidget* window, const QWidget* playfield, const QImage&
                ->grabWindow(window->winId(), at.x(), at.y(), picture.width(), picture.height())
                .toImage()
                .convertToFormat(picture.format()) == picture;
+}
+
+// Hands the modal window that the caller's next event loop opens to `answer`.
+template <class Modal = QMessageBox>
+void onNextModal(std::function<void(Modal*)> answer) {
+    QTimer::singleShot(0, [answer = std::move(answer)] {
+        auto* modal = qobject_cast<Modal*>(QApplication::activeModalWidget());
+        ASSERT_NE(modal, nullptr);
+        answer(modal);
+    });
+}
+
+// Keeps the next message box's text in `text` and clicks its `button`.
+inline void answerNextBox(QMessageBox::StandardButton button, QString& text) {
+    onNextModal<QMessageBox>([button, &text](QMessageBox* box) {
+        text = box->text();
+        box->button(button)->click();
+    });
 }
 
 // A game on a Qt platform whose settings live in a scratch folder.
@@ -85,6 +137,7 @@ struct QtGame {
         g.commandText = "nomusic";
         startUp(g);
     }
+    QAction* action(MenuItem item) { return pf.window()->menuActions[static_cast<int>(item)]; }
 };
 
 }  // namespace brivane::test

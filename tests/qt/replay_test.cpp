@@ -1,22 +1,22 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The headless replay command: its summary, report, screenshots and exit status.
-#include <gtest/gtest.h>
-
-#include <QApplication>
+// Replays in the Qt home: the headless replay command, the viewer, and the window of kept replays.
 #include <QFileInfo>
-#include <QImage>
-#include <QScreen>
-#include <QWindow>
-#include <cmath>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableWidget>
 #include <sstream>
 #include <string>
 
-#include "platform/qt/frm_main.h"
 #include "platform/qt/replay_cli.h"
+#include "platform/qt/replay_library_window.h"
 #include "platform/qt/replay_viewer.h"
+#include "platform/render/playfield_image.h"
 #include "qt_test_support.h"
+#include "replay/replay_runner.h"
 
 namespace brivane {
 namespace {
@@ -24,10 +24,16 @@ namespace {
 using test::readFile;
 using test::writeFile;
 
-std::ostringstream quiet;
+const QString demoPath = QStringLiteral(BRIVANE_SOURCE_DIR "/examples/demo.replay");
 
-// Moves, a key, menu choices, a click and a resize (after the last screenshot, so that both keep
-// the first size).
+Replay demo() {
+    std::string error;
+    std::optional<Replay> replay = loadReplay(demoPath.toStdString(), error);
+    EXPECT_TRUE(replay.has_value()) << error;
+    return replay.value_or(Replay{});
+}
+
+// Moves, a key, menus, a click and a resize (after the last screenshot: both keep the first size).
 TEST(HeadlessReplay, ReportsAndScreenshotsRepeatExactly) {
     QTemporaryDir dir;
     HeadlessRunOptions options;
@@ -54,71 +60,222 @@ TEST(HeadlessReplay, ReportsAndScreenshotsRepeatExactly) {
         EXPECT_EQ(a.size(), QSize(597, 441)) << shot;
         EXPECT_EQ(a, QImage(dir.filePath(QString("b") + shot))) << shot;
     }
-    // Different passes show different scenes: the screenshots are not of a blank playfield.
     EXPECT_NE(QImage(dir.filePath("a1.png")), QImage(dir.filePath("a60.png")));
 }
 
 TEST(HeadlessReplay, MalformedOrMissingFileExitsTwoAndWritesNothing) {
     QTemporaryDir dir;
     HeadlessRunOptions options;
-    options.replayPath = writeFile(dir.filePath("bad.replay"), "brivane-replay 1\nat 2 fly\n");
     options.reportPath = dir.filePath("r.jsonl");
     options.screenshots = {{1, dir.filePath("s.png")}};
-    EXPECT_EQ(runHeadlessReplay(options, quiet), 2);
-    options.replayPath = dir.filePath("missing.replay");
-    EXPECT_EQ(runHeadlessReplay(options, quiet), 2);
-    // A device that never ends is refused at the size limit, not read without bound.
-    options.replayPath = "/dev/zero";
-    EXPECT_EQ(runHeadlessReplay(options, quiet), 2);
+    std::ostringstream quiet;
+    for (const QString& path :
+         {writeFile(dir.filePath("bad.replay"), "brivane-replay 1\nat 2 fly\n"),
+          dir.filePath("missing.replay")}) {
+        options.replayPath = path;
+        EXPECT_EQ(runHeadlessReplay(options, quiet), 2) << path.toStdString();
+    }
     EXPECT_FALSE(QFileInfo::exists(options.reportPath));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("s.png")));
 }
 
 TEST(HeadlessReplay, ScreenshotRequests) {
-    const struct {
-        const char* text;
-        int pass;  // -1: refused
-    } cases[] = {{"12:out.png", 12}, {"1:a:b.png", 1}, {"0:out.png", -1},
-                 {"x:out.png", -1},  {"12:", -1},      {"out.png", -1}};
-    for (const auto& c : cases) {
-        const auto r = parseScreenshotRequest(c.text);
-        EXPECT_EQ(r ? r->pass : -1, c.pass) << c.text;
+    for (const auto& [text, pass] :
+         std::initializer_list<std::pair<const char*, int>>{{"12:out.png", 12},
+                                                            {"1:a:b.png", 1},
+                                                            {"0:out.png", -1},  // -1: refused
+                                                            {"x:out.png", -1},
+                                                            {"12:", -1},
+                                                            {"out.png", -1}}) {
+        const auto r = parseScreenshotRequest(text);
+        EXPECT_EQ(r ? r->pass : -1, pass) << text;
     }
 }
 
-// The replay viewer hands the display only what changed in each pass, as the game's window does,
-// yet shows every pass's whole picture: through loops and their fans and a resize.
-TEST(ReplayViewer, ShowsEveryPassWhole) {
-    std::string text = "brivane-replay 1\nseed 5\n";
-    for (int pass = 1; pass <= 120; ++pass) {
-        const double a = pass * 0.45;
-        text += "at " + std::to_string(pass) + " move " +
-                std::to_string(4000 + static_cast<int>(1200 * std::cos(a)) + pass * 5) + " " +
-                std::to_string(3000 + static_cast<int>(1200 * std::sin(a))) + "\n";
-        text += pass == 80 ? "at 80 resize 11000 9000\n" : "";
+// What the replay shows after `passes` passes, played straight from the start.
+QImage playedTo(const Replay& replay, int passes, qreal ratio) {
+    ReplayRunner runner(replay, 0);
+    PlayfieldImage image(ratio);
+    runner.start();
+    while (runner.passesRun() < passes - 1) {
+        runner.runOnePass();
     }
-    text += "pass 120 16\n";
-    const ReplayParse parsed = parseReplay(text);
-    ASSERT_TRUE(parsed.replay.has_value());
-    ReplayViewer window(*parsed.replay, QStringLiteral("loops.replay"));
-    window.show();
-    int checked = 0;
-    int stale = 0;
-    QSize first;
-    for (int last = 0; window.passesRun() < 120;) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        // Before the window is first exposed there is nothing on the screen to compare.
-        if (window.passesRun() == last || !window.windowHandle()->isExposed()) {
-            continue;
+    runner.platform().attachSurface(&image);
+    runner.runOnePass();
+    runner.platform().attachSurface(nullptr);
+    return image.image();
+}
+
+// Speeds from a quarter to eight; the bar jumps to the very picture of a straight run.
+TEST(Viewer, KeysPlayAndSeekBar) {
+    Replay replay = demo();
+    ReplayEvent resize;
+    resize.kind = ReplayEvent::Kind::resize;
+    std::tie(resize.value, resize.value2) = std::pair(11000, 9000);
+    replay.add({80, 0}, resize);
+    std::stable_sort(replay.inputs.begin(), replay.inputs.end(),
+                     [](const ReplayInput& a, const ReplayInput& b) { return a.at < b.at; });
+    ReplayViewer viewer(replay, QStringLiteral("demo.replay"));
+    viewer.show();
+    const std::tuple<Qt::Key, int, bool, double, int> steps[] = {
+        // the key, how often; playing, the speed and the pass then (-1: wherever play got to)
+        {Qt::Key_Space, 1, false, 1, -1},       {Qt::Key_Home, 1, false, 1, 0},
+        {Qt::Key_Period, 3, false, 1, 3},       {Qt::Key_BracketLeft, 4, false, 0.25, 3},
+        {Qt::Key_BracketRight, 9, false, 8, 3}, {Qt::Key_End, 1, false, 8, 459},
+        {Qt::Key_Period, 1, false, 8, 459},     {Qt::Key_Home, 1, false, 8, 0},
+        {Qt::Key_Space, 1, true, 8, -1},
+    };
+    for (const auto& [key, count, playing, speed, passes] : steps) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+        for (int i = 0; i < count; ++i) {
+            QTest::keyClick(&viewer, key);
         }
-        last = window.passesRun();
-        first = first.isValid() ? first : window.picture().size();
-        stale += test::screenShows(&window, window.playfield(), window.picture()) ? 0 : 1;
-        ++checked;
+        EXPECT_EQ(viewer.playing(), playing);
+        EXPECT_EQ(viewer.speed(), speed);
+        if (passes >= 0) {
+            EXPECT_EQ(viewer.passesRun(), passes);
+            EXPECT_EQ(viewer.seekBar()->value(), passes);
+        }
     }
-    EXPECT_GT(checked, 100);
-    EXPECT_EQ(stale, 0);
-    EXPECT_NE(window.picture().size(), first);  // the resize reached the picture
+    const QSize first = viewer.picture().size();
+    while (!viewer.ended()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    EXPECT_NE(viewer.picture().size(), first);  // the resize reached the picture
+    EXPECT_EQ(viewer.seekBar()->maximum(), 459);
+    QSlider* bar = viewer.seekBar();
+    for (const int target : {300, 120, 458}) {
+        bar->setValue(target);
+        EXPECT_EQ(viewer.passesRun(), target);
+        EXPECT_EQ(viewer.picture(), playedTo(replay, target, viewer.picture().devicePixelRatio()))
+            << "pass " << target;
+    }
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
+    EXPECT_NEAR(viewer.passesRun(), 459 / 4, 459 / 10);
+}
+
+// Nothing of the player's is written, though the replayed game ends at New Game and a close.
+TEST(Viewer, EndsWithWatchAgainAndCloseAndWritesNothing) {
+    QTemporaryDir home;
+    const auto config =
+        test::scopedEnv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("config")));
+    const auto data = test::scopedEnv("XDG_DATA_HOME", QFile::encodeName(home.filePath("data")));
+    Replay replay = demo();
+    replay.add({440, 0}, ReplayEvent{ReplayEvent::Kind::menu, 0, 0, 0, 0, MenuItem::mnuFileNewGame,
+                                     TimerId::tmrClearText, "yes"});
+    ReplayEvent close;
+    close.kind = ReplayEvent::Kind::close;
+    replay.add({450, 0}, close);
+    QPointer<ReplayViewer> viewer = new ReplayViewer(replay, QStringLiteral("demo.replay"));
+    viewer->show();
+    QTest::keyClick(viewer, Qt::Key_End);
+    ASSERT_TRUE(viewer->ended());
+    EXPECT_EQ(viewer->passesRun(), 450);
+    EXPECT_TRUE(viewer->endPanel()->isVisible());
+    EXPECT_EQ(viewer->endPanel()->findChild<QLabel*>()->text(), "Replay ends");
+    viewer->endPanel()->findChild<QPushButton*>("cmdWatchAgain")->click();
+    EXPECT_FALSE(viewer->ended());
+    EXPECT_TRUE(viewer->playing());
+    EXPECT_LT(viewer->passesRun(), 5);
+    EXPECT_FALSE(viewer->endPanel()->isVisible());
+    QTest::keyClick(viewer, Qt::Key_End);
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->endPanel()->findChild<QPushButton*>("cmdClose")->click();
+    QTRY_VERIFY(viewer.isNull());
+    // The sound system may keep its own files there; none of the game's.
+    for (const char* folder : {"config/brivane", "data/brivane"}) {
+        EXPECT_FALSE(QFileInfo::exists(home.filePath(folder))) << folder;
+    }
+}
+
+int replayWindows() {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        n += dynamic_cast<ReplayViewer*>(w) != nullptr && w->isVisible() ? 1 : 0;
+    }
+    return n;
+}
+
+// Refused in a message box that names the file, the line and the reason; the library goes on.
+TEST(Viewer, RefusesFilesItCannotShow) {
+    test::QtGame<> game;
+    ReplayLibraryWindow library(game.pf, game.pf.replaysFolder(), nullptr);
+    const QString huge = game.dir.filePath("huge.replay");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(129LL * 1024 * 1024));  // sparse: costs no disk
+    }
+    const std::tuple<const char*, QByteArray, const char*> cases[] = {
+        // the file, its bytes, what is said of it
+        {"damaged.replay", "brivane-replay 1\nseed 1\nat 5 move 10\n", "line 3: incomplete line"},
+        {"huge.replay", {}, "too large for a replay file"},
+    };
+    for (const auto& [name, bytes, says] : cases) {
+        SCOPED_TRACE(name);
+        const QString path = bytes.isEmpty() ? huge : writeFile(game.dir.filePath(name), bytes);
+        library.askOpenPath = [&path] { return path; };
+        QString said;
+        test::answerNextBox(QMessageBox::Ok, said);
+        library.openFile();
+        EXPECT_TRUE(said.contains(path)) << said.toStdString();
+        EXPECT_TRUE(said.contains(QString::fromLatin1(says))) << said.toStdString();
+        EXPECT_EQ(replayWindows(), 0);
+        EXPECT_TRUE(library.isEnabled());
+    }
+}
+
+// The demo game, kept as having ended at `endedAt` with `score`.
+QByteArray keptDemo(std::int64_t endedAt, double score) {
+    const ReplayFacts facts{endedAt, score, 3, 65000};
+    return readFile(demoPath).replace("brivane-replay 1\n",
+                                      QByteArray("brivane-replay 1\n") + factsText(facts).c_str());
+}
+
+TEST(ReplayLibraryQt, ListsNewestFirstWatchesSavesAndDeletesAfterAsking) {
+    test::QtGame<> game;
+    const QString folder = game.pf.replaysFolder();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    for (int i = 0; i < 3; ++i) {
+        const QString stem = folder + QStringLiteral("/game%1").arg(i);
+        writeFile(stem + ".replay", keptDemo(1800000000 + i * 60, 10 * (i + 1)));
+        ASSERT_TRUE(picture.save(stem + ".png"));
+    }
+    writeFile(folder + "/broken.replay", "brivane-replay 1\nended x\n");
+    ReplayLibraryWindow w(game.pf, folder, nullptr);
+    ASSERT_EQ(w.table()->rowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(w.table()->item(row, 2)->text(), QString::number(10 * (3 - row)));
+        EXPECT_EQ(w.table()->item(row, 4)->text(), "1:05");
+        EXPECT_FALSE(w.table()->item(row, 0)->icon().isNull());
+    }
+    w.table()->selectRow(1);
+    w.watch();
+    EXPECT_EQ(replayWindows(), 1);
+    for (QWidget* v : QApplication::topLevelWidgets()) {
+        if (dynamic_cast<ReplayViewer*>(v) != nullptr) {
+            v->close();  // deletes itself
+        }
+    }
+    const QString copy = game.dir.filePath("sent.replay");
+    w.askSavePath = [&copy](const QString& suggested) {
+        EXPECT_TRUE(suggested.endsWith("game1.replay"));
+        return copy;
+    };
+    w.saveAs();
+    EXPECT_EQ(readFile(copy), keptDemo(1800000060, 20));
+    for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {
+        QString question;
+        test::answerNextBox(button, question);
+        w.askToDelete();
+        EXPECT_EQ(question, "Delete this replay?");
+        EXPECT_EQ(w.table()->rowCount(), button == QMessageBox::Yes ? 2 : 3);
+    }
+    EXPECT_FALSE(QFile::exists(folder + "/game1.replay"));
+    EXPECT_FALSE(QFile::exists(folder + "/game1.png"));
+    EXPECT_TRUE(QFile::exists(folder + "/broken.replay"));  // not ours to delete
 }
 
 }  // namespace

@@ -1,26 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The Qt window: its elements, check marks, layout rule, settings store and input.
-#include <gtest/gtest.h>
-#include <QAction>
-#include <QApplication>
-#include <QDir>
+// The Qt window: its elements, layout, picture, icon; what pauses it and what holds meanwhile.
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QLabel>
-#include <QScopeGuard>
-#include <QScreen>
-#include <QTest>
-#include <QTextBrowser>
-#include <QTimer>
-#include <algorithm>
 #include <array>
-#include <cmath>
-#include <tuple>
-#include <vector>
 
-#include "platform/qt/qt_services.h"
-#include "platform/qt/qt_sound.h"
+#include "core/pause.h"
 #include "platform/qt/replay_viewer.h"
 #include "platform/qt/window_icon.h"
 #include "qt_test_support.h"
@@ -38,91 +25,58 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->pic->cursor().shape(), Qt::BlankCursor);
-    // One icon for each of the five lives at the start.
     EXPECT_EQ(std::count_if(w->imgPlayer.begin(), w->imgPlayer.end(),
                             [](QLabel* icon) { return icon->isVisible(); }),
               5);
     EXPECT_FALSE(w->imgPlayerMatte->isVisible());
-
     QTest::mouseMove(w->pic, QPoint(100, 50));
     QTest::keyClick(w->pic, Qt::Key_Plus);
     game.pf.processEvents();
     EXPECT_EQ(std::tuple(game.g.playerX, game.g.playerY, game.g.userSpeed),
               std::tuple(1500.0f, 750.0f, 1));
-
     // A check item chosen through its action flips once, not once per signal it sends.
-    for (const MenuItem item :
-         {MenuItem::mnuSettingsDisplayRender, MenuItem::mnuSettingsAutoSpeed}) {
-        const bool before = game.pf.menuChecked(item);
-        w->menuActions[static_cast<int>(item)]->trigger();
-        EXPECT_NE(game.pf.menuChecked(item), before) << static_cast<int>(item);
-    }
+    const bool before = game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed);
+    game.action(MenuItem::mnuSettingsAutoSpeed)->trigger();
+    EXPECT_NE(game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), before);
 }
 
-// The playfield grows with the window (15 twips a pixel) and the bottom row moves down with it;
-// a window made smaller than its first size snaps back to it.
+// 15 twips a pixel; the picture bounded by the screen and shrinking again with the window.
 TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
     QTemporaryDir dir;
     QtPlatform pf(testOptions(dir));
     pf.showWindow();
     frmMain* w = pf.window();
     const QSize minimum = w->size();
-    const struct {
-        QSize resize;
-        int grown;  // in both directions
-    } cases[] = {{{0, 0}, 0}, {{100, 100}, 100}, {{-50, -30}, 0}};
-    for (const auto& c : cases) {
-        w->resize(minimum + c.resize);
-        QApplication::processEvents();
-        const int d = c.grown;
-        EXPECT_EQ(w->size(), minimum + QSize(d, d));
-        EXPECT_EQ(std::pair(w->playfieldWidth(), w->playfieldHeight()),
-                  std::pair(8955 + 15 * d, 6615 + 15 * d));
-        EXPECT_EQ(
-            (std::array{w->pic->geometry(), w->lblStatus->geometry(), w->imgPlayer[7]->geometry()}),
-            (std::array{QRect(4, 4, 597 + d, 441 + d), QRect(208, 452 + d, 365, 17),
-                        QRect(8 + 7 * 24, 448 + d, 21, 21)}));
-    }
-    // Every size below the minimum snaps back, however small: a window smaller than its
-    // contents still counts by its own size.
-    for (const QSize tiny :
-         {QSize(1, 1), QSize(600, 1), minimum - QSize(1, 0), minimum - QSize(0, 1)}) {
-        w->resize(tiny);
-        QApplication::processEvents();
-        EXPECT_EQ(w->size(), minimum) << tiny.width() << " x " << tiny.height();
-    }
-}
-
-// The playfield picture covers no more than the largest screen shows, while the playfield keeps
-// the window's size, and it shrinks again with the window.
-TEST(Window, PlayfieldPictureIsBoundedByTheScreenAndShrinksWithTheWindow) {
-    QTemporaryDir dir;
-    QtPlatform pf(testOptions(dir));
-    pf.showWindow();
-    frmMain* w = pf.window();
-    const QSize minimum = w->size();
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    const struct {
-        QSize window;
-        QSize picture;
-    } cases[] = {
+    const std::pair<QSize, QSize> cases[] = {
+        // the size asked for, the picture's
         {minimum, {597, 441}},
+        {minimum + QSize(100, 100), {697, 541}},
+        {QSize(1, 1), {597, 441}},
+        {minimum - QSize(1, 0), {597, 441}},
+        {minimum - QSize(0, 1), {597, 441}},
         {screen + QSize(400, 300), screen},
         {minimum + QSize(100, 0), {697, 441}},
-        {minimum, {597, 441}},
     };
-    for (const auto& c : cases) {
-        w->resize(c.window);
+    for (const auto& [asked, picture] : cases) {
+        SCOPED_TRACE(testing::Message() << asked.width() << " x " << asked.height());
+        w->resize(asked);
         QApplication::processEvents();
+        const QSize d = asked.expandedTo(minimum) - minimum;
+        EXPECT_EQ(w->size(), minimum + d);
+        EXPECT_EQ(std::pair(w->playfieldWidth(), w->playfieldHeight()),
+                  std::pair(8955 + 15 * d.width(), 6615 + 15 * d.height()));
+        EXPECT_EQ(
+            (std::array{w->pic->geometry(), w->lblStatus->geometry(), w->imgPlayer[7]->geometry()}),
+            (std::array{QRect(4, 4, 597 + d.width(), 441 + d.height()),
+                        QRect(208, 452 + d.height(), 365, 17),
+                        QRect(8 + 7 * 24, 448 + d.height(), 21, 21)}));
         pf.clear();
-        EXPECT_EQ(pf.playfieldImage().image().size(), c.picture) << c.window.width();
-        EXPECT_EQ(pf.playfieldWidth(), (c.window.width() - minimum.width() + 597) * 15);
+        EXPECT_EQ(pf.playfieldImage().image().size(), picture);
     }
 }
 
-// The window hands the display only what changed in each pass, yet what it shows is always the
-// whole picture: through play with loops and their fans, deaths, a resize and a dialog. What the
-// handlers draw inside a pass's yield (a loop's fan, a death's first disc) is on the screen too.
+// Only what changed is handed on, yet each pass shows whole: loops, deaths, a resize, a dialog.
 TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     QtGame<> game;
     game.start(3);
@@ -148,8 +102,7 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     EXPECT_GT(fans, 0);
 }
 
-// Every window shows the game's icon: the built-in pictures, or the icon theme's when the game
-// is installed in one.
+// The built-in pictures, or the icon theme's when the game is installed in one.
 TEST(Window, EveryWindowShowsTheGameIcon) {
     QTemporaryDir themes;
     const QString themeDir = themes.filePath(QStringLiteral("brivanetest"));
@@ -157,49 +110,189 @@ TEST(Window, EveryWindowShowsTheGameIcon) {
     test::writeFile(themeDir + QStringLiteral("/index.theme"),
                     "[Icon Theme]\nName=brivanetest\nDirectories=48x48/apps\n\n"
                     "[48x48/apps]\nSize=48\nType=Fixed\n");
-    QImage themed(48, 48, QImage::Format_RGB32);
+    QImage themed(48, 48, QImage::Format_ARGB32_Premultiplied);
     themed.fill(QColor(12, 34, 56));
     ASSERT_TRUE(themed.save(themeDir + QStringLiteral("/48x48/apps/net.brivane.Brivane.png")));
     const QStringList searchPaths = QIcon::themeSearchPaths();
     const QString themeName = QIcon::themeName();
+    const QIcon appIcon = QGuiApplication::windowIcon();
+    const QString appId = QGuiApplication::desktopFileName();
     const auto restore = qScopeGuard([&] {
         QIcon::setThemeSearchPaths(searchPaths);
         QIcon::setThemeName(themeName);
+        QGuiApplication::setWindowIcon(appIcon);
+        QGuiApplication::setDesktopFileName(appId);
     });
     const QImage builtIn = QImage(QStringLiteral(":/icons/48.png"))
                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     ASSERT_FALSE(builtIn.isNull());
-
     for (const bool installed : {false, true}) {
         SCOPED_TRACE(installed ? "theme" : "built in");
         QIcon::setThemeSearchPaths(installed ? QStringList{themes.path()} : QStringList{});
         QIcon::setThemeName(installed ? QStringLiteral("brivanetest") : QString());
-        const QImage want = installed ? themed : builtIn;
-
         QtGame<> game;
         game.pf.showWindow();
         game.pf.createMusicWindow();
         game.pf.showHelp(game.dir.filePath(QStringLiteral("none.hlp")).toStdString());
         ReplayViewer viewer(Replay{}, QStringLiteral("empty.replay"));
-        const QWidget* windows[] = {game.pf.window(), game.pf.sound().musicWindow(),
-                                    game.pf.services().helpWindow(), &viewer};
-        for (const QWidget* w : windows) {
+        for (const QWidget* w :
+             std::initializer_list<const QWidget*>{game.pf.window(), game.pf.sound().musicWindow(),
+                                                   game.pf.services().helpWindow(), &viewer}) {
             ASSERT_NE(w, nullptr);
             SCOPED_TRACE(w->windowTitle().toStdString());
-            const QImage shown = w->windowIcon().pixmap(QSize(48, 48), 1.0).toImage();
-            EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                      want.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+            EXPECT_EQ(w->windowIcon()
+                          .pixmap(QSize(48, 48), 1.0)
+                          .toImage()
+                          .convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                      installed ? themed : builtIn);
         }
     }
-    // The program's own windows and dialogs get it too, and a Wayland compositor finds the
-    // desktop entry, and so the icon, by the application id.
-    const QIcon appIcon = QGuiApplication::windowIcon();
-    const QString appId = QGuiApplication::desktopFileName();
+    // A Wayland compositor finds the icon through the desktop entry the application id names.
     setUpApplicationIdentity();
     EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("net.brivane.Brivane"));
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
-    QGuiApplication::setWindowIcon(appIcon);
-    QGuiApplication::setDesktopFileName(appId);
+}
+
+TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
+    using Act = std::function<void(frmMain*)>;
+    QWidget other;
+    const Act lookAway = [&other](frmMain*) {
+        other.show();
+        other.activateWindow();
+    };
+    const Act minimise = [](frmMain* w) { w->showMinimized(); };
+    const Act keyP = [](frmMain* w) { QTest::keyClick(w->windowHandle(), Qt::Key_P); };
+    const Act pauseKey = [](frmMain* w) { QTest::keyClick(w->windowHandle(), Qt::Key_Pause); };
+    const Act click = [](frmMain* w) {
+        w->showNormal();
+        w->activateWindow();
+        QTest::mouseClick(w->pic, Qt::LeftButton, {}, QPoint(200, 200));
+    };
+    // White pixels of the playfield as shown in the window: the overlay's words.
+    const auto whiteShown = [](frmMain* w) {
+        return test::countPixels(w->pic->grab().toImage(),
+                                 [](QRgb p) { return p == qRgb(255, 255, 255); });
+    };
+    const struct {
+        const char* name;
+        Act pause;
+        bool paused;  // and Pause When Inactive on
+        Act resume;
+    } cases[] = {
+        {"another window, P", lookAway, true, keyP},
+        {"minimised, click", minimise, true, click},
+        {"Pause, click", pauseKey, true, click},
+        {"another window with the setting off", lookAway, false, click},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QtGame<> game;
+        game.start();
+        frmMain* w = game.pf.window();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        QAction* pauseItem = game.action(MenuItem::mnuFilePause);
+        if (!c.paused) {
+            game.action(MenuItem::mnuSettingsPauseInactive)->trigger();
+            game.pf.processEvents();
+        }
+        runPass(game.g);
+        const int whiteBefore = whiteShown(w);
+        bool seen = false;
+        std::tuple<bool, bool, bool> then;  // paused, checked, overlay shown
+        QTimer::singleShot(5, [&] { c.pause(w); });
+        QTimer::singleShot(300, [&] {
+            seen = true;
+            const bool paused = isPaused(game.g);
+            const bool checked = pauseItem->isChecked();
+            w->showNormal();
+            w->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+            then = {paused, checked, whiteShown(w) > whiteBefore + 200};
+            c.resume(w);
+        });
+        // The paused pass's yield lasts until the game goes on; one that is not paused ends.
+        for (int pass = 0; pass < 100 && !seen; ++pass) {
+            runPass(game.g);
+        }
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(then, std::tuple(c.paused, c.paused, c.paused)) << whiteBefore;
+        game.pf.processEvents();
+        EXPECT_FALSE(isPaused(game.g));
+        if (c.paused) {
+            runPass(game.g);
+            // Taken away again: the window shows the game's own picture, nothing over it.
+            EXPECT_EQ(w->pic->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                      game.pf.playfieldImage().image().convertToFormat(QImage::Format_RGB32));
+            EXPECT_FALSE(pauseItem->isChecked());
+        }
+    }
+}
+
+// A 50 ms timer paused 20 ms in: nothing while paused, then its 30 ms left, then 50 again.
+TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
+    struct TickTimes : GameEvents {
+        using GameEvents::GameEvents;
+        std::vector<std::pair<TimerId, qint64>> ticks;
+        QElapsedTimer clock;
+        void timerTick(TimerId t) override { ticks.emplace_back(t, clock.elapsed()); }
+    };
+    QtGame<QtPlatform, TickTimes> game;
+    QtPlatform& pf = game.pf;
+    auto& ticks = game.events.ticks;
+    for (int i = 0; i < timerCount; ++i) {
+        pf.setTimerEnabled(static_cast<TimerId>(i), false);
+    }
+    game.events.clock.start();
+    pf.setTimerEnabled(TimerId::tmrKillTails, true);
+    QTest::qWait(20);
+    pf.setPaused(true);
+    const qint64 pausedAt = game.events.clock.elapsed();
+    pf.setTimerEnabled(TimerId::tmrClearText, true);
+    pf.setTimerEnabled(TimerId::tmrClearText, false);
+    pf.setTimerEnabled(TimerId::tmrKillTails, true);  // already on: keeps what it had left
+    QTest::qWait(200);
+    EXPECT_TRUE(ticks.empty());
+    EXPECT_TRUE(pf.timerEnabled(TimerId::tmrKillTails) && !pf.timerEnabled(TimerId::tmrClearText));
+    pf.setPaused(false);
+    const qint64 resumedAt = game.events.clock.elapsed();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.size() >= 2; }, 2000));
+    // Timers come late under load, never early.
+    EXPECT_GE(ticks[0].second - resumedAt, 50 - pausedAt - 5);
+    EXPECT_GE(ticks[1].second - ticks[0].second, 45);
+}
+
+// Unless the player took it in hand, before or while the game was paused.
+TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
+    using State = frmMusic::State;
+    using Call = void (frmMusic::*)();
+    const std::tuple<const char*, Call, Call, State, State> cases[] = {
+        // what the player did before, during the pause; the state then, and after
+        {"untouched", nullptr, nullptr, State::paused, State::playing},
+        {"paused before", &frmMusic::pause, nullptr, State::paused, State::paused},
+        {"stopped meanwhile", nullptr, &frmMusic::stop, State::paused, State::stopped},
+        {"played meanwhile", nullptr, &frmMusic::play, State::paused, State::playing},
+    };
+    for (const auto& [name, before, during, held, after] : cases) {
+        SCOPED_TRACE(name);
+        QtGame<> game;
+        test::writeFile(game.dir.filePath(QStringLiteral("q.wav")), test::wavBytes(10, 0));
+        game.pf.startMusic(
+            test::writeFile(game.dir.filePath(QStringLiteral("music.m3u")), "q.wav\n")
+                .toStdString());
+        frmMusic* w = game.pf.sound().musicWindow();
+        ASSERT_EQ(w->state(), State::playing);
+        if (before != nullptr) {
+            (w->*before)();
+        }
+        game.pf.setPaused(true);
+        EXPECT_EQ(w->state(), held);
+        if (during != nullptr) {
+            (w->*during)();
+        }
+        game.pf.setPaused(false);
+        EXPECT_EQ(w->state(), after);
+    }
 }
 
 }  // namespace
