@@ -171,6 +171,14 @@ TEST(SpeedMenus, AutoSpeedStoresItsWordAndDisplayTimingShowsTheLastPassStoringNo
     EXPECT_EQ(h.pf.settings, before);
 }
 
+TEST(MainLoop, RunsPassesUntilTheGameEnds) {
+    test::Started s;
+    const int before = s.pf.yields().pass();
+    int after = 0;
+    mainLoop(s.g, [&] { s.g.ended = ++after == 3; });
+    EXPECT_EQ(std::pair(after, s.pf.yields().pass() - before), std::pair(3, 3));
+}
+
 TEST(MainLoop, TickCounterWrapKeepsThePassDuration) {
     // A platform whose tick counter wraps between the two readings of a pass.
     class WrappingClock : public HeadlessPlatform {

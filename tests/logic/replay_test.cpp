@@ -55,6 +55,9 @@ TEST(ReplayParse, MalformedFilesNameTheLine) {
         {"pass 3 16\nseed 4\n", 5, "'seed' must come before the first pass"},
         {"at 3 key 43\nplayfield 9000 7000\n", 5, "must come before"},
         {"seed 4\nseed 5\n", 5, "'seed' given twice"}, {"playfield 9000 0\n", 4, "bad playfield size"},
+        {"autospeed maybe\n", 4, "bad autospeed 'maybe', expected on or off"},
+        {"shield maybe\n", 4, "bad shield 'maybe', expected on or off"},
+        {"rnd\n", 4, "incomplete line, expected 'rnd <state>'"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -76,6 +79,8 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
     // The smallest playfield a file may name (0 is refused above).
     const Replay small = parsed("brivane-replay 1\nplayfield 1 1\n");
     EXPECT_EQ(std::pair(small.playfieldWidth, small.playfieldHeight), std::pair(1, 1));
+    // A later game that began with no timer running.
+    EXPECT_EQ(parsed("brivane-replay 1\nrunning\n").carried.value().timersRunning, 0u);
 
     const Replay r = parsed(
         "brivane-replay 1\r\nseed 4294967295 # the largest\r\nplayfield 12000 9000\r\n"
@@ -435,6 +440,16 @@ TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
     }
     recorder.finish(3);
     EXPECT_EQ(std::pair(said, int{h.g.userSpeed}), std::pair(1, 3));
+    // A disk that takes the bytes but fails them at the closing flush is said too.
+    struct FullAtFlush : std::streambuf {
+        int overflow(int c) override { return traits_type::not_eof(c); }
+        int sync() override { return -1; }
+    } fullAtFlush;
+    std::ostream late(&fullAtFlush);
+    ReplayRecorder closing(late, h.wired.events, h.g, yields, Replay{});
+    closing.onWriteFailed = [&said] { ++said; };
+    closing.finish(0);
+    EXPECT_EQ(said, 2);
 }
 
 TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
