@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/numbers.h"
 #include "harness.h"
 #include "player/capture.h"
 #include "player/tail.h"
@@ -250,6 +251,72 @@ struct CaptureGame : test::Scene {
         }
     }
 };
+
+// The first pair the full search over every pair of points would close.
+std::pair<std::size_t, std::size_t> firstPairByFullSearch(const GameState& g) {
+    const auto n = static_cast<std::size_t>(g.tailCount);
+    for (std::size_t i = 1; i <= n; ++i) {
+        for (std::size_t j = 1; j <= n; ++j) {
+            const std::size_t span = i > j ? i - j : j - i;
+            if (span >= 10 && std::fabs(g.tail[i].x - g.tail[j].x) <= 360 &&
+                std::fabs(g.tail[i].y - g.tail[j].y) <= 360) {
+                return {std::min(i, j), std::max(i, j)};
+            }
+        }
+    }
+    return {0, 0};
+}
+
+// The search remembers what it found; points added, removed, aged out or laid directly must
+// leave it answering exactly as the full search does, before and after a loop has closed.
+TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
+    Rnd rnd(7);
+    int closed = 0;
+    for (int walk = 0; walk < 300; ++walk) {
+        SCOPED_TRACE(walk);
+        test::Harness h;
+        h.g.graceCount = 30000;  // mark only
+        GameState& g = h.g;
+        const float stride = walk % 3 == 0 ? 900 : 2000;  // wider walks close later, or never
+        float x = 4000;
+        float y = 3000;
+        bool wasClosed = false;
+        for (int step = 0; step < 200; ++step) {
+            const double op = rnd();
+            if (op < 0.05 && g.tailCount >= 1) {
+                removeTailPoint(g, intFloor(rnd() * g.tailCount) + 1);
+            } else if (op < 0.08 && g.tailCount >= 1) {
+                // The oldest few (or a newer one alone) age out in one sweep.
+                const auto from = static_cast<std::size_t>(intFloor(rnd() * g.tailCount) + 1);
+                const std::size_t to =
+                    rnd() < 0.5 ? from : std::min<std::size_t>(from + 3, g.tail.size() - 1);
+                for (std::size_t i = rnd() < 0.5 ? 1 : from; i <= to; ++i) {
+                    g.tail[i].age = 300;
+                }
+                ageTail(g);
+            } else if (op < 0.1) {
+                g.tail.push_back(TailPoint{x, y, 0, 0});  // laid without a search
+                g.tailCount += 1;
+            } else {
+                x += static_cast<float>(intFloor(rnd() * stride - stride / 2));
+                y += static_cast<float>(intFloor(rnd() * stride - stride / 2));
+                const double before = g.tailCount;
+                addTailPoint(g, x, y);
+                if (!wasClosed && g.tailCount != before && g.tail.back().inLoop != 0) {
+                    // The loop that closed is the full search's pair, marked from its lower end.
+                    const auto want = firstPairByFullSearch(g);
+                    ASSERT_NE(want.first, 0u);
+                    EXPECT_EQ(g.tail[want.first].inLoop, -1);
+                    EXPECT_TRUE(want.first == 1 || g.tail[want.first - 1].inLoop == 0);
+                    wasClosed = true;
+                    ++closed;
+                }
+            }
+            ASSERT_EQ(firstLoopPair(g), firstPairByFullSearch(g)) << "step " << step;
+        }
+    }
+    EXPECT_GT(closed, 150);
+}
 
 TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
     const struct {
