@@ -46,10 +46,12 @@ colours=$(convert "$shot" -format %c histogram:info:-)
 count() { echo "$colours" | awk -v c="$1" '$0 ~ c { sub(":", "", $1); n += $1 } END { print n + 0 }'; }
 [ "$(count '#000000')" -gt 200000 ] || fail "no playfield on the screen"
 [ "$(count '#00FF00')" -gt 40 ] || fail "no status line on the screen"
-# The recording holds each pass's duration: most last the 16 ms of a 60 Hz output.
-usual=$(awk '$1 == "pass" { if (n) runs[d] += $2 - n; n = $2; d = $3 }
-    END { for (k in runs) if (runs[k] > best) { best = runs[k]; u = k }; print u }' rec.replay)
-[ "$usual" = 16 ] || fail "passes mostly last $usual ms, not 16: $(grep '^pass' rec.replay | head)"
+# The recording holds each pass's duration: a late pass makes the next one short, so the median
+# is the 16 ms of a 60 Hz output, give or take a millisecond on a busy machine.
+median=$(awk '$1 == "pass" { for (i = n; n && i < $2; i++) print d; n = $2; d = $3 }' rec.replay |
+    sort -n | awk '{ d[NR] = $1 } END { print d[int((NR + 1) / 2)] }')
+[ "${median:-0}" -ge 15 ] && [ "$median" -le 17 ] ||
+    fail "passes last $median ms in the middle, not 16: $(grep '^pass' rec.replay | head)"
 ended_by 0 kill -TERM "$pid"
 scores_saved scores SIGTERM
 tail -1 rec.replay | grep -q ' close$' || fail "the recording does not end with the window's close"
