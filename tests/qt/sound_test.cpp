@@ -1,15 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The Qt sound, mostly with no audio device as on a build machine; NullSink hears it go out.
-#include <QAudioDevice>
+// The Qt sound with no audio device, as on a build machine.
 #include <QAudioOutput>
-#include <QMediaDevices>
 #include <QMediaPlayer>
-#include <QProcess>
 #include <QSlider>
 #include <QSoundEffect>
-#include <QStandardPaths>
 #include <QToolButton>
 
 #include "core/sound.h"
@@ -174,87 +170,6 @@ TEST(SoundSettings, EffectsOffLetGoOfTheirDevicesAndTheVolumeIsKeptForTheNextSta
     EXPECT_EQ(next.sound().musicWindow()->sldVolume->value(), 80);
     EXPECT_FLOAT_EQ(next.sound().musicWindow()->audio->volume(), 0.8f);
     EXPECT_EQ(next.sound().device(effectDie), nullptr);
-}
-
-// A private PulseAudio server with a null sink, whose monitor hears the sound go out and stop.
-TEST(NullSink, AnEffectPlaysToTheEndAndItsDeviceIsReadyAgain) {
-    const QString pulseaudio = QStandardPaths::findExecutable("pulseaudio");
-    const QString parec = QStandardPaths::findExecutable("parec");
-    const QString pactl = QStandardPaths::findExecutable("pactl");
-    if (pulseaudio.isEmpty() || parec.isEmpty() || pactl.isEmpty()) {
-        GTEST_SKIP() << "pulseaudio, parec or pactl is not installed: no audio path to test";
-    }
-    QTemporaryDir runtime;
-    const QString server = "unix:" + runtime.filePath("native");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", runtime.path());
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    env.insert("XDG_CONFIG_HOME", runtime.filePath("config"));
-    QProcess pulse;
-    QProcess monitor;
-    const auto stop = qScopeGuard([&] {
-        for (QProcess* process : {&monitor, &pulse}) {
-            process->terminate();
-            process->waitForFinished(5000);
-        }
-    });
-    pulse.setProcessEnvironment(env);
-    pulse.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    pulse.start(pulseaudio, QProcess::splitCommand(
-                                "-n --daemonize=no --exit-idle-time=-1 --use-pid-file=no "
-                                "--log-level=error -L \"module-null-sink sink_name=brivane_test\" "
-                                "-L \"module-native-protocol-unix auth-anonymous=1 socket=" +
-                                runtime.filePath("native") + "\""));
-    env.insert("PULSE_SERVER", server);
-    // The socket file appears before the server listens on it, and Qt's audio gives up for good
-    // on a refused first connection, so wait until a client of its own gets an answer.
-    const auto answers = [&] {
-        QProcess info;
-        info.setProcessEnvironment(env);
-        info.start(pactl, {QStringLiteral("info")});
-        return info.waitForFinished(5000) && info.exitStatus() == QProcess::NormalExit &&
-               info.exitCode() == 0;
-    };
-    if (!pulse.waitForStarted(5000) || !QTest::qWaitFor(answers, 10000)) {
-        GTEST_SKIP() << "the PulseAudio server would not start here";
-    }
-    qputenv("PULSE_SERVER", server.toLocal8Bit());
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
-        GTEST_SKIP() << "audio was set up earlier in this process without a server; run this "
-                        "test on its own (ctest does)";
-    }
-    monitor.setProcessEnvironment(env);
-    monitor.start(parec, QProcess::splitCommand(QStringLiteral(
-                             "-d brivane_test.monitor --raw --format=s16le --channels=1 "
-                             "--rate=22050 --latency-msec=20")));
-    ASSERT_TRUE(monitor.waitForStarted(5000));
-    QTest::qWait(500);  // the recording stream connects before anything plays
-    ASSERT_EQ(monitor.state(), QProcess::Running);
-    QtGame<> game;
-    initSound(game.g, true);
-    // Re-opened while the game's own sound may still load: the late load must not win.
-    game.pf.openSoundDevice(
-        effectCapture,
-        writeFile(game.dir.filePath("capture.wav"), test::wavBytes(0.4, 880)).toStdString());
-    QSoundEffect* device = game.pf.sound().device(effectCapture);
-    ASSERT_TRUE(
-        QTest::qWaitFor([device] { return device->status() == QSoundEffect::Ready; }, 5000));
-    for (int round = 1; round <= 2; ++round) {
-        playSound(game.g, effectCapture);
-        EXPECT_FALSE(game.g.soundReady[effectCapture]);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return game.g.soundReady[effectCapture]; }, 10000))
-            << "the device never reported that it was done, round " << round;
-    }
-    // Audible, and no more than the two plays; parec writes what it holds back once stopped.
-    QTest::qWait(300);
-    monitor.terminate();
-    ASSERT_TRUE(monitor.waitForFinished(5000));
-    const QByteArray recorded = monitor.readAllStandardOutput();
-    const auto* samples = reinterpret_cast<const qint16*>(recorded.constData());
-    const auto loud = std::count_if(samples, samples + recorded.size() / 2,
-                                    [](qint16 v) { return std::abs(v) > 4000; });
-    EXPECT_GT(loud, 0);
-    EXPECT_LE(loud, 2 * 0.4 * 22050);
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The Qt window: its elements, layout, picture, icon; what pauses it and what holds meanwhile.
+// The Qt window: its elements, layout, picture; what pauses it and what holds meanwhile.
 #include <QElapsedTimer>
-#include <QIcon>
 #include <QLabel>
 #include <array>
 
 #include "core/pause.h"
-#include "platform/qt/replay_viewer.h"
-#include "platform/qt/window_icon.h"
 #include "qt_test_support.h"
 
 namespace brivane {
@@ -102,87 +99,23 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     EXPECT_GT(fans, 0);
 }
 
-// The built-in pictures, or the icon theme's when the game is installed in one.
-TEST(Window, EveryWindowShowsTheGameIcon) {
-    QTemporaryDir themes;
-    const QString themeDir = themes.filePath(QStringLiteral("brivanetest"));
-    ASSERT_TRUE(QDir().mkpath(themeDir + QStringLiteral("/48x48/apps")));
-    test::writeFile(themeDir + QStringLiteral("/index.theme"),
-                    "[Icon Theme]\nName=brivanetest\nDirectories=48x48/apps\n\n"
-                    "[48x48/apps]\nSize=48\nType=Fixed\n");
-    QImage themed(48, 48, QImage::Format_ARGB32_Premultiplied);
-    themed.fill(QColor(12, 34, 56));
-    ASSERT_TRUE(themed.save(themeDir + QStringLiteral("/48x48/apps/net.brivane.Brivane.png")));
-    const QStringList searchPaths = QIcon::themeSearchPaths();
-    const QString themeName = QIcon::themeName();
-    const QIcon appIcon = QGuiApplication::windowIcon();
-    const QString appId = QGuiApplication::desktopFileName();
-    const auto restore = qScopeGuard([&] {
-        QIcon::setThemeSearchPaths(searchPaths);
-        QIcon::setThemeName(themeName);
-        QGuiApplication::setWindowIcon(appIcon);
-        QGuiApplication::setDesktopFileName(appId);
-    });
-    const QImage builtIn = QImage(QStringLiteral(":/icons/48.png"))
-                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    ASSERT_FALSE(builtIn.isNull());
-    for (const bool installed : {false, true}) {
-        SCOPED_TRACE(installed ? "theme" : "built in");
-        QIcon::setThemeSearchPaths(installed ? QStringList{themes.path()} : QStringList{});
-        QIcon::setThemeName(installed ? QStringLiteral("brivanetest") : QString());
-        QtGame<> game;
-        game.pf.showWindow();
-        game.pf.createMusicWindow();
-        game.pf.showHelp(game.dir.filePath(QStringLiteral("none.hlp")).toStdString());
-        ReplayViewer viewer(Replay{}, QStringLiteral("empty.replay"));
-        for (const QWidget* w :
-             std::initializer_list<const QWidget*>{game.pf.window(), game.pf.sound().musicWindow(),
-                                                   game.pf.services().helpWindow(), &viewer}) {
-            ASSERT_NE(w, nullptr);
-            SCOPED_TRACE(w->windowTitle().toStdString());
-            EXPECT_EQ(w->windowIcon()
-                          .pixmap(QSize(48, 48), 1.0)
-                          .toImage()
-                          .convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                      installed ? themed : builtIn);
-        }
-    }
-    // A Wayland compositor finds the icon through the desktop entry the application id names.
-    setUpApplicationIdentity();
-    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("net.brivane.Brivane"));
-    EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
-}
-
+// Paused: the menu item checked and the overlay's words over the picture; then the game's own.
 TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
     using Act = std::function<void(frmMain*)>;
     QWidget other;
-    const Act lookAway = [&other](frmMain*) {
-        other.show();
-        other.activateWindow();
+    const auto press = [](Qt::Key key) {
+        return Act([key](frmMain* w) { QTest::keyClick(w->windowHandle(), key); });
     };
-    const Act minimise = [](frmMain* w) { w->showMinimized(); };
-    const Act keyP = [](frmMain* w) { QTest::keyClick(w->windowHandle(), Qt::Key_P); };
-    const Act pauseKey = [](frmMain* w) { QTest::keyClick(w->windowHandle(), Qt::Key_Pause); };
-    const Act click = [](frmMain* w) {
-        w->showNormal();
-        w->activateWindow();
-        QTest::mouseClick(w->pic, Qt::LeftButton, {}, QPoint(200, 200));
-    };
-    // White pixels of the playfield as shown in the window: the overlay's words.
-    const auto whiteShown = [](frmMain* w) {
-        return test::countPixels(w->pic->grab().toImage(),
-                                 [](QRgb p) { return p == qRgb(255, 255, 255); });
-    };
+    const Act click = [](frmMain* w) { QTest::mouseClick(w->pic, Qt::LeftButton, {}, {200, 200}); };
     const struct {
         const char* name;
         Act pause;
-        bool paused;  // and Pause When Inactive on
         Act resume;
     } cases[] = {
-        {"another window, P", lookAway, true, keyP},
-        {"minimised, click", minimise, true, click},
-        {"Pause, click", pauseKey, true, click},
-        {"another window with the setting off", lookAway, false, click},
+        {"another window, P", [&other](frmMain*) { other.show(), other.activateWindow(); },
+         press(Qt::Key_P)},
+        {"minimised, click", [](frmMain* w) { w->showMinimized(); }, click},
+        {"Pause, click", press(Qt::Key_Pause), click},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -192,40 +125,33 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
         w->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
         QAction* pauseItem = game.action(MenuItem::mnuFilePause);
-        if (!c.paused) {
-            game.action(MenuItem::mnuSettingsPauseInactive)->trigger();
-            game.pf.processEvents();
-        }
+        const auto white = [w] {
+            return test::countPixels(w->pic->grab().toImage(),
+                                     [](QRgb p) { return p == qRgb(255, 255, 255); });
+        };
         runPass(game.g);
-        const int whiteBefore = whiteShown(w);
-        bool seen = false;
-        std::tuple<bool, bool, bool> then;  // paused, checked, overlay shown
+        const int whiteBefore = white();
+        std::optional<std::tuple<bool, bool, bool>> then;  // paused, checked, overlay shown
         QTimer::singleShot(5, [&] { c.pause(w); });
         QTimer::singleShot(300, [&] {
-            seen = true;
             const bool paused = isPaused(game.g);
             const bool checked = pauseItem->isChecked();
             w->showNormal();
             w->activateWindow();
             EXPECT_TRUE(QTest::qWaitForWindowActive(w));
-            then = {paused, checked, whiteShown(w) > whiteBefore + 200};
+            then = {paused, checked, white() > whiteBefore + 200};
             c.resume(w);
         });
-        // The paused pass's yield lasts until the game goes on; one that is not paused ends.
-        for (int pass = 0; pass < 100 && !seen; ++pass) {
+        // The paused pass's yield lasts until the game goes on.
+        for (int pass = 0; pass < 100 && !then; ++pass) {
             runPass(game.g);
         }
-        ASSERT_TRUE(seen);
-        EXPECT_EQ(then, std::tuple(c.paused, c.paused, c.paused)) << whiteBefore;
+        EXPECT_EQ(then, std::tuple(true, true, true)) << whiteBefore;
         game.pf.processEvents();
-        EXPECT_FALSE(isPaused(game.g));
-        if (c.paused) {
-            runPass(game.g);
-            // Taken away again: the window shows the game's own picture, nothing over it.
-            EXPECT_EQ(w->pic->grab().toImage().convertToFormat(QImage::Format_RGB32),
-                      game.pf.playfieldImage().image().convertToFormat(QImage::Format_RGB32));
-            EXPECT_FALSE(pauseItem->isChecked());
-        }
+        runPass(game.g);
+        EXPECT_FALSE(isPaused(game.g) || pauseItem->isChecked());
+        EXPECT_EQ(w->pic->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                  game.pf.playfieldImage().image().convertToFormat(QImage::Format_RGB32));
     }
 }
 
