@@ -30,8 +30,6 @@ namespace {
 using test::QtGame;
 using test::readFile;
 using test::scopedEnv;
-using test::testOptions;
-using test::writeFile;
 
 constexpr int waitMs = 10000;
 
@@ -103,9 +101,9 @@ TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
         const QDir root(prefix.path());
         ASSERT_TRUE(root.mkpath("bin") && (!installed || root.mkpath("share/brivane")));
         if (beside != nullptr) {
-            writeFile(root.filePath(QStringLiteral("bin/") + beside), "x");
+            test::writeFile(root.filePath(QStringLiteral("bin/") + beside), "x");
         }
-        QtPlatform pf(testOptions(prefix));
+        QtPlatform pf(test::testOptions(prefix));
         pf.services().setProgramFolder(root.filePath("bin"));
         EXPECT_EQ(pf.programFolder(), root.filePath(expected).toStdString()) << expected;
     }
@@ -143,7 +141,7 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
             std::ofstream(program + "/scores", std::ios::binary) << old;
             ::chmod(program.c_str(), f == Folder::readOnly ? 0500 : 0700);
         }
-        QtPlatform pf(testOptions(dir));
+        QtPlatform pf(test::testOptions(dir));
         pf.services().setProgramFolder(program);
         EXPECT_EQ(pf.readScoresFile(), f == Folder::missing ? std::nullopt : std::optional(old));
         EXPECT_TRUE(pf.writeScoresFile(fresh));
@@ -153,8 +151,7 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
         std::filesystem::remove_all(top);  // Qt removes by names it holds as text
     }
     if (root) {
-        GTEST_SKIP() << "the superuser writes into any folder, so the read-only row needs an "
-                        "ordinary user; the other rows ran";
+        GTEST_SKIP() << "the superuser writes into any folder: the read-only row was left out";
     }
 }
 
@@ -163,8 +160,8 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     QTemporaryDir dir;
     QTemporaryDir settings;
     const QByteArray old = "highlvl:4\r\nhighscore:40\r\n";
-    const QString scores = writeFile(dir.filePath("scores"), old);
-    QtPlatform pf(testOptions(settings));
+    const QString scores = test::writeFile(dir.filePath("scores"), old);
+    QtPlatform pf(test::testOptions(settings));
     pf.services().setProgramFolder(dir.path());
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);

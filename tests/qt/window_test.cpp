@@ -99,59 +99,46 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
     EXPECT_GT(fans, 0);
 }
 
-// Paused: the menu item checked and the overlay's words over the picture; then the game's own.
+// Another window pauses it: the item checked, the overlay's words over the picture; a click goes
+// on and the picture is the game's own again. P pauses and the Pause key goes on.
 TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
-    using Act = std::function<void(frmMain*)>;
+    QtGame<> game;
+    game.start();
+    frmMain* w = game.pf.window();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QAction* pauseItem = game.action(MenuItem::mnuFilePause);
+    const auto white = [w] {
+        return test::countPixels(w->pic->grab().toImage(),
+                                 [](QRgb p) { return p == qRgb(255, 255, 255); });
+    };
+    runPass(game.g);
+    const int whiteBefore = white();
     QWidget other;
-    const auto press = [](Qt::Key key) {
-        return Act([key](frmMain* w) { QTest::keyClick(w->windowHandle(), key); });
-    };
-    const Act click = [](frmMain* w) { QTest::mouseClick(w->pic, Qt::LeftButton, {}, {200, 200}); };
-    const struct {
-        const char* name;
-        Act pause;
-        Act resume;
-    } cases[] = {
-        {"another window, P", [&other](frmMain*) { other.show(), other.activateWindow(); },
-         press(Qt::Key_P)},
-        {"minimised, click", [](frmMain* w) { w->showMinimized(); }, click},
-        {"Pause, click", press(Qt::Key_Pause), click},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QtGame<> game;
-        game.start();
-        frmMain* w = game.pf.window();
+    std::optional<std::tuple<bool, bool, bool>> then;  // paused, checked, overlay shown
+    QTimer::singleShot(5, [&other] { other.show(), other.activateWindow(); });
+    QTimer::singleShot(300, [&] {
+        const bool paused = isPaused(game.g);
+        const bool checked = pauseItem->isChecked();
         w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-        QAction* pauseItem = game.action(MenuItem::mnuFilePause);
-        const auto white = [w] {
-            return test::countPixels(w->pic->grab().toImage(),
-                                     [](QRgb p) { return p == qRgb(255, 255, 255); });
-        };
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        then = {paused, checked, white() > whiteBefore + 200};
+        QTest::mouseClick(w->pic, Qt::LeftButton, {}, {200, 200});
+    });
+    // The paused pass's yield lasts until the game goes on.
+    for (int pass = 0; pass < 100 && !then; ++pass) {
         runPass(game.g);
-        const int whiteBefore = white();
-        std::optional<std::tuple<bool, bool, bool>> then;  // paused, checked, overlay shown
-        QTimer::singleShot(5, [&] { c.pause(w); });
-        QTimer::singleShot(300, [&] {
-            const bool paused = isPaused(game.g);
-            const bool checked = pauseItem->isChecked();
-            w->showNormal();
-            w->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
-            then = {paused, checked, white() > whiteBefore + 200};
-            c.resume(w);
-        });
-        // The paused pass's yield lasts until the game goes on.
-        for (int pass = 0; pass < 100 && !then; ++pass) {
-            runPass(game.g);
-        }
-        EXPECT_EQ(then, std::tuple(true, true, true)) << whiteBefore;
-        game.pf.processEvents();
-        runPass(game.g);
-        EXPECT_FALSE(isPaused(game.g) || pauseItem->isChecked());
-        EXPECT_EQ(w->pic->grab().toImage().convertToFormat(QImage::Format_RGB32),
-                  game.pf.playfieldImage().image().convertToFormat(QImage::Format_RGB32));
+    }
+    EXPECT_EQ(then, std::tuple(true, true, true)) << whiteBefore;
+    game.pf.processEvents();
+    runPass(game.g);
+    EXPECT_FALSE(isPaused(game.g) || pauseItem->isChecked());
+    EXPECT_EQ(w->pic->grab().toImage().convertToFormat(QImage::Format_RGB32),
+              game.pf.playfieldImage().image().convertToFormat(QImage::Format_RGB32));
+    for (const auto& [key, paused] :
+         {std::pair(Qt::Key_P, true), std::pair(Qt::Key_Pause, false)}) {
+        QTest::keyClick(w->windowHandle(), key);
+        EXPECT_EQ(isPaused(game.g), paused) << key;
     }
 }
 
