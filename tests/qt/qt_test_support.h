@@ -22,7 +22,6 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <optional>
 #include <tuple>
@@ -64,8 +63,8 @@ inline auto scopedEnv(const char* name, const QByteArray& value) {
     return qScopeGuard([name, old] { old ? qputenv(name, *old) : qunsetenv(name); });
 }
 
-// A 16-bit mono PCM WAV at 22050 Hz: a sine tone of `hz`, or silence at 0.
-inline QByteArray wavBytes(double seconds, double hz) {
+// A 16-bit mono PCM WAV of silence at 22050 Hz.
+inline QByteArray wavBytes(double seconds) {
     constexpr quint32 rate = 22050;
     const auto samples = static_cast<quint32>(seconds * rate);
     QByteArray bytes;
@@ -77,11 +76,7 @@ inline QByteArray wavBytes(double seconds, double hz) {
     out << quint32(16) << quint16(1) << quint16(1) << rate << rate * 2 << quint16(2) << quint16(16);
     out.writeRawData("data", 4);
     out << quint32(samples * 2);
-    for (quint32 i = 0; i < samples; ++i) {
-        out << static_cast<qint16>(
-            std::lround(16000.0 * std::sin(6.283185307179586 * hz * i / rate)));
-    }
-    return bytes;
+    return bytes + QByteArray(static_cast<qsizetype>(samples) * 2, '\0');
 }
 
 // How many pixels of `image` `lit` holds for.

@@ -344,10 +344,6 @@ TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
     menuHelpTopics(game.g);
     EXPECT_EQ(game.pf.services().helpWindow(), help);
     EXPECT_EQ(help->size(), QSize(400, 200));
-    const std::string missing = game.dir.filePath("brivane.hlp").toStdString();
-    game.pf.showHelp(missing);
-    EXPECT_TRUE(help->toPlainText().contains(QString::fromStdString(missing)));
-    EXPECT_TRUE(game.pf.dialogs.empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <array>
+#include <cmath>
 
 #include "core/pause.h"
 #include "qt_test_support.h"
@@ -189,7 +190,7 @@ TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
     for (const auto& [name, before, during, held, after] : cases) {
         SCOPED_TRACE(name);
         QtGame<> game;
-        test::writeFile(game.dir.filePath(QStringLiteral("q.wav")), test::wavBytes(10, 0));
+        test::writeFile(game.dir.filePath(QStringLiteral("q.wav")), test::wavBytes(10));
         game.pf.startMusic(
             test::writeFile(game.dir.filePath(QStringLiteral("music.m3u")), "q.wav\n")
                 .toStdString());
