@@ -2,11 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Every file the game reads is a regular file of a fit size (the scores file alone is cut).
-#include <sys/stat.h>
-#include <unistd.h>
-#include <QSoundEffect>
-#include <QTextDocument>
-
 #include "qt_test_support.h"
 #include "replay/replay_file.h"
 

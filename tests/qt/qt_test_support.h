@@ -5,6 +5,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -12,12 +14,19 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSlider>
+#include <QSoundEffect>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -27,10 +36,12 @@
 #include <tuple>
 
 #include "core/game.h"
+#include "core/pause.h"
 #include "core/wired_game.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
+#include "platform/render/playfield_image.h"
 
 namespace brivane::test {
 

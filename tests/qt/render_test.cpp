@@ -3,7 +3,6 @@
 
 // Pixels of the playfield renderer.
 #include "../logic/harness.h"
-#include "platform/render/playfield_image.h"
 #include "qt_test_support.h"
 
 namespace brivane {

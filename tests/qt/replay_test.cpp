@@ -3,16 +3,12 @@
 
 // Replays in the Qt home: the headless replay command, the viewer, and the window of kept replays.
 #include <QFileInfo>
-#include <QPushButton>
-#include <QSlider>
-#include <QTableWidget>
 #include <sstream>
 #include <string>
 
 #include "platform/qt/replay_cli.h"
 #include "platform/qt/replay_library_window.h"
 #include "platform/qt/replay_viewer.h"
-#include "platform/render/playfield_image.h"
 #include "qt_test_support.h"
 #include "replay/replay_runner.h"
 

@@ -4,15 +4,11 @@
 // The Qt services against real files and a real local server.
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <QInputDialog>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTextDocument>
 #include <climits>
 #include <csignal>
 #include <filesystem>

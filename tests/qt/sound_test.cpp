@@ -4,8 +4,6 @@
 // The Qt sound with no audio device, as on a build machine.
 #include <QAudioOutput>
 #include <QMediaPlayer>
-#include <QSlider>
-#include <QSoundEffect>
 #include <QToolButton>
 
 #include "core/sound.h"

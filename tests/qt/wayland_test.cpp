@@ -2,14 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The window on a Wayland compositor (tests/live/wayland_game.sh); skipped elsewhere.
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <vector>
 
-#include "core/pause.h"
 #include "platform/pacing.h"
 #include "qt_test_support.h"
 

@@ -7,7 +7,6 @@
 #include <array>
 #include <cmath>
 
-#include "core/pause.h"
 #include "qt_test_support.h"
 
 namespace brivane {
