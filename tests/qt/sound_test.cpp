@@ -27,7 +27,7 @@ struct DoneRecorder : GameEvents {
 };
 
 // Pause and Stop are the user's, never the end: only a finished list is started again.
-TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
+TEST(MusicWindow, PlaysEachEntryOnceInOrderOnlyTheEndReadsAsFinishedAndItWaitsForTheGame) {
     QtGame<> game;
     const QDir dir(game.dir.path());
     ASSERT_TRUE(dir.mkdir("sub"));
@@ -71,6 +71,29 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderAndOnlyTheEndReadsAsFinished) {
     EXPECT_FALSE(game.pf.musicFinished());
     w->cmdPlay->click();
     EXPECT_EQ(w->currentEntry(), 0);
+    // Held with the game, unless the player took it in hand before or while it was paused.
+    using State = frmMusic::State;
+    using Call = void (frmMusic::*)();
+    const std::tuple<Call, Call, State> holds[] = {
+        // what the player did before, during the pause; the state after
+        {nullptr, nullptr, State::playing},
+        {&frmMusic::pause, nullptr, State::paused},
+        {nullptr, &frmMusic::stop, State::stopped},
+        {nullptr, &frmMusic::play, State::playing},
+    };
+    for (const auto& [before, during, after] : holds) {
+        w->play();
+        if (before != nullptr) {
+            (w->*before)();
+        }
+        game.pf.setPaused(true);
+        EXPECT_EQ(w->state(), State::paused);
+        if (during != nullptr) {
+            (w->*during)();
+        }
+        game.pf.setPaused(false);
+        EXPECT_EQ(w->state(), after);
+    }
 }
 
 // Idle, not finished, so the loop timer does not retry; effects that cannot play never report.

@@ -175,38 +175,5 @@ TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
     EXPECT_GE(ticks[1].second - ticks[0].second, 45);
 }
 
-// Unless the player took it in hand, before or while the game was paused.
-TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
-    using State = frmMusic::State;
-    using Call = void (frmMusic::*)();
-    const std::tuple<const char*, Call, Call, State, State> cases[] = {
-        // what the player did before, during the pause; the state then, and after
-        {"untouched", nullptr, nullptr, State::paused, State::playing},
-        {"paused before", &frmMusic::pause, nullptr, State::paused, State::paused},
-        {"stopped meanwhile", nullptr, &frmMusic::stop, State::paused, State::stopped},
-        {"played meanwhile", nullptr, &frmMusic::play, State::paused, State::playing},
-    };
-    for (const auto& [name, before, during, held, after] : cases) {
-        SCOPED_TRACE(name);
-        QtGame<> game;
-        test::writeFile(game.dir.filePath(QStringLiteral("q.wav")), test::wavBytes(10));
-        game.pf.startMusic(
-            test::writeFile(game.dir.filePath(QStringLiteral("music.m3u")), "q.wav\n")
-                .toStdString());
-        frmMusic* w = game.pf.sound().musicWindow();
-        ASSERT_EQ(w->state(), State::playing);
-        if (before != nullptr) {
-            (w->*before)();
-        }
-        game.pf.setPaused(true);
-        EXPECT_EQ(w->state(), held);
-        if (during != nullptr) {
-            (w->*during)();
-        }
-        game.pf.setPaused(false);
-        EXPECT_EQ(w->state(), after);
-    }
-}
-
 }  // namespace
 }  // namespace brivane
