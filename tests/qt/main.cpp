@@ -2,13 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The Qt tests need an application object for widgets, fonts and sockets.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+
+#include "qt_test_support.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",

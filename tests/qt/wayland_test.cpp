@@ -15,13 +15,10 @@ namespace {
 // Runs passes until `done` holds or `passes` have run.
 template <class Done>
 bool runUntil(GameState& g, int passes, Done done) {
-    for (int i = 0; i < passes; ++i) {
+    for (int i = 0; i < passes && !done(); ++i) {
         runPass(g);
-        if (done()) {
-            return true;
-        }
     }
-    return false;
+    return done();
 }
 
 // A started game whose window the compositor shows.
@@ -65,7 +62,6 @@ TEST_F(Wayland, MenusAndTheJumpToLevelDialogWork) {
     ASSERT_TRUE(runUntil(game.g, 300, [&] { return answered; }));
     runPass(game.g);
     EXPECT_EQ(game.g.level, 7);
-    EXPECT_EQ(game.g.ballCount, 7);
 }
 
 // A compositor stops asking for frames, never says minimised: the game neither stalls nor

@@ -13,9 +13,10 @@ namespace brivane {
 namespace {
 
 using test::QtGame;
-using test::testOptions;
 
-TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
+// Its elements and input in twips (15 a pixel); the picture bounded by the screen and shrinking
+// again with the window.
+TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFollowsItsSize) {
     QtGame<> game;
     game.start();
     frmMain* w = game.pf.window();
@@ -35,27 +36,17 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     const bool before = game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed);
     game.action(MenuItem::mnuSettingsAutoSpeed)->trigger();
     EXPECT_NE(game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), before);
-}
-
-// 15 twips a pixel; the picture bounded by the screen and shrinking again with the window.
-TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
-    QTemporaryDir dir;
-    QtPlatform pf(testOptions(dir));
-    pf.showWindow();
-    frmMain* w = pf.window();
     const QSize minimum = w->size();
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    const std::pair<QSize, QSize> cases[] = {
+    // clang-format off
+    const std::pair<QSize, QSize> sizes[] = {
         // the size asked for, the picture's
-        {minimum, {597, 441}},
-        {minimum + QSize(100, 100), {697, 541}},
-        {QSize(1, 1), {597, 441}},
-        {minimum - QSize(1, 0), {597, 441}},
-        {minimum - QSize(0, 1), {597, 441}},
-        {screen + QSize(400, 300), screen},
-        {minimum + QSize(100, 0), {697, 441}},
+        {minimum, {597, 441}}, {minimum + QSize(100, 100), {697, 541}}, {QSize(1, 1), {597, 441}},
+        {minimum - QSize(1, 0), {597, 441}}, {minimum - QSize(0, 1), {597, 441}},
+        {screen + QSize(400, 300), screen}, {minimum + QSize(100, 0), {697, 441}},
     };
-    for (const auto& [asked, picture] : cases) {
+    // clang-format on
+    for (const auto& [asked, picture] : sizes) {
         SCOPED_TRACE(testing::Message() << asked.width() << " x " << asked.height());
         w->resize(asked);
         QApplication::processEvents();
@@ -68,8 +59,8 @@ TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
             (std::array{QRect(4, 4, 597 + d.width(), 441 + d.height()),
                         QRect(208, 452 + d.height(), 365, 17),
                         QRect(8 + 7 * 24, 448 + d.height(), 21, 21)}));
-        pf.clear();
-        EXPECT_EQ(pf.playfieldImage().image().size(), picture);
+        game.pf.clear();
+        EXPECT_EQ(game.pf.playfieldImage().image().size(), picture);
     }
 }
 
