@@ -172,29 +172,16 @@ int closeViewers() {
 TEST(Viewer, RefusesFilesItCannotShow) {
     test::QtGame<> game;
     ReplayLibraryWindow library(game.pf, game.pf.replaysFolder(), nullptr);
-    const QString huge = game.dir.filePath("huge.replay");
-    {
-        QFile file(huge);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(129LL * 1024 * 1024));  // sparse: costs no disk
-    }
-    const std::tuple<const char*, QByteArray, const char*> cases[] = {
-        // the file, its bytes, what is said of it
-        {"damaged.replay", "brivane-replay 1\nseed 1\nat 5 move 10\n", "line 3: incomplete line"},
-        {"huge.replay", {}, "too large for a replay file"},
-    };
-    for (const auto& [name, bytes, says] : cases) {
-        SCOPED_TRACE(name);
-        const QString path = bytes.isEmpty() ? huge : writeFile(game.dir.filePath(name), bytes);
-        library.askOpenPath = [&path] { return path; };
-        QString said;
-        test::answerNextBox(QMessageBox::Ok, said);
-        library.openFile();
-        EXPECT_TRUE(said.contains(path)) << said.toStdString();
-        EXPECT_TRUE(said.contains(QString::fromLatin1(says))) << said.toStdString();
-        EXPECT_EQ(closeViewers(), 0);
-        EXPECT_TRUE(library.isEnabled());
-    }
+    const QString path =
+        writeFile(game.dir.filePath("damaged.replay"), "brivane-replay 1\nseed 1\nat 5 move 10\n");
+    library.askOpenPath = [&path] { return path; };
+    QString said;
+    test::answerNextBox(QMessageBox::Ok, said);
+    library.openFile();
+    EXPECT_TRUE(said.contains(path) && said.contains("line 3: incomplete line"))
+        << said.toStdString();
+    EXPECT_EQ(closeViewers(), 0);
+    EXPECT_TRUE(library.isEnabled());
 }
 
 // The demo game, kept as having ended at `endedAt` with `score`.
@@ -204,7 +191,7 @@ QByteArray keptDemo(std::int64_t endedAt, double score) {
                                       QByteArray("brivane-replay 1\n") + factsText(facts).c_str());
 }
 
-TEST(ReplayLibraryQt, ListsNewestFirstWatchesSavesAndDeletesAfterAsking) {
+TEST(ReplayLibraryQt, ListsNewestFirstWatchesAndDeletesAfterAsking) {
     test::QtGame<> game;
     const QString folder = game.pf.replaysFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -225,13 +212,6 @@ TEST(ReplayLibraryQt, ListsNewestFirstWatchesSavesAndDeletesAfterAsking) {
     w.table()->selectRow(1);
     w.watch();
     EXPECT_EQ(closeViewers(), 1);
-    const QString copy = game.dir.filePath("sent.replay");
-    w.askSavePath = [&copy](const QString& suggested) {
-        EXPECT_TRUE(suggested.endsWith("game1.replay"));
-        return copy;
-    };
-    w.saveAs();
-    EXPECT_EQ(readFile(copy), keptDemo(1800000060, 20));
     for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {
         QString question;
         test::answerNextBox(button, question);

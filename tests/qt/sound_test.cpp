@@ -52,8 +52,7 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderOnlyTheEndReadsAsFinishedAndItWaitsFo
     ASSERT_TRUE(finished());
     EXPECT_EQ(played, (QStringList{"one.wav", "two.wav"}));
 
-    // The loop timer's restart plays the list again from its first entry; Play after the user's
-    // Pause or Stop goes on with the entry it was stopped in (no change of source).
+    // Started again from its first entry; Play after Pause or Stop goes on in the same entry.
     game.pf.startMusic(m3u);
     w->nextEntry();
     const std::pair<QToolButton*, frmMusic::State> userStops[] = {
