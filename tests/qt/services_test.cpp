@@ -4,8 +4,6 @@
 // The Qt services against real files and a real local server.
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <QRegularExpression>
-#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -17,7 +15,6 @@
 #include "core/levels.h"
 #include "platform/qt/quit_requests.h"
 #include "qt_test_support.h"
-#include "settings/about_help.h"
 #include "settings/update_check.h"
 
 namespace brivane {
@@ -86,24 +83,6 @@ struct FakeServer {
     bool clientGone = false;
     QTcpServer server;  // last, so the sockets it owns go while the members above are still there
 };
-
-// Beside the program (a build folder), else ../share/brivane (installed), else beside it still.
-TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
-    using Row = std::tuple<const char*, bool, const char*>;  // beside, installed, expected
-    for (const auto& [beside, installed, expected] :
-         {Row{"music.m3u", true, "bin"}, Row{"die.wav", false, "bin"},
-          Row{nullptr, true, "share/brivane"}, Row{nullptr, false, "bin"}}) {
-        QTemporaryDir prefix;
-        const QDir root(prefix.path());
-        ASSERT_TRUE(root.mkpath("bin") && (!installed || root.mkpath("share/brivane")));
-        if (beside != nullptr) {
-            test::writeFile(root.filePath(QStringLiteral("bin/") + beside), "x");
-        }
-        QtPlatform pf(test::testOptions(prefix));
-        pf.services().setProgramFolder(root.filePath("bin"));
-        EXPECT_EQ(pf.programFolder(), root.filePath(expected).toStdString()) << expected;
-    }
-}
 
 // A folder that takes no file (read-only, gone, too deep for the temporary name) falls back.
 TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
@@ -211,17 +190,12 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
         {"tmkver:1.4.0\r\n", End::byGame, std::nullopt},
         {"HTTP/1.0 200 OK\r\n\r\ntmkver:1.3", End::serverResets, std::nullopt},
     };
-    const auto freedPort = [] {
-        QTcpServer probe;  // gone before the game connects, so nothing listens there
-        probe.listen(QHostAddress::LocalHost, 0);
-        return "127.0.0.1:" + QByteArray::number(probe.serverPort());
-    };
     for (const auto& [reply, end, offered] : cases) {
         SCOPED_TRACE(testing::Message()
                      << "end " << static_cast<int>(end) << ", " << reply.size() << " bytes");
         FakeServer server(reply, end);
         const auto target = scopedEnv("BRIVANE_UPDATE_SERVER",
-                                      end == End::refused ? freedPort() : server.address());
+                                      end == End::refused ? "127.0.0.1:1" : server.address());
         UpdateGame game;
         if (end == End::never && !offered) {
             game.pf.services().setGiveUpAfter(300);
@@ -307,36 +281,6 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     EXPECT_EQ(game.g.level, 5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !game.pf.dialogs.empty(); }, waitMs));
     EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
-}
-
-// One modeless window, back at its contents, on screen and at the player's size.
-TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
-    UpdateGame game;
-    menuHelpTopics(game.g);
-    QTextBrowser* help = game.pf.services().helpWindow();
-    ASSERT_TRUE(help != nullptr && help->isVisible() && help->isWindow());
-    int pictures = 0;
-    QTextDocument* doc = help->document();
-    for (const auto& img : QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(doc->toHtml())) {
-        const QVariant data = doc->resource(QTextDocument::ImageResource, QUrl(img.captured(1)));
-        EXPECT_FALSE(QImage::fromData(data.toByteArray()).isNull() && data.value<QImage>().isNull())
-            << img.captured(1).toStdString();
-        ++pictures;
-    }
-    EXPECT_GE(pictures, 6);
-    // Closed off the screen and opened again: back on it, at the top of the contents.
-    help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
-    ASSERT_GT(help->verticalScrollBar()->value(), 0);
-    help->close();
-    help->move(3000, 3000);
-    menuHelpTopics(game.g);
-    EXPECT_TRUE(
-        QGuiApplication::primaryScreen()->availableGeometry().contains(help->frameGeometry()));
-    EXPECT_EQ(help->verticalScrollBar()->value(), 0);
-    help->resize(400, 200);  // while open, the player's size stays
-    menuHelpTopics(game.g);
-    EXPECT_EQ(game.pf.services().helpWindow(), help);
-    EXPECT_EQ(help->size(), QSize(400, 200));
 }
 
 }  // namespace

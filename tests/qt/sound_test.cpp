@@ -41,8 +41,7 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderOnlyTheEndReadsAsFinishedAndItWaitsFo
     };
     game.pf.startMusic(m3u);
     frmMusic* w = game.pf.sound().musicWindow();
-    ASSERT_NE(w, nullptr);
-    EXPECT_FALSE(w->isVisible());
+    ASSERT_TRUE(w != nullptr && !w->isVisible());
     QStringList played{w->wmp->source().fileName()};
     QObject::connect(w->wmp, &QMediaPlayer::sourceChanged,
                      [&played](const QUrl& url) { played << url.fileName(); });
