@@ -12,8 +12,6 @@
 namespace brivane {
 namespace {
 
-using test::readFile;
-
 BestGamesView threeGames(int editRow) {
     return {{{"Grace", 9000, 12, 1800000000, 3725},
              {"<b>Ada</b>", 1250, 3, 1800000100, 75},
@@ -110,10 +108,10 @@ TEST(BestGamesWindowQt, AGameEndsTheWindowOpensAndTheNameReachesTheFile) {
     });
     game.pf.processEvents();
     ASSERT_TRUE(answered);
-    EXPECT_EQ(readFile(path + ".damaged"), "older");
-    EXPECT_EQ(readFile(path + ".damaged-2"), "damaged");
+    EXPECT_EQ(test::readFile(path + ".damaged"), "older");
+    EXPECT_EQ(test::readFile(path + ".damaged-2"), "damaged");
     const auto table =
-        parseBestGames(readFile(path).toStdString()).value_or(std::vector<BestGame>{});
+        parseBestGames(test::readFile(path).toStdString()).value_or(std::vector<BestGame>{});
     ASSERT_EQ(table.size(), 1u);
     EXPECT_TRUE(table[0].name == "Grace" && table[0].level == 4) << table[0].name;
 }

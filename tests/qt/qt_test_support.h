@@ -102,15 +102,6 @@ int countPixels(const QImage& image, Lit lit) {
     return n;
 }
 
-// Whether the screen shows `picture` where `window` shows its playfield.
-inline bool screenShows(QWidget* window, const QWidget* playfield, const QImage& picture) {
-    const QPoint at = playfield->mapTo(window, QPoint(0, 0));
-    return window->screen()
-               ->grabWindow(window->winId(), at.x(), at.y(), picture.width(), picture.height())
-               .toImage()
-               .convertToFormat(picture.format()) == picture;
-}
-
 // Hands the modal window that the caller's next event loop opens to `answer`.
 template <class Modal = QMessageBox>
 void onNextModal(std::function<void(Modal*)> answer) {

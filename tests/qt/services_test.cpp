@@ -20,8 +20,6 @@
 namespace brivane {
 namespace {
 
-using test::QtGame;
-using test::readFile;
 using test::scopedEnv;
 
 constexpr int waitMs = 10000;
@@ -46,7 +44,7 @@ struct CountingEvents : GameEvents {
     }
 };
 
-using UpdateGame = QtGame<TestPlatform, CountingEvents>;
+using UpdateGame = test::QtGame<TestPlatform, CountingEvents>;
 
 enum class End { serverCloses, never, refused, byGame, serverResets };
 
@@ -147,7 +145,7 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, savedSignal);
     EXPECT_FALSE(written);
-    EXPECT_EQ(readFile(scores), old);
+    EXPECT_EQ(test::readFile(scores), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scores"});
 }
 
@@ -155,7 +153,7 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
 TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
     for (const int signal : {0, SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);  // 0: the window closed
-        QtGame<TestPlatform> game;
+        test::QtGame<TestPlatform> game;
         game.pf.services().setProgramFolder(game.dir.path());
         game.pf.showWindow();
         game.g.highLevel = 12;
@@ -172,7 +170,7 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
             }
         }
         EXPECT_TRUE(game.pf.programEnded() && game.g.ended);
-        EXPECT_EQ(readFile(game.dir.filePath("scores")),
+        EXPECT_EQ(test::readFile(game.dir.filePath("scores")),
                   QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
     }
 }
@@ -191,8 +189,7 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
         {"HTTP/1.0 200 OK\r\n\r\ntmkver:1.3", End::serverResets, std::nullopt},
     };
     for (const auto& [reply, end, offered] : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << "end " << static_cast<int>(end) << ", " << reply.size() << " bytes");
+        SCOPED_TRACE(testing::Message() << static_cast<int>(end) << ", " << reply.size() << " B");
         FakeServer server(reply, end);
         const auto target = scopedEnv("BRIVANE_UPDATE_SERVER",
                                       end == End::refused ? "127.0.0.1:1" : server.address());

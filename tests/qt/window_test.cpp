@@ -12,12 +12,9 @@
 namespace brivane {
 namespace {
 
-using test::QtGame;
-
-// Its elements and input in twips (15 a pixel); the picture bounded by the screen and shrinking
-// again with the window.
+// Its elements, input in twips (15 a pixel), and a picture bounded by the screen that shrinks back.
 TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFollowsItsSize) {
-    QtGame<> game;
+    test::QtGame<> game;
     game.start();
     frmMain* w = game.pf.window();
     ASSERT_TRUE(w != nullptr && w->isVisible());
@@ -65,9 +62,10 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFollowsItsSize) {
 
 // Only what changed is handed on, yet each pass shows whole: loops, deaths, a resize, a dialog.
 TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
-    QtGame<> game;
+    test::QtGame<> game;
     game.start(3);
     frmMain* w = game.pf.window();
+    const QPoint at = w->pic->mapTo(w, QPoint(0, 0));
     int stale = 0;
     int fans = 0;
     for (int pass = 0; pass < 240; ++pass) {
@@ -83,16 +81,18 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
                                         200 + static_cast<int>(80 * std::sin(a))));
         runPass(game.g);
         fans += game.g.tailCount > 0 && game.g.tail[1].inLoop != 0 ? 1 : 0;
-        stale += test::screenShows(w, w->pic, game.pf.playfieldImage().image()) ? 0 : 1;
+        const QImage& picture = game.pf.playfieldImage().image();
+        const QPixmap shown =
+            w->screen()->grabWindow(w->winId(), at.x(), at.y(), picture.width(), picture.height());
+        stale += shown.toImage().convertToFormat(picture.format()) == picture ? 0 : 1;
     }
     EXPECT_EQ(stale, 0);
     EXPECT_GT(fans, 0);
 }
 
-// Another window pauses it: the item checked, the overlay's words over the picture; a click goes
-// on and the picture is the game's own again. P pauses and the Pause key goes on.
+// Another window pauses it (item checked, words over the picture), a click goes on; so P, Pause.
 TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
-    QtGame<> game;
+    test::QtGame<> game;
     game.start();
     frmMain* w = game.pf.window();
     w->activateWindow();
@@ -115,8 +115,7 @@ TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
         then = {paused, checked, white() > whiteBefore + 200};
         QTest::mouseClick(w->pic, Qt::LeftButton, {}, {200, 200});
     });
-    // The paused pass's yield lasts until the game goes on.
-    for (int pass = 0; pass < 100 && !then; ++pass) {
+    for (int pass = 0; pass < 100 && !then; ++pass) {  // a paused pass lasts till it goes on
         runPass(game.g);
     }
     EXPECT_EQ(then, std::tuple(true, true, true)) << whiteBefore;
@@ -140,7 +139,7 @@ TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
         std::vector<qint64> at;
         void timerTick(TimerId) override { at.push_back(clock.elapsed()); }
     };
-    QtGame<QtPlatform, Ticks> game;  // the timers on from the start are seconds long
+    test::QtGame<QtPlatform, Ticks> game;  // the timers on from the start are seconds long
     const auto& at = game.events.at;
     game.events.clock.start();
     game.pf.setTimerEnabled(TimerId::tmrKillTails, true);
