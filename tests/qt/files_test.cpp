@@ -2,28 +2,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Every file the game reads is a regular file of a fit size (the scores file alone is cut).
-#include <sys/stat.h>
-#include <unistd.h>
-#include <QSoundEffect>
-#include <QTextDocument>
-
 #include "qt_test_support.h"
 #include "replay/replay_file.h"
 
 namespace brivane {
 namespace {
 
-using test::testOptions;
 using test::writeFile;
 
 // A FIFO, or a sparse file one byte past the limit (no disk spent).
 bool make(bool oversized, const QString& path, std::size_t limit) {
     const QByteArray name = QFile::encodeName(path);
-    if (!oversized) {
-        return ::mkfifo(name.constData(), 0600) == 0;
-    }
-    return !writeFile(path, "x").isEmpty() &&
-           ::truncate(name.constData(), static_cast<off_t>(limit + 1)) == 0;
+    return oversized ? !writeFile(path, "x").isEmpty() &&
+                           ::truncate(name.constData(), static_cast<off_t>(limit + 1)) == 0
+                     : ::mkfifo(name.constData(), 0600) == 0;
 }
 
 // Whether the game, on `pf` with its settings in `dir`, took anything from the file at `bad`.
@@ -63,7 +55,7 @@ bool readsHelpPicture(QtPlatform& pf, const QTemporaryDir& dir, const QString& b
 
 // A settings file of its own, never written over, and one line said of it.
 bool readsSettings(QtPlatform&, const QTemporaryDir& dir, const QString& bad) {
-    QtPlatform::Options options = testOptions(dir);
+    QtPlatform::Options options = test::testOptions(dir);
     options.settingsFile = bad;
     testing::internal::CaptureStderr();
     QtPlatform pf(options);
@@ -111,7 +103,7 @@ TEST(FilesTheGameReads, OnlyRegularFilesOfAFitSize) {
             QTemporaryDir dir;
             const QString bad = dir.filePath(QString::fromLatin1(file));
             ASSERT_TRUE(make(oversized, bad, limit));
-            QtPlatform pf(testOptions(dir));
+            QtPlatform pf(test::testOptions(dir));
             EXPECT_EQ(reads(pf, dir, bad), oversized && oversizedIsCut);
         }
     }

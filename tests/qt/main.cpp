@@ -2,19 +2,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The Qt tests need an application object for widgets, fonts and sockets.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+
+#include "qt_test_support.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    // Tests that start the game must never ask the real update server (a reply could open a
-    // modal dialog); a closed local port makes the check fail quietly.
+    // Never the real update server, whose reply could open a dialog: a closed port fails quietly.
     qputenv("BRIVANE_UPDATE_SERVER", "127.0.0.1:1");
     // Nor touch the user's own files: the scores file falls back to the data folder.
     QTemporaryDir home;
@@ -23,8 +19,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
-    // Qt Multimedia's clean-up at exit can wait for ever on a sample still loading in its own
-    // thread; the game ends the same way, and the logic tests check for leaks.
+    // Qt Multimedia's clean-up can wait for ever on a sample still loading; the game ends so too.
     home.remove();
     std::fflush(nullptr);
     std::_Exit(result);

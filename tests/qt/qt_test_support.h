@@ -5,6 +5,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -12,26 +14,34 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSlider>
+#include <QSoundEffect>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <optional>
 #include <tuple>
 
 #include "core/game.h"
+#include "core/pause.h"
 #include "core/wired_game.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_services.h"
 #include "platform/qt/qt_sound.h"
+#include "platform/render/playfield_image.h"
 
 namespace brivane::test {
 
@@ -64,8 +74,8 @@ inline auto scopedEnv(const char* name, const QByteArray& value) {
     return qScopeGuard([name, old] { old ? qputenv(name, *old) : qunsetenv(name); });
 }
 
-// A 16-bit mono PCM WAV at 22050 Hz: a sine tone of `hz`, or silence at 0.
-inline QByteArray wavBytes(double seconds, double hz) {
+// A 16-bit mono PCM WAV of silence at 22050 Hz.
+inline QByteArray wavBytes(double seconds) {
     constexpr quint32 rate = 22050;
     const auto samples = static_cast<quint32>(seconds * rate);
     QByteArray bytes;
@@ -77,11 +87,7 @@ inline QByteArray wavBytes(double seconds, double hz) {
     out << quint32(16) << quint16(1) << quint16(1) << rate << rate * 2 << quint16(2) << quint16(16);
     out.writeRawData("data", 4);
     out << quint32(samples * 2);
-    for (quint32 i = 0; i < samples; ++i) {
-        out << static_cast<qint16>(
-            std::lround(16000.0 * std::sin(6.283185307179586 * hz * i / rate)));
-    }
-    return bytes;
+    return bytes + QByteArray(static_cast<qsizetype>(samples) * 2, '\0');
 }
 
 // How many pixels of `image` `lit` holds for.
@@ -94,15 +100,6 @@ int countPixels(const QImage& image, Lit lit) {
         }
     }
     return n;
-}
-
-// Whether the screen shows `picture` where `window` shows its playfield.
-inline bool screenShows(QWidget* window, const QWidget* playfield, const QImage& picture) {
-    const QPoint at = playfield->mapTo(window, QPoint(0, 0));
-    return window->screen()
-               ->grabWindow(window->winId(), at.x(), at.y(), picture.width(), picture.height())
-               .toImage()
-               .convertToFormat(picture.format()) == picture;
 }
 
 // Hands the modal window that the caller's next event loop opens to `answer`.

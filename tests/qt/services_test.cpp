@@ -4,15 +4,9 @@
 // The Qt services against real files and a real local server.
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <QInputDialog>
-#include <QRegularExpression>
-#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTextDocument>
 #include <climits>
 #include <csignal>
 #include <filesystem>
@@ -21,17 +15,12 @@
 #include "core/levels.h"
 #include "platform/qt/quit_requests.h"
 #include "qt_test_support.h"
-#include "settings/about_help.h"
 #include "settings/update_check.h"
 
 namespace brivane {
 namespace {
 
-using test::QtGame;
-using test::readFile;
 using test::scopedEnv;
-using test::testOptions;
-using test::writeFile;
 
 constexpr int waitMs = 10000;
 
@@ -55,7 +44,7 @@ struct CountingEvents : GameEvents {
     }
 };
 
-using UpdateGame = QtGame<TestPlatform, CountingEvents>;
+using UpdateGame = test::QtGame<TestPlatform, CountingEvents>;
 
 enum class End { serverCloses, never, refused, byGame, serverResets };
 
@@ -93,24 +82,6 @@ struct FakeServer {
     QTcpServer server;  // last, so the sockets it owns go while the members above are still there
 };
 
-// Beside the program (a build folder), else ../share/brivane (installed), else beside it still.
-TEST(DataFolder, BesideTheProgramElseInTheInstalledShareFolder) {
-    using Row = std::tuple<const char*, bool, const char*>;  // beside, installed, expected
-    for (const auto& [beside, installed, expected] :
-         {Row{"music.m3u", true, "bin"}, Row{"die.wav", false, "bin"},
-          Row{nullptr, true, "share/brivane"}, Row{nullptr, false, "bin"}}) {
-        QTemporaryDir prefix;
-        const QDir root(prefix.path());
-        ASSERT_TRUE(root.mkpath("bin") && (!installed || root.mkpath("share/brivane")));
-        if (beside != nullptr) {
-            writeFile(root.filePath(QStringLiteral("bin/") + beside), "x");
-        }
-        QtPlatform pf(testOptions(prefix));
-        pf.services().setProgramFolder(root.filePath("bin"));
-        EXPECT_EQ(pf.programFolder(), root.filePath(expected).toStdString()) << expected;
-    }
-}
-
 // A folder that takes no file (read-only, gone, too deep for the temporary name) falls back.
 TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
     QTemporaryDir home;
@@ -143,7 +114,7 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
             std::ofstream(program + "/scores", std::ios::binary) << old;
             ::chmod(program.c_str(), f == Folder::readOnly ? 0500 : 0700);
         }
-        QtPlatform pf(testOptions(dir));
+        QtPlatform pf(test::testOptions(dir));
         pf.services().setProgramFolder(program);
         EXPECT_EQ(pf.readScoresFile(), f == Folder::missing ? std::nullopt : std::optional(old));
         EXPECT_TRUE(pf.writeScoresFile(fresh));
@@ -153,8 +124,7 @@ TEST(ScoresFile, BesideTheProgramElseInTheUsersDataFolderAndReadFromBoth) {
         std::filesystem::remove_all(top);  // Qt removes by names it holds as text
     }
     if (root) {
-        GTEST_SKIP() << "the superuser writes into any folder, so the read-only row needs an "
-                        "ordinary user; the other rows ran";
+        GTEST_SKIP() << "the superuser writes into any folder: the read-only row was left out";
     }
 }
 
@@ -163,8 +133,8 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     QTemporaryDir dir;
     QTemporaryDir settings;
     const QByteArray old = "highlvl:4\r\nhighscore:40\r\n";
-    const QString scores = writeFile(dir.filePath("scores"), old);
-    QtPlatform pf(testOptions(settings));
+    const QString scores = test::writeFile(dir.filePath("scores"), old);
+    QtPlatform pf(test::testOptions(settings));
     pf.services().setProgramFolder(dir.path());
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -175,7 +145,7 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, savedSignal);
     EXPECT_FALSE(written);
-    EXPECT_EQ(readFile(scores), old);
+    EXPECT_EQ(test::readFile(scores), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"scores"});
 }
 
@@ -183,7 +153,7 @@ TEST(ScoresFile, FailedWriteLeavesTheOldFileIntact) {
 TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
     for (const int signal : {0, SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);  // 0: the window closed
-        QtGame<TestPlatform> game;
+        test::QtGame<TestPlatform> game;
         game.pf.services().setProgramFolder(game.dir.path());
         game.pf.showWindow();
         game.g.highLevel = 12;
@@ -200,7 +170,7 @@ TEST(ScoresFile, ClosingTheWindowOrAQuitSignalWritesIt) {
             }
         }
         EXPECT_TRUE(game.pf.programEnded() && game.g.ended);
-        EXPECT_EQ(readFile(game.dir.filePath("scores")),
+        EXPECT_EQ(test::readFile(game.dir.filePath("scores")),
                   QByteArray("highlvl:12\r\nhighscore:1250\r\n"));
     }
 }
@@ -218,17 +188,11 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
         {"tmkver:1.4.0\r\n", End::byGame, std::nullopt},
         {"HTTP/1.0 200 OK\r\n\r\ntmkver:1.3", End::serverResets, std::nullopt},
     };
-    const auto freedPort = [] {
-        QTcpServer probe;  // gone before the game connects, so nothing listens there
-        probe.listen(QHostAddress::LocalHost, 0);
-        return "127.0.0.1:" + QByteArray::number(probe.serverPort());
-    };
     for (const auto& [reply, end, offered] : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << "end " << static_cast<int>(end) << ", " << reply.size() << " bytes");
+        SCOPED_TRACE(testing::Message() << static_cast<int>(end) << ", " << reply.size() << " B");
         FakeServer server(reply, end);
         const auto target = scopedEnv("BRIVANE_UPDATE_SERVER",
-                                      end == End::refused ? freedPort() : server.address());
+                                      end == End::refused ? "127.0.0.1:1" : server.address());
         UpdateGame game;
         if (end == End::never && !offered) {
             game.pf.services().setGiveUpAfter(300);
@@ -314,43 +278,6 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     EXPECT_EQ(game.g.level, 5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !game.pf.dialogs.empty(); }, waitMs));
     EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
-}
-
-// One modeless window, back at its contents, on screen and at the player's size.
-TEST(HelpWindow, ShowsTheDocumentBesideTheGameAtItsContents) {
-    UpdateGame game;
-    menuHelpTopics(game.g);
-    QTextBrowser* help = game.pf.services().helpWindow();
-    ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(help->isVisible() && help->isWindow());
-    int pictures = 0;
-    QTextDocument* doc = help->document();
-    for (const auto& img : QRegularExpression("<img src=\"([^\"]+)\"").globalMatch(doc->toHtml())) {
-        const QVariant data = doc->resource(QTextDocument::ImageResource, QUrl(img.captured(1)));
-        EXPECT_FALSE(QImage::fromData(data.toByteArray()).isNull() && data.value<QImage>().isNull())
-            << img.captured(1).toStdString();
-        ++pictures;
-    }
-    EXPECT_GE(pictures, 6);
-    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
-    for (const QPoint left : {QPoint(10, 10), QPoint(3000, 3000)}) {
-        help->verticalScrollBar()->setValue(help->verticalScrollBar()->maximum());
-        ASSERT_GT(help->verticalScrollBar()->value(), 0);
-        help->close();
-        help->move(left);
-        menuHelpTopics(game.g);
-        EXPECT_TRUE(room.contains(help->frameGeometry())) << left.x();
-        EXPECT_EQ(help->pos() == left, left.x() == 10) << left.x();
-        EXPECT_EQ(help->verticalScrollBar()->value(), 0);
-    }
-    help->resize(400, 200);
-    menuHelpTopics(game.g);
-    EXPECT_EQ(game.pf.services().helpWindow(), help);
-    EXPECT_EQ(help->size(), QSize(400, 200));
-    const std::string missing = game.dir.filePath("brivane.hlp").toStdString();
-    game.pf.showHelp(missing);
-    EXPECT_TRUE(help->toPlainText().contains(QString::fromStdString(missing)));
-    EXPECT_TRUE(game.pf.dialogs.empty());
 }
 
 }  // namespace

@@ -2,14 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The window on a Wayland compositor (tests/live/wayland_game.sh); skipped elsewhere.
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <vector>
 
-#include "core/pause.h"
 #include "platform/pacing.h"
 #include "qt_test_support.h"
 
@@ -19,13 +15,10 @@ namespace {
 // Runs passes until `done` holds or `passes` have run.
 template <class Done>
 bool runUntil(GameState& g, int passes, Done done) {
-    for (int i = 0; i < passes; ++i) {
+    for (int i = 0; i < passes && !done(); ++i) {
         runPass(g);
-        if (done()) {
-            return true;
-        }
     }
-    return false;
+    return done();
 }
 
 // A started game whose window the compositor shows.
@@ -69,7 +62,6 @@ TEST_F(Wayland, MenusAndTheJumpToLevelDialogWork) {
     ASSERT_TRUE(runUntil(game.g, 300, [&] { return answered; }));
     runPass(game.g);
     EXPECT_EQ(game.g.level, 7);
-    EXPECT_EQ(game.g.ballCount, 7);
 }
 
 // A compositor stops asking for frames, never says minimised: the game neither stalls nor

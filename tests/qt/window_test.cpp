@@ -1,29 +1,23 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The Qt window: its elements, layout, picture, icon; what pauses it and what holds meanwhile.
+// The Qt window: its elements, layout, picture; what pauses it and what holds meanwhile.
 #include <QElapsedTimer>
-#include <QIcon>
 #include <QLabel>
 #include <array>
+#include <cmath>
 
-#include "core/pause.h"
-#include "platform/qt/replay_viewer.h"
-#include "platform/qt/window_icon.h"
 #include "qt_test_support.h"
 
 namespace brivane {
 namespace {
 
-using test::QtGame;
-using test::testOptions;
-
-TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
-    QtGame<> game;
+// Its elements, input in twips (15 a pixel), and a picture bounded by the screen that shrinks back.
+TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFollowsItsSize) {
+    test::QtGame<> game;
     game.start();
     frmMain* w = game.pf.window();
-    ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->isVisible());
+    ASSERT_TRUE(w != nullptr && w->isVisible());
     EXPECT_EQ(w->pic->cursor().shape(), Qt::BlankCursor);
     EXPECT_EQ(std::count_if(w->imgPlayer.begin(), w->imgPlayer.end(),
                             [](QLabel* icon) { return icon->isVisible(); }),
@@ -38,27 +32,17 @@ TEST(Window, StartsWithItsElementsTakesInputInTwipsAndFlipsAMenuCheckOnce) {
     const bool before = game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed);
     game.action(MenuItem::mnuSettingsAutoSpeed)->trigger();
     EXPECT_NE(game.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), before);
-}
-
-// 15 twips a pixel; the picture bounded by the screen and shrinking again with the window.
-TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
-    QTemporaryDir dir;
-    QtPlatform pf(testOptions(dir));
-    pf.showWindow();
-    frmMain* w = pf.window();
     const QSize minimum = w->size();
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    const std::pair<QSize, QSize> cases[] = {
+    // clang-format off
+    const std::pair<QSize, QSize> sizes[] = {
         // the size asked for, the picture's
-        {minimum, {597, 441}},
-        {minimum + QSize(100, 100), {697, 541}},
-        {QSize(1, 1), {597, 441}},
-        {minimum - QSize(1, 0), {597, 441}},
-        {minimum - QSize(0, 1), {597, 441}},
-        {screen + QSize(400, 300), screen},
-        {minimum + QSize(100, 0), {697, 441}},
+        {minimum, {597, 441}}, {minimum + QSize(100, 100), {697, 541}}, {QSize(1, 1), {597, 441}},
+        {minimum - QSize(1, 0), {597, 441}}, {minimum - QSize(0, 1), {597, 441}},
+        {screen + QSize(400, 300), screen}, {minimum + QSize(100, 0), {697, 441}},
     };
-    for (const auto& [asked, picture] : cases) {
+    // clang-format on
+    for (const auto& [asked, picture] : sizes) {
         SCOPED_TRACE(testing::Message() << asked.width() << " x " << asked.height());
         w->resize(asked);
         QApplication::processEvents();
@@ -71,16 +55,17 @@ TEST(Window, LayoutFollowsTheWindowAndSnapsBackToItsMinimum) {
             (std::array{QRect(4, 4, 597 + d.width(), 441 + d.height()),
                         QRect(208, 452 + d.height(), 365, 17),
                         QRect(8 + 7 * 24, 448 + d.height(), 21, 21)}));
-        pf.clear();
-        EXPECT_EQ(pf.playfieldImage().image().size(), picture);
+        game.pf.clear();
+        EXPECT_EQ(game.pf.playfieldImage().image().size(), picture);
     }
 }
 
 // Only what changed is handed on, yet each pass shows whole: loops, deaths, a resize, a dialog.
 TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
-    QtGame<> game;
+    test::QtGame<> game;
     game.start(3);
     frmMain* w = game.pf.window();
+    const QPoint at = w->pic->mapTo(w, QPoint(0, 0));
     int stale = 0;
     int fans = 0;
     for (int pass = 0; pass < 240; ++pass) {
@@ -96,203 +81,80 @@ TEST(Window, PresentsOnlyWhatChangedYetShowsTheWholePicture) {
                                         200 + static_cast<int>(80 * std::sin(a))));
         runPass(game.g);
         fans += game.g.tailCount > 0 && game.g.tail[1].inLoop != 0 ? 1 : 0;
-        stale += test::screenShows(w, w->pic, game.pf.playfieldImage().image()) ? 0 : 1;
+        const QImage& picture = game.pf.playfieldImage().image();
+        const QPixmap shown =
+            w->screen()->grabWindow(w->winId(), at.x(), at.y(), picture.width(), picture.height());
+        stale += shown.toImage().convertToFormat(picture.format()) == picture ? 0 : 1;
     }
     EXPECT_EQ(stale, 0);
     EXPECT_GT(fans, 0);
 }
 
-// The built-in pictures, or the icon theme's when the game is installed in one.
-TEST(Window, EveryWindowShowsTheGameIcon) {
-    QTemporaryDir themes;
-    const QString themeDir = themes.filePath(QStringLiteral("brivanetest"));
-    ASSERT_TRUE(QDir().mkpath(themeDir + QStringLiteral("/48x48/apps")));
-    test::writeFile(themeDir + QStringLiteral("/index.theme"),
-                    "[Icon Theme]\nName=brivanetest\nDirectories=48x48/apps\n\n"
-                    "[48x48/apps]\nSize=48\nType=Fixed\n");
-    QImage themed(48, 48, QImage::Format_ARGB32_Premultiplied);
-    themed.fill(QColor(12, 34, 56));
-    ASSERT_TRUE(themed.save(themeDir + QStringLiteral("/48x48/apps/net.brivane.Brivane.png")));
-    const QStringList searchPaths = QIcon::themeSearchPaths();
-    const QString themeName = QIcon::themeName();
-    const QIcon appIcon = QGuiApplication::windowIcon();
-    const QString appId = QGuiApplication::desktopFileName();
-    const auto restore = qScopeGuard([&] {
-        QIcon::setThemeSearchPaths(searchPaths);
-        QIcon::setThemeName(themeName);
-        QGuiApplication::setWindowIcon(appIcon);
-        QGuiApplication::setDesktopFileName(appId);
-    });
-    const QImage builtIn = QImage(QStringLiteral(":/icons/48.png"))
-                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    ASSERT_FALSE(builtIn.isNull());
-    for (const bool installed : {false, true}) {
-        SCOPED_TRACE(installed ? "theme" : "built in");
-        QIcon::setThemeSearchPaths(installed ? QStringList{themes.path()} : QStringList{});
-        QIcon::setThemeName(installed ? QStringLiteral("brivanetest") : QString());
-        QtGame<> game;
-        game.pf.showWindow();
-        game.pf.createMusicWindow();
-        game.pf.showHelp(game.dir.filePath(QStringLiteral("none.hlp")).toStdString());
-        ReplayViewer viewer(Replay{}, QStringLiteral("empty.replay"));
-        for (const QWidget* w :
-             std::initializer_list<const QWidget*>{game.pf.window(), game.pf.sound().musicWindow(),
-                                                   game.pf.services().helpWindow(), &viewer}) {
-            ASSERT_NE(w, nullptr);
-            SCOPED_TRACE(w->windowTitle().toStdString());
-            EXPECT_EQ(w->windowIcon()
-                          .pixmap(QSize(48, 48), 1.0)
-                          .toImage()
-                          .convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                      installed ? themed : builtIn);
-        }
-    }
-    // A Wayland compositor finds the icon through the desktop entry the application id names.
-    setUpApplicationIdentity();
-    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("net.brivane.Brivane"));
-    EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
-}
-
+// Another window pauses it (item checked, words over the picture), a click goes on; so P, Pause.
 TEST(PausedWindow, LookingAwayOrAKeyPausesItAndAKeyOrAClickGoesOn) {
-    using Act = std::function<void(frmMain*)>;
-    QWidget other;
-    const Act lookAway = [&other](frmMain*) {
-        other.show();
-        other.activateWindow();
-    };
-    const Act minimise = [](frmMain* w) { w->showMinimized(); };
-    const Act keyP = [](frmMain* w) { QTest::keyClick(w->windowHandle(), Qt::Key_P); };
-    const Act pauseKey = [](frmMain* w) { QTest::keyClick(w->windowHandle(), Qt::Key_Pause); };
-    const Act click = [](frmMain* w) {
-        w->showNormal();
-        w->activateWindow();
-        QTest::mouseClick(w->pic, Qt::LeftButton, {}, QPoint(200, 200));
-    };
-    // White pixels of the playfield as shown in the window: the overlay's words.
-    const auto whiteShown = [](frmMain* w) {
+    test::QtGame<> game;
+    game.start();
+    frmMain* w = game.pf.window();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QAction* pauseItem = game.action(MenuItem::mnuFilePause);
+    const auto white = [w] {
         return test::countPixels(w->pic->grab().toImage(),
                                  [](QRgb p) { return p == qRgb(255, 255, 255); });
     };
-    const struct {
-        const char* name;
-        Act pause;
-        bool paused;  // and Pause When Inactive on
-        Act resume;
-    } cases[] = {
-        {"another window, P", lookAway, true, keyP},
-        {"minimised, click", minimise, true, click},
-        {"Pause, click", pauseKey, true, click},
-        {"another window with the setting off", lookAway, false, click},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QtGame<> game;
-        game.start();
-        frmMain* w = game.pf.window();
+    runPass(game.g);
+    const int whiteBefore = white();
+    QWidget other;
+    std::optional<std::tuple<bool, bool, bool>> then;  // paused, checked, overlay shown
+    QTimer::singleShot(5, [&other] { other.show(), other.activateWindow(); });
+    QTimer::singleShot(300, [&] {
+        const bool paused = isPaused(game.g);
+        const bool checked = pauseItem->isChecked();
         w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-        QAction* pauseItem = game.action(MenuItem::mnuFilePause);
-        if (!c.paused) {
-            game.action(MenuItem::mnuSettingsPauseInactive)->trigger();
-            game.pf.processEvents();
-        }
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+        then = {paused, checked, white() > whiteBefore + 200};
+        QTest::mouseClick(w->pic, Qt::LeftButton, {}, {200, 200});
+    });
+    for (int pass = 0; pass < 100 && !then; ++pass) {  // a paused pass lasts till it goes on
         runPass(game.g);
-        const int whiteBefore = whiteShown(w);
-        bool seen = false;
-        std::tuple<bool, bool, bool> then;  // paused, checked, overlay shown
-        QTimer::singleShot(5, [&] { c.pause(w); });
-        QTimer::singleShot(300, [&] {
-            seen = true;
-            const bool paused = isPaused(game.g);
-            const bool checked = pauseItem->isChecked();
-            w->showNormal();
-            w->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
-            then = {paused, checked, whiteShown(w) > whiteBefore + 200};
-            c.resume(w);
-        });
-        // The paused pass's yield lasts until the game goes on; one that is not paused ends.
-        for (int pass = 0; pass < 100 && !seen; ++pass) {
-            runPass(game.g);
-        }
-        ASSERT_TRUE(seen);
-        EXPECT_EQ(then, std::tuple(c.paused, c.paused, c.paused)) << whiteBefore;
-        game.pf.processEvents();
-        EXPECT_FALSE(isPaused(game.g));
-        if (c.paused) {
-            runPass(game.g);
-            // Taken away again: the window shows the game's own picture, nothing over it.
-            EXPECT_EQ(w->pic->grab().toImage().convertToFormat(QImage::Format_RGB32),
-                      game.pf.playfieldImage().image().convertToFormat(QImage::Format_RGB32));
-            EXPECT_FALSE(pauseItem->isChecked());
-        }
+    }
+    EXPECT_EQ(then, std::tuple(true, true, true)) << whiteBefore;
+    game.pf.processEvents();
+    runPass(game.g);
+    EXPECT_FALSE(isPaused(game.g) || pauseItem->isChecked());
+    EXPECT_EQ(w->pic->grab().toImage().convertToFormat(QImage::Format_RGB32),
+              game.pf.playfieldImage().image().convertToFormat(QImage::Format_RGB32));
+    for (const auto& [key, paused] :
+         {std::pair(Qt::Key_P, true), std::pair(Qt::Key_Pause, false)}) {
+        QTest::keyClick(w->windowHandle(), key);
+        EXPECT_EQ(isPaused(game.g), paused) << key;
     }
 }
 
 // A 50 ms timer paused 20 ms in: nothing while paused, then its 30 ms left, then 50 again.
 TEST(PausedWindow, TimersHoldWhatTheyHadLeft) {
-    struct TickTimes : GameEvents {
+    struct Ticks : GameEvents {
         using GameEvents::GameEvents;
-        std::vector<std::pair<TimerId, qint64>> ticks;
         QElapsedTimer clock;
-        void timerTick(TimerId t) override { ticks.emplace_back(t, clock.elapsed()); }
+        std::vector<qint64> at;
+        void timerTick(TimerId) override { at.push_back(clock.elapsed()); }
     };
-    QtGame<QtPlatform, TickTimes> game;
-    QtPlatform& pf = game.pf;
-    auto& ticks = game.events.ticks;
-    for (int i = 0; i < timerCount; ++i) {
-        pf.setTimerEnabled(static_cast<TimerId>(i), false);
-    }
+    test::QtGame<QtPlatform, Ticks> game;  // the timers on from the start are seconds long
+    const auto& at = game.events.at;
     game.events.clock.start();
-    pf.setTimerEnabled(TimerId::tmrKillTails, true);
+    game.pf.setTimerEnabled(TimerId::tmrKillTails, true);
     QTest::qWait(20);
-    pf.setPaused(true);
+    game.pf.setPaused(true);
     const qint64 pausedAt = game.events.clock.elapsed();
-    pf.setTimerEnabled(TimerId::tmrClearText, true);
-    pf.setTimerEnabled(TimerId::tmrClearText, false);
-    pf.setTimerEnabled(TimerId::tmrKillTails, true);  // already on: keeps what it had left
+    game.pf.setTimerEnabled(TimerId::tmrKillTails, true);  // already on: keeps what it had left
     QTest::qWait(200);
-    EXPECT_TRUE(ticks.empty());
-    EXPECT_TRUE(pf.timerEnabled(TimerId::tmrKillTails) && !pf.timerEnabled(TimerId::tmrClearText));
-    pf.setPaused(false);
+    EXPECT_TRUE(at.empty());
+    game.pf.setPaused(false);
     const qint64 resumedAt = game.events.clock.elapsed();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.size() >= 2; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return at.size() >= 2; }, 2000));
     // Timers come late under load, never early.
-    EXPECT_GE(ticks[0].second - resumedAt, 50 - pausedAt - 5);
-    EXPECT_GE(ticks[1].second - ticks[0].second, 45);
-}
-
-// Unless the player took it in hand, before or while the game was paused.
-TEST(PausedWindow, MusicGoesOnWithTheGameUnlessThePlayerTookItInHand) {
-    using State = frmMusic::State;
-    using Call = void (frmMusic::*)();
-    const std::tuple<const char*, Call, Call, State, State> cases[] = {
-        // what the player did before, during the pause; the state then, and after
-        {"untouched", nullptr, nullptr, State::paused, State::playing},
-        {"paused before", &frmMusic::pause, nullptr, State::paused, State::paused},
-        {"stopped meanwhile", nullptr, &frmMusic::stop, State::paused, State::stopped},
-        {"played meanwhile", nullptr, &frmMusic::play, State::paused, State::playing},
-    };
-    for (const auto& [name, before, during, held, after] : cases) {
-        SCOPED_TRACE(name);
-        QtGame<> game;
-        test::writeFile(game.dir.filePath(QStringLiteral("q.wav")), test::wavBytes(10, 0));
-        game.pf.startMusic(
-            test::writeFile(game.dir.filePath(QStringLiteral("music.m3u")), "q.wav\n")
-                .toStdString());
-        frmMusic* w = game.pf.sound().musicWindow();
-        ASSERT_EQ(w->state(), State::playing);
-        if (before != nullptr) {
-            (w->*before)();
-        }
-        game.pf.setPaused(true);
-        EXPECT_EQ(w->state(), held);
-        if (during != nullptr) {
-            (w->*during)();
-        }
-        game.pf.setPaused(false);
-        EXPECT_EQ(w->state(), after);
-    }
+    EXPECT_GE(at[0] - resumedAt, 50 - pausedAt - 5);
+    EXPECT_GE(at[1] - at[0], 45);
 }
 
 }  // namespace
