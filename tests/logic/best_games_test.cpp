@@ -4,6 +4,8 @@
 // The table of best games, through the real handlers on the headless platform.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <tuple>
 
 #include "core/best_games.h"
@@ -22,9 +24,7 @@ std::vector<BestGame> tableIn(const HeadlessPlatform& pf) {
 
 std::vector<std::string> namesIn(const HeadlessPlatform& pf) {
     std::vector<std::string> names;
-    for (const BestGame& game : tableIn(pf)) {
-        names.push_back(game.name);
-    }
+    std::ranges::transform(tableIn(pf), std::back_inserter(names), &BestGame::name);
     return names;
 }
 
@@ -34,16 +34,14 @@ TEST(BestGamesFile, ReadsOnlyWhatTheGameWrites) {
         // clang-format off
         {"", 0}, {head, 0}, {head + "1250\t3\t1800000000\t75\tAda\n", 1},
         {"brivane-best-games 1\r\n1250\t3\t0\t0\tAda\r\n\r\n", 1},
-        {head + "1250\t32767\t0\t0\t\n", 1},  // the highest level, no name
-        {head + "0.5\t1\t0\t0\tA\n", 1},      // the smallest score that counts
+        {head + "1250\t32767\t0\t0\t\n", 1}, {head + "0.5\t1\t0\t0\tA\n", 1},  // no name; least
         {"brivane-best-games 2\n", -1}, {"highlvl:3\r\nhighscore:1250\r\n", -1},  // the scores file
-        {head + "1250\t3\t0\t0\n", -1},  // a field short
-        {head + "0\t3\t0\t0\tA\n", -1}, {head + "-5\t3\t0\t0\tA\n", -1},
-        {head + "+5\t3\t0\t0\tA\n", -1}, {head + "1e5\t3\t0\t0\tA\n", -1},
-        {head + "inf\t3\t0\t0\tA\n", -1}, {head + "5\t0\t0\t0\tA\n", -1},
-        {head + "5\t32768\t0\t0\tA\n", -1}, {head + "5\t3\t-1\t0\tA\n", -1},
-        {head + "5\t3\t0\t9223372036854775808\tA\n", -1}, {head + "5 \t3\t0\t0\tA\n", -1},
-        {head + "5\t3\t0\t0\tA\ngarbage\n", -1},
+        {head + "1250\t3\t0\t0\n", -1}, {head + "0\t3\t0\t0\tA\n", -1},  // a field short; 0
+        {head + "-5\t3\t0\t0\tA\n", -1}, {head + "+5\t3\t0\t0\tA\n", -1},
+        {head + "1e5\t3\t0\t0\tA\n", -1}, {head + "inf\t3\t0\t0\tA\n", -1},
+        {head + "5\t0\t0\t0\tA\n", -1}, {head + "5\t32768\t0\t0\tA\n", -1},
+        {head + "5\t3\t-1\t0\tA\n", -1}, {head + "5\t3\t0\t9223372036854775808\tA\n", -1},
+        {head + "5 \t3\t0\t0\tA\n", -1}, {head + "5\t3\t0\t0\tA\ngarbage\n", -1},
         // clang-format on
     };
     for (const auto& [text, games] : rows) {
@@ -113,8 +111,8 @@ struct Scored : test::Started {
     }
 };
 
+// The last life, New Game and closing the window, the last not asking as nobody is there.
 TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
-    // The last life, New Game and closing the window, the last not asking as nobody is there.
     const std::pair<std::optional<ScriptedEvent>, bool> endings[] = {
         {std::nullopt, true},
         {ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"), true},
@@ -125,18 +123,17 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
             SCOPED_TRACE(testing::Message() << (ending ? "" : "last life ") << score);
             Scored s(score);
             ending ? s.send(*ending) : s.loseLastLife();
-            const std::vector<BestGame> table = tableIn(s.pf);
-            const bool asks = score > 0 && playerThere;
-            ASSERT_EQ(table.size(), score > 0 ? 1u : 0u);
-            ASSERT_EQ(s.pf.bestGamesShown.size(), asks ? 1u : 0u);
             // The next game's time starts from nothing: at most the rest of the pass it began in.
             EXPECT_LE(s.g.msPlayed, 16);
-            if (score > 0) {
-                // Ended at the virtual clock's second, after 3726 s of passes, in whole seconds.
-                const auto ended =
-                    s.pf.epochBase + static_cast<std::int64_t>(s.pf.clock().now() / 1000);
-                EXPECT_EQ(table[0], (BestGame{"Ada Lovelace", 1250, 3, ended, 3725}));
-            }
+            // Ended at the virtual clock's second, after 3726 s of passes, in whole seconds.
+            const auto ended =
+                s.pf.epochBase + static_cast<std::int64_t>(s.pf.clock().now() / 1000);
+            const std::vector<BestGame> table = tableIn(s.pf);
+            EXPECT_EQ(table,
+                      (score > 0 ? std::vector{BestGame{"Ada Lovelace", 1250, 3, ended, 3725}}
+                                 : std::vector<BestGame>{}));
+            const bool asks = score > 0 && playerThere;
+            ASSERT_EQ(s.pf.bestGamesShown.size(), asks ? 1u : 0u);
             if (asks) {
                 const BestGamesView& view = s.pf.bestGamesShown[0];
                 EXPECT_EQ(std::tuple(view.games, view.editRow, view.editName),
@@ -152,8 +149,8 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
 TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
     const std::tuple<double, int, std::optional<std::string>, bool> rows[] = {
         // score, lives as a death begins (-1: no death), answer, restarts
-        {0, -1, std::nullopt, true}, {1250, -1, "no", false}, {1250, -1, "yes", true},
-        {0.5, -1, "no", false},      {1250, 0, "yes", true},  {0, 3, std::nullopt, true},
+        {0, -1, {}, true},      {1250, -1, "no", false}, {1250, -1, "yes", true},
+        {0.5, -1, "no", false}, {1250, 0, "yes", true},  {0, 3, {}, true},
         {1250, 3, "no", false},
     };
     for (const auto& [score, dyingLives, answer, restarts] : rows) {
@@ -164,9 +161,8 @@ TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
         const bool dying = dyingLives >= 0;
         setLives(s.g, static_cast<std::int16_t>(dying ? dyingLives : 2));
         if (dying) {
-            s.g.dying = true;
+            s.g.dying = s.g.bondDeath = true;
             s.g.deathFade = 101;
-            s.g.bondDeath = true;
             s.passes(1);
         }
         s.pf.dialogs.clear();
@@ -175,41 +171,19 @@ TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
         s.menu(MenuItem::mnuFileNewGame, answer);
         EXPECT_EQ(std::pair(s.g.shieldOwned, s.g.shieldOn), std::pair(true, restarts));
         ASSERT_EQ(s.pf.dialogs.size(), score > 0 ? 1u : 0u);
-        if (score > 0) {
-            EXPECT_EQ(std::tuple(s.pf.dialogs[0].text, s.pf.dialogs[0].buttons),
-                      std::tuple("End this game and start a new one?", DialogButtons::yesNo));
-        }
+        EXPECT_TRUE(score == 0 || s.pf.dialogs[0].text == "End this game and start a new one?");
         const bool goesOn = dying && !restarts;
         EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(goesOn, goesOn));
-        if (restarts) {
-            EXPECT_EQ(s.g.messageText, "Trap particles in a loop of your tail");
-        }
+        EXPECT_TRUE(!restarts || s.g.messageText == "Trap particles in a loop of your tail");
         s.passes(dying ? 80 : 0);
         EXPECT_FALSE(s.g.dying);
-        EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
-                  restarts ? std::tuple(1, 5, 0.0, 1.0) : std::tuple(7, 2, score, 7.0));
-        EXPECT_EQ(std::tuple(s.g.highScore, s.g.highLevel), std::tuple(98765.0, 12));
+        EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount, s.g.highScore,
+                             s.g.highLevel),
+                  restarts ? std::tuple(1, 5, 0.0, 1.0, 98765.0, 12)
+                           : std::tuple(7, 2, score, 7.0, 98765.0, 12));
         const auto table = tableIn(s.pf);
         ASSERT_EQ(table.size(), restarts && score > 0 ? 1u : 0u);
         EXPECT_TRUE(table.empty() || table[0].level == 7);
-    }
-}
-
-TEST(BestGamesEndings, ATieWithTheTenthDoesNotEnter) {
-    for (const double score : {99.0, 100.0, 101.0}) {
-        SCOPED_TRACE(score);
-        Scored s(score);
-        std::vector<BestGame> full;
-        for (int i = 0; i < 10; ++i) {
-            full.push_back({"old", 100.0 + 10 * (9 - i), 1, 5, 1});
-        }
-        *s.pf.bestGamesFile = {StoredFile::State::read, bestGamesText(full)};
-        s.loseLastLife();
-        const bool enters = score > 100;
-        ASSERT_EQ(tableIn(s.pf).size(), 10u);
-        EXPECT_EQ(tableIn(s.pf)[9].name, enters ? "Ada Lovelace" : "old");
-        ASSERT_EQ(s.pf.bestGamesShown.size(), enters ? 1u : 0u);
-        EXPECT_TRUE(!enters || s.pf.bestGamesShown[0].editRow == 9);
     }
 }
 
@@ -235,43 +209,55 @@ TEST(BestGamesNaming, TheNameGivenIsKeptAndOfferedNextTime) {
         EXPECT_EQ(s.pf.bestGamesShown[0].editName, row.offered);
         s.wired.events.bestGameNamed(row.typed);
         s.wired.events.bestGameNamed("Other");  // a second answer to the same window names nothing
-        EXPECT_EQ(namesIn(s.pf), std::vector<std::string>{row.kept});
-        EXPECT_EQ((s.pf.settings[{"misc", "playerName"}]), row.kept);
-        EXPECT_EQ(lastName(s.g), row.kept);
+        EXPECT_EQ(std::tuple(namesIn(s.pf), s.pf.settings[{"misc", "playerName"}], lastName(s.g)),
+                  std::tuple(std::vector{row.kept}, row.kept, row.kept));
     }
 }
 
+// High Scores shows what it can and writes nothing. A file that is not a table goes aside before
+// the game's end writes a new one, or stays when it cannot; a tie with the tenth does not enter.
 TEST(BestGamesFile, ADamagedFileIsKeptAsideAndNeverOverwritten) {
     const StoredFile good{StoredFile::State::read, head + "500\t2\t0\t0\tOld\n"};
     const StoredFile damaged{StoredFile::State::read, head + "500\t2\t0\n"};
     const StoredFile unusable{StoredFile::State::unusable, ""};
-    const std::tuple<StoredFile, bool, std::size_t, std::size_t> rows[] = {
-        // the file, writable, set aside, games in it afterwards
-        {StoredFile{}, true, 0, 1}, {good, true, 0, 2},     {damaged, true, 1, 1},
-        {unusable, true, 1, 1},     {damaged, false, 0, 0}, {unusable, false, 0, 0},
+    std::vector<BestGame> tenth;
+    for (int i = 0; i < 10; ++i) {
+        tenth.push_back({"old", 100.0 + 10 * (9 - i), 1, 5, 1});
+    }
+    const StoredFile full{StoredFile::State::read, bestGamesText(tenth)};
+    const std::tuple<StoredFile, bool, double, std::size_t, int> rows[] = {
+        // the file, writable, score, set aside, the new game's row (-1: none)
+        {StoredFile{}, true, 1250, 0, 0}, {good, true, 1250, 0, 0},
+        {damaged, true, 1250, 1, 0},      {unusable, true, 1250, 1, 0},
+        {damaged, false, 1250, 0, 0},     {unusable, false, 1250, 0, 0},
+        {full, true, 99, 0, -1},          {full, true, 100, 0, -1},
+        {full, true, 101, 0, 9},
     };
-    for (const auto& [file, writable, setAside, games] : rows) {
-        SCOPED_TRACE(file.bytes + (writable ? " writable" : ""));
-        Scored s;
+    for (const auto& [file, writable, score, setAside, row] : rows) {
+        SCOPED_TRACE(testing::Message() << file.bytes << writable << score);
+        Scored s(score);
         *s.pf.bestGamesFile = file;
         s.pf.bestGamesWritable = writable;
-        // High Scores shows what it can and writes nothing.
         s.menu(MenuItem::mnuFileHighScores);
         ASSERT_EQ(s.pf.bestGamesShown.size(), 1u);
-        EXPECT_EQ(s.pf.bestGamesShown[0].games.size(), file.bytes == good.bytes ? 1u : 0u);
-        EXPECT_EQ(s.pf.bestGamesShown[0].editRow, -1);
+        EXPECT_EQ(std::pair(s.pf.bestGamesShown[0].games, s.pf.bestGamesShown[0].editRow),
+                  std::pair(parseBestGames(file.bytes).value_or(std::vector<BestGame>{}), -1));
         EXPECT_EQ(*s.pf.bestGamesFile, file);
         s.loseLastLife();
         ASSERT_EQ(s.pf.bestGamesSetAside.size(), setAside);
         EXPECT_TRUE(setAside == 0 || s.pf.bestGamesSetAside[0] == file);
+        ASSERT_EQ(s.pf.bestGamesShown.size(), row < 0 ? 1u : 2u);
+        EXPECT_TRUE(row < 0 || s.pf.bestGamesShown[1].editRow == row);
+        const std::vector<std::string> names = namesIn(s.pf);
         if (!writable) {
             EXPECT_EQ(*s.pf.bestGamesFile, file);
         } else {
-            EXPECT_EQ(tableIn(s.pf).size(), games);
+            EXPECT_EQ(names.size(), file == good ? 2u : file == full ? 10u : 1u);
+            EXPECT_TRUE(row < 0 ? std::ranges::count(names, "Ada Lovelace") == 0
+                                : names[static_cast<std::size_t>(row)] == "Ada Lovelace");
         }
     }
 }
-
 // Each copy re-reads the shared file just before writing, so an older window loses nothing.
 TEST(BestGamesFile, TwoCopiesWritingInTurnKeepEachOthersGames) {
     Scored a(3000);
@@ -294,19 +280,18 @@ TEST(BestGamesFile, TwoCopiesWritingInTurnKeepEachOthersGames) {
 
 // A replay ends games and opens the table, yet never touches the file or shows a window.
 TEST(BestGamesReplay, AReplayKeepsNoTable) {
-    const ReplayParse parse = parseReplay(
-        "brivane-replay 1\nseed 7\n"
-        "at 3 menu mnuFileHighScores\nat 4 menu mnuFileNewGame yes\nat 5 close\n");
-    ASSERT_TRUE(parse.replay) << parse.error.text();
-    ReplayRunner runner(*parse.replay, 0);
+    ReplayRunner runner(parseReplay("brivane-replay 1\nseed 7\nat 3 menu mnuFileHighScores\n"
+                                    "at 4 menu mnuFileNewGame yes\nat 5 close\n")
+                            .replay.value(),
+                        0);
     runner.start();
     while (!runner.finished()) {
         runner.game().score = 1250;
         runner.runOnePass();
     }
-    EXPECT_TRUE(runner.platform().programEnded);
-    EXPECT_EQ(runner.platform().bestGamesFile->state, StoredFile::State::absent);
-    EXPECT_TRUE(runner.platform().bestGamesShown.empty());
+    EXPECT_EQ(std::tuple(runner.platform().programEnded, runner.platform().bestGamesFile->state,
+                         runner.platform().bestGamesShown.size()),
+              std::tuple(true, StoredFile::State::absent, 0u));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // Sound on the headless platform, its settings, and reading M3U playlists.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <tuple>
 
 #include "core/playlist.h"
@@ -17,11 +16,6 @@ namespace {
 
 using test::Harness;
 
-void deviceDone(Harness& h, int device) {
-    h.pf.post(ScriptedEvent::with(ScriptedEvent::Kind::soundDone, device));
-    h.pf.processEvents();
-}
-
 std::vector<int> devicesPlayed(const SpyPlatform& pf) {
     std::vector<int> devices;
     for (const auto& [clock, device] : pf.soundsPlayed) {
@@ -30,61 +24,59 @@ std::vector<int> devicesPlayed(const SpyPlatform& pf) {
     return devices;
 }
 
-TEST(InitSound, OpensEachEffectOnItsOwnFileAndOnlyTheNomusicWordSkipsTheMusicMenuOrNot) {
-    const std::map<int, std::string> files = {
-        {0, "/games/brivane/die.wav"},       {1, "/games/brivane/capture.wav"},
-        {2, "/games/brivane/bonds.wav"},     {3, "/games/brivane/spark.wav"},
-        {4, "/games/brivane/shieldDie.wav"},
-    };
-    const std::pair<const char*, bool> cases[] = {
-        {"", true},         {"nomusic", false}, {"--seed 4 --NOMUSIC", false},
-        {"no music", true}, {"nomusi", true},
-    };
-    for (const auto& [command, music] : cases) {
+TEST(InitSound, OpensEachEffectOnItsOwnFileAndOnlyTheNomusicWordSkipsTheMusic) {
+    const std::map<int, std::string> files = {{0, "/opt/brivane/die.wav"},
+                                              {1, "/opt/brivane/capture.wav"},
+                                              {2, "/opt/brivane/bonds.wav"},
+                                              {3, "/opt/brivane/spark.wav"},
+                                              {4, "/opt/brivane/shieldDie.wav"}};
+    for (const auto& [command, music] : {std::pair{"", true},
+                                         {"nomusic", false},
+                                         {"--seed 4 --NOMUSIC", false},
+                                         {"no music", true},
+                                         {"nomusi", true}}) {
         SCOPED_TRACE(command);
         Harness h;
-        h.pf.folder = "/games/brivane";
         h.g.commandText = command;
         h.start();
-        EXPECT_EQ(h.pf.soundFiles, files);
-        EXPECT_EQ(std::tuple(h.pf.musicWindowCreated, h.pf.musicWindowShown, h.pf.musicStarted),
-                  std::tuple(music, false,
-                             music ? std::vector<std::string>{"/games/brivane/music.m3u"}
-                                   : std::vector<std::string>{}));
+        const auto started =
+            music ? std::vector<std::string>{"/opt/brivane/music.m3u"} : std::vector<std::string>{};
+        EXPECT_EQ(std::tuple(h.pf.soundFiles, h.pf.musicWindowCreated, h.pf.musicWindowShown,
+                             h.pf.musicStarted),
+                  std::tuple(files, music, false, started));
         // File > Music shows the window without starting the music again.
         h.send(ScriptedEvent::menuItem(MenuItem::mnuFileMusic));
-        EXPECT_EQ(std::tuple(h.pf.musicWindowShown, h.pf.musicStarted.size()),
-                  std::tuple(true, music ? 1u : 0u));
+        EXPECT_EQ(std::tuple(h.pf.musicWindowShown, h.pf.musicStarted), std::tuple(true, started));
     }
 }
 
+// A device that has not reported keeps its effect silent, however long it takes; one finishing
+// frees only its own effect, and numbers that name no device neither play nor free anything.
 TEST(PlaySound, EachEffectOnItsOwnDeviceDroppingRetriggersUntilThatDeviceIsDone) {
-    Harness h;
-    h.start();
+    test::Started h;
+    const auto done = [&h](int device) {
+        h.pf.post(ScriptedEvent::with(ScriptedEvent::Kind::soundDone, device));
+        h.pf.processEvents();
+    };
+    const auto ready = [&h] {
+        return std::vector<bool>(std::begin(h.g.soundReady), std::end(h.g.soundReady));
+    };
     h.pf.soundsPlayed.clear();
     for (std::int16_t e : {effectSpark, effectDie, effectShieldDie, effectBonds, effectCapture}) {
         playSound(h.g, e);
     }
-    playSound(h.g, effectCapture);
-    EXPECT_EQ(devicesPlayed(h.pf), (std::vector<int>{3, 0, 4, 2, 1}));
-    // A device that has not reported keeps its effect silent, however long it takes.
     h.passes(50);
     playSound(h.g, effectCapture);
-    EXPECT_EQ(h.pf.soundsPlayed.size(), 5u);
-    // One device finishing frees only its own effect.
-    deviceDone(h, 1);
-    for (int e = 0; e < soundDeviceCount; ++e) {
-        EXPECT_EQ(h.g.soundReady[e], e == effectCapture) << "effect " << e;
-    }
+    EXPECT_EQ(devicesPlayed(h.pf), (std::vector<int>{3, 0, 4, 2, 1}));
+    done(1);
+    EXPECT_EQ(ready(), (std::vector<bool>{false, true, false, false, false}));
     playSound(h.g, effectCapture);
-    EXPECT_EQ(devicesPlayed(h.pf), (std::vector<int>{3, 0, 4, 2, 1, 1}));
-    // Numbers that name no device neither play nor free anything.
     for (const std::int16_t effect : {5, 32767, -1, -32768}) {
         playSound(h.g, effect);
-        deviceDone(h, effect);
+        done(effect);
     }
-    EXPECT_EQ(h.pf.soundsPlayed.size(), 6u);
-    EXPECT_EQ(std::count(std::begin(h.g.soundReady), std::end(h.g.soundReady), true), 0);
+    EXPECT_EQ(devicesPlayed(h.pf), (std::vector<int>{3, 0, 4, 2, 1, 1}));
+    EXPECT_EQ(ready(), std::vector<bool>(5, false));
 }
 
 TEST(LoopMusic, RestartsOnlyAFinishedPlaylistWithinFiveSeconds) {
@@ -106,24 +98,19 @@ TEST(LoopMusic, RestartsOnlyAFinishedPlaylistWithinFiveSeconds) {
 
 // On again opens all five afresh, ready even where an effect was playing when let go.
 TEST(SoundEffectsSetting, StoredChoiceDecidesTheDevicesAndTheMenuFlipsAndStoresIt) {
-    const struct {
-        std::optional<std::string> stored;
-        bool on;
-    } cases[] = {
-        {std::nullopt, true}, {"True", true}, {"False", false},
-        {"false", true},      {"", true},     {"0", true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored.value_or("(absent)"));
+    const std::pair<std::optional<std::string>, bool> cases[] = {
+        {{}, true}, {"True", true}, {"False", false}, {"false", true}, {"", true}, {"0", true}};
+    for (const auto& [stored, storedOn] : cases) {
+        SCOPED_TRACE(stored.value_or("(absent)"));
         Harness h;
-        if (c.stored) {
-            h.pf.settings[{"misc", "soundEffects"}] = *c.stored;
+        if (stored) {
+            h.pf.settings[{"misc", "soundEffects"}] = *stored;
         }
-        const auto stored = h.pf.settings;
+        const auto settings = h.pf.settings;
         h.start();
-        EXPECT_EQ(h.pf.settings, stored);  // starting writes nothing
-        bool on = c.on;
+        EXPECT_EQ(h.pf.settings, settings);  // starting writes nothing
         for (int choice = 0; choice < 3; ++choice) {
+            const bool on = storedOn == (choice % 2 == 0);
             EXPECT_EQ(std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsSoundEffects),
                                  h.pf.soundFiles.size()),
                       std::tuple(on, on ? 5u : 0u));
@@ -132,40 +119,34 @@ TEST(SoundEffectsSetting, StoredChoiceDecidesTheDevicesAndTheMenuFlipsAndStoresI
             EXPECT_EQ(devicesPlayed(h.pf), on ? std::vector<int>{3} : std::vector<int>{});
             const int openings = h.pf.soundDeviceOpenings;
             h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsSoundEffects));
-            on = !on;
-            EXPECT_EQ(h.pf.readSetting("misc", "soundEffects"), on ? "True" : "False");
-            EXPECT_EQ(h.pf.soundDeviceOpenings, openings + (on ? 5 : 0));
-            EXPECT_TRUE(!on || std::count(std::begin(h.g.soundReady), std::end(h.g.soundReady),
-                                          true) == soundDeviceCount);
+            EXPECT_EQ(h.pf.readSetting("misc", "soundEffects"), on ? "False" : "True");
+            EXPECT_EQ(h.pf.soundDeviceOpenings, openings + (on ? 0 : 5));
         }
     }
 }
 
+// Nothing read leaves the window its own start value; without music the window comes only with
+// File > Music, and gets the volume then.
 TEST(MusicVolumeSetting, KeptFromTheWindowAndReadBackWithinZeroToAHundred) {
-    const struct {
-        std::optional<std::string> stored;
-        std::optional<int> volume;  // nothing: the window keeps its own start value
-    } cases[] = {
+    const std::pair<std::optional<std::string>, std::optional<int>> cases[] = {
         // clang-format off
-        {std::nullopt, std::nullopt}, {"", std::nullopt}, {"70", 70}, {"0", 0}, {"100", 100},
-        {"101", 100}, {"-1", 0}, {"99999999999999999999", 100}, {"-99999999999999999999", 0},
-        {"loud", std::nullopt}, {"50.5", std::nullopt}, {" 70", std::nullopt},
-        {"70 ", std::nullopt}, {"+5", std::nullopt}, {"0x40", std::nullopt},
+        {{}, {}}, {"", {}}, {"70", 70}, {"0", 0}, {"100", 100}, {"101", 100}, {"-1", 0},
+        {"99999999999999999999", 100}, {"-99999999999999999999", 0}, {"loud", {}}, {"50.5", {}},
+        {" 70", {}}, {"70 ", {}}, {"+5", {}}, {"0x40", {}},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored.value_or("(absent)"));
+    for (const auto& [stored, volume] : cases) {
         for (const char* command : {"", "nomusic"}) {
+            SCOPED_TRACE(stored.value_or("(absent)") + " " + command);
             Harness h;
             h.g.commandText = command;
-            if (c.stored) {
-                h.pf.settings[{"misc", "musicVolume"}] = *c.stored;
+            if (stored) {
+                h.pf.settings[{"misc", "musicVolume"}] = *stored;
             }
             h.start();
-            // Without music the window comes only with File > Music, and gets the volume then.
-            EXPECT_EQ(h.pf.musicVolume, *command == '\0' ? c.volume : std::nullopt) << command;
+            EXPECT_EQ(h.pf.musicVolume, *command == '\0' ? volume : std::nullopt);
             h.send(ScriptedEvent::menuItem(MenuItem::mnuFileMusic));
-            EXPECT_EQ(h.pf.musicVolume, c.volume) << command;
+            EXPECT_EQ(h.pf.musicVolume, volume);
         }
     }
     // The player's choice is stored inside 0 to 100 and is the next start's volume.
@@ -181,14 +162,8 @@ TEST(MusicVolumeSetting, KeptFromTheWindowAndReadBackWithinZeroToAHundred) {
     }
 }
 
+// Every file is there but those named "missing": an entry is skipped for what it says alone.
 TEST(ParseM3u, ReadsTheEntriesInOrder) {
-    const std::set<std::string> files = {
-        // clang-format off
-        "/opt/b/a.wav", "/opt/b/b.wav", "/opt/b/tracks/c.ogg", "/srv/music/x.ogg",
-        "/srv/my song.wav", "/srv/café.wav", "/opt/b/#x.wav", "/opt/b/my song.wav", "/srv/a%zz.wav", "/opt/b/c.wav",
-        "/opt/b/file.wav", "http://example.com/a.wav", "/opt/b/http://example.com/a.wav",
-        // clang-format on
-    };
     const std::string a = "/opt/b/a.wav";
     const std::string b = "/opt/b/b.wav";
     const struct {
@@ -197,20 +172,18 @@ TEST(ParseM3u, ReadsTheEntriesInOrder) {
         std::string folder = "/opt/b";
     } cases[] = {
         // clang-format off
-        {"", {}},
+        {"", {}}, {"#EXTM3U\r\na.wav\r\nb.wav\r\n", {a, b}}, {"a.wav\rb.wav", {a, b}},
         {"#EXTM3U\n#EXTINF:89,Orbit Lights\na.wav\n# a note\n#EXTINF:91,Still Lattice\nb.wav\n",
          {a, b}},
-        {"#EXTM3U\r\na.wav\r\nb.wav\r\n", {a, b}}, {"a.wav\rb.wav", {a, b}},
         {"\n  a.wav  \n\t\n \t b.wav\t\r\n\n", {a, b}},  // blank and padded lines
-        {"\xEF\xBB\xBF" "a.wav\n", {a}},  // byte-order mark
+        {"\xEF\xBB\xBF" "a.wav\n", {a}}, {"a.wav\n", {a}, "/opt/b/"},  // byte-order mark
         {"tracks/c.ogg\nmy song.wav\n", {"/opt/b/tracks/c.ogg", "/opt/b/my song.wav"}},
-        {"/srv/music/x.ogg\na.wav\n", {"/srv/music/x.ogg", a}}, {"a.wav\n", {a}, "/opt/b/"},
-        {"a.wav\nmissing.wav\n/srv/none.ogg\nb.wav\na.wav\n", {a, b, a}},  // missing skipped
-        {"  #x.wav\nc.wav #1\nc.wav\n", {"/opt/b/c.wav"}},  // a comment only at the start
+        {"/srv/music/x.ogg\na.wav\n", {"/srv/music/x.ogg", a}},
+        {"a.wav\nmissing.wav\n/srv/missing.ogg\nb.wav\na.wav\n", {a, b, a}},
+        {"  #x.wav\nc.wav #1\n", {"/opt/b/c.wav #1"}},  // a comment only at the start
         // a malformed escape stays; a server or nothing after the scheme is no local path
         {"file:///srv/my%20song.wav\nFILE://localhost/srv/music/x.ogg\nfile:///srv/a%zz.wav\n"
-         "file:///srv/caf%C3%A9.wav\nfile:///srv/caf%c3%a9.wav\n"
-         "file://server/x.wav\nfile://\n",
+         "file:///srv/caf%C3%A9.wav\nfile:///srv/caf%c3%a9.wav\nfile://server/x.wav\nfile://\n",
          {"/srv/my song.wav", "/srv/music/x.ogg", "/srv/a%zz.wav", "/srv/café.wav", "/srv/café.wav"}},
         // other addresses skipped; a name that only looks like a scheme is a file
         {"http://example.com/a.wav\nfile.wav\n", {"/opt/b/file.wav"}},
@@ -218,7 +191,9 @@ TEST(ParseM3u, ReadsTheEntriesInOrder) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parseM3u(c.text, c.folder,
-                           [&files](const std::string& path) { return files.count(path) > 0; }),
+                           [](const std::string& path) {
+                               return path.find("missing") == std::string::npos;
+                           }),
                   c.entries)
             << c.text;
     }
