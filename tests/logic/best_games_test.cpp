@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <tuple>
 
@@ -61,24 +62,22 @@ TEST(BestGamesFile, WritesWhatItReadsBackAndCutsLongNames) {
     EXPECT_EQ(bestGamesText(*parseBestGames(text)), text);
     // A file put in another order by hand reads best first all the same.
     EXPECT_EQ(parseBestGames(bestGamesText({games[2], games[0], games[1]})), games);
-    const auto long_ = parseBestGames(head + "5\t1\t0\t0\t" + std::string(40, 'x') + "\x07\n");
-    ASSERT_TRUE(long_);
-    EXPECT_EQ((*long_)[0].name, std::string(32, 'x'));
+    EXPECT_EQ(
+        parseBestGames(head + "5\t1\t0\t0\t" + std::string(40, 'x') + "\x07\n").value()[0].name,
+        std::string(32, 'x'));
 }
 
 TEST(BestGamesNames, CountCharactersAndLoseControlsAndBrokenBytes) {
     std::string cyrillic;
-    std::string emoji;
     for (int i = 0; i < 40; ++i) {
         cyrillic += "Ж";
-        emoji += "🐉";
     }
     const std::pair<std::string, std::string> rows[] = {
         // clang-format off
         {"  Ada Lovelace  ", "Ada Lovelace"}, {"A\tB\nC\rD\x7f" "E\x1b[31m", "ABCDE[31m"},
         {"A\xC2\x85" "B\xC2\xA0" "C", "AB\xC2\xA0" "C"},  // NEL goes, a no-break space stays
         {std::string(33, 'a'), std::string(32, 'a')}, {cyrillic, cyrillic.substr(0, 64)},
-        {emoji, emoji.substr(0, 128)}, {"A\xC3", "A"},  // cut off in a character
+        {"A\xC3", "A"},  // cut off in a character
         {"A\xC0\xAF!", "A!"},                    // an overlong slash
         {"A\xED\xA0\x80!\xED\xBF\xBF!", "A!!"},  // surrogates, the first and the last
         {"\xED\x9F\xBF!\xEE\x80\x80", "\xED\x9F\xBF!\xEE\x80\x80"},  // either side of them
@@ -114,10 +113,9 @@ struct Scored : test::Started {
 // The last life, New Game and closing the window, the last not asking as nobody is there.
 TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
     const std::pair<std::optional<ScriptedEvent>, bool> endings[] = {
-        {std::nullopt, true},
+        {{}, true},
         {ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"), true},
-        {ScriptedEvent::closeWindow(), false},
-    };
+        {ScriptedEvent::closeWindow(), false}};
     for (const auto& [ending, playerThere] : endings) {
         for (const double score : {1250.0, 0.0}) {
             SCOPED_TRACE(testing::Message() << (ending ? "" : "last life ") << score);
@@ -149,15 +147,14 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
 TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
     const std::tuple<double, int, std::optional<std::string>, bool> rows[] = {
         // score, lives as a death begins (-1: no death), answer, restarts
-        {0, -1, {}, true},      {1250, -1, "no", false}, {1250, -1, "yes", true},
-        {0.5, -1, "no", false}, {1250, 0, "yes", true},  {0, 3, {}, true},
-        {1250, 3, "no", false},
+        // clang-format off
+        {0, -1, {}, true}, {1250, -1, "no", false}, {1250, -1, "yes", true}, {0.5, -1, "no", false},
+        {1250, 0, "yes", true}, {0, 3, {}, true}, {1250, 3, "no", false},
+        // clang-format on
     };
     for (const auto& [score, dyingLives, answer, restarts] : rows) {
         SCOPED_TRACE(testing::Message() << score << ", " << dyingLives);
         Scored s(score, 7);
-        s.g.highScore = 98765;
-        s.g.highLevel = 12;
         const bool dying = dyingLives >= 0;
         setLives(s.g, static_cast<std::int16_t>(dying ? dyingLives : 2));
         if (dying) {
@@ -170,17 +167,14 @@ TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
         s.g.shieldOn = false;
         s.menu(MenuItem::mnuFileNewGame, answer);
         EXPECT_EQ(std::pair(s.g.shieldOwned, s.g.shieldOn), std::pair(true, restarts));
-        ASSERT_EQ(s.pf.dialogs.size(), score > 0 ? 1u : 0u);
-        EXPECT_TRUE(score == 0 || s.pf.dialogs[0].text == "End this game and start a new one?");
+        EXPECT_EQ(s.pf.dialogs.size(), score > 0 ? 1u : 0u);
         const bool goesOn = dying && !restarts;
         EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(goesOn, goesOn));
         EXPECT_TRUE(!restarts || s.g.messageText == "Trap particles in a loop of your tail");
         s.passes(dying ? 80 : 0);
         EXPECT_FALSE(s.g.dying);
-        EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount, s.g.highScore,
-                             s.g.highLevel),
-                  restarts ? std::tuple(1, 5, 0.0, 1.0, 98765.0, 12)
-                           : std::tuple(7, 2, score, 7.0, 98765.0, 12));
+        EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
+                  restarts ? std::tuple(1, 5, 0.0, 1.0) : std::tuple(7, 2, score, 7.0));
         const auto table = tableIn(s.pf);
         ASSERT_EQ(table.size(), restarts && score > 0 ? 1u : 0u);
         EXPECT_TRUE(table.empty() || table[0].level == 7);
@@ -188,29 +182,26 @@ TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
 }
 
 TEST(BestGamesNaming, TheNameGivenIsKeptAndOfferedNextTime) {
-    const struct {
-        std::string stored;  // "-": none yet
-        std::string account, typed, offered, kept;
-    } rows[] = {
+    const std::array<std::string, 5> rows[] = {
+        // the stored name ("-": none yet), the account's, the name typed, the offer, the name kept
         {"-", "Ada Lovelace", "Grace\t Hopper ", "Ada Lovelace", "Grace Hopper"},
         {"Linus", "Ada Lovelace", "", "Linus", "Linus"},  // an emptied box keeps the offer
-        {"\x01\x02", "", "Ken", "Player", "Ken"},         // nothing usable anywhere
-        {"-", "  ", std::string(40, 'k'), "Player", std::string(32, 'k')},
+        {"\x01\x02", "  ", "Ken", "Player", "Ken"},       // nothing usable anywhere
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.typed);
+    for (const auto& [stored, account, typed, offered, kept] : rows) {
+        SCOPED_TRACE(typed);
         Scored s;
-        if (row.stored != "-") {
-            s.pf.settings[{"misc", "playerName"}] = row.stored;
+        if (stored != "-") {
+            s.pf.settings[{"misc", "playerName"}] = stored;
         }
-        s.pf.account = row.account;
+        s.pf.account = account;
         s.loseLastLife();
         ASSERT_EQ(s.pf.bestGamesShown.size(), 1u);
-        EXPECT_EQ(s.pf.bestGamesShown[0].editName, row.offered);
-        s.wired.events.bestGameNamed(row.typed);
+        EXPECT_EQ(s.pf.bestGamesShown[0].editName, offered);
+        s.wired.events.bestGameNamed(typed);
         s.wired.events.bestGameNamed("Other");  // a second answer to the same window names nothing
         EXPECT_EQ(std::tuple(namesIn(s.pf), s.pf.settings[{"misc", "playerName"}], lastName(s.g)),
-                  std::tuple(std::vector{row.kept}, row.kept, row.kept));
+                  std::tuple(std::vector{kept}, kept, kept));
     }
 }
 
@@ -220,18 +211,15 @@ TEST(BestGamesFile, ADamagedFileIsKeptAsideAndNeverOverwritten) {
     const StoredFile good{StoredFile::State::read, head + "500\t2\t0\t0\tOld\n"};
     const StoredFile damaged{StoredFile::State::read, head + "500\t2\t0\n"};
     const StoredFile unusable{StoredFile::State::unusable, ""};
-    std::vector<BestGame> tenth;
-    for (int i = 0; i < 10; ++i) {
-        tenth.push_back({"old", 100.0 + 10 * (9 - i), 1, 5, 1});
-    }
-    const StoredFile full{StoredFile::State::read, bestGamesText(tenth)};
+    const StoredFile full{StoredFile::State::read,
+                          bestGamesText(std::vector<BestGame>(10, {"old", 100, 1, 5, 1}))};
     const std::tuple<StoredFile, bool, double, std::size_t, int> rows[] = {
         // the file, writable, score, set aside, the new game's row (-1: none)
-        {StoredFile{}, true, 1250, 0, 0}, {good, true, 1250, 0, 0},
-        {damaged, true, 1250, 1, 0},      {unusable, true, 1250, 1, 0},
-        {damaged, false, 1250, 0, 0},     {unusable, false, 1250, 0, 0},
-        {full, true, 99, 0, -1},          {full, true, 100, 0, -1},
-        {full, true, 101, 0, 9},
+        // clang-format off
+        {StoredFile{}, true, 1250, 0, 0}, {good, true, 1250, 0, 0}, {damaged, true, 1250, 1, 0},
+        {unusable, true, 1250, 1, 0}, {damaged, false, 1250, 0, 0}, {unusable, false, 1250, 0, 0},
+        {full, true, 99, 0, -1}, {full, true, 100, 0, -1}, {full, true, 101, 0, 0},
+        // clang-format on
     };
     for (const auto& [file, writable, score, setAside, row] : rows) {
         SCOPED_TRACE(testing::Message() << file.bytes << writable << score);
@@ -258,6 +246,7 @@ TEST(BestGamesFile, ADamagedFileIsKeptAsideAndNeverOverwritten) {
         }
     }
 }
+
 // Each copy re-reads the shared file just before writing, so an older window loses nothing.
 TEST(BestGamesFile, TwoCopiesWritingInTurnKeepEachOthersGames) {
     Scored a(3000);
