@@ -29,7 +29,7 @@ std::vector<std::string> namesIn(const HeadlessPlatform& pf) {
     return names;
 }
 
-TEST(BestGamesFile, ReadsOnlyWhatTheGameWrites) {
+TEST(BestGamesFile, ReadsOnlyWhatTheGameWritesAndWhatItWritesReadsBack) {
     const std::pair<std::string, int> rows[] = {
         // text, games (-1: not a table)
         // clang-format off
@@ -49,9 +49,7 @@ TEST(BestGamesFile, ReadsOnlyWhatTheGameWrites) {
         const auto parsed = parseBestGames(text);
         EXPECT_EQ(parsed ? static_cast<int>(parsed->size()) : -1, games) << text;
     }
-}
-
-TEST(BestGamesFile, WritesWhatItReadsBackAndCutsLongNames) {
+    // What is written reads back, and a file put in another order by hand reads best first.
     const std::vector<BestGame> games = {
         {"Ада Лавлейс", 123456789012, 3, 1800000000, 3725},
         {"", 10, 1, 1, 1},
@@ -60,7 +58,6 @@ TEST(BestGamesFile, WritesWhatItReadsBackAndCutsLongNames) {
     const std::string text = bestGamesText(games);
     EXPECT_EQ(parseBestGames(text), games);
     EXPECT_EQ(bestGamesText(*parseBestGames(text)), text);
-    // A file put in another order by hand reads best first all the same.
     EXPECT_EQ(parseBestGames(bestGamesText({games[2], games[0], games[1]})), games);
     EXPECT_EQ(
         parseBestGames(head + "5\t1\t0\t0\t" + std::string(40, 'x') + "\x07\n").value()[0].name,
@@ -75,10 +72,9 @@ TEST(BestGamesNames, CountCharactersAndLoseControlsAndBrokenBytes) {
     const std::pair<std::string, std::string> rows[] = {
         // clang-format off
         {"  Ada Lovelace  ", "Ada Lovelace"}, {"A\tB\nC\rD\x7f" "E\x1b[31m", "ABCDE[31m"},
-        {"A\xC2\x85" "B\xC2\xA0" "C", "AB\xC2\xA0" "C"},  // NEL goes, a no-break space stays
+        {"A\xC2\x9F" "B\xC2\xA0" "C", "AB\xC2\xA0" "C"},  // the last C1 control goes, not a no-break space
         {std::string(33, 'a'), std::string(32, 'a')}, {cyrillic, cyrillic.substr(0, 64)},
-        {"A\xC3", "A"},  // cut off in a character
-        {"A\xC0\xAF!", "A!"},                    // an overlong slash
+        {"A\xC3", "A"}, {"A\xC0\xAF!", "A!"},  // cut off in a character; an overlong slash
         {"A\xED\xA0\x80!\xED\xBF\xBF!", "A!!"},  // surrogates, the first and the last
         {"\xED\x9F\xBF!\xEE\x80\x80", "\xED\x9F\xBF!\xEE\x80\x80"},  // either side of them
         {"A\xF4\x90\x80\x80!", "A!"}, {"\xFF\xFE", ""},              // past Unicode

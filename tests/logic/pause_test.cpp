@@ -133,21 +133,5 @@ TEST(Pause, TimersGoOnWithTheTimeTheyHadLeftAndThePassAfterStepsByItsOwnLength) 
     }
 }
 
-// The menus stay usable: a level set up under the pause stays held, its hint kept for its full
-// 5 s after the pause.
-TEST(Pause, ALevelJumpedToUnderThePauseStaysHeld) {
-    Harness h;
-    h.play(3, 2);
-    h.send(ScriptedEvent::menuItem(MenuItem::mnuFilePause));
-    h.passes(10);
-    h.send(ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel, "1"));
-    EXPECT_EQ(std::tuple(h.g.level, h.g.messageText, isPaused(h.g)),
-              std::tuple(1, "Trap particles in a loop of your tail", true));
-    EXPECT_EQ(h.pf.clock().timerDue(TimerId::tmrClearText), h.pf.clock().now() + 5000);
-    const auto held = std::pair(motion(h.g), h.pf.draws.size());
-    h.passes(10);
-    EXPECT_EQ(std::pair(motion(h.g), h.pf.draws.size()), held);
-}
-
 }  // namespace
 }  // namespace brivane
