@@ -93,7 +93,6 @@ struct Scored : test::Started {
         g.score = score;
         toLevel(level);
         g.score = score;
-        g.msPlayed = 3725999;
     }
     void loseLastLife() {
         setLives(g, 0);
@@ -105,37 +104,6 @@ struct Scored : test::Started {
         send(ScriptedEvent::menuItem(item, std::move(answer)));
     }
 };
-
-// The last life, New Game and closing the window, the last not asking as nobody is there.
-TEST(BestGamesEndings, AGameThatScoredEntersAndOnlyThePlayerStillThereIsAsked) {
-    const std::pair<std::optional<ScriptedEvent>, bool> endings[] = {
-        {{}, true},
-        {ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"), true},
-        {ScriptedEvent::closeWindow(), false}};
-    for (const auto& [ending, playerThere] : endings) {
-        for (const double score : {1250.0, 0.0}) {
-            SCOPED_TRACE(testing::Message() << (ending ? "" : "last life ") << score);
-            Scored s(score);
-            ending ? s.send(*ending) : s.loseLastLife();
-            // The next game's time starts from nothing: at most the rest of the pass it began in.
-            EXPECT_LE(s.g.msPlayed, 16);
-            // Ended at the virtual clock's second, after 3726 s of passes, in whole seconds.
-            const auto ended =
-                s.pf.epochBase + static_cast<std::int64_t>(s.pf.clock().now() / 1000);
-            const std::vector<BestGame> table = tableIn(s.pf);
-            EXPECT_EQ(table,
-                      (score > 0 ? std::vector{BestGame{"Ada Lovelace", 1250, 3, ended, 3725}}
-                                 : std::vector<BestGame>{}));
-            const bool asks = score > 0 && playerThere;
-            ASSERT_EQ(s.pf.bestGamesShown.size(), asks ? 1u : 0u);
-            if (asks) {
-                const BestGamesView& view = s.pf.bestGamesShown[0];
-                EXPECT_EQ(std::tuple(view.games, view.editRow, view.editName),
-                          std::tuple(table, 0, "Ada Lovelace"));
-            }
-        }
-    }
-}
 
 // Only a game that has scored asks. Declined, nothing changes and a death under way goes on;
 // otherwise a death under way ends with its game, costing the new one no life, and a bought
@@ -171,9 +139,6 @@ TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
         EXPECT_FALSE(s.g.dying);
         EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
                   restarts ? std::tuple(1, 5, 0.0, 1.0) : std::tuple(7, 2, score, 7.0));
-        const auto table = tableIn(s.pf);
-        ASSERT_EQ(table.size(), restarts && score > 0 ? 1u : 0u);
-        EXPECT_TRUE(table.empty() || table[0].level == 7);
     }
 }
 
@@ -201,24 +166,34 @@ TEST(BestGamesNaming, TheNameGivenIsKeptAndOfferedNextTime) {
     }
 }
 
-// High Scores shows what it can and writes nothing. A file that is not a table goes aside before
-// the game's end writes a new one, or stays when it cannot; a tie with the tenth does not enter.
-TEST(BestGamesFile, ADamagedFileIsKeptAsideAndNeverOverwritten) {
+// High Scores shows what it can and writes nothing. A game that scored enters at its end, and
+// only a player still there is asked its name; a file that is not a table goes aside first, or
+// stays when it cannot; a tie with the tenth does not enter.
+TEST(BestGamesEndings, AGameThatScoredEntersAndADamagedFileIsKeptAsideAndNeverOverwritten) {
     const StoredFile good{StoredFile::State::read, head + "500\t2\t0\t0\tOld\n"};
     const StoredFile damaged{StoredFile::State::read, head + "500\t2\t0\n"};
     const StoredFile unusable{StoredFile::State::unusable, ""};
     const StoredFile full{StoredFile::State::read,
                           bestGamesText(std::vector<BestGame>(10, {"old", 100, 1, 5, 1}))};
-    const std::tuple<StoredFile, bool, double, std::size_t, int> rows[] = {
-        // the file, writable, score, set aside, the new game's row (-1: none)
-        // clang-format off
-        {StoredFile{}, true, 1250, 0, 0}, {good, true, 1250, 0, 0}, {damaged, true, 1250, 1, 0},
-        {unusable, true, 1250, 1, 0}, {damaged, false, 1250, 0, 0}, {unusable, false, 1250, 0, 0},
-        {full, true, 99, 0, -1}, {full, true, 100, 0, -1}, {full, true, 101, 0, 0},
-        // clang-format on
-    };
-    for (const auto& [file, writable, score, setAside, row] : rows) {
-        SCOPED_TRACE(testing::Message() << file.bytes << writable << score);
+    const std::optional<ScriptedEvent> life;  // the last one
+    const auto newGame = ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes");
+    const auto close = ScriptedEvent::closeWindow();
+    const std::tuple<StoredFile, bool, double, std::optional<ScriptedEvent>, std::size_t, int, bool>
+        rows[] = {
+            // clang-format off
+            // the file, writable, score, the ending, set aside, the new game's row (-1: none), asked
+            {{}, true, 1250, life, 0, 0, true}, {{}, true, 0, life, 0, -1, false},
+            {{}, true, 1250, newGame, 0, 0, true}, {{}, true, 0, newGame, 0, -1, false},
+            {{}, true, 1250, close, 0, 0, false}, {{}, true, 0, close, 0, -1, false},
+            {good, true, 1250, life, 0, 0, true}, {damaged, true, 1250, life, 1, 0, true},
+            {unusable, true, 1250, life, 1, 0, true}, {damaged, false, 1250, life, 0, 0, true},
+            {unusable, false, 1250, life, 0, 0, true}, {full, true, 99, life, 0, -1, false},
+            {full, true, 100, life, 0, -1, false}, {full, true, 101, life, 0, 0, true},
+            // clang-format on
+        };
+    int n = 0;
+    for (const auto& [file, writable, score, ending, setAside, row, asked] : rows) {
+        SCOPED_TRACE(n++);
         Scored s(score);
         *s.pf.bestGamesFile = file;
         s.pf.bestGamesWritable = writable;
@@ -227,18 +202,30 @@ TEST(BestGamesFile, ADamagedFileIsKeptAsideAndNeverOverwritten) {
         EXPECT_EQ(std::pair(s.pf.bestGamesShown[0].games, s.pf.bestGamesShown[0].editRow),
                   std::pair(parseBestGames(file.bytes).value_or(std::vector<BestGame>{}), -1));
         EXPECT_EQ(*s.pf.bestGamesFile, file);
-        s.loseLastLife();
+        s.g.msPlayed = 3725999;
+        ending ? s.send(*ending) : s.loseLastLife();
+        // The next game's time starts from nothing: at most the rest of the pass it began in.
+        EXPECT_LE(s.g.msPlayed, 16);
         ASSERT_EQ(s.pf.bestGamesSetAside.size(), setAside);
         EXPECT_TRUE(setAside == 0 || s.pf.bestGamesSetAside[0] == file);
-        ASSERT_EQ(s.pf.bestGamesShown.size(), row < 0 ? 1u : 2u);
-        EXPECT_TRUE(row < 0 || s.pf.bestGamesShown[1].editRow == row);
-        const std::vector<std::string> names = namesIn(s.pf);
+        // Ended at the virtual clock's second, after 3725.999 s of passes, in whole seconds.
+        const BestGame entry{"Ada Lovelace", score, 3,
+                             s.pf.epochBase + static_cast<std::int64_t>(s.pf.clock().now() / 1000),
+                             3725};
+        const auto at = static_cast<std::size_t>(row);
+        ASSERT_EQ(s.pf.bestGamesShown.size(), asked ? 2u : 1u);
+        if (asked) {
+            const BestGamesView& view = s.pf.bestGamesShown[1];
+            EXPECT_EQ(std::tuple(view.editRow, view.editName, view.games.at(at)),
+                      std::tuple(row, "Ada Lovelace", entry));
+            EXPECT_TRUE(!writable || view.games == tableIn(s.pf));
+        }
+        const std::vector<BestGame> table = tableIn(s.pf);
         if (!writable) {
             EXPECT_EQ(*s.pf.bestGamesFile, file);
         } else {
-            EXPECT_EQ(names.size(), file == good ? 2u : file == full ? 10u : 1u);
-            EXPECT_TRUE(row < 0 ? std::ranges::count(names, "Ada Lovelace") == 0
-                                : names[static_cast<std::size_t>(row)] == "Ada Lovelace");
+            EXPECT_EQ(table.size(), file == good ? 2u : file == full ? 10u : row < 0 ? 0u : 1u);
+            EXPECT_TRUE(row < 0 ? std::ranges::count(table, entry) == 0 : table.at(at) == entry);
         }
     }
 }
