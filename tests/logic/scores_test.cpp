@@ -15,14 +15,14 @@ namespace {
 using test::Harness;
 
 // A level outside 16 bits, or a score no double holds, stops the reading: values read before it
-// stay, nothing after it is read. The record holds values before loading, so "left alone" and
-// "read as 0" differ.
-TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
+// stay, nothing after it is read. Values are there before reading, so "left alone" and "read as
+// 0" differ.
+TEST(Scores, ReadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
     constexpr int kL = 3;
     constexpr double kS = 30;
-    const std::tuple<std::optional<std::string>, int, double> cases[] = {
+    const std::tuple<std::string, int, double> cases[] = {
         // clang-format off
-        {std::nullopt, kL, kS}, {"highlvl:12\r\nhighscore:1250\r\n", 12, 1250},
+        {"", kL, kS}, {"highlvl:12\r\nhighscore:1250\r\n", 12, 1250},
         {"HIGHLVL:12\r\nHighScore:1250\r\n", kL, kS}, {"highlvl:abc\r\nhighscore:x9\r\n", 0, 0},
         {"highlvl:5\r\nhighlvl:9\r\nhighscore:1\r\nhighscore:2\r\n", 9, 2},  // the last one wins
         {"highlvl:12\n\rhighscore:1250", 12, 1250},  // LF CR is two ends; no final end
@@ -38,13 +38,10 @@ TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
         // clang-format on
     };
     for (const auto& [file, level, score] : cases) {
-        Harness h;
-        h.g.highLevel = kL;
-        h.g.highScore = kS;
-        h.pf.scoresFile = file;
-        loadScores(h.g);
-        EXPECT_EQ(std::tuple(h.g.highLevel, h.g.highScore), std::tuple(level, score))
-            << file.value_or("(no file)");
+        std::int16_t readLevel = kL;
+        double readScore = kS;
+        readScores(file, readLevel, readScore);
+        EXPECT_EQ(std::tuple(readLevel, readScore), std::tuple(level, score)) << file;
     }
 }
 
@@ -92,17 +89,15 @@ TEST(Scores, EndingWritesTheFileOnceKeepingTheBestOfItAndTheRun) {
         h.pf.setScoresWriteFails(c.fails);
         h.pf.post(c.ending);
         // Delivered inside the save's own event run: the file is written first, the end after.
-        bool ran = false;
-        h.pf.post(ScriptedEvent::run([&h, &c, &ran] {
-            ran = true;
-            EXPECT_EQ(std::pair(h.pf.scoresFile, h.pf.programEnded), std::pair(c.written, false));
-        }));
+        std::optional<std::pair<std::optional<std::string>, bool>> during;
+        h.pf.post(
+            ScriptedEvent::run([&] { during = std::pair(h.pf.scoresFile, h.pf.programEnded); }));
         h.pf.post(close);
         h.passes(5);
-        EXPECT_EQ(h.pf.scoresFile, c.written);
-        EXPECT_TRUE(ran && h.pf.programEnded && h.g.ended);
-        EXPECT_EQ(h.pf.yields().pass(), 4);  // none after the one that closed
-        EXPECT_EQ(std::tuple(h.g.highLevel, h.g.highScore), std::tuple(c.file ? 12 : 1, 9000.0));
+        EXPECT_EQ(during, std::pair(c.written, false));
+        EXPECT_EQ(std::tuple(h.pf.scoresFile, h.pf.programEnded, h.g.ended, h.g.highLevel,
+                             h.g.highScore, h.pf.yields().pass()),
+                  std::tuple(c.written, true, true, c.file ? 12 : 1, 9000.0, 4));
     }
 }
 
