@@ -16,24 +16,13 @@ namespace {
 
 using test::Harness;
 
-std::vector<int> devicesPlayed(const SpyPlatform& pf) {
-    std::vector<int> devices;
-    for (const auto& [clock, device] : pf.soundsPlayed) {
-        devices.push_back(device);
-    }
-    return devices;
-}
-
 // A device that has not reported keeps its effect silent, however long it takes; one finishing
-// frees only its own effect, and numbers that name no device neither play nor free anything.
+// frees only its own effect, and numbers that name no device neither free nor play anything.
 TEST(PlaySound, EachEffectOnItsOwnDeviceDroppingRetriggersUntilThatDeviceIsDone) {
     test::Started h;
     const auto done = [&h](int device) {
         h.pf.post(ScriptedEvent::with(ScriptedEvent::Kind::soundDone, device));
         h.pf.processEvents();
-    };
-    const auto ready = [&h] {
-        return std::vector<bool>(std::begin(h.g.soundReady), std::end(h.g.soundReady));
     };
     h.pf.soundsPlayed.clear();
     for (std::int16_t e : {effectSpark, effectDie, effectShieldDie, effectBonds, effectCapture}) {
@@ -41,16 +30,18 @@ TEST(PlaySound, EachEffectOnItsOwnDeviceDroppingRetriggersUntilThatDeviceIsDone)
     }
     h.passes(50);
     playSound(h.g, effectCapture);
-    EXPECT_EQ(devicesPlayed(h.pf), (std::vector<int>{3, 0, 4, 2, 1}));
     done(1);
-    EXPECT_EQ(ready(), (std::vector<bool>{false, true, false, false, false}));
+    EXPECT_EQ(std::vector<bool>(std::begin(h.g.soundReady), std::end(h.g.soundReady)),
+              (std::vector<bool>{false, true, false, false, false}));
     playSound(h.g, effectCapture);
     for (const std::int16_t effect : {5, 32767, -1, -32768}) {
         done(effect);
         playSound(h.g, effect);
     }
-    EXPECT_EQ(devicesPlayed(h.pf), (std::vector<int>{3, 0, 4, 2, 1, 1}));
-    EXPECT_EQ(ready(), std::vector<bool>(5, false));
+    for (int device = 0; device < soundDeviceCount; ++device) {
+        EXPECT_EQ(h.soundCount(device), device == 1 ? 2 : 1) << device;
+    }
+    EXPECT_EQ(h.pf.soundsPlayed.size(), 6u);
 }
 
 // Playing, paused and stopped all read as not finished, whatever the timer's phase.
@@ -86,7 +77,7 @@ TEST(SoundEffectsSetting, StoredChoiceDecidesTheDevicesAndTheMenuFlipsAndStoresI
                       std::tuple(on, on ? 5u : 0u));
             h.pf.soundsPlayed.clear();
             playSound(h.g, effectSpark);
-            EXPECT_EQ(devicesPlayed(h.pf), on ? std::vector<int>{3} : std::vector<int>{});
+            EXPECT_EQ(h.soundCount(3), on ? 1 : 0);
             const int openings = h.pf.soundDeviceOpenings;
             h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsSoundEffects));
             EXPECT_EQ(h.pf.readSetting("misc", "soundEffects"), on ? "False" : "True");
@@ -103,14 +94,13 @@ TEST(MusicSettings, OnlyTheNomusicWordSkipsTheMusicAndTheVolumeIsKeptWithinZeroT
         {{}, {}}, {"", {}}, {"70", 70}, {"0", 0}, {"100", 100}, {"101", 100}, {"-1", 0},
         {"99999999999999999999", 100}, {"-99999999999999999999", 0}, {"loud", {}}, {"50.5", {}},
         {" 70", {}}, {"70 ", {}}, {"+5", {}}, {"0x40", {}},
+    };
+    const std::pair<const char*, bool> commands[] = {
+        {"", true}, {"nomusic", false}, {"--seed 4 --NOMUSIC", false}, {"no music", true}, {"nomusi", true},
         // clang-format on
     };
     for (const auto& [stored, volume] : volumes) {
-        for (const auto& [command, music] : {std::pair{"", true},
-                                             {"nomusic", false},
-                                             {"--seed 4 --NOMUSIC", false},
-                                             {"no music", true},
-                                             {"nomusi", true}}) {
+        for (const auto& [command, music] : commands) {
             SCOPED_TRACE(stored.value_or("(absent)") + " " + command);
             Harness h;
             h.g.commandText = command;
@@ -118,8 +108,7 @@ TEST(MusicSettings, OnlyTheNomusicWordSkipsTheMusicAndTheVolumeIsKeptWithinZeroT
                 h.pf.settings[{"misc", "musicVolume"}] = *stored;
             }
             h.start();
-            const auto started = music ? std::vector<std::string>{"/opt/brivane/music.m3u"}
-                                       : std::vector<std::string>{};
+            const std::vector<std::string> started(music ? 1 : 0, "/opt/brivane/music.m3u");
             EXPECT_EQ(std::tuple(h.pf.musicWindowCreated, h.pf.musicWindowShown, h.pf.musicStarted,
                                  h.pf.musicVolume),
                       std::tuple(music, false, started, music ? volume : std::nullopt));
