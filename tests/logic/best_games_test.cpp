@@ -119,7 +119,6 @@ TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
             s.g.deathFade = 101;
             s.passes(1);
         }
-        s.pf.dialogs.clear();
         s.g.shieldOwned = true;  // bought, and down for now
         s.g.shieldOn = false;
         s.menu(MenuItem::mnuFileNewGame, answer);

@@ -108,7 +108,8 @@ TEST(UpdateCheck, AsksOnceOpenOffersAtMostOncePerRunAndYesOpensOurOwnPage) {
     }
 }
 
-// Help Topics twice, neither waiting for the viewer; the updates item leaves a check under way.
+// About names the web site by its host; Help Topics twice, neither waiting for the viewer; the
+// updates item leaves a check under way.
 TEST(HelpAndSettingsMenus, AboutHelpTopicsAndTheUpdatesItemThatTouchesNoSocket) {
     Harness h;
     h.pf.folder = "/home/someone/games/brivane dir";
@@ -116,11 +117,9 @@ TEST(HelpAndSettingsMenus, AboutHelpTopicsAndTheUpdatesItemThatTouchesNoSocket) 
     h.send(ScriptedEvent::menuItem(MenuItem::mnuHelpAbout));
     h.pf.post(ScriptedEvent::menuItem(MenuItem::mnuHelpHelp));
     h.send(ScriptedEvent::menuItem(MenuItem::mnuHelpHelp));
-    ASSERT_EQ(h.pf.dialogs.size(), 1u);
-    EXPECT_EQ(std::tuple(h.pf.dialogs[0].text, h.pf.dialogs[0].buttons),
-              std::tuple("Brivane\r\nVersion 1.3.8\r\nwww.brivane.net\r\n"
-                         "Free software under the GNU GPL, version 3 or later",
-                         DialogButtons::ok));
+    ASSERT_EQ(h.pf.dialogs.size(), 1u);  // About's; the viewer's opening says nothing
+    EXPECT_NE(h.pf.dialogs[0].text.find("\r\nVersion 1.3.8\r\nwww.brivane.net\r\n"),
+              std::string::npos);
     EXPECT_EQ(h.pf.helpShown,
               (std::vector<std::string>(2, "/home/someone/games/brivane dir/brivane.hlp")));
     const std::size_t connects = h.pf.sockConnects.size();
