@@ -65,39 +65,34 @@ TEST(Scores, WritesExactlyTwoLinesAndReadsBackEveryValue) {
 TEST(Scores, EndingWritesTheFileOnceKeepingTheBestOfItAndTheRun) {
     const std::string old = scoresText(12, 1250);
     const ScriptedEvent close = ScriptedEvent::closeWindow();
-    const struct {
-        std::optional<std::string> file, meanwhile;
-        ScriptedEvent ending;
-        bool fails;
-        std::optional<std::string> written;
-    } cases[] = {
-        {{}, {}, close, false, scoresText(1, 9000)},  // the first run
-        {old, {}, ScriptedEvent::menuItem(MenuItem::mnuFileExit), false, scoresText(12, 9000)},
-        {old, scoresText(20, 500), close, false, scoresText(20, 9000)},
-        {old, {}, close, true, old},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file.value_or("(no file)") + (c.fails ? " failing" : ""));
+    const std::tuple<std::optional<std::string>, std::optional<std::string>, ScriptedEvent, bool,
+                     std::optional<std::string>>
+        cases[] = {
+            {{}, {}, close, false, scoresText(1, 9000)},  // the first run
+            {old, old, ScriptedEvent::menuItem(MenuItem::mnuFileExit), false, scoresText(12, 9000)},
+            {old, scoresText(20, 500), close, false, scoresText(20, 9000)},
+            {old, old, close, true, old},
+        };
+    for (const auto& [file, atSave, ending, fails, written] : cases) {
+        SCOPED_TRACE(file.value_or("(no file)") + (fails ? " failing" : ""));
         Harness h;
-        h.pf.scoresFile = c.file;
+        h.pf.scoresFile = file;
         h.start();
         h.passes(2);
         h.g.highScore = 9000;
-        if (c.meanwhile) {
-            h.pf.scoresFile = c.meanwhile;
-        }
-        h.pf.setScoresWriteFails(c.fails);
-        h.pf.post(c.ending);
+        h.pf.scoresFile = atSave;
+        h.pf.setScoresWriteFails(fails);
+        h.pf.post(ending);
         // Delivered inside the save's own event run: the file is written first, the end after.
         std::optional<std::pair<std::optional<std::string>, bool>> during;
         h.pf.post(
             ScriptedEvent::run([&] { during = std::pair(h.pf.scoresFile, h.pf.programEnded); }));
         h.pf.post(close);
         h.passes(5);
-        EXPECT_EQ(during, std::pair(c.written, false));
+        EXPECT_EQ(during, std::pair(written, false));
         EXPECT_EQ(std::tuple(h.pf.scoresFile, h.pf.programEnded, h.g.ended, h.g.highLevel,
                              h.g.highScore, h.pf.yields().pass()),
-                  std::tuple(c.written, true, true, c.file ? 12 : 1, 9000.0, 4));
+                  std::tuple(written, true, true, file ? 12 : 1, 9000.0, 4));
     }
 }
 
