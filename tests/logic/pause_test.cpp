@@ -28,23 +28,6 @@ std::string motion(const GameState& g) {
     return s.str();
 }
 
-// A game at level 12 with a tail, a fading hint and a death under way.
-struct Playing : Harness {
-    explicit Playing(const char* pauseInactive) {
-        if (pauseInactive != nullptr) {
-            pf.settings[{"misc", "pauseInactive"}] = pauseInactive;
-        }
-        play(12, 4);
-        showMessage(g, "hint");
-        for (int i = 0; i < 6; ++i) {
-            send(ScriptedEvent::move(300.0f + 200.0f * static_cast<float>(i), 300.0f));
-        }
-        g.graceCount = 0;
-        g.dying = true;
-        passes(2);
-    }
-};
-
 TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
     const ScriptedEvent away = ScriptedEvent::windowInactive();
@@ -61,7 +44,19 @@ TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     for (const auto& [pauseInactive, pause, paused, resume, resumed] : cases) {
         SCOPED_TRACE(testing::Message() << (pauseInactive ? pauseInactive : "(none)")
                                         << " resumed by " << static_cast<int>(resume.kind));
-        Playing h(pauseInactive);
+        Harness h;
+        if (pauseInactive != nullptr) {
+            h.pf.settings[{"misc", "pauseInactive"}] = pauseInactive;
+        }
+        // Level 12 with a tail, a fading hint and a death under way.
+        h.play(12, 4);
+        showMessage(h.g, "hint");
+        for (int i = 0; i < 6; ++i) {
+            h.send(ScriptedEvent::move(300.0f + 200.0f * static_cast<float>(i), 300.0f));
+        }
+        h.g.graceCount = 0;
+        h.g.dying = true;
+        h.passes(2);
         // Only "False" turns pausing when inactive off.
         EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive),
                   pauseInactive == nullptr || std::string(pauseInactive) != "False");
