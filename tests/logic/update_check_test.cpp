@@ -15,17 +15,16 @@ namespace brivane {
 namespace {
 
 using test::Harness;
-using Kind = ScriptedEvent::Kind;
 
 // One whole exchange through the game's event handlers: open, the reply in pieces, close.
 void exchange(Harness& h, const std::vector<std::string>& pieces) {
     startUpdateCheck(h.g);
-    h.pf.post(ScriptedEvent::with(Kind::socketConnected));
+    h.pf.post(ScriptedEvent::with(ScriptedEvent::Kind::socketConnected));
     for (const std::string& piece : pieces) {
         h.pf.post(ScriptedEvent::run([&h, piece] { h.pf.sockIncoming += piece; }));
-        h.pf.post(ScriptedEvent::with(Kind::socketData));
+        h.pf.post(ScriptedEvent::with(ScriptedEvent::Kind::socketData));
     }
-    h.pf.post(ScriptedEvent::with(Kind::socketClosed));
+    h.pf.post(ScriptedEvent::with(ScriptedEvent::Kind::socketClosed));
     h.pf.processEvents();
 }
 
@@ -122,7 +121,6 @@ TEST(HelpAndSettingsMenus, AboutHelpTopicsAndTheUpdatesItemThatTouchesNoSocket) 
               std::string::npos);
     EXPECT_EQ(h.pf.helpShown,
               (std::vector<std::string>(2, "/home/someone/games/brivane dir/brivane.hlp")));
-    const std::size_t connects = h.pf.sockConnects.size();
     for (const bool on : {false, true}) {
         h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsUpdates));
         EXPECT_EQ(std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsUpdates),
@@ -130,7 +128,7 @@ TEST(HelpAndSettingsMenus, AboutHelpTopicsAndTheUpdatesItemThatTouchesNoSocket) 
                   std::tuple(on, on ? "True" : "False"));
     }
     EXPECT_EQ(std::tuple(h.pf.sockConnects.size(), h.pf.sockCloses, h.g.ended),
-              std::tuple(connects, 0, false));
+              std::tuple(1u, 0, false));  // the start's own check
 }
 
 }  // namespace
