@@ -16,8 +16,6 @@
 namespace brivane {
 namespace {
 
-using test::Harness;
-
 // Everything that moves, ages or fades, as text.
 std::string motion(const GameState& g) {
     std::ostringstream s;
@@ -44,7 +42,7 @@ TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     for (const auto& [pauseInactive, pause, paused, resume, resumed] : cases) {
         SCOPED_TRACE(testing::Message() << (pauseInactive ? pauseInactive : "(none)")
                                         << " resumed by " << static_cast<int>(resume.kind));
-        Harness h;
+        test::Harness h;
         if (pauseInactive != nullptr) {
             h.pf.settings[{"misc", "pauseInactive"}] = pauseInactive;
         }
@@ -95,7 +93,7 @@ TEST(Pause, TimersGoOnWithTheTimeTheyHadLeftAndThePassAfterStepsByItsOwnLength) 
     for (int c = 0; c < 4; ++c) {
         const bool red = c % 2 == 1;
         SCOPED_TRACE(c);
-        Harness h;
+        test::Harness h;
         h.pf.setPassDuration(10);
         h.start();
         h.passes(300);  // the clock stands at 3000

@@ -12,8 +12,6 @@
 namespace brivane {
 namespace {
 
-using test::Harness;
-
 // A level outside 16 bits, or a score no double holds, stops the reading: values read before it
 // stay, nothing after it is read. Values are there before reading, so "left alone" and "read as
 // 0" differ.
@@ -75,7 +73,7 @@ TEST(Scores, EndingWritesTheFileOnceKeepingTheBestOfItAndTheRun) {
         };
     for (const auto& [file, atSave, ending, fails, written] : cases) {
         SCOPED_TRACE(file.value_or("(no file)") + (fails ? " failing" : ""));
-        Harness h;
+        test::Harness h;
         h.pf.scoresFile = file;
         h.start();
         h.passes(2);

@@ -14,8 +14,6 @@
 namespace brivane {
 namespace {
 
-using test::Harness;
-
 // A device that has not reported keeps its effect silent, however long it takes; one finishing
 // frees only its own effect, and numbers that name no device neither free nor play anything.
 TEST(PlaySound, EachEffectOnItsOwnDeviceDroppingRetriggersUntilThatDeviceIsDone) {
@@ -46,7 +44,7 @@ TEST(PlaySound, EachEffectOnItsOwnDeviceDroppingRetriggersUntilThatDeviceIsDone)
 
 // Playing, paused and stopped all read as not finished, whatever the timer's phase.
 TEST(LoopMusic, RestartsOnlyAFinishedPlaylistWithinFiveSeconds) {
-    Harness h;
+    test::Harness h;
     h.pf.setPassDuration(20);
     h.start();
     h.passes(3 * 5000 / 20 + 7);
@@ -63,7 +61,7 @@ TEST(SoundEffectsSetting, StoredChoiceDecidesTheDevicesAndTheMenuFlipsAndStoresI
         {{}, true}, {"True", true}, {"False", false}, {"false", true}, {"", true}, {"0", true}};
     for (const auto& [stored, storedOn] : cases) {
         SCOPED_TRACE(stored.value_or("(absent)"));
-        Harness h;
+        test::Harness h;
         if (stored) {
             h.pf.settings[{"misc", "soundEffects"}] = *stored;
         }
@@ -100,7 +98,7 @@ TEST(MusicSettings, OnlyTheNomusicWordSkipsTheMusicAndTheVolumeIsKeptWithinZeroT
     for (const auto& [stored, volume] : volumes) {
         for (const auto& [command, music] : commands) {
             SCOPED_TRACE(stored.value_or("(absent)") + " " + command);
-            Harness h;
+            test::Harness h;
             h.g.commandText = command;
             if (stored) {
                 h.pf.settings[{"misc", "musicVolume"}] = *stored;
@@ -121,7 +119,7 @@ TEST(MusicSettings, OnlyTheNomusicWordSkipsTheMusicAndTheVolumeIsKeptWithinZeroT
         test::Started h;
         h.wired.events.musicVolumeChosen(volume);
         EXPECT_EQ(h.pf.readSetting("misc", "musicVolume"), kept) << volume;
-        Harness next;
+        test::Harness next;
         next.pf.settings = h.pf.settings;
         next.start();
         EXPECT_EQ(next.pf.musicVolume, std::stoi(kept)) << volume;

@@ -14,10 +14,8 @@
 namespace brivane {
 namespace {
 
-using test::Harness;
-
 // One whole exchange through the game's event handlers: open, the reply in pieces, close.
-void exchange(Harness& h, const std::vector<std::string>& pieces) {
+void exchange(test::Harness& h, const std::vector<std::string>& pieces) {
     startUpdateCheck(h.g);
     h.pf.post(ScriptedEvent::with(ScriptedEvent::Kind::socketConnected));
     for (const std::string& piece : pieces) {
@@ -86,7 +84,7 @@ TEST(UpdateCheck, AsksOnceOpenOffersAtMostOncePerRunAndYesOpensOurOwnPage) {
     const std::string request =
         std::string("GET http://") + updateHost + "/games/brivane/ver.txt HTTP/1.0\r\n\r\n";
     for (const bool yes : {true, false}) {
-        Harness h;
+        test::Harness h;
         h.pf.queueDialogAnswer(yes ? "yes" : "no");
         h.g.updateBuffer = "tmkver:9.9\r\n";
         exchange(h,
@@ -110,7 +108,7 @@ TEST(UpdateCheck, AsksOnceOpenOffersAtMostOncePerRunAndYesOpensOurOwnPage) {
 // About names the web site by its host; Help Topics twice, neither waiting for the viewer; the
 // updates item leaves a check under way.
 TEST(HelpAndSettingsMenus, AboutHelpTopicsAndTheUpdatesItemThatTouchesNoSocket) {
-    Harness h;
+    test::Harness h;
     h.pf.folder = "/home/someone/games/brivane dir";
     h.start();
     h.send(ScriptedEvent::menuItem(MenuItem::mnuHelpAbout));
