@@ -88,9 +88,6 @@ struct Scored : test::Started {
         g.deathFade = 0;
         passes(1);
     }
-    void menu(MenuItem item, std::optional<std::string> answer = std::nullopt) {
-        send(ScriptedEvent::menuItem(item, std::move(answer)));
-    }
 };
 
 // Only a game that has scored asks. Declined, nothing changes and a death under way goes on;
@@ -116,11 +113,10 @@ TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
         }
         s.g.shieldOwned = true;  // bought, and down for now
         s.g.shieldOn = false;
-        s.menu(MenuItem::mnuFileNewGame, answer);
-        EXPECT_EQ(std::pair(s.g.shieldOwned, s.g.shieldOn), std::pair(true, restarts));
-        EXPECT_EQ(s.pf.dialogs.size(), score > 0 ? 1u : 0u);
+        s.send(ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, answer));
         const bool goesOn = dying && !restarts;
-        EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(goesOn, goesOn));
+        EXPECT_EQ(std::tuple(s.g.shieldOn, s.pf.dialogs.size(), s.g.dying, s.g.bondDeath),
+                  std::tuple(restarts, score > 0 ? 1u : 0u, goesOn, goesOn));
         EXPECT_TRUE(!restarts || s.g.messageText == "Trap particles in a loop of your tail");
         s.passes(dying ? 80 : 0);
         EXPECT_EQ(std::tuple(s.g.level, s.g.lives, s.g.score, s.g.ballCount),
@@ -185,7 +181,7 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndADamagedFileIsKeptAsideAndNeverOv
         Scored s(score);
         *s.pf.bestGamesFile = file;
         s.pf.bestGamesWritable = writable;
-        s.menu(MenuItem::mnuFileHighScores);
+        s.send(ScriptedEvent::menuItem(MenuItem::mnuFileHighScores));
         ASSERT_EQ(s.pf.bestGamesShown.size(), 1u);
         EXPECT_EQ(std::pair(s.pf.bestGamesShown[0].games, s.pf.bestGamesShown[0].editRow),
                   std::pair(parseBestGames(file.bytes).value_or(std::vector<BestGame>{}), -1));
@@ -217,17 +213,16 @@ TEST(BestGamesFile, TwoCopiesWritingInTurnKeepEachOthersGames) {
     Scored a(3000);
     Scored b(2000);
     b.pf.bestGamesFile = a.pf.bestGamesFile;
-    a.loseLastLife();  // a's window opens on a table of a's game alone
-    b.g.score = 2000;
+    a.loseLastLife();                      // a's window opens on a table of a's game alone
     b.send(ScriptedEvent::closeWindow());  // b ends meanwhile
     a.wired.events.bestGameNamed("Alice");
     EXPECT_EQ(std::pair(tableIn(a.pf).at(0).name, tableIn(a.pf).at(1).name),
               (std::pair<std::string, std::string>("Alice", "Ada Lovelace")));
     // a clears what its High Scores window showed; c's game, ended after that, stays.
-    a.menu(MenuItem::mnuFileHighScores);
+    a.send(ScriptedEvent::menuItem(MenuItem::mnuFileHighScores));
     Scored c(100);
     c.pf.bestGamesFile = a.pf.bestGamesFile;
-    c.menu(MenuItem::mnuFileNewGame, "yes");
+    c.send(ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"));
     a.wired.events.bestGamesCleared();
     EXPECT_EQ(tableIn(a.pf), (std::vector{BestGame{"Ada Lovelace", 100, 3, 1800000000, 0}}));
 }
