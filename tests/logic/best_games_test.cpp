@@ -182,10 +182,10 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndADamagedFileIsKeptAsideAndNeverOv
         *s.pf.bestGamesFile = file;
         s.pf.bestGamesWritable = writable;
         s.send(ScriptedEvent::menuItem(MenuItem::mnuFileHighScores));
-        ASSERT_EQ(s.pf.bestGamesShown.size(), 1u);
-        EXPECT_EQ(std::pair(s.pf.bestGamesShown[0].games, s.pf.bestGamesShown[0].editRow),
-                  std::pair(parseBestGames(file.bytes).value_or(std::vector<BestGame>{}), -1));
-        EXPECT_EQ(*s.pf.bestGamesFile, file);
+        EXPECT_EQ(
+            std::tuple(s.pf.bestGamesShown.size(), s.pf.bestGamesShown.at(0).games,
+                       s.pf.bestGamesShown.at(0).editRow, *s.pf.bestGamesFile),
+            std::tuple(1u, parseBestGames(file.bytes).value_or(std::vector<BestGame>{}), -1, file));
         s.g.msPlayed = 3725999;
         ending ? s.send(*ending) : s.loseLastLife();
         // The next game's time starts from nothing: at most the rest of the pass it began in.

@@ -68,12 +68,11 @@ TEST(SoundEffectsSetting, StoredChoiceDecidesTheDevicesAndTheMenuFlipsAndStoresI
         h.start();
         for (int choice = 0; choice < 3; ++choice) {
             const bool on = storedOn == (choice % 2 == 0);
-            EXPECT_EQ(std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsSoundEffects),
-                                 h.pf.soundFiles.size()),
-                      std::tuple(on, on ? 5u : 0u));
             h.pf.soundsPlayed.clear();
             playSound(h.g, effectSpark);
-            EXPECT_EQ(h.soundCount(3), on ? 1 : 0);
+            EXPECT_EQ(std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsSoundEffects),
+                                 h.pf.soundFiles.size(), h.soundCount(3)),
+                      std::tuple(on, on ? 5u : 0u, on ? 1 : 0));
             const int openings = h.pf.soundDeviceOpenings;
             h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsSoundEffects));
             EXPECT_EQ(h.pf.readSetting("misc", "soundEffects"), on ? "False" : "True");
