@@ -136,8 +136,7 @@ TEST(BestGamesNaming, TheNameGivenIsKeptAndOfferedNextTime) {
         }
         s.pf.account = account;
         s.loseLastLife();
-        ASSERT_EQ(s.pf.bestGamesShown.size(), 1u);
-        EXPECT_EQ(s.pf.bestGamesShown[0].editName, offered);
+        EXPECT_EQ(s.pf.bestGamesShown.at(0).editName, offered);
         s.wired.events.bestGameNamed(typed);
         s.wired.events.bestGameNamed("Other");  // a second answer to the same window names nothing
         EXPECT_EQ(std::tuple(tableIn(s.pf).at(0).name, s.pf.settings[{"misc", "playerName"}],
@@ -190,18 +189,17 @@ TEST(BestGamesEndings, AGameThatScoredEntersAndADamagedFileIsKeptAsideAndNeverOv
         EXPECT_EQ(s.pf.bestGamesSetAside, std::vector<StoredFile>(setAside, file));
         // Ended in the virtual clock's first second, after 3725.999 s of passes, in whole seconds.
         const BestGame entry{"Ada Lovelace", score, 3, s.pf.epochBase, 3725};
-        const auto at = static_cast<std::size_t>(row);
         const bool asked = row >= 0 && !(ending && ending->kind == ScriptedEvent::Kind::close);
         const BestGamesView& view = s.pf.bestGamesShown.back();
         EXPECT_EQ(std::tuple(s.pf.bestGamesShown.size(), view.editRow, view.editName),
                   asked ? std::tuple(2u, row, "Ada Lovelace") : std::tuple(1u, -1, ""));
         EXPECT_TRUE(!asked ||
-                    (view.games.at(at) == entry && (!writable || view.games == tableIn(s.pf))));
+                    (view.games.at(row) == entry && (!writable || view.games == tableIn(s.pf))));
         const std::vector<BestGame> table = tableIn(s.pf);
         EXPECT_TRUE(writable || *s.pf.bestGamesFile == file);
         EXPECT_EQ(table.size(), games);
         EXPECT_TRUE(!writable ||
-                    (row < 0 ? std::ranges::count(table, entry) == 0 : table.at(at) == entry));
+                    (row < 0 ? std::ranges::count(table, entry) == 0 : table.at(row) == entry));
     }
 }
 
