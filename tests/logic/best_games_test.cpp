@@ -28,9 +28,9 @@ TEST(BestGamesFile, ReadsOnlyWhatTheGameWritesAndWhatItWritesReadsBack) {
         // clang-format off
         {"", 0}, {head, 0}, {head + "1250\t3\t1800000000\t75\tAda\n", 1},
         {"brivane-best-games 1\r\n1250\t3\t0\t0\tAda\r\n\r\n", 1},
-        {head + "1250\t32767\t0\t0\t\n", 1}, {head + "0.5\t1\t0\t0\tA\n", 1},  // no name; least
+        {head + "1250\t32767\t0\t0\t\n", 1}, {head + "0.5\t1\t0\t0\tA\n", 1},  // nameless; least score
         {"brivane-best-games 2\n", -1}, {"highlvl:3\r\nhighscore:1250\r\n", -1},  // the scores file
-        {head + "1250\t3\t0\t0\n", -1}, {head + "0\t3\t0\t0\tA\n", -1},  // a field short; 0
+        {head + "1250\t3\t0\t0\n", -1}, {head + "0\t3\t0\t0\tA\n", -1},  // a field short; score 0
         {head + "-5\t3\t0\t0\tA\n", -1}, {head + "+5\t3\t0\t0\tA\n", -1},
         {head + "1e5\t3\t0\t0\tA\n", -1}, {head + "inf\t3\t0\t0\tA\n", -1},
         {head + "5\t0\t0\t0\tA\n", -1}, {head + "5\t32768\t0\t0\tA\n", -1},

@@ -28,7 +28,7 @@ void exchange(test::Harness& h, const std::vector<std::string>& pieces) {
 
 // Anything else ends the check without a word.
 TEST(UpdateCheck, OffersOnlyAWellFormedNewerVersionFromASuccessfulReply) {
-    // Newer part by part, a missing part counting as 0; one to four numbers of 32 characters.
+    // Newer part by part, a missing part counting as 0; one to four numbers, 32 characters at most.
     for (const char* v : {"1.3.8.1", "1.3.9", "1.10.0", "2", "99999999999999999999999", "1.4.3.4",
                           "1234567.1234567.1234567.12345678"}) {
         EXPECT_EQ(offeredVersion(std::string("tmkver:") + v), v);
