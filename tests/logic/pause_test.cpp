@@ -4,7 +4,6 @@
 // Pause: what stops and what goes on, through the real handlers on the headless platform.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <sstream>
 #include <tuple>
 
@@ -16,8 +15,6 @@
 namespace brivane {
 namespace {
 
-using test::Harness;
-
 // Everything that moves, ages or fades, as text.
 std::string motion(const GameState& g) {
     std::ostringstream s;
@@ -28,140 +25,88 @@ std::string motion(const GameState& g) {
     return s.str();
 }
 
-// A game at level 12 with a tail, a fading hint and a death under way.
-struct Playing : Harness {
-    explicit Playing(const char* pauseInactive) {
-        if (pauseInactive != nullptr) {
-            pf.settings[{"misc", "pauseInactive"}] = pauseInactive;
-        }
-        play(12, 4);
-        showMessage(g, "hint");
-        for (int i = 0; i < 6; ++i) {
-            send(ScriptedEvent::move(300.0f + 200.0f * static_cast<float>(i), 300.0f));
-        }
-        g.graceCount = 0;
-        g.dying = true;
-        passes(2);
-    }
-};
-
 TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
     const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
-    const struct {
-        const char* name;
-        const char* pauseInactive;  // the stored setting, nullptr for none
-        ScriptedEvent pause;
-        bool paused;
-        ScriptedEvent resume;
-        bool resumed;
-    } cases[] = {
-        {"menu, menu", "", menu, true, menu, true},
-        {"focus lost, left click", nullptr, ScriptedEvent::windowInactive(), true,
-         ScriptedEvent::down(1), true},
-        {"focus lost, stored as false", "false", ScriptedEvent::windowInactive(), true,
-         ScriptedEvent::down(1), true},
-        {"focus lost with the setting off", "False", ScriptedEvent::windowInactive(), false, menu,
-         true},
-        {"menu, right click", "True", menu, true, ScriptedEvent::down(2), false},
-        {"menu, focus lost again", "True", menu, true, ScriptedEvent::windowInactive(), false},
+    const ScriptedEvent away = ScriptedEvent::windowInactive();
+    const ScriptedEvent left = ScriptedEvent::down(1);
+    // The stored setting (nullptr for none), what pauses, whether it did, what resumes, whether it
+    // did.
+    const std::tuple<const char*, ScriptedEvent, bool, ScriptedEvent, bool> cases[] = {
+        // clang-format off
+        {"", menu, true, menu, true}, {nullptr, away, true, left, true},
+        {"false", away, true, left, true}, {"False", away, false, menu, true},
+        {"True", menu, true, ScriptedEvent::down(2), false}, {"True", menu, true, away, false},
+        // clang-format on
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Playing h(c.pauseInactive);
+    for (const auto& [pauseInactive, pause, paused, resume, resumed] : cases) {
+        SCOPED_TRACE(testing::Message() << (pauseInactive ? pauseInactive : "(none)")
+                                        << " resumed by " << static_cast<int>(resume.kind));
+        test::Harness h;
+        if (pauseInactive != nullptr) {
+            h.pf.settings[{"misc", "pauseInactive"}] = pauseInactive;
+        }
+        // Level 12 with a tail, a fading hint and a death under way.
+        h.play(12, 4);
+        showMessage(h.g, "hint");
+        for (int i = 0; i < 6; ++i) {
+            h.send(ScriptedEvent::move(300.0f + 200.0f * static_cast<float>(i), 300.0f));
+        }
+        h.g.graceCount = 0;
+        h.g.dying = true;
+        h.passes(2);
         // Only "False" turns pausing when inactive off.
         EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuSettingsPauseInactive),
-                  c.pauseInactive == nullptr || std::string(c.pauseInactive) != "False");
+                  pauseInactive == nullptr || std::string(pauseInactive) != "False");
         const std::string before = motion(h.g);
-        const double score = h.g.score;
-        h.send(c.pause);
-        ASSERT_EQ(isPaused(h.g), c.paused);
-        if (!c.paused) {
+        h.send(pause);
+        ASSERT_EQ(isPaused(h.g), paused);
+        if (!paused) {
             EXPECT_NE(motion(h.g), before);
             continue;
         }
-        EXPECT_TRUE(h.pf.menuChecked(MenuItem::mnuFilePause));
         const std::string held = motion(h.g);
         const std::size_t drawn = h.pf.draws.size();
-        // Pointer moves, a buy of the shield and timer ticks: nothing of them lands.
-        h.g.score = 30000;
-        h.g.level = 100;
+        // Pointer moves and timer ticks: nothing of them lands.
         for (int i = 0; i < 40; ++i) {
             h.send(ScriptedEvent::move(4000.0f + 180.0f * static_cast<float>(i % 7), 2000.0f));
             h.send(ScriptedEvent::tick(TimerId::tmrToggleBonds));
         }
-        h.send(ScriptedEvent::down(2));
-        EXPECT_FALSE(h.g.shieldOwned);
-        h.g.score = score;
-        h.g.level = 12;
-        EXPECT_EQ(motion(h.g), held);
-        EXPECT_EQ(h.pf.draws.size(), drawn);  // not even a clear
-        h.send(c.resume);
-        EXPECT_EQ(std::pair(isPaused(h.g), h.pf.menuChecked(MenuItem::mnuFilePause)),
-                  std::pair(!c.resumed, !c.resumed));
+        EXPECT_EQ(std::pair(motion(h.g), h.pf.draws.size()), std::pair(held, drawn));  // no clear
+        h.send(resume);
+        EXPECT_EQ(h.pf.menuChecked(MenuItem::mnuFilePause), !resumed);
         h.passes(1);
-        EXPECT_EQ(motion(h.g) == held, !c.resumed);
-        if (c.resumed) {
-            // The spark stays where it was until the pointer moves, then jumps to it.
-            EXPECT_EQ(h.g.playerX, 1300.0f);
-            h.send(ScriptedEvent::move(5000.0f, 4000.0f));
-            EXPECT_EQ(std::pair(h.g.playerX, h.g.playerY), std::pair(5000.0f, 4000.0f));
-        }
+        EXPECT_EQ(motion(h.g) == held, !resumed);
     }
 }
 
-// Paused at 3000 ms for 10 s, over passes or (as in the window) in one long yield.
+// Paused at 3000 ms for 10 s, blue over passes or red (as in the window) in one long yield.
 TEST(Pause, TimersGoOnWithTheTimeTheyHadLeftAndThePassAfterStepsByItsOwnLength) {
+    const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
     for (const bool red : {false, true}) {
-        for (const bool oneYield : {false, true}) {
-            SCOPED_TRACE(std::string(red ? "red" : "blue") + (oneYield ? ", one yield" : ""));
-            Harness h;
-            h.pf.setPassDuration(10);
-            h.start();
-            h.passes(300);  // the clock stands at 3000
-            h.g.bondsRed = red;
-            const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
-            if (oneYield) {
-                h.pf.post(menu);
-                h.pf.post(ScriptedEvent::run([&h] { h.pf.clock().advanceTo(13000); }));
-                h.send(menu);
-            } else {
-                h.send(menu);
-                h.passes(999);
-                ASSERT_EQ(h.pf.clock().now(), 13000u);
-                h.send(menu);
-            }
-            ASSERT_FALSE(isPaused(h.g));
-            // 2.5 rounds to the even 2, not the 25 of a stall.
-            EXPECT_EQ(std::tuple(h.g.bondsRed, h.g.frameTicks, frameStep(h.g)),
-                      std::tuple(red, 10, 2));
-            const VirtualClock& clock = h.pf.clock();
-            EXPECT_EQ((std::array{clock.timerDue(TimerId::tmrToggleBonds),
-                                  clock.timerDue(TimerId::tmrDoElectron),
-                                  clock.timerDue(TimerId::tmrLoopMusic)}),
-                      (std::array<std::optional<std::uint64_t>, 3>{15000, 17000, 15000}));
-            h.passes(198);  // up to 14990
-            EXPECT_EQ(h.g.bondsRed, red);
-            h.passes(1);
-            EXPECT_EQ(h.g.bondsRed, !red);
+        SCOPED_TRACE(red);
+        test::Harness h;
+        h.pf.setPassDuration(10);
+        h.start();
+        h.passes(300);  // the clock stands at 3000
+        h.g.bondsRed = red;
+        h.pf.post(menu);
+        if (red) {
+            h.pf.post(ScriptedEvent::run([&h] { h.pf.clock().advanceTo(13000); }));
+        } else {
+            h.passes(1000);
         }
+        h.send(menu);
+        // 2.5 rounds to the even 2, not the 25 of a stall.
+        EXPECT_EQ(std::tuple(h.g.bondsRed, h.g.frameTicks, frameStep(h.g)), std::tuple(red, 10, 2));
+        const auto due = [&h](TimerId t) { return h.pf.clock().timerDue(t); };
+        EXPECT_EQ(std::tuple(due(TimerId::tmrToggleBonds), due(TimerId::tmrDoElectron),
+                             due(TimerId::tmrLoopMusic)),
+                  std::tuple(15000u, 17000u, 15000u));
+        h.passes(198);  // up to 14990
+        EXPECT_EQ(h.g.bondsRed, red);
+        h.passes(1);
+        EXPECT_EQ(h.g.bondsRed, !red);
     }
-}
-
-// The menus stay usable: a level set up under the pause stays held, its hint kept for its full
-// 5 s after the pause.
-TEST(Pause, ALevelJumpedToUnderThePauseStaysHeld) {
-    Harness h;
-    h.play(3, 2);
-    h.send(ScriptedEvent::menuItem(MenuItem::mnuFilePause));
-    h.passes(10);
-    h.send(ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel, "1"));
-    EXPECT_EQ(std::tuple(h.g.level, h.g.messageText, isPaused(h.g)),
-              std::tuple(1, "Trap particles in a loop of your tail", true));
-    EXPECT_EQ(h.pf.clock().timerDue(TimerId::tmrClearText), h.pf.clock().now() + 5000);
-    const std::string held = motion(h.g);
-    const std::size_t drawn = h.pf.draws.size();
-    h.passes(10);
-    EXPECT_EQ(std::pair(motion(h.g), h.pf.draws.size()), std::pair(held, drawn));
 }
 
 }  // namespace

@@ -12,59 +12,44 @@
 namespace brivane {
 namespace {
 
-using test::Harness;
-
-TEST(Scores, LoadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
-    // Values already in the record before loading, so "left alone" and "read as 0" differ.
+// A level outside 16 bits, or a score no double holds, stops the reading: values read before it
+// stay, nothing after it is read. Values are there before reading, so "left alone" and "read as
+// 0" differ.
+TEST(Scores, ReadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
     constexpr int kL = 3;
     constexpr double kS = 30;
-    const std::tuple<std::optional<std::string>, int, double> cases[] = {
+    const std::tuple<std::string, int, double> cases[] = {
         // clang-format off
-        {std::nullopt, kL, kS}, {"highlvl:12\r\nhighscore:1250\r\n", 12, 1250},
-        {"HIGHLVL:12\r\nHighScore:1250\r\n", kL, kS},  // case matters
-        {"highlvl:abc\r\nhighscore:x9\r\n", 0, 0},
+        {"", kL, kS}, {"highlvl:12\r\nhighscore:1250\r\n", 12, 1250},
+        {"HIGHLVL:12\r\nHighScore:1250\r\n", kL, kS}, {"highlvl:abc\r\nhighscore:x9\r\n", 0, 0},
         {"highlvl:5\r\nhighlvl:9\r\nhighscore:1\r\nhighscore:2\r\n", 9, 2},  // the last one wins
         {"highlvl:12\n\rhighscore:1250", 12, 1250},  // LF CR is two ends; no final end
-        {"highlvl: 12abc\r\nhighscore:-5\r\n", 12, -5},
-        {"# kept by hand\r\n\r\nxhighlvl:7\r\nhighlvl:4\r\n", 4, kS},
-        {"\xEF\xBB\xBFhighlvl:12\r\nhighscore:1\r\n", 12, 1},  // an editor's byte-order mark
-        {"\xEF\xBBhighlvl:12\r\n", kL, kS},                    // but only a whole one
-        {"highlvl:12.7\r\nhighscore:1234.5\r\n", 13, 1234.5},  // a point in every locale
-        {"highlvl:12,7\r\nhighscore:1234,5\r\n", 12, 1234},    // and never a comma
+        {"highlvl: 12abc\r\nhighscore:-5\r\n", 12, -5}, {"# kept\r\n\r\nxhighlvl:7\r\nhighlvl:4\r\n", 4, kS},
+        {"\xEF\xBB\xBFhighlvl:12\r\nhighscore:1\r\n", 12, 1}, {"\xEF\xBBhighlvl:12\r\n", kL, kS},  // BOM
+        {"highlvl:12.7\r\nhighscore:4.5", 13, 4.5}, {"highlvl:12,7\r\nhighscore:4,5", 12, 4},  // a point, never a comma
         {"highlvl:2.5\r\n", 2, kS}, {"highlvl:3.5\r\n", 4, kS},  // halves to even
-        // A level outside 16 bits, or a score no double holds, stops the reading: values read
-        // before it stay, nothing after it is read.
-        {"highlvl:32767\r\nhighscore:100\r\n", 32767, 100},
-        {"highlvl:32767.5\r\nhighscore:100\r\n", kL, kS},  // rounds to 32768
-        {"highlvl:-32768.5\r\nhighscore:100\r\n", -32768, 100},  // the even -32768
-        {"highlvl:-32769\r\nhighscore:100\r\n", kL, kS},
+        {"highlvl:32767\r\nhighscore:100\r\n", 32767, 100}, {"highlvl:32767.5\r\nhighscore:100\r\n", kL, kS},
+        {"highlvl:-32768.5\r\nhighscore:100\r\n", -32768, 100}, {"highlvl:-32769\r\nhighscore:100\r\n", kL, kS},
         {"highscore:100\r\nhighlvl:5\r\nhighlvl:40000\r\nhighscore:200\r\n", 5, 100},
         {"highlvl:7\r\nhighscore:1e999\r\nhighlvl:8\r\n", 7, kS},
         // clang-format on
     };
     for (const auto& [file, level, score] : cases) {
-        Harness h;
-        h.g.highLevel = kL;
-        h.g.highScore = kS;
-        h.pf.scoresFile = file;
-        loadScores(h.g);
-        EXPECT_EQ(std::tuple(h.g.highLevel, h.g.highScore), std::tuple(level, score))
-            << file.value_or("(no file)");
+        std::int16_t readLevel = kL;
+        double readScore = kS;
+        readScores(file, readLevel, readScore);
+        EXPECT_EQ(std::tuple(readLevel, readScore), std::tuple(level, score)) << file;
     }
 }
 
 TEST(Scores, WritesExactlyTwoLinesAndReadsBackEveryValue) {
-    const std::tuple<std::int16_t, double, const char*> cases[] = {
-        {32767, 1e15, "highlvl:32767\r\nhighscore:1000000000000000\r\n"},
-        {-5, 0.1, "highlvl:-5\r\nhighscore:0.1\r\n"},
-        {-32768, 4503599627370497.0, nullptr},
-    };
-    for (const auto& [level, score, file] : cases) {
-        const std::string text = scoresText(level, score);
-        EXPECT_TRUE(file == nullptr || text == file) << text;
+    EXPECT_EQ(scoresText(32767, 1e15), "highlvl:32767\r\nhighscore:1000000000000000\r\n");
+    EXPECT_EQ(scoresText(-5, 0.1), "highlvl:-5\r\nhighscore:0.1\r\n");
+    for (const auto& [level, score] :
+         {std::pair<std::int16_t, double>{32767, 1e15}, {-5, 0.1}, {-32768, 4503599627370497.0}}) {
         std::int16_t readLevel = 0;
         double readScore = 0;
-        readScores(text, readLevel, readScore);
+        readScores(scoresText(level, score), readLevel, readScore);
         EXPECT_EQ(std::tuple(readLevel, readScore), std::tuple(level, score));
     }
     // The files beside the program and in the user's folder give the better of each value.
@@ -75,46 +60,36 @@ TEST(Scores, WritesExactlyTwoLinesAndReadsBackEveryValue) {
 // A second close while saving ends nothing more; a failed write keeps the old file; what
 // another copy saved meanwhile is read again, so each value only rises.
 TEST(Scores, EndingWritesTheFileOnceKeepingTheBestOfItAndTheRun) {
-    const std::string old = "highlvl:12\r\nhighscore:1250\r\n";
-    const struct {
-        std::optional<std::string> file, meanwhile;
-        ScriptedEvent ending;
-        bool fails;
-        std::optional<std::string> written;
-    } cases[] = {
-        {std::nullopt, std::nullopt, ScriptedEvent::closeWindow(), false,
-         "highlvl:1\r\nhighscore:9000\r\n"},  // the first run
-        {old, std::nullopt, ScriptedEvent::menuItem(MenuItem::mnuFileExit), false,
-         "highlvl:12\r\nhighscore:9000\r\n"},
-        {old, "highlvl:20\r\nhighscore:500\r\n", ScriptedEvent::closeWindow(), false,
-         "highlvl:20\r\nhighscore:9000\r\n"},
-        {old, std::nullopt, ScriptedEvent::closeWindow(), true, old},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file.value_or("(no file)") + (c.fails ? " failing" : ""));
-        Harness h;
-        h.pf.scoresFile = c.file;
+    const std::string old = scoresText(12, 1250);
+    const ScriptedEvent close = ScriptedEvent::closeWindow();
+    const std::tuple<std::optional<std::string>, std::optional<std::string>, ScriptedEvent, bool,
+                     std::optional<std::string>>
+        cases[] = {
+            {{}, {}, close, false, scoresText(1, 9000)},  // the first run
+            {old, old, ScriptedEvent::menuItem(MenuItem::mnuFileExit), false, scoresText(12, 9000)},
+            {old, scoresText(20, 500), close, false, scoresText(20, 9000)},
+            {old, old, close, true, old},
+        };
+    for (const auto& [file, atSave, ending, fails, written] : cases) {
+        SCOPED_TRACE(file.value_or("(no file)") + (fails ? " failing" : ""));
+        test::Harness h;
+        h.pf.scoresFile = file;
         h.start();
-        EXPECT_EQ(h.g.highLevel, c.file ? 12 : 1);
         h.passes(2);
         h.g.highScore = 9000;
-        if (c.meanwhile) {
-            h.pf.scoresFile = c.meanwhile;
-        }
-        h.pf.setScoresWriteFails(c.fails);
-        h.pf.post(c.ending);
+        h.pf.scoresFile = atSave;
+        h.pf.setScoresWriteFails(fails);
+        h.pf.post(ending);
         // Delivered inside the save's own event run: the file is written first, the end after.
-        bool ran = false;
-        h.pf.post(ScriptedEvent::run([&h, &c, &ran] {
-            ran = true;
-            EXPECT_EQ(std::pair(h.pf.scoresFile, h.pf.programEnded), std::pair(c.written, false));
-        }));
-        h.pf.post(ScriptedEvent::closeWindow());
+        std::optional<std::pair<std::optional<std::string>, bool>> during;
+        h.pf.post(
+            ScriptedEvent::run([&] { during = std::pair(h.pf.scoresFile, h.pf.programEnded); }));
+        h.pf.post(close);
         h.passes(5);
-        EXPECT_EQ(h.pf.scoresFile, c.written);
-        EXPECT_TRUE(ran && h.pf.programEnded && h.g.ended);
-        EXPECT_EQ(h.pf.yields().pass(), 4);  // none after the one that closed
-        EXPECT_EQ(std::tuple(h.g.highLevel, h.g.highScore), std::tuple(c.file ? 12 : 1, 9000.0));
+        EXPECT_EQ(during, std::pair(written, false));
+        EXPECT_EQ(std::tuple(h.pf.scoresFile, h.pf.programEnded, h.g.ended, h.g.highLevel,
+                             h.g.highScore, h.pf.yields().pass()),
+                  std::tuple(written, true, true, file ? 12 : 1, 9000.0, 4));
     }
 }
 
