@@ -162,26 +162,23 @@ TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
     }
 }
 
-// At frame step 0 a live pair bounces twice, a fading ball only in its partner's move.
 // The pair search written out plainly: every other ball in turn, the count read at every step,
 // each centre worked out from the ball's size, and the root taken for every pair.
 void plainBallCollisions(GameState& g, double num) {
     if (num < 1 || num > g.ballCount) {
         return;
     }
-    const auto centre = [](const clsParticle& p) {
+    const auto centre = [&g](double n) {
+        const clsParticle& p = *g.balls[static_cast<std::size_t>(n)];
         return std::array<double, 2>{std::floor(p.width() / 2.0f) + p.left(),
                                      std::floor(p.height() / 2.0f) + p.top()};
     };
-    const auto self = centre(*g.balls[static_cast<std::size_t>(num)]);
+    const auto self = centre(num);
     for (double j = 1; j <= g.ballCount; j += 1) {
-        if (j == num) {
-            continue;
-        }
-        const auto other = centre(*g.balls[static_cast<std::size_t>(j)]);
+        const auto other = centre(j);
         const double dx = self[0] - other[0];
         const double dy = other[1] - self[1];
-        if (std::sqrt(dx * dx + dy * dy) < 240.0) {
+        if (j != num && std::sqrt(dx * dx + dy * dy) < 240.0) {
             bounceBalls(g, num, j);
         }
     }
@@ -195,53 +192,43 @@ std::vector<BallState> statesOf(const ParticleList& list) {
     return states;
 }
 
+// Chains of near neighbours off one another by offsets on both sides of the contact distance
+// (144 by 192 is exactly 240) and random ones; chains on both sides of the size where the search
+// keeps to the squares around a ball; thousands of balls scattered as thickly as at level 15000
+// over corners of the playfield and past its edges. Every ball's test in turn, as in a pass, then
+// a handle between two slots: a pair skipped, misjudged or bounced out of turn shows.
 TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
-    // Balls placed off one another by offsets on both sides of the contact distance on each
-    // axis and on the diagonal (144 by 192 is exactly 240), plus random ones; every ball's test
-    // in turn, as in a pass, and then a handle between two slots. A pair skipped, misjudged or
-    // bounced out of turn leaves some ball elsewhere or going another way.
     constexpr float offsets[] = {0,   120,    144,     169.7f,    169.71f, 192,
                                  239, 239.9f, 239.99f, 239.9998f, 240,     240.01f};
     std::mt19937 random(20261207);
     const auto pick = [&random](int n) { return std::uniform_int_distribution(0, n - 1)(random); };
-    constexpr int listed = static_cast<int>(std::size(offsets));
-    const auto offset = [&] {
-        // Mostly a listed offset, now and then any up to 400.
-        const int i = pick(listed + 2);
+    const auto offset = [&] {  // mostly a listed offset, now and then any up to 400
+        const int i = pick(14);
         const float size =
-            i < listed ? offsets[i] : std::uniform_real_distribution(0.0f, 400.0f)(random);
+            i < 12 ? offsets[i] : std::uniform_real_distribution(0.0f, 400.0f)(random);
         return pick(2) == 0 ? size : -size;
     };
-    // The small layouts are chains of near neighbours; the crowded ones, where the search looks
-    // only at the squares around a ball, are such chains on both sides of the size where the
-    // squares start, and thousands of balls scattered as thickly as at level 15000 (a pass
-    // pushes balls thousands of twips) over a corner of the playfield and past its edges.
     struct Layout {
         int balls;
-        bool scattered;
-        float left, top, width, height;  // where the scattered ones lie
+        float left = 0, top = 0, width = 0, height = 0;  // a chain unless scattered over these
     };
     std::vector<Layout> layouts;
     for (int i = 0; i < 400; ++i) {
-        layouts.push_back({2 + pick(11), false, 0, 0, 0, 0});
+        layouts.push_back({2 + pick(11)});
     }
-    for (const Layout crowded :
-         {Layout{63, false, 0, 0, 0, 0}, Layout{64, false, 0, 0, 0, 0},
-          Layout{1200, false, 0, 0, 0, 0}, Layout{2000, true, -1200, -800, 3200, 2400},
-          Layout{1500, true, 7200, 5300, 2600, 1900}}) {
-        layouts.push_back(crowded);
-    }
+    layouts.insert(
+        layouts.end(),
+        {{63}, {64}, {1200}, {2000, -1200, -800, 3200, 2400}, {1500, 7200, 5300, 2600, 1900}});
     Scene plain(20, 0);
     Scene searched(20, 0);
     int callsThatBounced = 0;
     int sentOffCourse = 0;
-    for (std::size_t layout = 0; layout < layouts.size(); ++layout) {
-        const Layout& l = layouts[layout];
+    for (const Layout& l : layouts) {
         std::vector<PlacedBall> at;
         for (int i = 0; i < l.balls; ++i) {
             PlacedBall b{3000, 3000, 1 + pick(11), static_cast<std::int16_t>(pick(31) - 10),
                          static_cast<std::int16_t>(pick(31) - 10)};
-            if (l.scattered) {
+            if (l.width > 0) {
                 b.left = l.left + static_cast<float>(pick(static_cast<int>(l.width)));
                 b.top = l.top + static_cast<float>(pick(static_cast<int>(l.height)));
             } else if (i > 0) {
@@ -251,38 +238,31 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
             }
             at.push_back(b);
         }
-        plain.placeBalls(at);
-        searched.placeBalls(at);
         // Now and then a count short of the list: the last slot holds no ball then.
         const double count = pick(4) == 0 ? l.balls - 1 : l.balls;
-        plain.g.ballCount = count;
-        searched.g.ballCount = count;
-        const bool crowded = l.balls >= 63;
-        // The crowded ones compare at a few points of the sweep: comparing thousands of balls
-        // after every test would cost more than the tests.
-        const int every = crowded ? l.balls / 8 : 1;
-        std::vector<double> nums;
-        for (int i = 1; i <= l.balls; ++i) {
-            nums.push_back(i);
+        for (Scene* s : {&plain, &searched}) {
+            s->placeBalls(at);
+            s->g.ballCount = count;
         }
-        nums.push_back(1.5);
-        for (std::size_t k = 0; k < nums.size(); ++k) {
-            const double num = nums[k];
-            if (crowded && num == std::floor(num) && num <= count) {
+        // The crowded ones move a little before each test and compare at a few points of the
+        // sweep: comparing thousands of balls after every test would cost more than the tests.
+        const bool crowded = l.balls >= 63;
+        const int every = crowded ? l.balls / 8 : 1;
+        for (int k = 1; k <= l.balls + 1; ++k) {
+            const double num = k <= l.balls ? k : 1.5;
+            if (crowded && k <= count) {
                 const float dx = static_cast<float>(pick(61) - 30);
                 const float dy = static_cast<float>(pick(61) - 30);
                 for (Scene* s : {&plain, &searched}) {
-                    clsParticle& ball = s->ball(static_cast<int>(num));
-                    ball.setLocation(ball.left() + dx, ball.top() + dy);
+                    s->ball(k).setLocation(s->ball(k).left() + dx, s->ball(k).top() + dy);
                 }
             }
-            const std::vector<BallState> before =
-                crowded ? std::vector<BallState>{} : statesOf(plain.g.balls);
+            const auto before = crowded ? std::vector<BallState>{} : statesOf(plain.g.balls);
             plainBallCollisions(plain.g, num);
             checkBallCollisions(searched.g, num);
-            if (k % static_cast<std::size_t>(every) == 0 || k + 1 == nums.size()) {
+            if ((k - 1) % every == 0 || k > l.balls) {
                 ASSERT_EQ(statesOf(searched.g.balls), statesOf(plain.g.balls))
-                    << "layout " << layout << " ball " << num;
+                    << l.balls << " balls, ball " << num;
             }
             callsThatBounced += !crowded && statesOf(plain.g.balls) != before ? 1 : 0;
         }
@@ -290,11 +270,11 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
             sentOffCourse += plain.ball(static_cast<int>(i + 1)).speedX() != at[i].speedX ? 1 : 0;
         }
     }
-    // Both kinds are crowded enough to mean something.
-    EXPECT_GT(callsThatBounced, 500);
+    EXPECT_GT(callsThatBounced, 500);  // both kinds are crowded enough to mean something
     EXPECT_GT(sentOffCourse, 3000);
 }
 
+// At frame step 0 a live pair bounces twice, a fading ball only in its partner's move.
 TEST(BallCollisions, PassesBounceFromLevelTwentyAndAFadingBallRunsNoTestOfItsOwn) {
     const struct {
         int level, balls;
