@@ -25,58 +25,49 @@ using test::PlacedBall;
 using test::Scene;
 using test::scriptRnd;
 
-constexpr auto ball = ParticleKind::ball;
-constexpr auto quark = ParticleKind::quark;
-constexpr auto string = ParticleKind::string;
-constexpr auto electron = ParticleKind::electron;
+using enum ParticleKind;
 
 // Its cell, speeds and place are in the seeded set-ups' known answers; its drawing is not.
 TEST(ParticleInit, ShowsItselfAtOnceTheMaskFromTheRowBelowItsCellThenTheSprite) {
-    const struct {
-        ParticleKind kind;
-        float cellX, cellHeight;
-    } cases[] = {{ball, 3150, 315}, {quark, 270, 45}, {string, 3150, 315}, {electron, 3190, 300}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.kind));
+    for (const auto& [kind, cellX, cellHeight] : {std::tuple(ball, 3150.0f, 315.0f),
+                                                  {quark, 270, 45},
+                                                  {string, 3150, 315},
+                                                  {electron, 3190, 300}}) {
         Harness h;
         scriptRnd(h.g, {0.95, 0.3, 0.7, 0.5, 0.5, 0.5, 0.0});
         clsParticle p;
-        p.init(h.g, 3, static_cast<std::uint8_t>(c.kind));
+        p.init(h.g, 3, static_cast<std::uint8_t>(kind));
         const auto& d = h.pf.draws;
         ASSERT_EQ(d.size(), 2u);
         EXPECT_EQ((std::array{d[0].sx, d[0].sy, d[1].sx, d[1].sy, d[0].x1, d[1].y1}),
-                  (std::array{c.cellX, c.cellHeight, c.cellX, 0.0f, p.left(), p.top()}));
+                  (std::array{cellX, cellHeight, cellX, 0.0f, p.left(), p.top()}))
+            << static_cast<int>(kind);
     }
 }
 
 TEST(ParticleMove, EdgesBounceOrWrapAtTheirBoundsAtAnyStep) {
-    const struct {
-        ParticleKind kind;
-        bool vertical;
-        float from, to;
-        std::int16_t speed, speedAfter;
-        int step = 1;
-    } cases[] = {
+    // kind, vertical, from, to, speed before and after, frame step
+    const std::tuple<ParticleKind, bool, float, float, std::int16_t, std::int16_t, int> cases[] = {
         // clang-format off
         // beyond the known answers: on the bound, half a twip, a wrap just past the bottom
-        {ball, false, 8950, 8955, 5, 5}, {ball, false, 8951, 8955, 5, -5},
-        {ball, true, 5.5f, 1, -5, 5}, {string, true, 10, 6635, -20, -20},
+        {ball, false, 8950, 8955, 5, 5, 1}, {ball, false, 8951, 8955, 5, -5, 1},
+        {ball, true, 5.5f, 1, -5, 5, 1}, {string, true, 10, 6635, -20, -20, 1},
         // huge steps move the whole distance: 45000 and 68000 would wrap in 16 bits
         {ball, false, 100, 8955, 9, -9, 5000}, {string, false, 100, 34, 34, 34, 2000},
         {string, false, 100, 8990, -35, -35, 2000},
         // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& [kind, vertical, from, to, speed, speedAfter, step] : cases) {
         Harness h;
-        h.setStep(c.step);
+        h.setStep(step);
         const float other = 3000;
-        auto p = c.vertical ? makeParticle(h.g, c.kind, other, c.from, 0, c.speed)
-                            : makeParticle(h.g, c.kind, c.from, other, c.speed, 0);
+        auto p = vertical ? makeParticle(h.g, kind, other, from, 0, speed)
+                          : makeParticle(h.g, kind, from, other, speed, 0);
         p->move(h.g);
-        EXPECT_EQ(c.vertical ? std::tuple(p->top(), p->speedY(), p->left())
-                             : std::tuple(p->left(), p->speedX(), p->top()),
-                  std::tuple(c.to, c.speedAfter, other))
-            << static_cast<int>(c.kind) << " from " << c.from;
+        EXPECT_EQ(vertical ? std::tuple(p->top(), p->speedY(), p->left())
+                           : std::tuple(p->left(), p->speedX(), p->top()),
+                  std::tuple(to, speedAfter, other))
+            << static_cast<int>(kind) << " from " << from;
     }
 }
 
@@ -109,10 +100,10 @@ TEST(ParticleFade, AGreyDiscOnTheCentreGrowsAsManyFramesAsTheStepAllowsAndSounds
             h.g.soundReady[1] = true;  // as if every earlier capture sound had finished
             runPass(h.g);
             const int grey = std::max(255 - 2 * step * pass, 0);
-            const DrawCall& disc = h.pf.draws[1];  // clear, then the first ball's fade
-            EXPECT_EQ(disc.colour, (Rgb{grey, grey, grey})) << pass;
-            EXPECT_EQ(disc.width, std::max(255 - grey, 1));  // never thinner than one pixel
-            EXPECT_EQ((std::array{disc.x1, disc.y1}), (std::array{1157.0f, 2157.0f}));
+            const DrawCall& d = h.pf.draws[1];  // clear, then the first ball's fade
+            EXPECT_EQ(std::tuple(d.colour, d.width, d.x1, d.y1),  // never thinner than a pixel
+                      std::tuple(Rgb{grey, grey, grey}, std::max(255 - grey, 1), 1157.0f, 2157.0f))
+                << pass;
         }
         const bool held = frames < 0;
         EXPECT_EQ(std::tuple(pass - 1, h.g.balls[1] == ballOne, h.pf.soundsPlayed.size(),
