@@ -204,8 +204,7 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
         GameState& g = h.g;
         g.graceCount = 30000;                             // mark only
         const float stride = walk % 3 == 0 ? 900 : 2000;  // wider walks close later, or never
-        float x = 4000;
-        float y = 3000;
+        float x = 4000, y = 3000;
         const int closedBefore = closed;
         for (int step = 0; step < 200; ++step) {
             const double op = rnd();
@@ -243,8 +242,7 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
     EXPECT_GT(closed, 150);
 }
 
-constexpr float inX = 3000;  // centre of the loop laid by loopAround()
-constexpr float inY = 3000;
+constexpr float inX = 3000, inY = 3000;  // the centre of the loop laid by loopAround()
 
 // Level 1 with balls 100 apart from 100 right of the loop's centre, strings 100 apart below 300
 // right of it and the electron 300 left, each kind with one more far outside (the electron none).
@@ -272,15 +270,12 @@ struct CaptureGame : test::Scene {
         p.setLocation(cx - static_cast<float>(static_cast<int>(p.width()) / 2),
                       cy - static_cast<float>(static_cast<int>(p.height()) / 2));
     }
-    // Round a square of side 2000 centred on (inX, inY), closing through the real pointer path.
+    // Round a square of side 2000 centred on (inX, inY), closed through the real pointer path.
     void loopAround() {
-        std::vector<point> pts = test::square(2000, 2000, 4000, 4000, 400);
-        pts.push_back({2000, 2200});
-        for (const auto& [x, y] : pts) {
-            g.playerX = x;  // straight to the tail, past the hazard tests
-            g.playerY = y;
-            addTailPoint(g, x, y);
-        }
+        layTail(g, test::square(2000, 2000, 4000, 4000, 400), false);
+        g.playerX = 2000;  // straight to the tail, past the hazard tests
+        g.playerY = 2200;
+        addTailPoint(g, 2000, 2200);
     }
 };
 

@@ -210,10 +210,8 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
     layouts.insert(
         layouts.end(),
         {{63}, {64}, {1200}, {2000, -1200, -800, 3200, 2400}, {1500, 7200, 5300, 2600, 1900}});
-    Scene plain(20, 0);
-    Scene searched(20, 0);
-    int callsThatBounced = 0;
-    int sentOffCourse = 0;
+    Scene plain(20, 0), searched(20, 0);
+    int callsThatBounced = 0, sentOffCourse = 0;
     for (const Layout& l : layouts) {
         std::vector<PlacedBall> at;
         for (int i = 0; i < l.balls; ++i) {
