@@ -31,7 +31,7 @@ struct PlayersLocale : testing::Environment {
         const char* wanted = std::getenv("LC_ALL");
         const char* got = std::setlocale(LC_ALL, "");
         if (wanted != nullptr && *wanted != '\0') {
-            ASSERT_STREQ(got, wanted) << "the locale " << wanted << " is not installed";
+            ASSERT_STREQ(got, wanted) << "the locale " << wanted << " is missing";
         }
     }
 };
