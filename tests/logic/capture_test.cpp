@@ -244,8 +244,8 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
 
 constexpr float inX = 3000, inY = 3000;  // the centre of the loop laid by loopAround()
 
-// Level 1 with balls 100 apart from 100 right of the loop's centre, strings 100 apart below 300
-// right of it and the electron 300 left, each kind with one more far outside (the electron none).
+// Level 1 with the balls inside 100 apart from 100 right of the loop's centre, the strings inside
+// 300 right of it, 100 apart from 100 below, the electron 300 left; a ball and a string outside.
 struct CaptureGame : test::Scene {
     explicit CaptureGame(int ballsIn, int stringsIn = 0, int electronIn = 0) : Scene(1) {
         placeBalls(
