@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <tuple>
 #include <vector>
@@ -18,39 +17,34 @@
 namespace brivane {
 namespace {
 
-// A game with an empty playfield, so only the tail and the player are in play.
-struct TailGame : test::Harness {
-    TailGame() {
-        g.graceCount = 0;
-        g.level = 1;
-        setStep(1);
+// Lays a tail out directly, every point marked as part of a loop unless told otherwise.
+void layTail(GameState& g, const std::vector<point>& points, bool marked = true) {
+    g.tail.assign(1, TailPoint{});
+    for (const point& p : points) {
+        g.tail.push_back(TailPoint{p.x, p.y, 0, static_cast<std::int16_t>(marked ? -1 : 0)});
     }
-    void move(float x, float y) {
-        playerMoved(g, x, y);
-        addTailPoint(g, x, y);
-    }
-    // Points 200 apart along y = 1000 from x = 1200, with these ages and marks.
-    void lay(const std::vector<std::pair<int, bool>>& points) {
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            move(1000 + 200.0f * static_cast<float>(i + 1), 1000);
-            g.tail.back().age = static_cast<std::int16_t>(points[i].first);
-            g.tail.back().inLoop = static_cast<std::int16_t>(points[i].second ? -1 : 0);
-        }
-    }
-};
+    g.tailCount = static_cast<double>(points.size());
+}
 
 // The known answers pin how far apart points are laid and grace; the cap is beyond them.
 TEST(Tail, StopsGrowingAtFiftyThousandPoints) {
-    TailGame t;
-    t.g.tail.resize(50001);
-    t.g.tailCount = 50000;
-    t.move(5000, 5000);
-    EXPECT_EQ(t.g.tailCount, 50000);
+    test::Harness h;
+    h.g.tail.resize(50001);
+    h.g.tailCount = 50000;
+    addTailPoint(h.g, 5000, 5000);
+    EXPECT_EQ(h.g.tailCount, 50000);
 }
 
 // Points past 250 go in one sweep; a marked one among them unmarks the rest, as removal does.
 TEST(Tail, AgeingDropsPointsOver250AndTheirMarksAndRemovalTakesOnlyRealPlaces) {
     using Point = std::tuple<int, int, bool>;  // place before the pass (1 on), age, marked
+    const auto places = [](const GameState& g) {
+        std::vector<Point> left;
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(g.tailCount); ++i) {
+            left.emplace_back(g.tail[i].x, g.tail[i].age, g.tail[i].inLoop != 0);
+        }
+        return left;
+    };
     const struct {
         int level, step;
         std::vector<std::pair<int, bool>> before;  // age, marked
@@ -71,75 +65,54 @@ TEST(Tail, AgeingDropsPointsOver250AndTheirMarksAndRemovalTakesOnlyRealPlaces) {
         // clang-format on
     };
     for (const auto& c : cases) {
-        TailGame t;
-        t.g.level = static_cast<std::int16_t>(c.level);
-        t.setStep(c.step);
-        t.lay(c.before);
-        ageTail(t.g);
-        std::vector<Point> left;
-        for (std::size_t i = 1; i <= static_cast<std::size_t>(t.g.tailCount); ++i) {
-            left.emplace_back((t.g.tail[i].x - 1000) / 200, t.g.tail[i].age,
-                              t.g.tail[i].inLoop != 0);
+        test::Harness h;
+        h.g.level = static_cast<std::int16_t>(c.level);
+        h.setStep(c.step);
+        layTail(h.g, std::vector<point>(c.before.size()), false);
+        for (std::size_t i = 1; i <= c.before.size(); ++i) {
+            const auto& [age, marked] = c.before[i - 1];
+            h.g.tail[i] = {static_cast<float>(i), 0, static_cast<std::int16_t>(age),
+                           static_cast<std::int16_t>(marked ? -1 : 0)};
         }
-        EXPECT_EQ(left, c.after) << c.level << "/" << c.step << "/" << c.before.size();
-        EXPECT_EQ(t.g.tail.size(), c.after.size() + 1);
+        ageTail(h.g);
+        EXPECT_EQ(places(h.g), c.after) << c.level << "/" << c.step << "/" << c.before.size();
+        EXPECT_EQ(h.g.tail.size(), c.after.size() + 1);
     }
-    TailGame t;
-    t.lay({{0, true}, {0, true}, {0, true}, {0, true}});
+    test::Harness h;
+    layTail(h.g, {{1, 0}, {2, 0}, {3, 0}, {4, 0}});
     for (const double n : {-1.0, 0.0, 5.0, std::nan("")}) {  // out of range or no number
-        removeTailPoint(t.g, n);
+        removeTailPoint(h.g, n);
     }
-    ASSERT_EQ(t.g.tailCount, 4);
-    removeTailPoint(t.g, 2);
-    ASSERT_EQ(t.g.tailCount, 3);
-    EXPECT_FLOAT_EQ(t.g.tail[2].x, 1600);
-    for (std::size_t i = 1; i <= 3; ++i) {
-        EXPECT_EQ(t.g.tail[i].inLoop, 0);
-    }
+    ASSERT_EQ(h.g.tailCount, 4);
+    removeTailPoint(h.g, 2);
+    EXPECT_EQ(places(h.g), (std::vector<Point>{{1, 0, false}, {3, 0, false}, {4, 0, false}}));
 }
 
 TEST(Tail, DrawsSegmentsDarkeningWithAgeBlueInALoopAndDotsDuringGrace) {
-    const struct {
-        int age;
-        bool inLoop, grace;
-        Rgb colour;
-    } cases[] = {
-        // clang-format off
-        {0, false, false, {255, 255, 255}}, {249, false, false, {1, 1, 1}},
-        {250, false, false, {0, 0, 0}}, {1, true, false, {0, 0, 253}},
+    test::Harness h;
+    layTail(h.g, {{1000, 1000}}, false);
+    h.pf.clear();
+    drawTail(h.g);
+    ASSERT_EQ(h.pf.draws.size(), 1u);  // one point: nothing drawn
+    const std::tuple<int, bool, bool, Rgb> cases[] = {
+        {0, false, false, {255, 255, 255}},  {249, false, false, {1, 1, 1}},
+        {250, false, false, {0, 0, 0}},      {1, true, false, {0, 0, 253}},
         {125, false, true, {127, 127, 127}},
-        // clang-format on
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.age << " " << c.inLoop << " " << c.grace);
-        TailGame t;
-        t.move(1000, 1000);
-        t.pf.clear();
-        drawTail(t.g);
-        ASSERT_EQ(t.pf.draws.size(), 1u);  // one point: nothing drawn
-        t.move(2000, 1000);
-        t.g.tail[2].age = static_cast<std::int16_t>(c.age);
-        t.g.tail[2].inLoop = static_cast<std::int16_t>(c.inLoop ? -1 : 0);
-        t.g.graceCount = c.grace ? 1 : 0;
-        t.pf.clear();
-        drawTail(t.g);
-        ASSERT_EQ(t.pf.draws.size(), 2u);
-        const DrawCall& d = t.pf.draws[1];
+    };  // age, in a loop, grace, colour
+    for (const auto& [age, inLoop, grace, colour] : cases) {
+        SCOPED_TRACE(testing::Message() << age << " " << inLoop << " " << grace);
+        layTail(h.g, {{1000, 1000}, {2000, 1000}}, inLoop);
+        h.g.tail[2].age = static_cast<std::int16_t>(age);
+        h.g.graceCount = grace ? 1 : 0;
+        h.pf.clear();
+        drawTail(h.g);
+        ASSERT_EQ(h.pf.draws.size(), 2u);
         // A segment back to the older point, or a dot during grace.
-        const float to = c.grace ? -10 : -1000;
-        EXPECT_EQ(d.colour, c.colour);
-        EXPECT_EQ((std::array{d.x1, d.y1, d.x2, d.y2}),
-                  (std::array{2000.0f, 1000.0f, 2000 + to, 1000 + (c.grace ? to : 0)}));
+        const float to = grace ? -10 : -1000;
+        const DrawCall& d = h.pf.draws[1];
+        EXPECT_EQ(std::tuple(d.colour, d.x1, d.y1, d.x2, d.y2),
+                  std::tuple(colour, 2000.0f, 1000.0f, 2000 + to, 1000 + (grace ? to : 0)));
     }
-}
-
-// Lays a tail out directly, every point marked as part of a loop unless told otherwise.
-void layTail(GameState& g, const std::vector<point>& points, bool marked = true) {
-    g.tail.assign(1, TailPoint{});
-    for (const point& p : points) {
-        g.tail.push_back(TailPoint{p.x, p.y, 0, static_cast<std::int16_t>(marked ? -1 : 0)});
-    }
-    g.tailCount = static_cast<double>(points.size());
 }
 
 TEST(Enclosure, LoopsCatchABallByItsOwnRectangleAndAnUnmarkedTailNothing) {
@@ -179,88 +152,41 @@ TEST(Enclosure, LoopsCatchABallByItsOwnRectangleAndAnUnmarkedTailNothing) {
 }
 
 TEST(FindLoop, PointsTenApartWithin360OnBothAxesCloseALoopAndFanItOut) {
-    const struct {
-        int span;
-        float dx, dy;
-        bool closes;
-    } cases[] = {
+    const std::tuple<int, float, float, bool> cases[] = {
         {10, 0, 0, true},       {9, 0, 0, false},       {10, 360, 360, true},
         {10, 360.5f, 0, false}, {10, 0, 360.5f, false}, {12, -360, 200, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.span << " " << c.dx << "," << c.dy);
+    };  // points apart, the closing point's offset from the first, closes
+    for (const auto& [span, dx, dy, closes] : cases) {
+        SCOPED_TRACE(testing::Message() << span << " " << dx << "," << dy);
         test::Harness h;
         h.g.graceCount = 5;                    // mark and flash only
         std::vector<point> pts{{1000, 1000}};  // then along y = 3000, 400 apart
-        for (int i = 1; i < c.span; ++i) {
+        for (int i = 1; i < span; ++i) {
             pts.push_back({1000 + 400.0f * static_cast<float>(i), 3000});
         }
         layTail(h.g, pts, false);
-        addTailPoint(h.g, 1000 + c.dx, 1000 + c.dy);  // through the real pointer path
+        addTailPoint(h.g, 1000 + dx, 1000 + dy);  // through the real pointer path
         for (std::size_t i = 1; i <= pts.size() + 1; ++i) {
-            EXPECT_EQ(h.g.tail[i].inLoop, c.closes ? -1 : 0) << i;
+            EXPECT_EQ(h.g.tail[i].inLoop, closes ? -1 : 0) << i;
         }
-        EXPECT_EQ(h.pf.timerEnabled(TimerId::tmrKillTails), c.closes);
-        // Bright lines from the loop's first point to every even point.
-        int fans = 0;
-        for (const DrawCall& d : h.pf.draws) {
-            fans += d.kind == DrawCall::Kind::line ? 1 : 0;
-            EXPECT_EQ((std::array{d.x2, d.y2}), (std::array{1000.0f, 1000.0f}));
-            EXPECT_GE(std::min({d.colour.r, d.colour.g, d.colour.b}), 50);
-        }
-        EXPECT_EQ(fans, c.closes ? c.span / 2 : 0);
+        // Lines from the loop's first point to every even point.
+        const auto fans = test::drawsWhere(h.pf, [](const DrawCall& d) {
+            return d.kind == DrawCall::Kind::line && d.x2 == 1000 && d.y2 == 1000;
+        });
+        EXPECT_EQ(
+            std::pair(static_cast<int>(fans.size()), h.pf.timerEnabled(TimerId::tmrKillTails)),
+            std::pair(closes ? span / 2 : 0, closes));
     }
 }
-
-constexpr float inX = 3000;  // centre of the loop laid by loopAround()
-constexpr float inY = 3000;
-
-// Level 1 with balls, strings and perhaps the electron, all far outside the loop.
-struct CaptureGame : test::Scene {
-    CaptureGame(int balls, int strings, bool electron = false) : Scene(1) {
-        placeBalls(std::vector<test::PlacedBall>(static_cast<std::size_t>(balls), {7000, 500}));
-        for (int i = 0; i < strings; ++i) {
-            addString(g);
-            place(*g.strings.back(), 8000, 500);
-        }
-        g.electronActive = electron;
-        if (electron) {
-            g.electron->init(g, g.ballCount + 1, 3);
-            place(*g.electron, 8500, 6000);
-        }
-    }
-    static void place(clsParticle& p, float cx, float cy) {
-        p.setLocation(cx - static_cast<float>(static_cast<int>(p.width()) / 2),
-                      cy - static_cast<float>(static_cast<int>(p.height()) / 2));
-    }
-    // The first n balls inside the loop, `first` right of its centre and `apart` apart.
-    void ballsIn(int n, float apart, float first = 0) {
-        for (int i = 1; i <= n; ++i) {
-            place(*g.balls[static_cast<std::size_t>(i)],
-                  inX + first + apart * static_cast<float>(i - 1), inY);
-        }
-    }
-    // Round a square of side 2000 centred on (inX, inY), closing through the real pointer path.
-    void loopAround() {
-        std::vector<point> pts = test::square(2000, 2000, 4000, 4000, 400);
-        pts.push_back({2000, 2200});
-        for (const auto& [x, y] : pts) {
-            g.playerX = x;  // straight to the tail, past the hazard tests
-            g.playerY = y;
-            addTailPoint(g, x, y);
-        }
-    }
-};
 
 // The first pair the full search over every pair of points would close.
 std::pair<std::size_t, std::size_t> firstPairByFullSearch(const GameState& g) {
     const auto n = static_cast<std::size_t>(g.tailCount);
     for (std::size_t i = 1; i <= n; ++i) {
-        for (std::size_t j = 1; j <= n; ++j) {
-            const std::size_t span = i > j ? i - j : j - i;
-            if (span >= 10 && std::fabs(g.tail[i].x - g.tail[j].x) <= 360 &&
+        for (std::size_t j = i + 10; j <= n; ++j) {
+            if (std::fabs(g.tail[i].x - g.tail[j].x) <= 360 &&
                 std::fabs(g.tail[i].y - g.tail[j].y) <= 360) {
-                return {std::min(i, j), std::max(i, j)};
+                return {i, j};
             }
         }
     }
@@ -275,12 +201,11 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
     for (int walk = 0; walk < 300; ++walk) {
         SCOPED_TRACE(walk);
         test::Harness h;
-        h.g.graceCount = 30000;  // mark only
         GameState& g = h.g;
+        g.graceCount = 30000;                             // mark only
         const float stride = walk % 3 == 0 ? 900 : 2000;  // wider walks close later, or never
-        float x = 4000;
-        float y = 3000;
-        bool wasClosed = false;
+        float x = 4000, y = 3000;
+        const int closedBefore = closed;
         for (int step = 0; step < 200; ++step) {
             const double op = rnd();
             if (op < 0.05 && g.tailCount >= 1) {
@@ -302,13 +227,12 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
                 y += static_cast<float>(intFloor(rnd() * stride - stride / 2));
                 const double before = g.tailCount;
                 addTailPoint(g, x, y);
-                if (!wasClosed && g.tailCount != before && g.tail.back().inLoop != 0) {
+                if (closed == closedBefore && g.tailCount != before && g.tail.back().inLoop != 0) {
                     // The loop that closed is the full search's pair, marked from its lower end.
-                    const auto want = firstPairByFullSearch(g);
-                    ASSERT_NE(want.first, 0u);
-                    EXPECT_EQ(g.tail[want.first].inLoop, -1);
-                    EXPECT_TRUE(want.first == 1 || g.tail[want.first - 1].inLoop == 0);
-                    wasClosed = true;
+                    const std::size_t first = firstPairByFullSearch(g).first;
+                    ASSERT_NE(first, 0u);
+                    EXPECT_TRUE(g.tail[first].inLoop == -1 &&
+                                (first == 1 || g.tail[first - 1].inLoop == 0));
                     ++closed;
                 }
             }
@@ -318,9 +242,46 @@ TEST(FindLoop, FindsTheSamePairAsTheFullSearchAsTheTailGrowsAndShrinks) {
     EXPECT_GT(closed, 150);
 }
 
+constexpr float inX = 3000, inY = 3000;  // the centre of the loop laid by loopAround()
+
+// Level 1 with the balls inside 100 apart from 100 right of the loop's centre, the strings inside
+// 300 right of it, 100 apart from 100 below, the electron 300 left; a ball and a string outside.
+struct CaptureGame : test::Scene {
+    explicit CaptureGame(int ballsIn, int stringsIn = 0, int electronIn = 0) : Scene(1) {
+        placeBalls(
+            std::vector<test::PlacedBall>(static_cast<std::size_t>(ballsIn + 1), {7000, 500}));
+        for (int i = 1; i <= ballsIn; ++i) {
+            place(ball(i), inX + 100.0f * static_cast<float>(i), inY);
+        }
+        for (int i = 1; i <= stringsIn + 1; ++i) {
+            addString(g);
+            const bool in = i <= stringsIn;
+            place(*g.strings.back(), in ? inX + 300 : 8000,
+                  in ? inY + 100.0f * static_cast<float>(i) : 500);
+        }
+        g.electronActive = electronIn > 0;  // 2: inside and sparking
+        g.electronSparking = electronIn == 2;
+        if (electronIn > 0) {
+            g.electron->init(g, g.ballCount + 1, 3);
+            place(*g.electron, inX - 300, inY);
+        }
+    }
+    static void place(clsParticle& p, float cx, float cy) {
+        p.setLocation(cx - static_cast<float>(static_cast<int>(p.width()) / 2),
+                      cy - static_cast<float>(static_cast<int>(p.height()) / 2));
+    }
+    // Round a square of side 2000 centred on (inX, inY), closed through the real pointer path.
+    void loopAround() {
+        layTail(g, test::square(2000, 2000, 4000, 4000, 400), false);
+        g.playerX = 2000;  // straight to the tail, past the hazard tests
+        g.playerY = 2200;
+        addTailPoint(g, 2000, 2200);
+    }
+};
+
 TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
     const struct {
-        int ballsIn, stringsIn, electronIn;  // electronIn 2: inside and sparking
+        int ballsIn, stringsIn, electronIn;
         double score, gain;
         int lives, livesAfter;
         const char* message;
@@ -345,33 +306,22 @@ TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(testing::Message() << t.gain << " " << t.message);
-        CaptureGame c(t.ballsIn + 1, t.stringsIn + 1, t.electronIn > 0);
-        c.ballsIn(t.ballsIn, 100, 100);
-        for (int i = 1; i <= t.stringsIn; ++i) {
-            CaptureGame::place(*c.g.strings[static_cast<std::size_t>(i)], inX + 300,
-                               inY + 100.0f * static_cast<float>(i));
-        }
-        if (t.electronIn > 0) {
-            CaptureGame::place(*c.g.electron, inX - 300, inY);
-        }
+        CaptureGame c(t.ballsIn, t.stringsIn, t.electronIn);
         if (*t.showing) {
             showMessage(c.g, t.showing);
         }
-        c.g.electronSparking = t.electronIn == 2;
         c.g.score = t.score;
         c.g.highScore = 50000;
         c.g.lives = static_cast<std::int16_t>(t.lives);
         c.g.graceCount = static_cast<std::int16_t>(t.grace);
         c.g.dying = t.dying;
         c.loopAround();
-        EXPECT_EQ(c.g.score, t.score + t.gain);
-        EXPECT_EQ(c.g.messageText, t.message);
-        EXPECT_EQ(c.g.lives, t.livesAfter);
-        EXPECT_EQ(c.g.highScore, std::max(50000.0, t.score + t.gain));
-        EXPECT_FALSE(c.g.electronSparking);
+        EXPECT_EQ(std::tuple(c.g.score, c.g.messageText, int{c.g.lives}, c.g.highScore,
+                             c.g.electronSparking),
+                  std::tuple(t.score + t.gain, t.message, t.livesAfter,
+                             std::max(50000.0, t.score + t.gain), false));
         for (int i = 1; i <= t.ballsIn + 1; ++i) {
-            EXPECT_EQ(c.g.balls[static_cast<std::size_t>(i)]->isDying(),
-                      i <= t.ballsIn && t.gain > 0);
+            EXPECT_EQ(c.ball(i).isDying(), i <= t.ballsIn && t.gain > 0);
         }
         // Marked and flashed even when nothing is caught.
         EXPECT_EQ(std::pair(c.g.tail[1].inLoop, c.pf.timerEnabled(TimerId::tmrKillTails)),
@@ -380,20 +330,17 @@ TEST(Capture, AxisParallelSquareLoopScoresByTheTable) {
 }
 
 TEST(CaptureReentry, ALoopClosedInsideTheScoringYieldIsScoredToo) {
-    CaptureGame c(3, 0);
-    c.ballsIn(2, 300);
-    // The first yield closes the same loop again: 40 nested, 40 outer.
-    c.pf.post(ScriptedEvent::move(2000, 2500));
+    CaptureGame c(2);
+    c.pf.post(ScriptedEvent::move(2000, 2500));  // the first yield closes the same loop again
     c.loopAround();
-    EXPECT_EQ(c.g.score, 80);
-    EXPECT_TRUE(c.g.balls[1]->isDying() && c.g.balls[2]->isDying());
+    EXPECT_EQ(c.g.score, 80);  // 40 nested, 40 outer
+    EXPECT_TRUE(c.ball(1).isDying() && c.ball(2).isDying());
 }
 
 TEST(CaptureReentry, ALevelJumpOrEmptiedTailDuringTheYieldIsSafe) {
     for (const int what : {0, 1, 2}) {
-        CaptureGame c(4, 0);
+        CaptureGame c(3);
         c.g.highLevel = 30;
-        c.ballsIn(3, 150, 150);
         c.pf.post(ScriptedEvent::run([&c, what] {
             if (what == 1) {
                 clearTail(c.g);

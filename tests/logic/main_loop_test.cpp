@@ -25,15 +25,13 @@ using test::drawsWhere;
 using test::Harness;
 
 // ctest runs the text tables again under LC_ALL with a decimal comma; switch to it as Qt would.
-class PlayersLocale : public testing::Environment {
-  public:
+// A missing locale would pass for the wrong reason: scripts/install-deps makes it.
+struct PlayersLocale : testing::Environment {
     void SetUp() override {
         const char* wanted = std::getenv("LC_ALL");
         const char* got = std::setlocale(LC_ALL, "");
         if (wanted != nullptr && *wanted != '\0') {
-            // A missing locale would pass for the wrong reason: scripts/install-deps makes it.
-            ASSERT_NE(got, nullptr) << "the locale " << wanted << " is not installed";
-            ASSERT_STREQ(got, wanted);
+            ASSERT_STREQ(got, wanted) << "the locale " << wanted << " is missing";
         }
     }
 };
@@ -43,9 +41,7 @@ class PlayersLocale : public testing::Environment {
 
 TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
     const struct {
-        const char* checkUpdates;  // nullptr: an empty store
-        const char* autoSpeed;
-        const char* userSpeed;
+        const char *checkUpdates, *autoSpeed, *userSpeed;  // checkUpdates nullptr: an empty store
         bool updates, autoOn;
         int speed;
     } cases[] = {
@@ -61,9 +57,9 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
         SCOPED_TRACE(c.userSpeed ? c.userSpeed : "(empty store)");
         Harness h;
         if (c.checkUpdates != nullptr) {
-            h.pf.settings[{"misc", "checkUpdates"}] = c.checkUpdates;
-            h.pf.settings[{"misc", "autoSpeed"}] = c.autoSpeed;
-            h.pf.settings[{"settings", "userSpeed"}] = c.userSpeed;
+            h.pf.settings = {{{"misc", "checkUpdates"}, c.checkUpdates},
+                             {{"misc", "autoSpeed"}, c.autoSpeed},
+                             {{"settings", "userSpeed"}, c.userSpeed}};
         }
         const auto stored = h.pf.settings;
         h.start();
@@ -71,10 +67,8 @@ TEST(StartUp, ReadsStoredChoicesFallingBackToDefaultsAndWritesNothing) {
         EXPECT_EQ(
             std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsUpdates), h.pf.sockConnects.size(),
                        h.g.autoSpeed, h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed),
-                       h.g.userSpeed, h.g.highLevel),
-            std::tuple(c.updates, c.updates ? 1u : 0u, c.autoOn, c.autoOn, c.speed, 1));
-        EXPECT_TRUE(h.pf.dialogs.empty());
-        EXPECT_EQ(h.pf.settings, stored);
+                       h.g.userSpeed, h.g.highLevel, h.pf.dialogs.size(), h.pf.settings == stored),
+            std::tuple(c.updates, c.updates ? 1u : 0u, c.autoOn, c.autoOn, c.speed, 1, 0u, true));
     }
 }
 
@@ -115,27 +109,24 @@ TEST(FramePacing, PassesLastAFourMillisecondMultipleSoEveryDisplayRunsAtNominalS
 }
 
 TEST(SpeedKeys, PlusEqualsAndMinusStepTheManualSpeedWithinItsRangeAndOthersAreIgnored) {
-    const struct {
-        int start, key, after;
-        bool taken = true;
-    } cases[] = {
-        {0, '-', 0},   {1, '-', 0},        {0, '+', 1},        {0, '=', 1},       {49, '+', 50},
-        {50, '+', 50}, {5, 'a', 5, false}, {5, '_', 5, false}, {5, 13, 5, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key);
+    const std::tuple<int, int, int> cases[] = {
+        {0, '-', 0},   {1, '-', 0}, {0, '+', 1}, {0, '=', 1}, {49, '+', 50},
+        {50, '+', 50}, {5, 'a', 5}, {5, '_', 5}, {5, 13, 5},
+    };  // speed, key, speed after
+    for (const auto& [start, key, after] : cases) {
+        SCOPED_TRACE(key);
         test::Started h;
-        h.g.userSpeed = static_cast<std::int16_t>(c.start);
-        h.send(ScriptedEvent::key(c.key));
-        EXPECT_EQ(std::tuple(h.g.userSpeed, h.g.autoSpeed,
-                             h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed)),
-                  std::tuple(c.after, !c.taken, !c.taken));
-        if (c.taken) {
-            EXPECT_EQ((h.pf.settings[{"settings", "userSpeed"}]), std::to_string(c.after));
-        }
+        h.g.userSpeed = static_cast<std::int16_t>(start);
+        h.send(ScriptedEvent::key(key));
         // Manual speed takes over without changing the stored choice for the next start.
-        EXPECT_EQ(h.pf.settings.count({"misc", "autoSpeed"}), 0u);
-        EXPECT_EQ(h.pf.settings.size(), c.taken ? 1u : 0u);
+        const bool taken = key == '-' || key == '+' || key == '=';
+        decltype(h.pf.settings) stored;
+        if (taken) {
+            stored[{"settings", "userSpeed"}] = std::to_string(after);
+        }
+        EXPECT_EQ(std::tuple(h.g.userSpeed, h.g.autoSpeed,
+                             h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed), h.pf.settings),
+                  std::tuple(after, !taken, !taken, stored));
     }
 }
 
@@ -143,11 +134,12 @@ TEST(SpeedMenus, AutoSpeedStoresItsWordAndDisplayTimingShowsTheLastPassStoringNo
     test::Started h;
     for (const bool on : {false, true}) {
         h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsAutoSpeed));
-        EXPECT_EQ(std::pair(h.g.autoSpeed, h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed)),
-                  std::pair(on, on));
-        EXPECT_EQ(h.g.messageText,
-                  on ? "Adjusting frame rate automatically" : "Press + or - to adjust frame rate");
-        EXPECT_EQ((h.pf.settings[{"misc", "autoSpeed"}]), on ? "True" : "False");
+        EXPECT_EQ(std::tuple(h.g.autoSpeed, h.pf.menuChecked(MenuItem::mnuSettingsAutoSpeed),
+                             h.g.messageText, h.pf.settings[{"misc", "autoSpeed"}]),
+                  std::tuple(on, on,
+                             on ? "Adjusting frame rate automatically"
+                                : "Press + or - to adjust frame rate",
+                             on ? "True" : "False"));
     }
     const auto before = h.pf.settings;
     const auto timing = [&h] {
@@ -158,17 +150,16 @@ TEST(SpeedMenus, AutoSpeedStoresItsWordAndDisplayTimingShowsTheLastPassStoringNo
     h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsDisplayRender));
     h.pf.setPassDuration(40);
     h.passes(1);
-    EXPECT_TRUE(h.pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
     // Even with automatic speed on: the manual value, then the time measured before this pass.
     ASSERT_EQ(timing().size(), 1u);
-    EXPECT_EQ(timing()[0]->text, "3 27");
-    EXPECT_EQ(timing()[0]->colour, (Rgb{255, 255, 255}));
-    EXPECT_EQ(h.g.frameTicks, 40);
+    EXPECT_EQ(std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsDisplayRender), timing()[0]->text,
+                         timing()[0]->colour, h.g.frameTicks),
+              std::tuple(true, "3 27", Rgb{255, 255, 255}, 40));
     h.send(ScriptedEvent::menuItem(MenuItem::mnuSettingsDisplayRender));
     h.passes(1);
-    EXPECT_FALSE(h.pf.menuChecked(MenuItem::mnuSettingsDisplayRender));
-    EXPECT_TRUE(timing().empty());
-    EXPECT_EQ(h.pf.settings, before);
+    EXPECT_EQ(std::tuple(h.pf.menuChecked(MenuItem::mnuSettingsDisplayRender), timing().size(),
+                         h.pf.settings == before),
+              std::tuple(false, 0u, true));
 }
 
 TEST(MainLoop, RunsPassesUntilTheGameEnds) {
@@ -180,12 +171,9 @@ TEST(MainLoop, RunsPassesUntilTheGameEnds) {
 }
 
 TEST(MainLoop, TickCounterWrapKeepsThePassDuration) {
-    // A platform whose tick counter wraps between the two readings of a pass.
-    class WrappingClock : public HeadlessPlatform {
-      public:
+    struct : HeadlessPlatform {  // a tick counter that wraps between the two readings of a pass
         std::uint32_t tickCount() override { return HeadlessPlatform::tickCount() + 0xFFFFFFF0u; }
-    };
-    WrappingClock pf;
+    } pf;
     GameState g(pf);
     pf.setPassDuration(40);
     runPass(g);
@@ -193,78 +181,65 @@ TEST(MainLoop, TickCounterWrapKeepsThePassDuration) {
 }
 
 TEST(Message, BrightGreenCentredBy120TwipsACharacterFadingToBlackButKept) {
-    const struct {
-        int width, height;
-        std::string text;
-        float x, y;
-    } cases[] = {
+    const std::tuple<int, int, std::string, float, float> cases[] = {
         {8955, 6615, "abcd", 4477 - 240, 3307},
         {8956, 6616, "", 0, 0},
         {1000, 1001, std::string(40, 'x'), 500 - 2400, 500},  // longer than the playfield
-    };
-    for (const auto& c : cases) {
+    };  // the playfield's width and height, the text, where it is written
+    for (const auto& [width, height, text, x, y] : cases) {
         Harness h;
-        h.pf.setPlayfieldSize(c.width, c.height);
-        showMessage(h.g, c.text);
+        h.pf.setPlayfieldSize(width, height);
+        showMessage(h.g, text);
         for (const auto& [draws, level, grey] : {std::array{1, 254, 255}, {300, 0, 0}}) {
             for (int i = 0; i < draws; ++i) {
                 h.pf.clear();
                 drawMessage(h.g);
             }
-            EXPECT_EQ(h.g.messageLevel, c.text.empty() ? 255 : level);
-            EXPECT_EQ(h.g.messageText, c.text);  // black on black at the end, but still there
-            const auto text =
+            // Black on black at the end, but still there.
+            const auto shown =
                 drawsWhere(h.pf, [](const DrawCall& d) { return d.kind == DrawCall::Kind::text; });
-            ASSERT_EQ(text.size(), c.text.empty() ? 0u : 1u);
-            if (!text.empty()) {
-                EXPECT_EQ(text[0]->colour, (Rgb{0, grey, 0}));
-                EXPECT_EQ((std::array{text[0]->x1, text[0]->y1}), (std::array{c.x, c.y}));
+            EXPECT_EQ(std::tuple(h.g.messageLevel, h.g.messageText, shown.size()),
+                      std::tuple(text.empty() ? 255 : level, text, text.empty() ? 0u : 1u));
+            if (!shown.empty()) {
+                EXPECT_EQ(std::tuple(shown[0]->colour, shown[0]->x1, shown[0]->y1),
+                          std::tuple(Rgb{0, grey, 0}, x, y));
             }
         }
     }
 }
 
-TEST(NumericValue, TakesTheLeadingNumber) {
-    const std::pair<const char*, double> cases[] = {
-        {"", 0},   {"abc", 0},    {"  7.5", 7.5}, {"8.5x", 8.5}, {"-3", -3},
-        {"+4", 4}, {"1e3", 1000}, {"2e", 2},      {".5", 0.5},   {"1.5e-1z", 0.15},
-        {"-", 0},  {"12 34", 12}, {"0x10", 0},
+// Beyond what the score file and the level dialog read and write: signs, exponents, -0, the
+// 16-bit range, a negative half.
+TEST(Numbers, LeadingNumbersShortestDecimalsAndHalvesToEven) {
+    const std::pair<const char*, double> read[] = {
+        {"+4", 4}, {"1e3", 1000}, {"2e", 2},   {".5", 0.5},    {"1.5e-1z", 0.15},
+        {"-", 0},  {"12 34", 12}, {"0x10", 0}, {"  7.5", 7.5}, {"8.5x", 8.5},
     };
-    for (const auto& [text, value] : cases) {
+    for (const auto& [text, value] : read) {
         EXPECT_DOUBLE_EQ(numericValue(text), value) << '"' << text << '"';
     }
-}
-
-TEST(Numbers, ShortestDecimalsAndHalvesToEven) {
-    const std::pair<double, const char*> texts[] = {
-        {0, "0"}, {1250, "1250"}, {12.5, "12.5"}, {-40, "-40"}, {1e20, "100000000000000000000"}};
-    for (const auto& [v, text] : texts) {
+    for (const auto& [v, text] :
+         {std::pair{-0.0, "0"}, {12.5, "12.5"}, {1e20, "100000000000000000000"}}) {
         EXPECT_EQ(shortestDecimal(v), text);
     }
-    const std::pair<double, int> wholes[] = {
-        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {1e9, 32767}, {-1e9, -32768}};
-    for (const auto& [v, whole] : wholes) {
+    for (const auto& [v, whole] : {std::pair{-2.5, -2}, {1e9, 32767}, {-1e9, -32768}}) {
         EXPECT_EQ(toInt16(v), whole) << v;
     }
 }
 
 // Known answers: every particle dealt, with its place, speeds and identity, as a digest.
 TEST(LevelSetUp, SeededSetUpsDealTheirKnownParticles) {
-    const struct {
-        std::uint32_t seed;
-        int level;
-        std::uint64_t digest;
-    } cases[] = {
+    const std::tuple<std::uint32_t, int, std::uint64_t> cases[] = {
         {3, 9, 0x0DF129440DC887FDULL},   // the last level without bonds
         {3, 10, 0x03E5425FC06F87A9ULL},  // bonds from here
         {1, 15, 0x6D1819BCAA57228CULL},  // four strings, bonds and the electron
         {4, 40, 0x89C9B81E36E779D9ULL},  // three strings, bonds and the electron
-    };
-    for (const auto& c : cases) {
-        test::Started h(c.seed);
-        h.toLevel(c.level);
+    };                                   // seed, level, digest
+    for (const auto& [seed, level, digest] : cases) {
+        test::Started h(seed);
+        h.toLevel(level);
         const std::uint64_t dealt = test::digest(passReport(h.g, 0, "", true));
-        EXPECT_EQ(dealt, c.digest) << c.level << ": " << std::hex << dealt;
+        EXPECT_EQ(dealt, digest) << level << ": " << std::hex << dealt;
     }
 }
 
@@ -321,13 +296,13 @@ TEST(JumpToLevel, DialogTextPicksALevelFromOneToTheHighestBelowThirtyTwoThousand
         h.pf.post(ScriptedEvent::run([&h] { h.g.dying = true; }));
         h.send(ScriptedEvent::menuItem(MenuItem::mnuFileJumpLevel));
         ASSERT_EQ(h.pf.dialogs.size(), 1u);
-        EXPECT_EQ(h.pf.dialogs[0].defaultText, std::to_string(c.highLevel));
         const bool jumped = c.levelAfter != 0;
         // Level 1 starts a new game; a refusal says nothing.
-        EXPECT_EQ(std::tuple(h.g.level, h.g.score, h.g.dying, h.g.ballCount),
-                  std::tuple(jumped ? c.levelAfter : 4, c.levelAfter == 1 ? 0.0 : 500.0, !jumped,
-                             jumped ? c.levelAfter : h.g.ballCount));
-        EXPECT_TRUE(jumped || h.g.messageText.empty());
+        EXPECT_EQ(std::tuple(h.pf.dialogs[0].defaultText, h.g.level, h.g.score, h.g.dying,
+                             h.g.ballCount, jumped || h.g.messageText.empty()),
+                  std::tuple(std::to_string(c.highLevel), jumped ? c.levelAfter : 4,
+                             c.levelAfter == 1 ? 0.0 : 500.0, !jumped,
+                             jumped ? c.levelAfter : h.g.ballCount, true));
     }
 }
 

@@ -25,58 +25,49 @@ using test::PlacedBall;
 using test::Scene;
 using test::scriptRnd;
 
-constexpr auto ball = ParticleKind::ball;
-constexpr auto quark = ParticleKind::quark;
-constexpr auto string = ParticleKind::string;
-constexpr auto electron = ParticleKind::electron;
+using enum ParticleKind;
 
 // Its cell, speeds and place are in the seeded set-ups' known answers; its drawing is not.
 TEST(ParticleInit, ShowsItselfAtOnceTheMaskFromTheRowBelowItsCellThenTheSprite) {
-    const struct {
-        ParticleKind kind;
-        float cellX, cellHeight;
-    } cases[] = {{ball, 3150, 315}, {quark, 270, 45}, {string, 3150, 315}, {electron, 3190, 300}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.kind));
+    for (const auto& [kind, cellX, cellHeight] : {std::tuple(ball, 3150.0f, 315.0f),
+                                                  {quark, 270, 45},
+                                                  {string, 3150, 315},
+                                                  {electron, 3190, 300}}) {
         Harness h;
         scriptRnd(h.g, {0.95, 0.3, 0.7, 0.5, 0.5, 0.5, 0.0});
         clsParticle p;
-        p.init(h.g, 3, static_cast<std::uint8_t>(c.kind));
+        p.init(h.g, 3, static_cast<std::uint8_t>(kind));
         const auto& d = h.pf.draws;
         ASSERT_EQ(d.size(), 2u);
         EXPECT_EQ((std::array{d[0].sx, d[0].sy, d[1].sx, d[1].sy, d[0].x1, d[1].y1}),
-                  (std::array{c.cellX, c.cellHeight, c.cellX, 0.0f, p.left(), p.top()}));
+                  (std::array{cellX, cellHeight, cellX, 0.0f, p.left(), p.top()}))
+            << static_cast<int>(kind);
     }
 }
 
 TEST(ParticleMove, EdgesBounceOrWrapAtTheirBoundsAtAnyStep) {
-    const struct {
-        ParticleKind kind;
-        bool vertical;
-        float from, to;
-        std::int16_t speed, speedAfter;
-        int step = 1;
-    } cases[] = {
+    // kind, vertical, from, to, speed before and after, frame step
+    const std::tuple<ParticleKind, bool, float, float, std::int16_t, std::int16_t, int> cases[] = {
         // clang-format off
         // beyond the known answers: on the bound, half a twip, a wrap just past the bottom
-        {ball, false, 8950, 8955, 5, 5}, {ball, false, 8951, 8955, 5, -5},
-        {ball, true, 5.5f, 1, -5, 5}, {string, true, 10, 6635, -20, -20},
+        {ball, false, 8950, 8955, 5, 5, 1}, {ball, false, 8951, 8955, 5, -5, 1},
+        {ball, true, 5.5f, 1, -5, 5, 1}, {string, true, 10, 6635, -20, -20, 1},
         // huge steps move the whole distance: 45000 and 68000 would wrap in 16 bits
         {ball, false, 100, 8955, 9, -9, 5000}, {string, false, 100, 34, 34, 34, 2000},
         {string, false, 100, 8990, -35, -35, 2000},
         // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& [kind, vertical, from, to, speed, speedAfter, step] : cases) {
         Harness h;
-        h.setStep(c.step);
+        h.setStep(step);
         const float other = 3000;
-        auto p = c.vertical ? makeParticle(h.g, c.kind, other, c.from, 0, c.speed)
-                            : makeParticle(h.g, c.kind, c.from, other, c.speed, 0);
+        auto p = vertical ? makeParticle(h.g, kind, other, from, 0, speed)
+                          : makeParticle(h.g, kind, from, other, speed, 0);
         p->move(h.g);
-        EXPECT_EQ(c.vertical ? std::tuple(p->top(), p->speedY(), p->left())
-                             : std::tuple(p->left(), p->speedX(), p->top()),
-                  std::tuple(c.to, c.speedAfter, other))
-            << static_cast<int>(c.kind) << " from " << c.from;
+        EXPECT_EQ(vertical ? std::tuple(p->top(), p->speedY(), p->left())
+                           : std::tuple(p->left(), p->speedX(), p->top()),
+                  std::tuple(to, speedAfter, other))
+            << static_cast<int>(kind) << " from " << from;
     }
 }
 
@@ -109,10 +100,10 @@ TEST(ParticleFade, AGreyDiscOnTheCentreGrowsAsManyFramesAsTheStepAllowsAndSounds
             h.g.soundReady[1] = true;  // as if every earlier capture sound had finished
             runPass(h.g);
             const int grey = std::max(255 - 2 * step * pass, 0);
-            const DrawCall& disc = h.pf.draws[1];  // clear, then the first ball's fade
-            EXPECT_EQ(disc.colour, (Rgb{grey, grey, grey})) << pass;
-            EXPECT_EQ(disc.width, std::max(255 - grey, 1));  // never thinner than one pixel
-            EXPECT_EQ((std::array{disc.x1, disc.y1}), (std::array{1157.0f, 2157.0f}));
+            const DrawCall& d = h.pf.draws[1];  // clear, then the first ball's fade
+            EXPECT_EQ(std::tuple(d.colour, d.width, d.x1, d.y1),  // never thinner than a pixel
+                      std::tuple(Rgb{grey, grey, grey}, std::max(255 - grey, 1), 1157.0f, 2157.0f))
+                << pass;
         }
         const bool held = frames < 0;
         EXPECT_EQ(std::tuple(pass - 1, h.g.balls[1] == ballOne, h.pf.soundsPlayed.size(),
@@ -162,26 +153,23 @@ TEST(BallCollisions, OneBallsTestBouncesByTheMassRuleAndPushesBothAxes) {
     }
 }
 
-// At frame step 0 a live pair bounces twice, a fading ball only in its partner's move.
 // The pair search written out plainly: every other ball in turn, the count read at every step,
 // each centre worked out from the ball's size, and the root taken for every pair.
 void plainBallCollisions(GameState& g, double num) {
     if (num < 1 || num > g.ballCount) {
         return;
     }
-    const auto centre = [](const clsParticle& p) {
+    const auto centre = [&g](double n) {
+        const clsParticle& p = *g.balls[static_cast<std::size_t>(n)];
         return std::array<double, 2>{std::floor(p.width() / 2.0f) + p.left(),
                                      std::floor(p.height() / 2.0f) + p.top()};
     };
-    const auto self = centre(*g.balls[static_cast<std::size_t>(num)]);
+    const auto self = centre(num);
     for (double j = 1; j <= g.ballCount; j += 1) {
-        if (j == num) {
-            continue;
-        }
-        const auto other = centre(*g.balls[static_cast<std::size_t>(j)]);
+        const auto other = centre(j);
         const double dx = self[0] - other[0];
         const double dy = other[1] - self[1];
-        if (std::sqrt(dx * dx + dy * dy) < 240.0) {
+        if (j != num && std::sqrt(dx * dx + dy * dy) < 240.0) {
             bounceBalls(g, num, j);
         }
     }
@@ -195,53 +183,41 @@ std::vector<BallState> statesOf(const ParticleList& list) {
     return states;
 }
 
+// Chains of near neighbours off one another by offsets on both sides of the contact distance
+// (144 by 192 is exactly 240) and random ones; chains on both sides of the size where the search
+// keeps to the squares around a ball; thousands of balls scattered as thickly as at level 15000
+// over corners of the playfield and past its edges. Every ball's test in turn, as in a pass, then
+// a handle between two slots: a pair skipped, misjudged or bounced out of turn shows.
 TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
-    // Balls placed off one another by offsets on both sides of the contact distance on each
-    // axis and on the diagonal (144 by 192 is exactly 240), plus random ones; every ball's test
-    // in turn, as in a pass, and then a handle between two slots. A pair skipped, misjudged or
-    // bounced out of turn leaves some ball elsewhere or going another way.
     constexpr float offsets[] = {0,   120,    144,     169.7f,    169.71f, 192,
                                  239, 239.9f, 239.99f, 239.9998f, 240,     240.01f};
     std::mt19937 random(20261207);
     const auto pick = [&random](int n) { return std::uniform_int_distribution(0, n - 1)(random); };
-    constexpr int listed = static_cast<int>(std::size(offsets));
-    const auto offset = [&] {
-        // Mostly a listed offset, now and then any up to 400.
-        const int i = pick(listed + 2);
+    const auto offset = [&] {  // mostly a listed offset, now and then any up to 400
+        const int i = pick(14);
         const float size =
-            i < listed ? offsets[i] : std::uniform_real_distribution(0.0f, 400.0f)(random);
+            i < 12 ? offsets[i] : std::uniform_real_distribution(0.0f, 400.0f)(random);
         return pick(2) == 0 ? size : -size;
     };
-    // The small layouts are chains of near neighbours; the crowded ones, where the search looks
-    // only at the squares around a ball, are such chains on both sides of the size where the
-    // squares start, and thousands of balls scattered as thickly as at level 15000 (a pass
-    // pushes balls thousands of twips) over a corner of the playfield and past its edges.
     struct Layout {
         int balls;
-        bool scattered;
-        float left, top, width, height;  // where the scattered ones lie
+        float left = 0, top = 0, width = 0, height = 0;  // a chain unless scattered over these
     };
     std::vector<Layout> layouts;
     for (int i = 0; i < 400; ++i) {
-        layouts.push_back({2 + pick(11), false, 0, 0, 0, 0});
+        layouts.push_back({2 + pick(11)});
     }
-    for (const Layout crowded :
-         {Layout{63, false, 0, 0, 0, 0}, Layout{64, false, 0, 0, 0, 0},
-          Layout{1200, false, 0, 0, 0, 0}, Layout{2000, true, -1200, -800, 3200, 2400},
-          Layout{1500, true, 7200, 5300, 2600, 1900}}) {
-        layouts.push_back(crowded);
-    }
-    Scene plain(20, 0);
-    Scene searched(20, 0);
-    int callsThatBounced = 0;
-    int sentOffCourse = 0;
-    for (std::size_t layout = 0; layout < layouts.size(); ++layout) {
-        const Layout& l = layouts[layout];
+    layouts.insert(
+        layouts.end(),
+        {{63}, {64}, {1200}, {2000, -1200, -800, 3200, 2400}, {1500, 7200, 5300, 2600, 1900}});
+    Scene plain(20, 0), searched(20, 0);
+    int callsThatBounced = 0, sentOffCourse = 0;
+    for (const Layout& l : layouts) {
         std::vector<PlacedBall> at;
         for (int i = 0; i < l.balls; ++i) {
             PlacedBall b{3000, 3000, 1 + pick(11), static_cast<std::int16_t>(pick(31) - 10),
                          static_cast<std::int16_t>(pick(31) - 10)};
-            if (l.scattered) {
+            if (l.width > 0) {
                 b.left = l.left + static_cast<float>(pick(static_cast<int>(l.width)));
                 b.top = l.top + static_cast<float>(pick(static_cast<int>(l.height)));
             } else if (i > 0) {
@@ -251,38 +227,31 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
             }
             at.push_back(b);
         }
-        plain.placeBalls(at);
-        searched.placeBalls(at);
         // Now and then a count short of the list: the last slot holds no ball then.
         const double count = pick(4) == 0 ? l.balls - 1 : l.balls;
-        plain.g.ballCount = count;
-        searched.g.ballCount = count;
-        const bool crowded = l.balls >= 63;
-        // The crowded ones compare at a few points of the sweep: comparing thousands of balls
-        // after every test would cost more than the tests.
-        const int every = crowded ? l.balls / 8 : 1;
-        std::vector<double> nums;
-        for (int i = 1; i <= l.balls; ++i) {
-            nums.push_back(i);
+        for (Scene* s : {&plain, &searched}) {
+            s->placeBalls(at);
+            s->g.ballCount = count;
         }
-        nums.push_back(1.5);
-        for (std::size_t k = 0; k < nums.size(); ++k) {
-            const double num = nums[k];
-            if (crowded && num == std::floor(num) && num <= count) {
+        // The crowded ones move a little before each test and compare at a few points of the
+        // sweep: comparing thousands of balls after every test would cost more than the tests.
+        const bool crowded = l.balls >= 63;
+        const int every = crowded ? l.balls / 8 : 1;
+        for (int k = 1; k <= l.balls + 1; ++k) {
+            const double num = k <= l.balls ? k : 1.5;
+            if (crowded && k <= count) {
                 const float dx = static_cast<float>(pick(61) - 30);
                 const float dy = static_cast<float>(pick(61) - 30);
                 for (Scene* s : {&plain, &searched}) {
-                    clsParticle& ball = s->ball(static_cast<int>(num));
-                    ball.setLocation(ball.left() + dx, ball.top() + dy);
+                    s->ball(k).setLocation(s->ball(k).left() + dx, s->ball(k).top() + dy);
                 }
             }
-            const std::vector<BallState> before =
-                crowded ? std::vector<BallState>{} : statesOf(plain.g.balls);
+            const auto before = crowded ? std::vector<BallState>{} : statesOf(plain.g.balls);
             plainBallCollisions(plain.g, num);
             checkBallCollisions(searched.g, num);
-            if (k % static_cast<std::size_t>(every) == 0 || k + 1 == nums.size()) {
+            if ((k - 1) % every == 0 || k > l.balls) {
                 ASSERT_EQ(statesOf(searched.g.balls), statesOf(plain.g.balls))
-                    << "layout " << layout << " ball " << num;
+                    << l.balls << " balls, ball " << num;
             }
             callsThatBounced += !crowded && statesOf(plain.g.balls) != before ? 1 : 0;
         }
@@ -290,11 +259,11 @@ TEST(BallCollisions, PairSearchBouncesLikeThePlainOneOverCrowdedLayouts) {
             sentOffCourse += plain.ball(static_cast<int>(i + 1)).speedX() != at[i].speedX ? 1 : 0;
         }
     }
-    // Both kinds are crowded enough to mean something.
-    EXPECT_GT(callsThatBounced, 500);
+    EXPECT_GT(callsThatBounced, 500);  // both kinds are crowded enough to mean something
     EXPECT_GT(sentOffCourse, 3000);
 }
 
+// At frame step 0 a live pair bounces twice, a fading ball only in its partner's move.
 TEST(BallCollisions, PassesBounceFromLevelTwentyAndAFadingBallRunsNoTestOfItsOwn) {
     const struct {
         int level, balls;
