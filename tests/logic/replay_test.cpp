@@ -1,28 +1,28 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Replay files: parsing, known reports, recordings that replay exactly, the virtual clock.
+// Replay files, known reports, recordings that replay exactly, the virtual clock, snapshots and
+// the kept replays.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
-#include <map>
-#include <optional>
 #include <random>
 #include <regex>
 #include <sstream>
 #include <streambuf>
-#include <string>
 #include <tuple>
-#include <vector>
 
+#include "core/best_games.h"
+#include "core/lives.h"
 #include "core/scores.h"
 #include "harness.h"
 #include "platform/headless/virtual_clock.h"
 #include "platform/layout.h"
+#include "replay/library.h"
 #include "replay/pass_report.h"
-#include "replay/replay_file.h"
-#include "replay/replay_recorder.h"
 #include "replay/replay_runner.h"
+#include "replay/snapshot.h"
 
 namespace brivane {
 namespace {
@@ -30,43 +30,71 @@ namespace {
 Replay parsed(const std::string& text) {
     ReplayParse p = parseReplay(text);
     EXPECT_TRUE(p.replay.has_value()) << p.error.text();
-    return p.replay ? *p.replay : Replay{};
+    return p.replay.value_or(Replay{});
+}
+
+Replay demo() {
+    std::string error;
+    const std::optional<Replay> r = loadReplay(BRIVANE_SOURCE_DIR "/examples/demo.replay", error);
+    EXPECT_TRUE(r) << error;
+    return r.value_or(Replay{});
+}
+
+// Runs to the end, keeping every pass's report, particles and all.
+std::vector<std::string> runOut(ReplayRunner& runner) {
+    std::vector<std::string> lines;
+    while (!runner.finished()) {
+        runner.runOnePass();
+        lines.push_back(runner.reportLine(true));
+    }
+    return lines;
+}
+
+std::vector<std::string> replayed(const Replay& replay) {
+    ReplayRunner runner(replay, 0);
+    runner.start();
+    return runOut(runner);
+}
+
+// Without what differs between a run and its replays: the pass and the ids.
+std::vector<std::string> masked(std::vector<std::string> lines) {
+    static const std::regex passOrId("^\\{\"pass\":[0-9]+,|\"IDnum\":\"[^\"]*\"");
+    for (std::string& line : lines) {
+        line = std::regex_replace(line, passOrId, "");
+    }
+    return lines;
 }
 
 TEST(ReplayParse, MalformedFilesNameTheLine) {
-    const struct {
-        std::string body;  // after a head of three lines, unless bare
-        int line;
-        const char* says;
-        bool bare = false;
-    } cases[] = {
+    // The body (after a head of three lines when the fault is past them), the line, what is said.
+    const std::tuple<std::string, int, const char*> cases[] = {
         // clang-format off
-        {"\n# nothing\n  \n", 3, "empty file", true}, {"hello 1\n", 1, "not a replay file", true},
+        {"\n# nothing\n  \n", 3, "empty file"}, {"hello 1\n", 1, "not a replay file"},
         {"speed 4\n", 4, "unknown keyword 'speed'"}, {"seed 4294967296\n", 4, "bad seed"},
         // a nested yield is numbered above the main-loop yield whose inputs it ran inside
         {"at 3.2 key 43\nat 3 key 43\nat 3.1 key 43\n", 6, "out of order"},
         {"at 3.1 key 43\nat 2 key 43\n", 5, "out of order"},
-        {"at 3 jump 1\n", 4, "unknown event 'jump'"}, {"at 3 move 100\n", 4, "incomplete line"},
-        {"at 3 menu mnuFileSave\n", 4, "unknown menu item"},
+        {"playfield 9000 0\n", 4, "bad playfield size"},
+        {"seed 4\nseed 5\n", 5, "'seed' given twice"}, {"at 3 jump 1\n", 4, "unknown event 'jump'"},
+        {"at 3 move 100\n", 4, "incomplete line"}, {"at 3 menu mnuFoo\n", 4, "unknown menu item"},
         {std::string("\x7f\x45LF\x02\x01", 6) + "\n", 4, "not a text"},
         {"at 3 timer tmrKillTails\n", 4, "timers recorded"},
         {"pass 3 16\nat 3 pause 1\n", 5, "unexpected '1' after 'pause'"},
         {"at 3 resume now\n", 4, "unexpected 'now' after 'resume'"},
         {"pass 3 16\nseed 4\n", 5, "'seed' must come before the first pass"},
         {"at 3 key 43\nplayfield 9000 7000\n", 5, "must come before"},
-        {"seed 4\nseed 5\n", 5, "'seed' given twice"}, {"playfield 9000 0\n", 4, "bad playfield size"},
         {"autospeed maybe\n", 4, "bad autospeed 'maybe', expected on or off"},
         {"shield maybe\n", 4, "bad shield 'maybe', expected on or off"},
         {"rnd\n", 4, "incomplete line, expected 'rnd <state>'"},
         // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& [body, line, says] : cases) {
         const ReplayParse p =
-            parseReplay(c.bare ? c.body : "brivane-replay 1\n# comment\n\n" + c.body);
+            parseReplay(line < 4 ? body : "brivane-replay 1\n# comment\n\n" + body);
         const std::string said = p.error.text();
-        EXPECT_EQ(std::tuple(p.replay.has_value(), p.error.line, said.find(c.says) != said.npos,
-                             said.rfind("line " + std::to_string(c.line) + ": ", 0)),
-                  std::tuple(false, c.line, true, 0u))
+        EXPECT_EQ(std::tuple(p.replay.has_value(), p.error.line, said.find(says) != said.npos,
+                             said.rfind("line " + std::to_string(line) + ": ", 0)),
+                  std::tuple(false, line, true, 0u))
             << said;
     }
 }
@@ -90,18 +118,15 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
         "at 9 key 43\r\nat 9 menu mnuHelpHelp cancel\r\nat 9 resize 10000 8000\r\nat 9 pause\r\n"
         "at 9 resume\r\nat 9 close\r\n");
     EXPECT_EQ(std::tuple(r.seed, r.playfieldWidth, r.autoSpeed, r.userSpeed, r.highLevel,
-                         r.highScore, r.timersRecorded),
-              std::tuple(4294967295u, 12000, false, 50, 30, 123456.0, true));
+                         r.highScore, r.timersRecorded, r.lastPass()),
+              std::tuple(4294967295u, 12000, false, 50, 30, 123456.0, true, 9));
     ASSERT_EQ(r.inputs.size(), 10u);
-    EXPECT_EQ(r.inputs[0].at, (YieldId{2, 1}));
-    EXPECT_EQ(r.event(0).y, 1234.5678f);
-    EXPECT_EQ(r.event(1).answer, "two words");
-    EXPECT_EQ(r.event(2).timer, TimerId::tmrKillTails);
+    EXPECT_EQ(std::tuple(r.inputs[0].at, r.event(0).y, r.event(1).answer, r.event(2).timer),
+              std::tuple(YieldId{2, 1}, 1234.5678f, "two words", TimerId::tmrKillTails));
     EXPECT_EQ(std::pair(r.event(7).kind, r.event(8).kind),
               std::pair(ReplayEvent::Kind::pause, ReplayEvent::Kind::resume));
-    EXPECT_EQ(r.lastPass(), 9);
 
-    // What the recorder writes reads back to the same header and events.
+    // What the recorder writes reads back to the same header and events, to the last bit.
     const auto written = [](const Replay& replay) {
         std::string text = headerText(replay);
         for (std::size_t i = 0; i < replay.inputs.size(); ++i) {
@@ -111,21 +136,7 @@ TEST(ReplayParse, DefaultsFullHeaderAndWrittenTextReadsBack) {
     };
     const Replay back = parsed(written(r));
     EXPECT_EQ(written(back), written(r));
-    ASSERT_EQ(back.inputs.size(), r.inputs.size());
-    EXPECT_EQ(back.event(0).x, 0.1f);
-    EXPECT_EQ(back.event(0).y, 1234.5678f);
-}
-
-// Digest of every pass's report, particles and all; returns the summary.
-std::string runAll(const Replay& replay, std::uint64_t& digest) {
-    ReplayRunner runner(replay, 0);
-    runner.start();
-    digest = test::digest("");
-    while (!runner.finished()) {
-        runner.runOnePass();
-        digest = test::digest(runner.reportLine(true) + "\n", digest);
-    }
-    return runner.summary();
+    EXPECT_EQ(std::pair(back.event(0).x, back.event(0).y), std::pair(0.1f, 1234.5678f));
 }
 
 // A game made up from a seed, in integer arithmetic only so that every machine makes the same file.
@@ -179,18 +190,11 @@ std::string madeUpReplay(std::uint32_t seed, int passes) {
     return text + "pass " + std::to_string(passes) + " 16\n";
 }
 
-// Known answers; a change made on purpose updates the digests.
+// Known answers, the summary and a digest of every pass's report; a change made on purpose
+// updates them.
 TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
-    std::string error;
-    const std::optional<Replay> demo =
-        loadReplay(BRIVANE_SOURCE_DIR "/examples/demo.replay", error);
-    ASSERT_TRUE(demo) << error;
-    const struct {
-        Replay replay;
-        const char* summary;
-        std::uint64_t digest;
-    } cases[] = {
-        {*demo, "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40",
+    const std::tuple<Replay, const char*, std::uint64_t> cases[] = {
+        {demo(), "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40",
          0xA545595FD025C505ULL},
         {parsed("brivane-replay 1\nseed 5\nuserspeed 2\nhighscore 70\ntimers recorded\n"
                 "pass 1 16\nat 2 move 4000 3000\nat 3 move 4400 3000\nat 4 move 4400 3400\n"
@@ -212,10 +216,15 @@ TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
                 "pass 40 16\n"),
          "passes=40 level=1500 score=0 lives=5 highLevel=1500 highScore=0", 0x71D3E1E2BCAC0368ULL},
     };
-    for (const auto& c : cases) {
-        std::uint64_t digest = 0;
-        EXPECT_EQ(runAll(c.replay, digest), c.summary);
-        EXPECT_EQ(digest, c.digest) << std::hex << digest;
+    for (const auto& [replay, summary, digest] : cases) {
+        ReplayRunner runner(replay, 0);
+        runner.start();
+        std::uint64_t d = test::digest("");
+        for (const std::string& line : runOut(runner)) {
+            d = test::digest(line + "\n", d);
+        }
+        EXPECT_EQ(runner.summary(), summary);
+        EXPECT_EQ(d, digest) << std::hex << d;
     }
 }
 
@@ -236,118 +245,40 @@ TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
         EXPECT_EQ(pf.clock().now(), clocks[pass - 1]) << pass;
         EXPECT_EQ(g.level, pass < 3 ? 1 : 30) << pass;  // a line without an answer cancels
     }
-    EXPECT_EQ(g.frameTicks, 7);
-    // The frame step is the user speed plus an area factor of 1, so automatic speed is off.
-    EXPECT_EQ(std::tuple(g.highLevel, g.highScore, frameStep(g), pf.playfieldWidth()),
-              std::tuple(30, 5000.0, 10, 12000));
+    // The frame step is the user speed plus an area factor of 1, so automatic speed is off; no
+    // update check.
+    EXPECT_EQ(std::tuple(g.frameTicks, g.highLevel, g.highScore, frameStep(g), pf.playfieldWidth(),
+                         pf.sockState),
+              std::tuple(7, 30, 5000.0, 10, 12000, SocketState::closed));
     EXPECT_FALSE(pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
     EXPECT_FALSE(pf.menuChecked(MenuItem::mnuSettingsUpdates));
-    EXPECT_EQ(pf.sockState, SocketState::closed);  // no update check
 }
 
 TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
-    const struct {
-        const char* file;
-        int limit, passes;
-    } cases[] = {
+    const std::tuple<const char*, int, int> cases[] = {
+        // the file, a pass limit, passes run
         {"pass 1 16\npass 4 40\nat 4 close\npass 50 16\n", 0, 4},
         {"pass 50 16\n", 12, 12},
         // Paused with nothing left to resume it: only the pass it came in.
         {"pass 50 16\nat 7 pause\n", 0, 7},
         {"pass 50 16\nat 7 pause\nat 9 resume\n", 20, 20},
     };
-    for (const auto& c : cases) {
-        ReplayRunner runner(parsed(std::string("brivane-replay 1\nseed 1\n") + c.file), c.limit);
+    for (const auto& [file, limit, passes] : cases) {
+        ReplayRunner runner(parsed(std::string("brivane-replay 1\nseed 1\n") + file), limit);
         runner.start();
-        while (!runner.finished()) {
-            runner.runOnePass();
+        runOut(runner);
+        EXPECT_EQ(runner.passesRun(), passes);
+        if (passes == 4) {
+            // The recorded program stopped inside pass 4's yield, before that pass was measured;
+            // the scores are saved in memory only.
+            EXPECT_EQ(std::pair(runner.game().frameTicks, runner.platform().scoresFile.has_value()),
+                      std::pair(16, true));
         }
-        EXPECT_EQ(runner.passesRun(), c.passes);
-        if (c.passes == 4) {
-            // The recorded program stopped inside pass 4's yield, before that pass was measured.
-            EXPECT_EQ(runner.game().frameTicks, 16);
-            EXPECT_TRUE(runner.platform().scoresFile.has_value());  // saved in memory only
-        }
     }
-}
-
-TEST(ReplayRecorder, RecordingReplaysToTheSameReports) {
-    test::Harness h(1234);
-    h.pf.settings[{"misc", "checkUpdates"}] = "False";
-    h.pf.scoresFile = "highlvl:4\r\nhighscore:300\r\n";
-    h.g.commandText = "nomusic";
-    std::ostringstream file;
-    Replay header;
-    header.seed = 1234;
-    header.highLevel = 4;
-    header.highScore = 300;
-    ReplayRecorder recorder(file, h.wired.events, h.g, h.pf.yields(), header);
-    h.pf.setEventSink(&recorder);
-    h.pf.onFrameYield = [&recorder](int pass) { recorder.frameYieldStarting(pass); };
-    h.pf.onDialogAnswer = [&recorder](const std::string& a) { recorder.dialogAnswered(a); };
-    for (int i = 0; i < 400; ++i) {
-        h.pf.postAt(YieldId{2 + i / 3, 0},
-                    ScriptedEvent::move(1000.0f + static_cast<float>((i * 37) % 6000),
-                                        800.0f + static_cast<float>((i * 53) % 4500)));
-    }
-    h.pf.queueDialogAnswer("3");
-    using M = MenuItem;
-    for (const auto& [pass, event] : std::vector<std::pair<int, ScriptedEvent>>{
-             {20, ScriptedEvent::key('+')},
-             {30, ScriptedEvent::menuItem(M::mnuFileJumpLevel)},
-             {40, ScriptedEvent::menuItem(M::mnuSettingsAutoSpeed)},
-             {50, ScriptedEvent::menuItem(M::mnuFilePause)},
-             {60, ScriptedEvent::down(1)},
-             {70, ScriptedEvent::windowInactive()},
-             {75, ScriptedEvent::menuItem(M::mnuFileJumpLevel, "2")},  // set up while paused
-             {80, ScriptedEvent::menuItem(M::mnuFilePause)},
-             {90, ScriptedEvent::windowInactive()},
-             {90, ScriptedEvent::down(1)}}) {
-        h.pf.postAt(YieldId{pass, 0}, event);
-    }
-    std::vector<std::string> live;
-    h.start();
-    for (int pass = 1; pass <= 700 && !h.g.ended && h.g.lives >= 0; ++pass) {
-        h.pf.setPassDuration(10 + pass % 9);
-        runPass(h.g);
-        live.push_back(passReport(h.g, pass, h.pf.statusText, true));
-    }
-    recorder.finish(h.pf.yields().pass() - 1);
-    EXPECT_EQ(h.g.level, 2);
-    const std::string text = file.str();
-    for (const char* line : {"\nat 50 pause\n", "\nat 60 resume\n", "\nat 70 pause\n",
-                             "\nat 80 resume\n", "\nat 90 pause\nat 90 resume\n"}) {
-        EXPECT_NE(text.find(line), std::string::npos) << line;
-    }
-    EXPECT_EQ(std::pair(text.find("mnuFilePause"), text.find(" down 1")),
-              std::pair(std::string::npos, std::string::npos));
-
-    // A tick line without "timers recorded" would not parse.
-    ReplayRunner runner(parsed(text), 0);
-    runner.start();
-    std::vector<std::string> replayed;
-    while (!runner.finished()) {
-        runner.runOnePass();
-        replayed.push_back(runner.reportLine(true));
-    }
-    // A replay runs through a pause at once, so identities (the time of day) differ after one.
-    const auto masked = [](std::vector<std::string> reports) {
-        for (std::string& r : reports) {
-            r = std::regex_replace(r, std::regex("\"IDnum\":\"[^\"]*\""), "");
-        }
-        return reports;
-    };
-    EXPECT_EQ(std::vector(replayed.begin(), replayed.begin() + 50),
-              std::vector(live.begin(), live.begin() + 50));
-    EXPECT_EQ(masked(replayed), masked(live));
 }
 
 TEST(ReplayRecorder, HeaderCarriesTheHighScoresExactlyAsRead) {
-    const struct {
-        std::optional<std::string> file;
-        int level;
-        double score;
-    } cases[] = {
+    const std::tuple<std::optional<std::string>, int, double> cases[] = {
         {std::nullopt, 0, 0},
         {"highlvl:-32768\r\nhighscore:12.5\r\n", -32768, 12.5},
         {"highlvl:32767\r\nhighscore:-100\r\n", 32767, -100},
@@ -355,17 +286,17 @@ TEST(ReplayRecorder, HeaderCarriesTheHighScoresExactlyAsRead) {
         {"highscore:9007199254740994\r\n", 0, 9007199254740994.0},
         {"highscore:0.1\r\n", 0, 0.1},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file.value_or("(no file)"));
+    for (const auto& [file, level, score] : cases) {
+        SCOPED_TRACE(file.value_or("(no file)"));
         HeadlessPlatform pf;
-        pf.scoresFile = c.file;
+        pf.scoresFile = file;
         const Replay header = recordingHeader(pf, 5);
         ReplayRunner runner(parsed(headerText(header)), 1);
         GameState readBack(runner.platform());
         loadScores(readBack);
         EXPECT_EQ(
             std::tuple(header.highLevel, header.highScore, readBack.highLevel, readBack.highScore),
-            std::tuple(c.level, c.score, c.level, c.score));
+            std::tuple(level, score, level, score));
     }
 }
 
@@ -375,7 +306,6 @@ struct Recording {
     YieldCounter yields;
     ReplayRecorder recorder;
     Recording(EventSink& sink, const GameState& g) : recorder(file, sink, g, yields, Replay{}) {}
-    Replay replay() { return parsed(file.str()); }
 };
 
 // A tick during a menu item's dialog reached the game before the item did, so it is written first.
@@ -405,49 +335,38 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     rec.recorder.menuChosen(MenuItem::mnuFileJumpLevel);
     rec.recorder.frameYieldStarting(3);
     rec.recorder.finish(3);
-    const Replay r = rec.replay();
-    EXPECT_EQ(std::tuple(r.playfieldWidth, r.playfieldHeight, r.lastPass()),
-              std::tuple(10000 - 270, minOuterHeight - 1185, 3));
-    // A duration is written when it changes, and once more for the last pass.
+    // Snapped to the smallest window's playfield; a duration is written when it changes, and
+    // once more for the last pass.
     const std::string text = rec.file.str();
-    EXPECT_NE(text.find("\npass 1 0\n"), std::string::npos);
-    EXPECT_EQ(text.find("\npass 2 "), std::string::npos);
-    EXPECT_NE(text.find("\npass 3 0\n"), std::string::npos);
-    ASSERT_EQ(r.inputs.size(), 4u);
-    const ReplayEvent::Kind kinds[] = {ReplayEvent::Kind::resize, ReplayEvent::Kind::key,
-                                       ReplayEvent::Kind::timer, ReplayEvent::Kind::menu};
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(std::pair(r.inputs[i].at, r.event(i).kind), std::pair(YieldId{3, 2}, kinds[i]));
-    }
-    EXPECT_EQ(std::pair(r.event(0).value, r.event(3).answer),
-              std::pair(12000, std::optional<std::string>("2")));
+    EXPECT_EQ(text.substr(text.find("playfield")),
+              "playfield 9730 6615\nautospeed on\nuserspeed 0\nhighlevel 0\nhighscore 0\n"
+              "timers recorded\npass 1 0\nat 3.2 resize 12000 9000\nat 3.2 key 43\n"
+              "at 3.2 timer tmrDoElectron\nat 3.2 menu mnuFileJumpLevel 2\npass 3 0\n");
 }
 
-// A full disk stops the recording, said once, and the game's inputs still reach the game.
+// A full disk stops the recording, said once, and the game's inputs still reach the game; a disk
+// that takes the bytes but fails them at the closing flush is said too.
 TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
     struct Full : std::streambuf {
         int overflow(int) override { return EOF; }
     } full;
-    std::ostream file(&full);
+    struct FullAtFlush : std::streambuf {
+        int overflow(int c) override { return traits_type::not_eof(c); }
+        int sync() override { return -1; }
+    } fullAtFlush;
+    std::ostream file(&full), late(&fullAtFlush);
     test::Started h;
     YieldCounter yields;
     ReplayRecorder recorder(file, h.wired.events, h.g, yields, Replay{});
+    ReplayRecorder closing(late, h.wired.events, h.g, yields, Replay{});
     int said = 0;
-    recorder.onWriteFailed = [&said] { ++said; };
+    recorder.onWriteFailed = closing.onWriteFailed = [&said] { ++said; };
     for (int pass = 1; pass <= 3; ++pass) {
         recorder.frameYieldStarting(pass);
         recorder.keyPress('+');
     }
     recorder.finish(3);
     EXPECT_EQ(std::pair(said, int{h.g.userSpeed}), std::pair(1, 3));
-    // A disk that takes the bytes but fails them at the closing flush is said too.
-    struct FullAtFlush : std::streambuf {
-        int overflow(int c) override { return traits_type::not_eof(c); }
-        int sync() override { return -1; }
-    } fullAtFlush;
-    std::ostream late(&fullAtFlush);
-    ReplayRecorder closing(late, h.wired.events, h.g, yields, Replay{});
-    closing.onWriteFailed = [&said] { ++said; };
     closing.finish(0);
     EXPECT_EQ(said, 2);
 }
@@ -466,11 +385,10 @@ TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
         steps.at(step)();
     }
     rec.recorder.finish(2);
-    std::vector<YieldId> at;
-    for (const auto& input : rec.replay().inputs) {
-        at.push_back(input.at);
-    }
-    EXPECT_EQ(at, (std::vector<YieldId>{{1, 0}, {1, 1}, {1, 0}, {1, 2}, {2, 1}, {2, 0}}));
+    const std::string text = rec.file.str();
+    EXPECT_EQ(text.substr(text.find("at ")),
+              "at 1 key 120\nat 1.1 key 120\nat 1 key 120\n"
+              "at 1.2 key 120\nat 2.1 key 120\nat 2 key 120\npass 2 0\n");
 }
 
 TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
@@ -512,14 +430,310 @@ TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
             return ++ticks != r.stopAfter;
         });
         SCOPED_TRACE(std::to_string(r.start) + " to " + std::to_string(r.limit));
-        EXPECT_EQ(fired, r.fired);
-        EXPECT_EQ(clock.timerDue(r.watch), r.due);
-        EXPECT_EQ(clock.now(), r.now);
+        EXPECT_EQ(std::tuple(fired, clock.timerDue(r.watch), clock.now()),
+                  std::tuple(r.fired, r.due, r.now));
     }
     VirtualClock clock;  // and it never goes back
     clock.advanceTo(50);
     clock.advanceTo(40);
     EXPECT_EQ(clock.now(), 50u);
+}
+
+bool anyFading(const ParticleList& list) {
+    return std::any_of(list.begin() + 1, list.end(),
+                       [](const auto& p) { return p && p->isDying(); });
+}
+
+// The demo's loops catch balls across two level changes, then the pointer sweeps the playfield in
+// rows until it runs into a ball; another seed deals other balls for the same moves. Restored in
+// another runner inside a death, during a capture's fade and at a level change, each taken at the
+// moment's first pass so that it holds the moment half done; and sought forwards, backwards, to
+// the same place, past the end and to the start.
+TEST(Snapshot, RestoredOrSoughtAnywherePlaysOnAsAStraightRun) {
+    for (const std::uint32_t seed : {7u, 8u, 9u}) {
+        SCOPED_TRACE(seed);
+        Replay replay = demo();
+        replay.seed = seed;
+        for (int pass = 460, row = 0; pass < 900; ++pass) {
+            for (int x = 200; x < 8955; x += 1750, ++row) {
+                const auto y = static_cast<float>(300 + (row * 97) % 6000);
+                replay.add({pass, 0}, {.x = static_cast<float>(x), .y = y, .answer = {}});
+            }
+        }
+        ReplayRunner straight(replay, 0);
+        straight.start();
+        std::vector<std::string> lines;
+        std::map<int, ReplaySnapshot> taken;  // by moment
+        while (!straight.finished()) {
+            const std::int16_t level = straight.game().level;
+            straight.runOnePass();
+            lines.push_back(straight.reportLine(true));
+            const GameState& g = straight.game();
+            const bool now[] = {g.dying && g.deathFade > 0,
+                                anyFading(g.balls) || anyFading(g.strings), g.level != level};
+            for (int m = 0; m < 3; ++m) {
+                if (now[m] && !taken.count(m)) {
+                    taken.emplace(m, straight.snapshot());
+                }
+            }
+        }
+        ASSERT_EQ(taken.size(), 3u);
+        for (const auto& [m, snapshot] : taken) {
+            ReplayRunner resumed(replay, 0);
+            resumed.start();
+            resumed.restore(snapshot);
+            EXPECT_EQ(runOut(resumed), std::vector(lines.begin() + snapshot.passesRun, lines.end()))
+                << "moment " << m;
+            EXPECT_EQ(resumed.summary(), straight.summary());
+        }
+
+        const int end = static_cast<int>(lines.size());
+        ReplayRunner scout(replay, 0), viewer(replay, 0);
+        scout.start();
+        viewer.start();
+        SnapshotIndex index(500);
+        const std::atomic<bool> stop{false};
+        index.fill(scout, stop);
+        EXPECT_EQ(std::tuple(index.endPasses(), index.endMs()),
+                  std::tuple(end, straight.platform().clock().now()));
+        EXPECT_GT(index.count(), index.endMs() / 600);
+        for (const int target : {end / 2, end / 2 + 1, end / 2, 7, end - 1, 1, end + 50, end / 3}) {
+            seekRunner(viewer, index, target);
+            const int landed = std::min(target, end);
+            ASSERT_EQ(viewer.passesRun(), landed) << "to pass " << target;
+            EXPECT_EQ(viewer.reportLine(true), lines[static_cast<std::size_t>(landed - 1)]);
+        }
+        seekRunner(viewer, index, 0);
+        EXPECT_EQ(viewer.passesRun(), 0);
+        EXPECT_EQ(runOut(viewer), lines);
+    }
+}
+
+// A run in the window, as the program wires it: the keeper between the platform and the game.
+struct KeptRun {
+    test::Harness h;
+    ReplayKeeper keeper;
+    std::vector<GameOver> overs;
+    std::vector<int> endPasses;     // the pass each game ended in
+    std::vector<std::string> live;  // the report after each pass of the run
+    explicit KeptRun(std::uint32_t seed, std::optional<std::string> scores = {})
+        : h(seed), keeper(h.pf, h.wired.events, h.g, h.pf.yields(), header(seed, scores)) {
+        h.pf.setEventSink(&keeper);
+        h.pf.onFrameYield = [this](int pass) { keeper.frameYieldStarting(pass); };
+        h.pf.onDialogAnswer = [this](const std::string& a) { keeper.dialogAnswered(a); };
+        h.pf.onGameOver = [this](const GameOver& over) {
+            overs.push_back(over);
+            endPasses.push_back(pass());
+            keeper.gameOver(over);
+        };
+    }
+    Replay header(std::uint32_t seed, const std::optional<std::string>& scores) {
+        h.pf.scoresFile = scores;
+        h.pf.settings[{"misc", "checkUpdates"}] = "False";
+        h.g.commandText = "nomusic";
+        return recordingHeader(h.pf, seed);
+    }
+    int pass() const { return h.pf.yields().pass(); }
+    void at(ScriptedEvent e) { h.pf.postAt(YieldId{pass(), 0}, std::move(e)); }
+    void run() {
+        h.pf.setPassDuration(12 + pass() % 7);
+        runPass(h.g);
+        live.push_back(passReport(h.g, pass() - 1, h.pf.statusText, true));
+    }
+    // A wandering pointer that leaves a long tail and closes loops now and then.
+    void wander() {
+        const int p = pass();
+        at(ScriptedEvent::move(1500.0f + static_cast<float>((p * 211) % 5500),
+                               1200.0f + static_cast<float>((p * 157) % 4000)));
+    }
+    void wander(int passes) {
+        for (int i = 0; i < passes; ++i) {
+            wander();
+            run();
+        }
+    }
+    // The pointer onto the first ball, wherever it is when the yield comes.
+    void intoBall() {
+        at(ScriptedEvent::run([this] {
+            if (h.g.ballCount >= 1) {
+                const point c = h.g.balls[1]->centrePoint(h.g);
+                h.pf.deliverOne(ScriptedEvent::move(c.x, c.y));
+            }
+        }));
+    }
+};
+
+// Ended by the last life, by New Game (paused on the way; chosen in a yield that goes on with
+// more moves) and by closing the window, after pauses by the menu and by leaving the window, a
+// level chosen in a dialog and one chosen while paused.
+TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
+    KeptRun r(4242, "highlvl:4\r\nhighscore:300\r\n");
+    using E = ScriptedEvent;
+    using M = MenuItem;
+    r.h.start();
+    while (r.overs.empty() && r.pass() < 3000) {
+        r.pass() > 120 ? r.intoBall() : r.wander();
+        r.run();
+    }
+    ASSERT_EQ(r.overs.size(), 1u);
+    ASSERT_EQ(r.overs[0].how, GameEnding::lastLife);
+    for (int i = 0; i < 200; ++i) {
+        r.wander();
+        if (i == 80) {
+            r.at(E::menuItem(M::mnuFilePause));
+            r.at(E::move(3000, 3000));
+            r.at(E::down(1));
+        }
+        if (i == 199) {
+            r.at(E::menuItem(M::mnuFileNewGame, "yes"));
+            r.wander();
+            r.at(E::key('+'));
+        }
+        r.run();
+    }
+    ASSERT_EQ(r.overs.size(), 2u);
+    ASSERT_EQ(r.overs[1].how, GameEnding::newGame);
+    // By the third game's own pass numbers, from the pass New Game came in.
+    // clang-format off
+    const std::multimap<int, ScriptedEvent> inputs = {
+        {20, E::key('+')}, {30, E::menuItem(M::mnuFileJumpLevel)},
+        {40, E::menuItem(M::mnuSettingsAutoSpeed)}, {50, E::menuItem(M::mnuFilePause)},
+        {60, E::down(1)}, {70, E::windowInactive()}, {75, E::menuItem(M::mnuFileJumpLevel, "2")},
+        {80, E::menuItem(M::mnuFilePause)}, {90, E::windowInactive()}, {90, E::down(1)},
+        {150, E::closeWindow()}};
+    // clang-format on
+    r.h.pf.queueDialogAnswer("3");  // for the first Jump To Level
+    while (r.overs.size() == 2) {
+        r.wander();
+        for (auto [i, end] = inputs.equal_range(r.pass() - r.endPasses[1] + 1); i != end; ++i) {
+            r.at(i->second);
+        }
+        r.run();
+    }
+    ASSERT_EQ(r.overs.size(), 3u);
+    ASSERT_EQ(std::pair(r.overs[2].how, int{r.h.g.level}), std::pair(GameEnding::programEnd, 2));
+
+    const std::vector<KeptReplay> kept = listKeptReplays(r.h.pf);
+    ASSERT_EQ(kept.size(), 3u);
+    // A pause and its end are written as such, never as the menu item or the click.
+    const std::string& third = r.h.pf.replayFiles[kept[0].name];
+    for (const char* line : {"\nat 50 pause\n", "\nat 60 resume\n", "\nat 70 pause\n",
+                             "\nat 80 resume\n", "\nat 90 pause\nat 90 resume\n"}) {
+        EXPECT_NE(third.find(line), std::string::npos) << line;
+    }
+    EXPECT_EQ(std::pair(third.find("mnuFilePause"), third.find(" down 1")),
+              std::pair(std::string::npos, std::string::npos));
+    const std::vector<int> firstPass{1, r.endPasses[0], r.endPasses[1]};
+    for (std::size_t game = 0; game < 3; ++game) {
+        SCOPED_TRACE(game);
+        // Newest first, and the facts are the game's own.
+        const KeptReplay& k = kept[2 - game];
+        const GameOver& over = r.overs[game];
+        EXPECT_EQ(std::tuple(*k.facts.score, *k.facts.level, *k.facts.endedAt, *k.facts.msPlayed),
+                  std::tuple(over.score, over.level, over.endedAt, over.msPlayed));
+        EXPECT_TRUE(r.h.pf.replayFiles.count(k.picture));
+        const std::string& text = r.h.pf.replayFiles[k.name];
+        EXPECT_EQ(text.find("begins") != std::string::npos, game > 0);
+        std::vector<std::string> own = replayed(parsed(text)), live = r.live;
+        if (game > 0) {  // the first game's own pass numbers and identities agree too
+            own = masked(own);
+            live = masked(live);
+        }
+        // The pass a game ends in is the next game's too; its replay stops short of the rest.
+        const auto ownPasses = static_cast<std::size_t>(r.endPasses[game] - firstPass[game]);
+        ASSERT_GE(own.size(), ownPasses);
+        EXPECT_EQ(
+            std::vector(own.begin(), own.begin() + ownPasses),
+            std::vector(live.begin() + firstPass[game] - 1, live.begin() + r.endPasses[game] - 1));
+    }
+}
+
+// The name typed in the table's window reaches the game through the keeper.
+TEST(KeptReplays, TheNameGivenPassesThroughTheKeeper) {
+    KeptRun r(7);
+    r.h.start();
+    r.h.g.score = 1250;
+    setLives(r.h.g, 0);
+    r.h.g.dying = true;
+    r.h.g.deathFade = 0;
+    r.run();
+    ASSERT_EQ(r.h.pf.bestGamesShown.size(), 1u);
+    r.keeper.bestGameNamed("Ada");
+    EXPECT_EQ(parseBestGames(r.h.pf.bestGamesFile->bytes).value().at(0).name, "Ada");
+}
+
+// Older ones stay while the table holds their game; other files are neither listed nor deleted.
+TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
+    const struct {
+        int files;
+        std::vector<int> inTable;  // by age, 0 the oldest
+        std::vector<int> deleted;
+    } cases[] = {{20, {}, {}}, {21, {}, {0}}, {21, {0}, {}}, {22, {0}, {1}}, {21, {20}, {0}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        SpyPlatform pf;
+        std::vector<BestGame> table;
+        for (int i = 0; i < c.files; ++i) {
+            const std::int64_t ended = 1800000000 + i * 100;
+            Replay kept;
+            kept.facts = {ended, 10.0 + i, 3, 61000};
+            // The oldest is a long game, whose body is never read to list it.
+            pf.replayFiles[newReplayName(ended, {})] =
+                headerText(kept) +
+                (i > 0 ? "" : "pass 1 16\n" + std::string(10000, '\n') + "at 1 bogus\n");
+            if (std::count(c.inTable.begin(), c.inTable.end(), i)) {
+                table.push_back({"Ada", 10.0 + i, 3, ended, 61});
+            }
+        }
+        rankBestGames(table);
+        *pf.bestGamesFile = {StoredFile::State::read, bestGamesText(table)};
+        // Not kept replays: a damaged head, none of the facts, a head past what is read.
+        pf.replayFiles["notes.txt"] = "brivane-replay 1\n";
+        pf.replayFiles["damaged.replay"] = std::string("brivane-replay 1\nended \x01\n");
+        pf.replayFiles["plain.replay"] = "brivane-replay 1\nseed 7\npass 1 16\n";
+        pf.replayFiles["long.replay"] = "brivane-replay 1\n" + std::string(5000, '#') + "\n";
+
+        const std::vector<KeptReplay> kept = listKeptReplays(pf);
+        ASSERT_EQ(kept.size(), static_cast<std::size_t>(c.files));
+        EXPECT_EQ(*kept.front().facts.endedAt, 1800000000 + (c.files - 1) * 100);
+        std::vector<int> deleted;
+        for (const KeptReplay* gone : replaysToDelete(kept)) {
+            deleted.push_back(static_cast<int>((*gone->facts.endedAt - 1800000000) / 100));
+        }
+        std::sort(deleted.begin(), deleted.end());
+        EXPECT_EQ(deleted, c.deleted);
+    }
+}
+
+// Kept by default, off, or a full disk: the game goes on, the scores are written, nothing is said.
+TEST(KeptReplays, AFolderThatTakesNothingLosesOnlyTheReplay) {
+    const struct {
+        bool writable;
+        const char* setting;  // misc/keepReplays, nullptr for none stored
+        std::size_t files;
+    } cases[] = {{true, nullptr, 2}, {true, "False", 0}, {false, nullptr, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        KeptRun r(99);
+        r.h.pf.replaysWritable = c.writable;
+        if (c.setting != nullptr) {
+            r.h.pf.settings[{"misc", "keepReplays"}] = c.setting;
+        }
+        r.h.start();
+        r.wander(30);
+        r.at(ScriptedEvent::menuItem(MenuItem::mnuFileNewGame, "yes"));
+        r.run();
+        r.wander(30);
+        EXPECT_EQ(std::tuple(r.overs.size(), r.h.g.level, r.h.pf.replayFiles.size()),
+                  std::tuple(1u, 1, c.files));
+        r.at(ScriptedEvent::menuItem(MenuItem::mnuFileExit));
+        r.run();
+        EXPECT_TRUE(r.h.pf.scoresFile.has_value());
+        for (const Dialog& d : r.h.pf.dialogs) {
+            EXPECT_EQ(d.text.find("eplay"), std::string::npos);
+        }
+        EXPECT_EQ(r.h.pf.replayFiles.size(), c.files * 2);
+    }
 }
 
 }  // namespace
