@@ -193,8 +193,12 @@ std::string madeUpReplay(std::uint32_t seed, int passes) {
 // Known answers, the summary and a digest of every pass's report; a change made on purpose
 // updates them.
 TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
-    const std::tuple<Replay, const char*, std::uint64_t> cases[] = {
-        {demo(), "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40",
+    const auto seed1 = [](const char* body) {
+        return parsed(std::string("brivane-replay 1\nseed 1\n") + body);
+    };
+    // The replay, a pass limit (0: none), the summary and a digest of every pass's report.
+    const std::tuple<Replay, int, const char*, std::uint64_t> cases[] = {
+        {demo(), 0, "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40",
          0xA545595FD025C505ULL},
         {parsed("brivane-replay 1\nseed 5\nuserspeed 2\nhighscore 70\ntimers recorded\n"
                 "pass 1 16\nat 2 move 4000 3000\nat 3 move 4400 3000\nat 4 move 4400 3400\n"
@@ -202,22 +206,41 @@ TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
                 "at 12 menu mnuFileJumpLevel 3\npass 40 33\nat 15 resize 11000 9000\n"
                 "at 20 key 43\nat 21 key 45\nat 30 down 2\nat 31 menu mnuSettingsAutoSpeed\n"
                 "at 35 timer tmrDoElectron\nat 200 timer tmrToggleBonds\nat 250 close\n"),
-         "passes=250 level=1 score=0 lives=5 highLevel=1 highScore=70", 0xB598684C04BCEF48ULL},
-        {parsed(madeUpReplay(1, 2000)),
+         0, "passes=250 level=1 score=0 lives=5 highLevel=1 highScore=70", 0xB598684C04BCEF48ULL},
+        {parsed(madeUpReplay(1, 2000)), 0,
          "passes=2010 level=93 score=10140 lives=0 highLevel=100 highScore=10140",
          0x47D5B4BA1E60F422ULL},
-        {parsed(madeUpReplay(2, 2000)),
+        {parsed(madeUpReplay(2, 2000)), 0,
          "passes=2011 level=75 score=0 lives=4 highLevel=100 highScore=440", 0xC96C16CEFB94C82FULL},
-        {parsed(madeUpReplay(3, 2000)),
+        {parsed(madeUpReplay(3, 2000)), 0,
          "passes=2019 level=62 score=0 lives=5 highLevel=100 highScore=15925",
          0xFFB0D98C8367C2FBULL},
         // Crowded: fifteen hundred balls bouncing off one another and the edges.
         {parsed("brivane-replay 1\nseed 6\nhighlevel 1500\nat 2 menu mnuFileJumpLevel 1500\n"
                 "pass 40 16\n"),
-         "passes=40 level=1500 score=0 lives=5 highLevel=1500 highScore=0", 0x71D3E1E2BCAC0368ULL},
+         0, "passes=40 level=1500 score=0 lives=5 highLevel=1500 highScore=0",
+         0x71D3E1E2BCAC0368ULL},
+        // The header, never the user's settings, sets the game up (the frame step is the user
+        // speed plus an area factor of 1); a duration holds until changed; a menu line without
+        // an answer cancels.
+        {parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\nhighlevel 30\n"
+                "highscore 5000\nplayfield 12000 8000\npass 3 100\npass 5 7\n"
+                "at 2 menu mnuFileJumpLevel\nat 3 menu mnuFileJumpLevel 30\n"
+                "at 4 menu mnuFileJumpLevel cancel\n"),
+         6, "passes=6 level=30 score=0 lives=5 highLevel=30 highScore=5000", 0xC5F823BF3C615650ULL},
+        // Closed inside pass 4's yield, before that pass was measured.
+        {seed1("pass 1 16\npass 4 40\nat 4 close\npass 50 16\n"), 0,
+         "passes=4 level=1 score=0 lives=5 highLevel=1 highScore=0", 0x9E2562BBC299230CULL},
+        {seed1("pass 50 16\n"), 12, "passes=12 level=1 score=0 lives=5 highLevel=1 highScore=0",
+         0x19F3B69BAB4505D9ULL},
+        // Paused with nothing left to resume it: only the pass it came in.
+        {seed1("pass 50 16\nat 7 pause\n"), 0,
+         "passes=7 level=1 score=0 lives=5 highLevel=1 highScore=0", 0xD4F4DCC18898DCB9ULL},
+        {seed1("pass 50 16\nat 7 pause\nat 9 resume\n"), 20,
+         "passes=20 level=1 score=0 lives=5 highLevel=1 highScore=0", 0x8ACDE0E9574CEE13ULL},
     };
-    for (const auto& [replay, summary, digest] : cases) {
-        ReplayRunner runner(replay, 0);
+    for (const auto& [replay, limit, summary, digest] : cases) {
+        ReplayRunner runner(replay, limit);
         runner.start();
         std::uint64_t d = test::digest("");
         for (const std::string& line : runOut(runner)) {
@@ -225,55 +248,11 @@ TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
         }
         EXPECT_EQ(runner.summary(), summary);
         EXPECT_EQ(d, digest) << std::hex << d;
-    }
-}
-
-// The header, never the user's settings, sets the game up; a pass duration holds until changed.
-TEST(ReplayRunner, HeaderAnswersAndPassDurationsDriveTheGame) {
-    ReplayRunner runner(
-        parsed("brivane-replay 1\nseed 3\nautospeed off\nuserspeed 9\n"
-               "highlevel 30\nhighscore 5000\nplayfield 12000 8000\n"
-               "pass 3 100\npass 5 7\nat 2 menu mnuFileJumpLevel\n"
-               "at 3 menu mnuFileJumpLevel 30\nat 4 menu mnuFileJumpLevel cancel\n"),
-        6);
-    runner.start();
-    const GameState& g = runner.game();
-    const HeadlessPlatform& pf = runner.platform();
-    const std::uint64_t clocks[] = {16, 32, 132, 232, 239, 246};
-    for (int pass = 1; pass <= 6; ++pass) {
-        runner.runOnePass();
-        EXPECT_EQ(pf.clock().now(), clocks[pass - 1]) << pass;
-        EXPECT_EQ(g.level, pass < 3 ? 1 : 30) << pass;  // a line without an answer cancels
-    }
-    // The frame step is the user speed plus an area factor of 1, so automatic speed is off; no
-    // update check.
-    EXPECT_EQ(std::tuple(g.frameTicks, g.highLevel, g.highScore, frameStep(g), pf.playfieldWidth(),
-                         pf.sockState),
-              std::tuple(7, 30, 5000.0, 10, 12000, SocketState::closed));
-    EXPECT_FALSE(pf.menuChecked(MenuItem::mnuSettingsAutoSpeed));
-    EXPECT_FALSE(pf.menuChecked(MenuItem::mnuSettingsUpdates));
-}
-
-TEST(ReplayRunner, EndsAtTheLastPassOrWhenTheGameEnds) {
-    const std::tuple<const char*, int, int> cases[] = {
-        // the file, a pass limit, passes run
-        {"pass 1 16\npass 4 40\nat 4 close\npass 50 16\n", 0, 4},
-        {"pass 50 16\n", 12, 12},
-        // Paused with nothing left to resume it: only the pass it came in.
-        {"pass 50 16\nat 7 pause\n", 0, 7},
-        {"pass 50 16\nat 7 pause\nat 9 resume\n", 20, 20},
-    };
-    for (const auto& [file, limit, passes] : cases) {
-        ReplayRunner runner(parsed(std::string("brivane-replay 1\nseed 1\n") + file), limit);
-        runner.start();
-        runOut(runner);
-        EXPECT_EQ(runner.passesRun(), passes);
-        if (passes == 4) {
-            // The recorded program stopped inside pass 4's yield, before that pass was measured;
-            // the scores are saved in memory only.
-            EXPECT_EQ(std::pair(runner.game().frameTicks, runner.platform().scoresFile.has_value()),
-                      std::pair(16, true));
-        }
+        const HeadlessPlatform& pf = runner.platform();
+        // The menu shows the speed the game runs at, and a replay checks for no update.
+        EXPECT_EQ(std::tuple(pf.menuChecked(MenuItem::mnuSettingsAutoSpeed),
+                             pf.menuChecked(MenuItem::mnuSettingsUpdates), pf.sockState),
+                  std::tuple(runner.game().autoSpeed, false, SocketState::closed));
     }
 }
 
