@@ -372,16 +372,10 @@ TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
 
 TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
     using T = TimerId;
-    const struct {
-        std::uint64_t start;
-        std::vector<TimerId> enable;
-        std::uint64_t limit;
-        int stopAfter;  // ticks before the handler asks to stop; 0 never
-        std::string fired;
-        TimerId watch;
-        std::optional<std::uint64_t> due;
-        std::uint64_t now;
-    } rows[] = {
+    using Due = std::optional<std::uint64_t>;
+    // From, a timer started then, up to, the ticks before the handler asks to stop (0 never);
+    // what fired, a timer, when it is due next and the time the clock is left at.
+    const std::tuple<int, std::optional<T>, int, int, const char*, T, Due, int> rows[] = {
         // clang-format off
         // Due exactly at the limit fires; ties go in the timers' order.
         {0, {}, 5000, 0, "tmrToggleBonds@5000 tmrLoopMusic@5000 ", T::tmrToggleBonds, 10000, 5000},
@@ -390,27 +384,27 @@ TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
          T::tmrDoElectron, 14000, 7000},
         {0, {}, 5000, 1, "tmrToggleBonds@5000 ", T::tmrLoopMusic, 5000, 5000},
         // Started at 1000, due at 1050; due again at 1100 counts as missed.
-        {1000, {T::tmrKillTails}, 1099, 0, "tmrKillTails@1050 ", T::tmrKillTails, 1100, 1050},
-        {1000, {T::tmrKillTails}, 1100, 0, "tmrKillTails@1050 ", T::tmrKillTails, 1150, 1050},
+        {1000, T::tmrKillTails, 1099, 0, "tmrKillTails@1050 ", T::tmrKillTails, 1100, 1050},
+        {1000, T::tmrKillTails, 1100, 0, "tmrKillTails@1050 ", T::tmrKillTails, 1150, 1050},
         // Starting a running timer changes nothing.
-        {1000, {T::tmrToggleBonds}, 4999, 0, "", T::tmrToggleBonds, 5000, 1000},
+        {1000, T::tmrToggleBonds, 4999, 0, "", T::tmrToggleBonds, 5000, 1000},
         // clang-format on
     };
-    for (const auto& r : rows) {
+    for (const auto& [start, enable, limit, stopAfter, fired, watch, due, now] : rows) {
         VirtualClock clock;
-        clock.advanceTo(r.start);
-        for (TimerId t : r.enable) {
-            clock.setTimerEnabled(t, true);
+        clock.advanceTo(start);
+        if (enable) {
+            clock.setTimerEnabled(*enable, true);
         }
-        std::string fired;
+        std::string seen;
         int ticks = 0;
-        clock.fireTimersUpTo(r.limit, [&](TimerId t) {
-            fired += std::string(timerName(t)) + "@" + std::to_string(clock.now()) + " ";
-            return ++ticks != r.stopAfter;
+        clock.fireTimersUpTo(limit, [&, stop = stopAfter](TimerId t) {
+            seen += std::string(timerName(t)) + "@" + std::to_string(clock.now()) + " ";
+            return ++ticks != stop;
         });
-        SCOPED_TRACE(std::to_string(r.start) + " to " + std::to_string(r.limit));
-        EXPECT_EQ(std::tuple(fired, clock.timerDue(r.watch), clock.now()),
-                  std::tuple(r.fired, r.due, r.now));
+        SCOPED_TRACE(std::to_string(start) + " to " + std::to_string(limit));
+        EXPECT_EQ(std::tuple(seen, clock.timerDue(watch), clock.now()),
+                  std::tuple(fired, due, static_cast<std::uint64_t>(now)));
     }
     VirtualClock clock;  // and it never goes back
     clock.advanceTo(50);
@@ -549,48 +543,38 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
     KeptRun r(4242, "highlvl:4\r\nhighscore:300\r\n");
     using E = ScriptedEvent;
     using M = MenuItem;
-    r.h.start();
-    while (r.overs.empty() && r.pass() < 3000) {
-        r.pass() > 120 ? r.intoBall() : r.wander();
-        r.run();
-    }
-    ASSERT_EQ(r.overs.size(), 1u);
-    ASSERT_EQ(r.overs[0].how, GameEnding::lastLife);
-    for (int i = 0; i < 200; ++i) {
-        r.wander();
-        if (i == 80) {
-            r.at(E::menuItem(M::mnuFilePause));
-            r.at(E::move(3000, 3000));
-            r.at(E::down(1));
-        }
-        if (i == 199) {
-            r.at(E::menuItem(M::mnuFileNewGame, "yes"));
-            r.wander();
-            r.at(E::key('+'));
-        }
-        r.run();
-    }
-    ASSERT_EQ(r.overs.size(), 2u);
-    ASSERT_EQ(r.overs[1].how, GameEnding::newGame);
-    // By the third game's own pass numbers, from the pass New Game came in.
+    // Each game's inputs by its own pass numbers, from the pass the game before ended in.
     // clang-format off
-    const std::multimap<int, ScriptedEvent> inputs = {
-        {20, E::key('+')}, {30, E::menuItem(M::mnuFileJumpLevel)},
-        {40, E::menuItem(M::mnuSettingsAutoSpeed)}, {50, E::menuItem(M::mnuFilePause)},
-        {60, E::down(1)}, {70, E::windowInactive()}, {75, E::menuItem(M::mnuFileJumpLevel, "2")},
-        {80, E::menuItem(M::mnuFilePause)}, {90, E::windowInactive()}, {90, E::down(1)},
-        {150, E::closeWindow()}};
+    const std::multimap<int, ScriptedEvent> inputs[] = {{},
+        {{82, E::menuItem(M::mnuFilePause)}, {82, E::move(3000, 3000)}, {82, E::down(1)},
+         {201, E::menuItem(M::mnuFileNewGame, "yes")}, {201, E::move(2000, 2500)},
+         {201, E::key('+')}},
+        {{20, E::key('+')}, {30, E::menuItem(M::mnuFileJumpLevel, "3")},
+         {40, E::menuItem(M::mnuSettingsAutoSpeed)}, {50, E::menuItem(M::mnuFilePause)},
+         {60, E::down(1)}, {70, E::windowInactive()}, {75, E::menuItem(M::mnuFileJumpLevel, "2")},
+         {80, E::menuItem(M::mnuFilePause)}, {90, E::windowInactive()}, {90, E::down(1)},
+         {150, E::closeWindow()}}};
     // clang-format on
-    r.h.pf.queueDialogAnswer("3");  // for the first Jump To Level
-    while (r.overs.size() == 2) {
-        r.wander();
-        for (auto [i, end] = inputs.equal_range(r.pass() - r.endPasses[1] + 1); i != end; ++i) {
-            r.at(i->second);
+    r.h.start();
+    std::vector<int> firstPass;
+    for (std::size_t game = 0; game < 3; ++game) {
+        firstPass.push_back(game == 0 ? 1 : r.endPasses.at(game - 1));
+        while (r.overs.size() == game && r.pass() < 3000) {
+            game == 0 && r.pass() > 120 ? r.intoBall() : r.wander();
+            const auto [from, to] = inputs[game].equal_range(r.pass() - firstPass[game] + 1);
+            for (auto i = from; i != to; ++i) {
+                r.at(i->second);
+            }
+            r.run();
         }
-        r.run();
     }
-    ASSERT_EQ(r.overs.size(), 3u);
-    ASSERT_EQ(std::pair(r.overs[2].how, int{r.h.g.level}), std::pair(GameEnding::programEnd, 2));
+    std::vector<GameEnding> how;
+    for (const GameOver& over : r.overs) {
+        how.push_back(over.how);
+    }
+    ASSERT_EQ(how,
+              (std::vector{GameEnding::lastLife, GameEnding::newGame, GameEnding::programEnd}));
+    EXPECT_EQ(r.h.g.level, 2);
 
     const std::vector<KeptReplay> kept = listKeptReplays(r.h.pf);
     ASSERT_EQ(kept.size(), 3u);
@@ -602,7 +586,6 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
     }
     EXPECT_EQ(std::pair(third.find("mnuFilePause"), third.find(" down 1")),
               std::pair(std::string::npos, std::string::npos));
-    const std::vector<int> firstPass{1, r.endPasses[0], r.endPasses[1]};
     for (std::size_t game = 0; game < 3; ++game) {
         SCOPED_TRACE(game);
         // Newest first, and the facts are the game's own.
