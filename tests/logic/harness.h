@@ -56,8 +56,7 @@ struct Dialog {
     DialogButtons buttons = DialogButtons::ok;
 };
 
-// The headless platform keeping the draw calls since the last clear (one pass's drawing), dialogs,
-// sounds, music, pages, help and the socket's traffic.
+// The headless platform keeping one pass's draws, dialogs, sounds, music, pages, help, sockets.
 class SpyPlatform : public HeadlessPlatform {
   public:
     using Base = HeadlessPlatform;
