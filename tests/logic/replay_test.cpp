@@ -601,16 +601,14 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
 
 // Older ones stay while the table holds their game; other files are neither listed nor deleted.
 TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
-    const struct {
-        int files;
-        std::vector<int> inTable;  // by age, 0 the oldest
-        std::vector<int> deleted;
-    } cases[] = {{20, {}, {}}, {21, {}, {0}}, {21, {0}, {}}, {22, {0}, {1}}, {21, {20}, {0}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
+    // The files, those in the table and those deleted, by age (0 the oldest).
+    const std::tuple<int, std::vector<int>, std::vector<int>> cases[] = {
+        {20, {}, {}}, {21, {}, {0}}, {21, {0}, {}}, {22, {0}, {1}}, {21, {20}, {0}}};
+    for (const auto& [files, inTable, gone] : cases) {
+        SCOPED_TRACE(files);
         SpyPlatform pf;
         std::vector<BestGame> table;
-        for (int i = 0; i < c.files; ++i) {
+        for (int i = 0; i < files; ++i) {
             const std::int64_t ended = 1800000000 + i * 100;
             Replay kept;
             kept.facts = {ended, 10.0 + i, 3, 61000};
@@ -618,27 +616,28 @@ TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
             pf.replayFiles[newReplayName(ended, {})] =
                 headerText(kept) +
                 (i > 0 ? "" : "pass 1 16\n" + std::string(10000, '\n') + "at 1 bogus\n");
-            if (std::count(c.inTable.begin(), c.inTable.end(), i)) {
+            if (std::count(inTable.begin(), inTable.end(), i)) {
                 table.push_back({"Ada", 10.0 + i, 3, ended, 61});
             }
         }
         rankBestGames(table);
         *pf.bestGamesFile = {StoredFile::State::read, bestGamesText(table)};
         // Not kept replays: a damaged head, none of the facts, a head past what is read.
-        pf.replayFiles["notes.txt"] = "brivane-replay 1\n";
-        pf.replayFiles["damaged.replay"] = std::string("brivane-replay 1\nended \x01\n");
-        pf.replayFiles["plain.replay"] = "brivane-replay 1\nseed 7\npass 1 16\n";
-        pf.replayFiles["long.replay"] = "brivane-replay 1\n" + std::string(5000, '#') + "\n";
+        pf.replayFiles.insert(
+            {{"notes.txt", "brivane-replay 1\n"},
+             {"damaged.replay", "brivane-replay 1\nended \x01\n"},
+             {"plain.replay", "brivane-replay 1\nseed 7\npass 1 16\n"},
+             {"long.replay", "brivane-replay 1\n" + std::string(5000, '#') + "\n"}});
 
         const std::vector<KeptReplay> kept = listKeptReplays(pf);
-        ASSERT_EQ(kept.size(), static_cast<std::size_t>(c.files));
-        EXPECT_EQ(*kept.front().facts.endedAt, 1800000000 + (c.files - 1) * 100);
+        ASSERT_EQ(kept.size(), static_cast<std::size_t>(files));
+        EXPECT_EQ(*kept.front().facts.endedAt, 1800000000 + (files - 1) * 100);
         std::vector<int> deleted;
         for (const KeptReplay* gone : replaysToDelete(kept)) {
             deleted.push_back(static_cast<int>((*gone->facts.endedAt - 1800000000) / 100));
         }
         std::sort(deleted.begin(), deleted.end());
-        EXPECT_EQ(deleted, c.deleted);
+        EXPECT_EQ(deleted, gone);
     }
 }
 
@@ -646,17 +645,15 @@ TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
 // with the name typed in the table's window (which reaches the game through the keeper), and
 // nothing is said.
 TEST(KeptReplays, AFolderThatTakesNothingLosesOnlyTheReplay) {
-    const struct {
-        bool writable;
-        const char* setting;  // misc/keepReplays, nullptr for none stored
-        std::size_t files;
-    } cases[] = {{true, nullptr, 2}, {true, "False", 0}, {false, nullptr, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
+    // Writable, misc/keepReplays (nullptr for none stored), the files a game leaves.
+    const std::tuple<bool, const char*, std::size_t> cases[] = {
+        {true, nullptr, 2}, {true, "False", 0}, {false, nullptr, 0}};
+    for (const auto& [writable, setting, files] : cases) {
+        SCOPED_TRACE(testing::Message() << writable << " " << setting);
         KeptRun r(99);
-        r.h.pf.replaysWritable = c.writable;
-        if (c.setting != nullptr) {
-            r.h.pf.settings[{"misc", "keepReplays"}] = c.setting;
+        r.h.pf.replaysWritable = writable;
+        if (setting != nullptr) {
+            r.h.pf.settings[{"misc", "keepReplays"}] = setting;
         }
         r.h.start();
         r.wander(30);
@@ -667,14 +664,14 @@ TEST(KeptReplays, AFolderThatTakesNothingLosesOnlyTheReplay) {
         r.keeper.bestGameNamed("Ada");
         r.wander(30);
         EXPECT_EQ(std::tuple(r.overs.size(), r.h.g.level, r.h.pf.replayFiles.size()),
-                  std::tuple(1u, 1, c.files));
+                  std::tuple(1u, 1, files));
         r.at(ScriptedEvent::menuItem(MenuItem::mnuFileExit));
         r.run();
         EXPECT_TRUE(r.h.pf.scoresFile.has_value());
         for (const Dialog& d : r.h.pf.dialogs) {
             EXPECT_EQ(d.text.find("eplay"), std::string::npos);
         }
-        EXPECT_EQ(r.h.pf.replayFiles.size(), c.files * 2);
+        EXPECT_EQ(r.h.pf.replayFiles.size(), files * 2);
         EXPECT_EQ(parseBestGames(r.h.pf.bestGamesFile->bytes).value().at(0).name, "Ada");
     }
 }
