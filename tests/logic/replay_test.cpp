@@ -14,11 +14,9 @@
 #include <tuple>
 
 #include "core/best_games.h"
-#include "core/lives.h"
 #include "core/scores.h"
 #include "harness.h"
 #include "platform/headless/virtual_clock.h"
-#include "platform/layout.h"
 #include "replay/library.h"
 #include "replay/pass_report.h"
 #include "replay/replay_runner.h"
@@ -41,12 +39,6 @@ std::vector<std::string> runOut(ReplayRunner& runner) {
         lines.push_back(runner.reportLine(true));
     }
     return lines;
-}
-
-std::vector<std::string> replayed(const Replay& replay) {
-    ReplayRunner runner(replay, 0);
-    runner.start();
-    return runOut(runner);
 }
 
 // Without what differs between a run and its replays: the pass and the ids.
@@ -585,7 +577,9 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
         EXPECT_TRUE(r.h.pf.replayFiles.count(k.picture));
         const std::string& text = r.h.pf.replayFiles[k.name];
         EXPECT_EQ(text.find("begins") != std::string::npos, game > 0);
-        std::vector<std::string> own = replayed(parsed(text)), live = r.live;
+        ReplayRunner runner(parsed(text), 0);
+        runner.start();
+        std::vector<std::string> own = runOut(runner), live = r.live;
         if (game > 0) {  // the first game's own pass numbers and identities agree too
             own = masked(own);
             live = masked(live);
