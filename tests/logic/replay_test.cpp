@@ -173,8 +173,7 @@ std::string madeUpReplay(std::uint32_t seed, int passes) {
     return text + "pass " + std::to_string(passes) + " 16\n";
 }
 
-// Known answers, the summary and a digest of every pass's report; a change made on purpose
-// updates them.
+// Known answers; a change made on purpose updates them.
 TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
     std::string error;
     const std::optional<Replay> demo =
