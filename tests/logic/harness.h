@@ -56,8 +56,7 @@ struct Dialog {
     DialogButtons buttons = DialogButtons::ok;
 };
 
-// The headless platform keeping the draw calls since the last clear (one pass's drawing), dialogs,
-// sounds, music, pages, help and the socket's traffic.
+// The headless platform keeping one pass's draws, dialogs, sounds, music, pages, help, sockets.
 class SpyPlatform : public HeadlessPlatform {
   public:
     using Base = HeadlessPlatform;
@@ -83,14 +82,8 @@ class SpyPlatform : public HeadlessPlatform {
     void refresh() override {
         draws.push_back({.kind = DrawCall::Kind::refresh, .colour = colour_});
     }
-    void setForeColor(Rgb c) override {
-        colour_ = c;
-        Base::setForeColor(c);
-    }
-    void setDrawWidth(int pixels) override {
-        width_ = pixels;
-        Base::setDrawWidth(pixels);
-    }
+    void setForeColor(Rgb c) override { Base::setForeColor(colour_ = c); }
+    void setDrawWidth(int pixels) override { Base::setDrawWidth(width_ = pixels); }
     void line(float x1, float y1, float x2, float y2) override {
         draws.push_back({DrawCall::Kind::line, colour_, width_, x1, y1, x2, y2});
         Base::line(x1, y1, x2, y2);

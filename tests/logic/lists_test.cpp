@@ -15,16 +15,16 @@ namespace {
 
 using Particles = std::vector<std::shared_ptr<clsParticle>>;
 
-Particles snapshot(const ParticleList& list, double count) {
+Particles inSlots(const ParticleList& list, double count) {
     return {list.begin() + 1, list.begin() + 1 + static_cast<std::ptrdiff_t>(count)};
 }
 
-void expectPackedAndNumbered(const ParticleList& list, double count, const Particles& want) {
-    ASSERT_EQ(count, static_cast<double>(want.size()));
-    ASSERT_EQ(list.size(), want.size() + 1);
+// Exactly these, packed into slots 1..count and each numbered by its slot.
+void expectPacked(const ParticleList& list, double count, const Particles& want) {
+    ASSERT_EQ(std::pair(count, list.size()),
+              std::pair(static_cast<double>(want.size()), want.size() + 1));
     for (std::size_t i = 1; i < list.size(); ++i) {
-        EXPECT_EQ(list[i], want[i - 1]) << "slot " << i;
-        EXPECT_EQ(list[i]->num(), static_cast<double>(i));
+        EXPECT_EQ(std::pair(list[i], list[i]->num()), std::pair(want[i - 1], double(i))) << i;
     }
 }
 
@@ -35,13 +35,13 @@ TEST(ListRemoval, StringsPackAndTheLastFadingOutInTheWalkEndsNothing) {
     ASSERT_GE(h.g.stringCount, 3);
     h.g.ballCount = 0;
     h.g.balls.assign(1, nullptr);
-    const auto strings = snapshot(h.g.strings, h.g.stringCount);
+    const auto strings = inSlots(h.g.strings, h.g.stringCount);
     removeString(h.g, 2);
     ParticleTestAccess::capture(*strings.back(), 1);
     runPass(h.g);
     Particles left(strings.begin(), strings.end() - 1);
     left.erase(left.begin() + 1);
-    expectPackedAndNumbered(h.g.strings, h.g.stringCount, left);
+    expectPacked(h.g.strings, h.g.stringCount, left);
     EXPECT_EQ(std::tuple(h.g.level, h.g.levelCaptures), std::tuple(4, 0));
 }
 
@@ -50,14 +50,14 @@ TEST(ListRemoval, HandlesOutsideTheListChangeNothing) {
         test::Harness h;
         h.play(3);
         h.pf.statusText = "untouched";
-        const auto old = snapshot(h.g.balls, h.g.ballCount);
+        const auto balls = inSlots(h.g.balls, h.g.ballCount);
+        const auto strings = inSlots(h.g.strings, h.g.stringCount);
         removeBall(h.g, n);
-        expectPackedAndNumbered(h.g.balls, h.g.ballCount, old);
-        EXPECT_EQ(std::tuple(h.g.levelCaptures, h.pf.statusText), std::tuple(0, "untouched"));
-        const auto strings = snapshot(h.g.strings, h.g.stringCount);
         removeString(h.g, n);
         removeString(h.g, h.g.stringCount + 1.0);
-        expectPackedAndNumbered(h.g.strings, h.g.stringCount, strings);
+        expectPacked(h.g.balls, h.g.ballCount, balls);
+        expectPacked(h.g.strings, h.g.stringCount, strings);
+        EXPECT_EQ(std::tuple(h.g.levelCaptures, h.pf.statusText), std::tuple(0, "untouched"));
         removeBall(h.g, 3);  // the last slot is inside
         EXPECT_EQ(h.g.ballCount, 2);
     }
@@ -68,17 +68,15 @@ TEST(ListRemoval, FadedElectronEndsAndIsNoLongerDrawn) {
     h.play(2);
     h.g.electron->init(h.g, h.g.ballCount + 1, static_cast<std::uint8_t>(ParticleKind::electron));
     h.g.electronActive = true;
-    const auto electronDraws = [&h] {
-        return test::drawsWhere(h.pf,
-                                [](const auto& d) { return d.picture == Picture::imgElectrons; })
-            .size();
-    };
     ParticleTestAccess::capture(*h.g.electron, 1);
-    runPass(h.g);
+    const auto pass = [&h] {  // the electron pictures a pass paints
+        runPass(h.g);
+        return test::drawsWhere(
+            h.pf, [](const DrawCall& d) { return d.picture == Picture::imgElectrons; });
+    };
+    EXPECT_EQ(pass().size(), 2u);  // the pass that ends it still paints it once
     EXPECT_FALSE(h.g.electronActive);
-    EXPECT_EQ(electronDraws(), 2u);  // the pass that ends it still paints it once
-    runPass(h.g);
-    EXPECT_EQ(electronDraws(), 0u);
+    EXPECT_EQ(pass().size(), 0u);
 }
 
 }  // namespace
