@@ -88,33 +88,6 @@ TEST(Tail, AgeingDropsPointsOver250AndTheirMarksAndRemovalTakesOnlyRealPlaces) {
     EXPECT_EQ(places(h.g), (std::vector<Point>{{1, 0, false}, {3, 0, false}, {4, 0, false}}));
 }
 
-TEST(Tail, DrawsSegmentsDarkeningWithAgeBlueInALoopAndDotsDuringGrace) {
-    test::Harness h;
-    layTail(h.g, {{1000, 1000}}, false);
-    h.pf.clear();
-    drawTail(h.g);
-    ASSERT_EQ(h.pf.draws.size(), 1u);  // one point: nothing drawn
-    const std::tuple<int, bool, bool, Rgb> cases[] = {
-        {0, false, false, {255, 255, 255}},  {249, false, false, {1, 1, 1}},
-        {250, false, false, {0, 0, 0}},      {1, true, false, {0, 0, 253}},
-        {125, false, true, {127, 127, 127}},
-    };  // age, in a loop, grace, colour
-    for (const auto& [age, inLoop, grace, colour] : cases) {
-        SCOPED_TRACE(testing::Message() << age << " " << inLoop << " " << grace);
-        layTail(h.g, {{1000, 1000}, {2000, 1000}}, inLoop);
-        h.g.tail[2].age = static_cast<std::int16_t>(age);
-        h.g.graceCount = grace ? 1 : 0;
-        h.pf.clear();
-        drawTail(h.g);
-        ASSERT_EQ(h.pf.draws.size(), 2u);
-        // A segment back to the older point, or a dot during grace.
-        const float to = grace ? -10 : -1000;
-        const DrawCall& d = h.pf.draws[1];
-        EXPECT_EQ(std::tuple(d.colour, d.x1, d.y1, d.x2, d.y2),
-                  std::tuple(colour, 2000.0f, 1000.0f, 2000 + to, 1000 + (grace ? to : 0)));
-    }
-}
-
 TEST(Enclosure, LoopsCatchABallByItsOwnRectangleAndAnUnmarkedTailNothing) {
     // A C opening to the right: the corner rays from its mouth hit the arms' far ends.
     std::vector<point> c;

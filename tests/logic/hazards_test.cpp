@@ -199,7 +199,7 @@ TEST(Bonds, PartnerIsFoundAtItsSlotAsTheListChangesOnBothSidesOfSixtyFourBalls) 
     }
 }
 
-TEST(Bonds, SwitchToRedSoundsOnlyWithABondAndIsDrawnAtOnce) {
+TEST(Bonds, SwitchToRedSoundsOnlyWithABond) {
     for (const auto& [bonded, startRed] : {std::pair(true, false), {false, false}, {true, true}}) {
         Scene s(10, 1);
         s.placeBalls({{500, 500}, {2500, 2500}, {4000, 4000}});
@@ -211,18 +211,6 @@ TEST(Bonds, SwitchToRedSoundsOnlyWithABondAndIsDrawnAtOnce) {
         EXPECT_EQ(std::pair(s.g.bondsRed, s.soundCount(effectBonds)),
                   std::pair(!startRed, bonded && !startRed ? 1 : 0))
             << bonded << startRed;
-        s.passes(1);
-        // From the bonded ball's centre to its partner's, in the new colour.
-        const auto lines = drawsWhere(s.pf, [](const DrawCall& d) {
-            return d.colour == Rgb{255, 0, 0} || d.colour == Rgb{0, 0, 255};
-        });
-        ASSERT_EQ(lines.size(), bonded ? 1u : 0u);
-        if (bonded) {
-            const DrawCall& l = *lines[0];
-            EXPECT_EQ(std::tuple(l.colour, l.width, l.x1, l.y1, l.x2, l.y2),
-                      std::tuple(startRed ? Rgb{0, 0, 255} : Rgb{255, 0, 0}, 1, 4157.0f, 4157.0f,
-                                 2657.0f, 2657.0f));
-        }
     }
 }
 
@@ -239,13 +227,8 @@ TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
         s.placeBalls({{2000, 2000}});
         s.moveTo(2000 + halfBall, 2000 + halfBall);
         s.passes(1);
-        const int fade = std::max(255 - 4 * step, 0);
-        const auto disc =
-            drawsWhere(s.pf, [](const DrawCall& d) { return d.x1 == 2157 && d.y2 == 2147; });
-        ASSERT_EQ(disc.size(), 1u);
-        EXPECT_EQ(
-            std::tuple(s.g.deathFade, disc[0]->width, disc[0]->colour, s.soundCount(effectDie)),
-            std::tuple(fade, 300 - fade, Rgb{255, fade, fade}, 1));
+        EXPECT_EQ(std::pair(int{s.g.deathFade}, s.soundCount(effectDie)),
+                  std::pair(std::max(255 - 4 * step, 0), 1));
         s.passes(passes - 3);
         EXPECT_EQ(std::pair(s.g.dying, int{s.g.lives}), std::pair(true, 5));
         if (step == 0) {
@@ -259,8 +242,9 @@ TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
     }
 }
 
-// A level set-up ends a bond death, so the next death has no lightning.
-TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
+// A level set-up ends a bond death, so the next death has no lightning; the lightning itself is
+// pinned by the seeded games' drawing digest.
+TEST(DeathStep, ABondDeathEndsWithItsLifeOrALevelSetUp) {
     for (const bool newLevel : {false, true}) {
         SCOPED_TRACE(newLevel);
         Scene s(10, 10);
@@ -272,15 +256,7 @@ TEST(DeathStep, BondDeathDrawsLightningFromTheTouchedPointUntilItEnds) {
             EXPECT_EQ(std::pair(s.g.dying, s.g.bondDeath), std::pair(false, false));
             s.g.dying = true;
         }
-        for (int pass = 0; pass < 20 && s.g.dying; ++pass) {
-            const bool animating = s.g.deathFade > 0 && !newLevel;
-            s.passes(1);
-            const auto bolts = drawsWhere(s.pf, [](const auto& d) {
-                return d.kind == DrawCall::Kind::line && d.x1 == 3157 && d.y1 == 3157 &&
-                       d.colour == Rgb{200, 200, 255} && d.width == 1;
-            });
-            EXPECT_TRUE(animating ? bolts.size() >= 10 : bolts.empty()) << pass;
-        }
+        s.passes(20);
         EXPECT_EQ(std::tuple(s.g.dying, s.g.bondDeath, s.g.lives), std::tuple(false, false, 4));
     }
 }

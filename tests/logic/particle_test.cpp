@@ -83,7 +83,7 @@ TEST(ParticleSpeed, WritersKeepCollisionResultsBetweenMinusTenAndTwentyAndNeverZ
     }
 }
 
-TEST(ParticleFade, AGreyDiscOnTheCentreGrowsAsManyFramesAsTheStepAllowsAndSoundsOnce) {
+TEST(ParticleFade, LastsAsManyFramesAsTheStepAllowsAndSoundsOnce) {
     // Step 0 (frames -1) holds the fade; the sound comes again whenever the device is free.
     const std::pair<int, int> cases[] = {{0, -1},  {1, 128}, {10, 13},
                                          {127, 2}, {128, 1}, {20000, 1}};  // step, frames
@@ -99,11 +99,6 @@ TEST(ParticleFade, AGreyDiscOnTheCentreGrowsAsManyFramesAsTheStepAllowsAndSounds
         for (; pass <= 400 && h.g.balls[1] == ballOne; ++pass) {
             h.g.soundReady[1] = true;  // as if every earlier capture sound had finished
             runPass(h.g);
-            const int grey = std::max(255 - 2 * step * pass, 0);
-            const DrawCall& d = h.pf.draws[1];  // clear, then the first ball's fade
-            EXPECT_EQ(std::tuple(d.colour, d.width, d.x1, d.y1),  // never thinner than a pixel
-                      std::tuple(Rgb{grey, grey, grey}, std::max(255 - grey, 1), 1157.0f, 2157.0f))
-                << pass;
         }
         const bool held = frames < 0;
         EXPECT_EQ(std::tuple(pass - 1, h.g.balls[1] == ballOne, h.pf.soundsPlayed.size(),
