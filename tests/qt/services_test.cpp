@@ -275,7 +275,6 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     answer.start(20);
     menuJumpLevel(game.g);
     EXPECT_EQ(offersWhileOpen, 0u);
-    EXPECT_EQ(game.g.level, 5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !game.pf.dialogs.empty(); }, waitMs));
     EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
 }
