@@ -49,7 +49,17 @@ TEST(HeadlessReplay, ReportsAndScreenshotsRepeatExactly) {
     EXPECT_NE(QImage(dir.filePath("a1.png")), QImage(dir.filePath("a60.png")));
 }
 
-TEST(HeadlessReplay, MalformedOrMissingFileExitsTwoAndWritesNothing) {
+// A screenshot names a pass from 1 on, then the file.
+TEST(HeadlessReplay, MalformedOrMissingFileOrScreenshotRequestExitsTwoAndWritesNothing) {
+    const std::pair<const char*, int> requests[] = {
+        // the request, the pass it names (-1: refused)
+        {"12:out.png", 12}, {"1:a:b.png", 1}, {"0:out.png", -1},
+        {"x:out.png", -1},  {"12:", -1},      {"out.png", -1},
+    };
+    for (const auto& [text, pass] : requests) {
+        const auto r = parseScreenshotRequest(text);
+        EXPECT_EQ(r ? r->pass : -1, pass) << text;
+    }
     QTemporaryDir dir;
     HeadlessRunOptions options;
     options.reportPath = dir.filePath("r.jsonl");
@@ -63,18 +73,6 @@ TEST(HeadlessReplay, MalformedOrMissingFileExitsTwoAndWritesNothing) {
     }
     EXPECT_FALSE(QFileInfo::exists(options.reportPath));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("s.png")));
-}
-
-TEST(HeadlessReplay, ScreenshotRequests) {
-    const std::pair<const char*, int> requests[] = {
-        // the request, the pass it names (-1: refused)
-        {"12:out.png", 12}, {"1:a:b.png", 1}, {"0:out.png", -1},
-        {"x:out.png", -1},  {"12:", -1},      {"out.png", -1},
-    };
-    for (const auto& [text, pass] : requests) {
-        const auto r = parseScreenshotRequest(text);
-        EXPECT_EQ(r ? r->pass : -1, pass) << text;
-    }
 }
 
 // Speeds from a quarter to eight; the bar jumps to its pass, and the picture follows it.
@@ -146,23 +144,8 @@ int closeViewers() {
     return n;
 }
 
-// Refused in a message box that names the file, the line and the reason; the library goes on.
-TEST(Viewer, RefusesFilesItCannotShow) {
-    test::QtGame<> game;
-    ReplayLibraryWindow library(game.pf, game.pf.replaysFolder(), nullptr);
-    const QString path =
-        writeFile(game.dir.filePath("damaged.replay"), "brivane-replay 1\nseed 1\nat 5 move 10\n");
-    library.askOpenPath = [&path] { return path; };
-    QString said;
-    test::answerNextBox(QMessageBox::Ok, said);
-    library.openFile();
-    EXPECT_TRUE(said.contains(path) && said.contains("line 3: incomplete line"))
-        << said.toStdString();
-    EXPECT_EQ(closeViewers(), 0);
-    EXPECT_TRUE(library.isEnabled());
-}
-
-TEST(ReplayLibraryQt, ListsNewestFirstWatchesAndDeletesAfterAsking) {
+// Newest first; a viewer to watch, a question before deleting, a refusal for a damaged file.
+TEST(ReplayLibraryQt, ListsNewestFirstWatchesDeletesAfterAskingAndRefusesWhatItCannotShow) {
     test::QtGame<> game;
     const QString folder = game.pf.replaysFolder();
     ASSERT_TRUE(QDir().mkpath(folder));
@@ -193,6 +176,17 @@ TEST(ReplayLibraryQt, ListsNewestFirstWatchesAndDeletesAfterAsking) {
         EXPECT_EQ(w.table()->rowCount(), button == QMessageBox::Yes ? 2 : 3);
     }
     EXPECT_FALSE(QFile::exists(folder + "/game1.replay") || QFile::exists(folder + "/game1.png"));
+    // A file it cannot show is refused in a box naming the file, the line and the reason.
+    const QString path =
+        writeFile(game.dir.filePath("damaged.replay"), "brivane-replay 1\nseed 1\nat 5 move 10\n");
+    w.askOpenPath = [&path] { return path; };
+    QString said;
+    test::answerNextBox(QMessageBox::Ok, said);
+    w.openFile();
+    EXPECT_TRUE(said.contains(path) && said.contains("line 3: incomplete line"))
+        << said.toStdString();
+    EXPECT_EQ(closeViewers(), 0);
+    EXPECT_TRUE(w.isEnabled());
 }
 
 }  // namespace
