@@ -221,21 +221,15 @@ TEST(UpdateExchange, RepliesAreReadUpTo64KiBAndOnlyOnceClosed) {
 
 // A mistyped setting must not send the check to the real server: one line, and no connection.
 TEST(UpdateExchange, AServerSettingThatIsNotHostAndPortMakesNoCheck) {
-    const std::tuple<const char*, const char*, int> cases[] = {
-        // the setting, the host and port read from it (nullptr: refused)
-        // clang-format off
-        {"localhost:1", "localhost", 1}, {"mirror.example.org:65535", "mirror.example.org", 65535},
-        {"[::1]:80", "::1", 80}, {"127.0.0.1:65536", nullptr, 0}, {"127.0.0.1:0", nullptr, 0},
-        {"127.0.0.1", nullptr, 0}, {"127.0.0.1:", nullptr, 0}, {"user@127.0.0.1:8080", nullptr, 0},
-        {"127.0.0.1:+80", nullptr, 0}, {"[127.0.0.1]:80", nullptr, 0}, {"-x:80", nullptr, 0},
-        {"h\xc3\xa9:80", nullptr, 0},
-        // clang-format on
-    };
-    for (const auto& [value, host, port] : cases) {
-        const auto read = readServerSetting(QString::fromUtf8(value));
-        EXPECT_EQ(read,
-                  host ? std::optional(std::pair(QString::fromLatin1(host), port)) : std::nullopt)
-            << value;
+    using HostPort = std::optional<std::pair<QString, int>>;
+    EXPECT_EQ(readServerSetting("localhost:1"), HostPort({"localhost", 1}));
+    EXPECT_EQ(readServerSetting("mirror.example.org:65535"),
+              HostPort({"mirror.example.org", 65535}));
+    EXPECT_EQ(readServerSetting("[::1]:80"), HostPort({"::1", 80}));
+    for (const char* refused :
+         {"127.0.0.1:65536", "127.0.0.1:0", "127.0.0.1", "127.0.0.1:", "user@127.0.0.1:8080",
+          "127.0.0.1:+80", "[127.0.0.1]:80", "-x:80", "h\xc3\xa9:80"}) {
+        EXPECT_EQ(readServerSetting(QString::fromUtf8(refused)), std::nullopt) << refused;
     }
     const auto target = scopedEnv("BRIVANE_UPDATE_SERVER", "user@127.0.0.1:8080");
     UpdateGame game;
@@ -275,7 +269,6 @@ TEST(UpdateExchange, AReplyDuringAnotherDialogWaitsUntilItCloses) {
     answer.start(20);
     menuJumpLevel(game.g);
     EXPECT_EQ(offersWhileOpen, 0u);
-    EXPECT_EQ(game.g.level, 5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !game.pf.dialogs.empty(); }, waitMs));
     EXPECT_EQ(answers, std::vector<std::string>{"5"});  // the offer's No is TestPlatform's own
 }

@@ -31,8 +31,8 @@ TEST(MusicWindow, PlaysEachEntryOnceInOrderOnlyTheEndReadsAsFinishedAndItWaitsFo
     QtGame<> game;
     const QDir dir(game.dir.path());
     ASSERT_TRUE(dir.mkdir("sub"));
-    writeFile(dir.filePath("one.wav"), test::wavBytes(0.3));
-    writeFile(dir.filePath("sub/two.wav"), test::wavBytes(0.3));
+    writeFile(dir.filePath("one.wav"), test::wavBytes());
+    writeFile(dir.filePath("sub/two.wav"), test::wavBytes());
     const std::string m3u = dir.filePath("music.m3u").toStdString();
     writeFile(dir.filePath("music.m3u"),
               "#EXTM3U\r\n#EXTINF:1,One\r\none.wav\r\nmissing.wav\r\nsub/two.wav\r\n");

@@ -64,9 +64,7 @@ TEST_F(Wayland, MenusAndTheJumpToLevelDialogWork) {
     EXPECT_EQ(game.g.level, 7);
 }
 
-// A compositor stops asking for frames, never says minimised: the game neither stalls nor
-// races. A pass that ends late makes the next one short, so on a busy machine the passes spread
-// a millisecond either side of the pace; their median holds it.
+// Minimised, the compositor stops asking for frames: passes neither stall nor race (the median).
 TEST_F(Wayland, KeepsItsPaceAndItsSizeWhenMinimised) {
     menuPauseInactive(game.g);
     ASSERT_FALSE(game.pf.menuChecked(MenuItem::mnuSettingsPauseInactive));
