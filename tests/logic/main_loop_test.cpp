@@ -180,34 +180,6 @@ TEST(MainLoop, TickCounterWrapKeepsThePassDuration) {
     EXPECT_EQ(g.frameTicks, 40);
 }
 
-TEST(Message, BrightGreenCentredBy120TwipsACharacterFadingToBlackButKept) {
-    const std::tuple<int, int, std::string, float, float> cases[] = {
-        {8955, 6615, "abcd", 4477 - 240, 3307},
-        {8956, 6616, "", 0, 0},
-        {1000, 1001, std::string(40, 'x'), 500 - 2400, 500},  // longer than the playfield
-    };  // the playfield's width and height, the text, where it is written
-    for (const auto& [width, height, text, x, y] : cases) {
-        Harness h;
-        h.pf.setPlayfieldSize(width, height);
-        showMessage(h.g, text);
-        for (const auto& [draws, level, grey] : {std::array{1, 254, 255}, {300, 0, 0}}) {
-            for (int i = 0; i < draws; ++i) {
-                h.pf.clear();
-                drawMessage(h.g);
-            }
-            // Black on black at the end, but still there.
-            const auto shown =
-                drawsWhere(h.pf, [](const DrawCall& d) { return d.kind == DrawCall::Kind::text; });
-            EXPECT_EQ(std::tuple(h.g.messageLevel, h.g.messageText, shown.size()),
-                      std::tuple(text.empty() ? 255 : level, text, text.empty() ? 0u : 1u));
-            if (!shown.empty()) {
-                EXPECT_EQ(std::tuple(shown[0]->colour, shown[0]->x1, shown[0]->y1),
-                          std::tuple(Rgb{0, grey, 0}, x, y));
-            }
-        }
-    }
-}
-
 // Beyond what the score file and the level dialog read and write: signs, exponents, -0, the
 // 16-bit range, a negative half.
 TEST(Numbers, LeadingNumbersShortestDecimalsAndHalvesToEven) {

@@ -27,24 +27,6 @@ using test::scriptRnd;
 
 using enum ParticleKind;
 
-// Its cell, speeds and place are in the seeded set-ups' known answers; its drawing is not.
-TEST(ParticleInit, ShowsItselfAtOnceTheMaskFromTheRowBelowItsCellThenTheSprite) {
-    for (const auto& [kind, cellX, cellHeight] : {std::tuple(ball, 3150.0f, 315.0f),
-                                                  {quark, 270, 45},
-                                                  {string, 3150, 315},
-                                                  {electron, 3190, 300}}) {
-        Harness h;
-        scriptRnd(h.g, {0.95, 0.3, 0.7, 0.5, 0.5, 0.5, 0.0});
-        clsParticle p;
-        p.init(h.g, 3, static_cast<std::uint8_t>(kind));
-        const auto& d = h.pf.draws;
-        ASSERT_EQ(d.size(), 2u);
-        EXPECT_EQ((std::array{d[0].sx, d[0].sy, d[1].sx, d[1].sy, d[0].x1, d[1].y1}),
-                  (std::array{cellX, cellHeight, cellX, 0.0f, p.left(), p.top()}))
-            << static_cast<int>(kind);
-    }
-}
-
 TEST(ParticleMove, EdgesBounceOrWrapAtTheirBoundsAtAnyStep) {
     // kind, vertical, from, to, speed before and after, frame step
     const std::tuple<ParticleKind, bool, float, float, std::int16_t, std::int16_t, int> cases[] = {
