@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Replay files, known reports, recordings that replay exactly, the virtual clock, snapshots and
-// the kept replays.
+// Replay files, known reports, recordings, the virtual clock, snapshots and the kept replays.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -326,8 +325,7 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
     rec.recorder.menuChosen(MenuItem::mnuFileJumpLevel);
     rec.recorder.frameYieldStarting(3);
     rec.recorder.finish(3);
-    // Snapped to the smallest window's playfield; a duration is written when it changes, and
-    // once more for the last pass.
+    // Snapped to the smallest window's; a duration written when it changes and for the last pass.
     const std::string text = rec.file.str();
     EXPECT_EQ(text.substr(text.find("playfield")),
               "playfield 9730 6615\nautospeed on\nuserspeed 0\nhighlevel 0\nhighscore 0\n"
@@ -335,8 +333,7 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
               "at 3.2 timer tmrDoElectron\nat 3.2 menu mnuFileJumpLevel 2\npass 3 0\n");
 }
 
-// A full disk stops the recording, said once, and the game's inputs still reach the game; a disk
-// that takes the bytes but fails them at the closing flush is said too.
+// A full disk, or one failing at the closing flush, is said once; the inputs still reach the game.
 TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
     struct Full : std::streambuf {
         int overflow(int) override { return EOF; }
@@ -385,12 +382,10 @@ TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
 TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
     using T = TimerId;
     using Due = std::optional<std::uint64_t>;
-    // From, a timer started then, up to, the ticks before the handler asks to stop (0 never);
-    // what fired, a timer, when it is due next and the time the clock is left at.
+    // From, timer started, up to, ticks until the handler stops (0 never); fired, timer, due, now.
     const std::tuple<int, std::optional<T>, int, int, const char*, T, Due, int> rows[] = {
         // clang-format off
-        // Ties go in the timers' order; a 12 s stretch passes two intervals: one tick each, next
-        // due an interval past it.
+        // Ties in the timers' order; 12 s passes two intervals: one tick each, due one past it.
         {0, {}, 12000, 0, "tmrToggleBonds@5000 tmrLoopMusic@5000 tmrDoElectron@7000 ",
          T::tmrDoElectron, 14000, 7000},
         // Due exactly at the limit fires, until the handler asks to stop.
@@ -422,8 +417,7 @@ TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
     EXPECT_EQ(clock.now(), 50u);
 }
 
-// Sought forwards, backwards, to the same place, past the end and to the start in another runner
-// from the snapshots a scout took: the seek lands on the pass of a straight run and plays on as it.
+// Sought anywhere from a scout's snapshots, a runner lands on a straight run's pass and plays on.
 TEST(Snapshot, RestoredOrSoughtAnywherePlaysOnAsAStraightRun) {
     for (const std::uint32_t seed : {3u, 4u, 6u}) {
         SCOPED_TRACE(seed);
@@ -506,9 +500,7 @@ struct KeptRun {
     }
 };
 
-// Ended by the last life, by New Game (paused on the way; chosen in a yield that goes on with
-// more moves) and by closing the window, after pauses by the menu and by leaving the window, a
-// level chosen in a dialog and one chosen while paused.
+// Ended by the last life, New Game (in a yield with more moves) and closing, with pauses and jumps.
 TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
     KeptRun r(4242, "highlvl:4\r\nhighscore:300\r\n");
     using E = ScriptedEvent;
@@ -538,10 +530,8 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
             r.run();
         }
     }
-    std::vector<GameEnding> how;
-    for (const GameOver& over : r.overs) {
-        how.push_back(over.how);
-    }
+    std::vector<GameEnding> how(r.overs.size());
+    std::ranges::transform(r.overs, how.begin(), &GameOver::how);
     ASSERT_EQ(how,
               (std::vector{GameEnding::lastLife, GameEnding::newGame, GameEnding::programEnd}));
     EXPECT_EQ(r.h.g.level, 2);
@@ -623,9 +613,7 @@ TEST(KeptReplays, TheTwentyNewestAndTheTablesGamesStay) {
     }
 }
 
-// Kept by default, off, or a full disk: the game goes on, the scores and the table are written
-// with the name typed in the table's window (which reaches the game through the keeper), and
-// nothing is said.
+// Kept, off or a full disk: the game, scores and table (named through the keeper) go on silently.
 TEST(KeptReplays, AFolderThatTakesNothingLosesOnlyTheReplay) {
     // Writable, misc/keepReplays (nullptr for none stored), the files a game leaves.
     const std::tuple<bool, const char*, std::size_t> cases[] = {
