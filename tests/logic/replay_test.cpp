@@ -290,16 +290,9 @@ TEST(ReplayRecorder, HeaderCarriesTheHighScoresExactlyAsRead) {
     }
 }
 
-// A recorder into memory, with the yields as the test moves them.
-struct Recording {
-    std::ostringstream file;
-    YieldCounter yields;
-    ReplayRecorder recorder;
-    Recording(EventSink& sink, const GameState& g) : recorder(file, sink, g, yields, Replay{}) {}
-};
-
-// A tick during a menu item's dialog reached the game before the item did, so it is written first.
-TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
+// Each input is written at the yield that delivered it; a tick during a menu item's dialog reached
+// the game before the item did, so it is written first.
+TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
     HeadlessPlatform pf;
     GameState g(pf);
     struct DialogSink : GameEvents {
@@ -310,27 +303,33 @@ TEST(ReplayRecorder, ResizesAndTicksDuringAMenuDialog) {
             recorder->dialogAnswered("2");
         }
     } sink(g);
-    Recording rec(sink, g);
-    sink.recorder = &rec.recorder;
-    rec.recorder.windowResized(10000, 100);  // below the minimum height: snapped
-    for (int pass = 1; pass <= 2; ++pass) {
-        rec.recorder.frameYieldStarting(pass);
-        rec.yields.frameYieldBegins();
-        rec.yields.frameYieldEnds();
+    std::ostringstream file;
+    YieldCounter y;
+    ReplayRecorder r(file, sink, g, y, Replay{});
+    sink.recorder = &r;
+    int pass = 0;
+    const std::map<char, std::function<void()>> steps = {
+        {'P', [&] { r.frameYieldStarting(++pass); }},
+        {'F', [&y] { y.frameYieldBegins(); }},
+        {'f', [&y] { y.frameYieldEnds(); }},
+        {'N', [&y] { y.nestedYieldBegins(); }},
+        {'n', [&y] { y.nestedYieldEnds(); }},
+        {'k', [&r] { r.keyPress(43); }},
+        {'r', [&r] { r.windowResized(12000, 9000); }},
+        {'m', [&r] { r.menuChosen(MenuItem::mnuFileJumpLevel); }}};
+    r.windowResized(10000, 100);  // below the minimum height: snapped
+    for (const char step : std::string("PFkNknkNkfNknPFkfNNrkmP")) {
+        steps.at(step)();
     }
-    rec.yields.nestedYieldBegins();
-    rec.yields.nestedYieldBegins();
-    rec.recorder.windowResized(12000, 9000);
-    rec.recorder.keyPress(43);
-    rec.recorder.menuChosen(MenuItem::mnuFileJumpLevel);
-    rec.recorder.frameYieldStarting(3);
-    rec.recorder.finish(3);
+    r.finish(3);
     // Snapped to the smallest window's; a duration written when it changes and for the last pass.
-    const std::string text = rec.file.str();
-    EXPECT_EQ(text.substr(text.find("playfield")),
-              "playfield 9730 6615\nautospeed on\nuserspeed 0\nhighlevel 0\nhighscore 0\n"
-              "timers recorded\npass 1 0\nat 3.2 resize 12000 9000\nat 3.2 key 43\n"
-              "at 3.2 timer tmrDoElectron\nat 3.2 menu mnuFileJumpLevel 2\npass 3 0\n");
+    const std::string text = file.str();
+    EXPECT_EQ(
+        text.substr(text.find("playfield")),
+        "playfield 9730 6615\nautospeed on\nuserspeed 0\nhighlevel 0\nhighscore 0\n"
+        "timers recorded\nat 1 key 43\nat 1.1 key 43\nat 1 key 43\nat 1.2 key 43\nat 2.1 key 43\n"
+        "pass 1 0\nat 2 key 43\nat 3.2 resize 12000 9000\nat 3.2 key 43\n"
+        "at 3.2 timer tmrDoElectron\nat 3.2 menu mnuFileJumpLevel 2\npass 3 0\n");
 }
 
 // A full disk, or one failing at the closing flush, is said once; the inputs still reach the game.
@@ -357,26 +356,6 @@ TEST(ReplayRecorder, AFileThatCannotTakeMoreIsSaidOnce) {
     EXPECT_EQ(std::pair(said, int{h.g.userSpeed}), std::pair(1, 3));
     closing.finish(0);
     EXPECT_EQ(said, 2);
-}
-
-TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
-    test::Harness h;
-    Recording rec(h.wired.events, h.g);
-    YieldCounter& y = rec.yields;
-    const std::map<char, std::function<void()>> steps = {
-        {'F', [&y] { y.frameYieldBegins(); }},
-        {'f', [&y] { y.frameYieldEnds(); }},
-        {'N', [&y] { y.nestedYieldBegins(); }},
-        {'n', [&y] { y.nestedYieldEnds(); }},
-        {'k', [&rec] { rec.recorder.keyPress('x'); }}};  // a key arrives
-    for (const char step : std::string("FkNknkNkfNknFk")) {
-        steps.at(step)();
-    }
-    rec.recorder.finish(2);
-    const std::string text = rec.file.str();
-    EXPECT_EQ(text.substr(text.find("at ")),
-              "at 1 key 120\nat 1.1 key 120\nat 1 key 120\n"
-              "at 1.2 key 120\nat 2.1 key 120\nat 2 key 120\npass 2 0\n");
 }
 
 TEST(VirtualClock, FiresDueTimersEarliestFirstAtTheirDueTimesWithoutBursts) {
