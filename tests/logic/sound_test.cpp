@@ -123,8 +123,7 @@ TEST(MusicSettings, OnlyTheNomusicWordSkipsTheMusicAndTheVolumeIsKeptWithinZeroT
 
 // Every file is there but those named "missing": an entry is skipped for what it says alone.
 TEST(ParseM3u, ReadsTheEntriesInOrder) {
-    const std::string a = "/opt/b/a.wav";
-    const std::string b = "/opt/b/b.wav";
+    const std::string a = "/opt/b/a.wav", b = "/opt/b/b.wav";
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         // clang-format off
         {"", {}}, {"#EXTM3U\r\na.wav\r\nb.wav\r\n", {a, b}}, {"a.wav\rb.wav", {a, b}},
