@@ -142,8 +142,7 @@ TEST(BestGamesNaming, TheNameGivenIsKeptAndOfferedNextTime) {
     }
 }
 
-// High Scores writes nothing; a scored game enters, asking only a player still there; a damaged
-// file goes aside first (or stays when it cannot); a tie with the tenth does not enter.
+// A scored game enters, asking only a player still there; a damaged file goes aside if it can.
 TEST(BestGamesEndings, AGameThatScoredEntersAndADamagedFileIsKeptAsideAndNeverOverwritten) {
     const StoredFile good{StoredFile::State::read, head + "500\t2\t0\t0\tOld\n"};
     const StoredFile damaged{StoredFile::State::read, head + "500\t2\t0\n"};

@@ -290,8 +290,7 @@ TEST(ReplayRecorder, HeaderCarriesTheHighScoresExactlyAsRead) {
     }
 }
 
-// Each input is written at the yield that delivered it; a tick during a menu item's dialog reached
-// the game before the item did, so it is written first.
+// Inputs are written at their yields; a tick inside a menu's dialog came first, so it goes first.
 TEST(ReplayRecorder, InputsAreWrittenAtTheYieldThatDeliveredThem) {
     HeadlessPlatform pf;
     GameState g(pf);
