@@ -531,8 +531,7 @@ TEST(KeptReplays, EachGameOfARunReplaysOnItsOwnToItsOwnReport) {
         EXPECT_EQ(std::tuple(*k.facts.score, *k.facts.level, *k.facts.endedAt, *k.facts.msPlayed),
                   std::tuple(over.score, over.level, over.endedAt, over.msPlayed));
         EXPECT_TRUE(r.h.pf.replayFiles.count(k.picture));
-        const std::string& text = r.h.pf.replayFiles[k.name];
-        ReplayRunner runner(parsed(text), 0);
+        ReplayRunner runner(parsed(r.h.pf.replayFiles[k.name]), 0);
         runner.start();
         std::vector<std::string> own = runOut(runner), live = r.live;
         if (game > 0) {  // the first game's own pass numbers and identities agree too
