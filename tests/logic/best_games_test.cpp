@@ -88,8 +88,7 @@ struct Scored : test::Started {
     }
 };
 
-// Only a game that has scored asks. Declined, a death under way goes on; otherwise it ends with
-// its game, costing the new one no life, and a bought shield is up again.
+// Only a scored game asks; declined, a death goes on, else it ends with its game, costing no life.
 TEST(NewGame, AsksOnlyAfterScoringAndADeathUnderWayEndsWithItsGame) {
     const std::tuple<double, int, std::optional<std::string>, bool> rows[] = {
         // score, lives as a death begins (-1: no death), answer, restarts
@@ -143,9 +142,7 @@ TEST(BestGamesNaming, TheNameGivenIsKeptAndOfferedNextTime) {
     }
 }
 
-// High Scores shows what it can and writes nothing. A game that scored enters at its end, and
-// only a player still there (not one closing the window) is asked its name; a file that is not a
-// table goes aside first, or stays when it cannot; a tie with the tenth does not enter.
+// A scored game enters, asking only a player still there; a damaged file goes aside if it can.
 TEST(BestGamesEndings, AGameThatScoredEntersAndADamagedFileIsKeptAsideAndNeverOverwritten) {
     const StoredFile good{StoredFile::State::read, head + "500\t2\t0\t0\tOld\n"};
     const StoredFile damaged{StoredFile::State::read, head + "500\t2\t0\n"};

@@ -25,11 +25,11 @@
 namespace brivane {
 
 struct ParticleTestAccess {
-    static void setSpeeds(clsParticle& p, std::int16_t x, std::int16_t y) {
+    static void setSpeedsUnattracted(clsParticle& p, std::int16_t x, std::int16_t y) {
         p.speedX_ = x;
         p.speedY_ = y;
+        p.isAttracted_ = false;
     }
-    static void setAttracted(clsParticle& p, bool on) { p.isAttracted_ = on; }
     // As a capture would leave it, with the fade already at the given level.
     static void capture(clsParticle& p, std::int16_t fadeLevel = 255) {
         p.isDying_ = true;
@@ -45,13 +45,11 @@ struct DrawCall {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // line ends; picture and text use x1, y1
     float sx = 0, sy = 0;                  // the cell's corner in its picture
     Picture picture = Picture::imgPlayer;
-    RasterOp op = RasterOp::srcAnd;
     std::string text{};
 };
 
 struct Dialog {
     std::string text;
-    std::string title;
     std::string defaultText;
     DialogButtons buttons = DialogButtons::ok;
 };
@@ -90,7 +88,7 @@ class SpyPlatform : public HeadlessPlatform {
     }
     void paintPicture(Picture p, float dx, float dy, float w, float h, float sx, float sy,
                       RasterOp op) override {
-        draws.push_back({DrawCall::Kind::picture, {}, 1, dx, dy, 0, 0, sx, sy, p, op});
+        draws.push_back({DrawCall::Kind::picture, {}, 1, dx, dy, 0, 0, sx, sy, p});
         Base::paintPicture(p, dx, dy, w, h, sx, sy, op);
     }
     void printText(float x, float y, const std::string& text) override {
@@ -100,12 +98,12 @@ class SpyPlatform : public HeadlessPlatform {
     }
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override {
-        dialogs.push_back({prompt, title, defaultText, DialogButtons::ok});
+        dialogs.push_back({prompt, defaultText, DialogButtons::ok});
         return Base::inputBox(prompt, title, defaultText);
     }
     DialogResult messageBox(const std::string& text, const std::string& title,
                             DialogButtons buttons) override {
-        dialogs.push_back({text, title, "", buttons});
+        dialogs.push_back({text, "", buttons});
         return Base::messageBox(text, title, buttons);
     }
     void openSoundDevice(int device, const std::string& path) override {
@@ -158,8 +156,7 @@ inline std::shared_ptr<clsParticle> makeParticle(GameState& g, ParticleKind kind
     auto p = std::make_shared<clsParticle>();
     p->init(g, num, static_cast<std::uint8_t>(kind));
     p->setLocation(left, top);
-    ParticleTestAccess::setSpeeds(*p, speedX, speedY);
-    ParticleTestAccess::setAttracted(*p, false);
+    ParticleTestAccess::setSpeedsUnattracted(*p, speedX, speedY);
     return p;
 }
 

@@ -26,11 +26,9 @@ std::string motion(const GameState& g) {
 }
 
 TEST(Pause, HoldsTheWholeGameUntilTheRightInputGoesOn) {
-    const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause);
-    const ScriptedEvent away = ScriptedEvent::windowInactive();
-    const ScriptedEvent left = ScriptedEvent::down(1);
-    // The stored setting (nullptr for none), what pauses, whether it did, what resumes, whether it
-    // did.
+    const ScriptedEvent menu = ScriptedEvent::menuItem(MenuItem::mnuFilePause),
+                        away = ScriptedEvent::windowInactive(), left = ScriptedEvent::down(1);
+    // The stored setting (nullptr: none), what pauses, if it did, what resumes, if it did.
     const std::tuple<const char*, ScriptedEvent, bool, ScriptedEvent, bool> cases[] = {
         // clang-format off
         {"", menu, true, menu, true}, {nullptr, away, true, left, true},

@@ -12,9 +12,7 @@
 namespace brivane {
 namespace {
 
-// A level outside 16 bits, or a score no double holds, stops the reading: values read before it
-// stay, nothing after it is read. Values are there before reading, so "left alone" and "read as
-// 0" differ.
+// A level outside 16 bits or a score no double holds stops the reading; what came before stays.
 TEST(Scores, ReadsWhatTheFileHoldsAndStopsAtAValueOutOfRange) {
     constexpr int kL = 3;
     constexpr double kS = 30;
@@ -57,8 +55,7 @@ TEST(Scores, WritesExactlyTwoLinesAndReadsBackEveryValue) {
     EXPECT_EQ(betterScoresText(scoresText(3, 7), "highlvl:9\r\n"), scoresText(9, 7));
 }
 
-// A second close while saving ends nothing more; a failed write keeps the old file; what
-// another copy saved meanwhile is read again, so each value only rises.
+// Saved once however often closed; a failed write keeps the old file; each value only rises.
 TEST(Scores, EndingWritesTheFileOnceKeepingTheBestOfItAndTheRun) {
     const std::string old = scoresText(12, 1250);
     const ScriptedEvent close = ScriptedEvent::closeWindow();

@@ -14,8 +14,7 @@
 namespace brivane {
 namespace {
 
-// A device that has not reported keeps its effect silent, however long it takes; one finishing
-// frees only its own effect, and numbers that name no device neither free nor play anything.
+// A device frees only its own effect when it reports done; numbers naming no device do nothing.
 TEST(PlaySound, EachEffectOnItsOwnDeviceDroppingRetriggersUntilThatDeviceIsDone) {
     test::Started h;
     const auto done = [&h](int device) {
@@ -79,8 +78,7 @@ TEST(SoundEffectsSetting, StoredChoiceDecidesTheDevicesAndTheMenuFlipsAndStoresI
     }
 }
 
-// Only the word "nomusic" skips the music; the window then comes only with File > Music, which
-// never starts the music again. A stored volume it cannot take leaves it its own start value.
+// Only "nomusic" skips the music (File > Music never starts it); a bad stored volume is ignored.
 TEST(MusicSettings, OnlyTheNomusicWordSkipsTheMusicAndTheVolumeIsKeptWithinZeroToAHundred) {
     const std::pair<std::optional<std::string>, std::optional<int>> volumes[] = {
         // clang-format off
@@ -125,8 +123,7 @@ TEST(MusicSettings, OnlyTheNomusicWordSkipsTheMusicAndTheVolumeIsKeptWithinZeroT
 
 // Every file is there but those named "missing": an entry is skipped for what it says alone.
 TEST(ParseM3u, ReadsTheEntriesInOrder) {
-    const std::string a = "/opt/b/a.wav";
-    const std::string b = "/opt/b/b.wav";
+    const std::string a = "/opt/b/a.wav", b = "/opt/b/b.wav";
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         // clang-format off
         {"", {}}, {"#EXTM3U\r\na.wav\r\nb.wav\r\n", {a, b}}, {"a.wav\rb.wav", {a, b}},

@@ -74,8 +74,7 @@ TEST(UpdateCheck, OneDataEventReadsAtMost49TimesAndOnlyWhileConnected) {
     }
 }
 
-// Any earlier connection is closed first and the request goes once open; what an earlier reply
-// left is dropped and this one comes in pieces. The page opened is our own, never the reply's.
+// An earlier connection and reply are dropped; the reply comes in pieces; the page is our own.
 TEST(UpdateCheck, AsksOnceOpenOffersAtMostOncePerRunAndYesOpensOurOwnPage) {
     const std::string request =
         std::string("GET http://") + updateHost + "/games/brivane/ver.txt HTTP/1.0\r\n\r\n";
@@ -101,8 +100,7 @@ TEST(UpdateCheck, AsksOnceOpenOffersAtMostOncePerRunAndYesOpensOurOwnPage) {
     }
 }
 
-// About names the web site by its host; Help Topics twice, neither waiting for the viewer; the
-// updates item leaves a check under way.
+// About names the site; Help Topics never waits for the viewer; Updates leaves a check under way.
 TEST(HelpAndSettingsMenus, AboutHelpTopicsAndTheUpdatesItemThatTouchesNoSocket) {
     test::Harness h;
     h.start();
