@@ -2,11 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The table of best games, through the real handlers on the headless platform.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
-#include <tuple>
 
 #include "core/best_games.h"
 #include "core/lives.h"

@@ -2,16 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The tail, loops and captures: finding a loop, the enclosure test, scoring, events meanwhile.
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <tuple>
-#include <vector>
-
+#include "player/capture.h"
 #include "core/numbers.h"
 #include "harness.h"
-#include "player/capture.h"
 #include "player/tail.h"
 
 namespace brivane {

@@ -1,16 +1,22 @@
 // SPDX-FileCopyrightText: 2026 The Brivane developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// A game on the headless platform that keeps what it was asked to do, and scenes built on it.
+// A game on the headless platform that keeps what it was asked to do, scenes built on it, and
+// the includes most logic tests share.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 

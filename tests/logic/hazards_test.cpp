@@ -2,23 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // What kills the player, the shield, bonds, and the death sequence.
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <string>
-#include <tuple>
-#include <vector>
-
-#include "core/levels.h"
+#include "player/hazards.h"
 #include "core/lives.h"
 #include "core/sound.h"
 #include "harness.h"
 #include "particles/bonds.h"
 #include "particles/lists.h"
-#include "particles/particle.h"
-#include "player/hazards.h"
 
 namespace brivane {
 namespace {
@@ -237,8 +227,7 @@ TEST(DeathStep, DiscGrowsTwoPerFrameStepAndTheLifeGoesOneStepAfterZero) {
     }
 }
 
-// A level set-up ends a bond death, so the next death has no lightning; the lightning itself is
-// pinned by the seeded games' drawing digest.
+// A level set-up ends a bond death, so the next death has no lightning.
 TEST(DeathStep, ABondDeathEndsWithItsLifeOrALevelSetUp) {
     for (const bool newLevel : {false, true}) {
         SCOPED_TRACE(newLevel);

@@ -2,13 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The particle lists: packing, bad handles and the electron's end.
-#include <gtest/gtest.h>
 
-#include <cmath>
-#include <tuple>
-
-#include "harness.h"
 #include "particles/lists.h"
+#include "harness.h"
 
 namespace brivane {
 namespace {

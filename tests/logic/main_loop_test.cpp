@@ -2,19 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Start-up, the pass, the frame step, speed controls, the message, number rules, level set-up.
-#include <gtest/gtest.h>
 
-#include <array>
 #include <clocale>
-#include <cmath>
 #include <cstdlib>
-#include <string>
-#include <tuple>
 
-#include "core/game.h"
 #include "core/numbers.h"
 #include "harness.h"
-#include "particles/particle.h"
 #include "platform/pacing.h"
 #include "replay/pass_report.h"
 

@@ -2,19 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // One particle at a time: its set-up, edges, steering, speeds and fade; then balls meeting.
-#include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <memory>
 #include <random>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "harness.h"
 #include "particles/collisions.h"
-#include "particles/particle.h"
 
 namespace brivane {
 namespace {

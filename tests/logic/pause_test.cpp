@@ -2,12 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Pause: what stops and what goes on, through the real handlers on the headless platform.
-#include <gtest/gtest.h>
 
 #include <sstream>
-#include <tuple>
 
-#include "core/game.h"
 #include "core/pause.h"
 #include "harness.h"
 #include "replay/pass_report.h"

@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Replay files, known reports, recordings, the virtual clock, snapshots and the kept replays.
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
@@ -10,7 +9,6 @@
 #include <regex>
 #include <sstream>
 #include <streambuf>
-#include <tuple>
 
 #include "core/best_games.h"
 #include "core/scores.h"
@@ -172,8 +170,7 @@ std::string madeUpReplay(std::uint32_t seed, int passes) {
     return text + "pass " + std::to_string(passes) + " 16\n";
 }
 
-// Folds every drawing call, in order and with all its values, into a digest: a known answer
-// then pins what the game draws as well as what it does.
+// Every drawing call folded into a digest, so that a known answer pins what the game draws too.
 struct DrawDigest : DrawingSurface {
     template <typename... T>
     void fold(char kind, const T&... values) {
@@ -207,8 +204,7 @@ TEST(ReplayRunner, SeededReplaysGiveTheirKnownReports) {
     const auto seed1 = [](const char* body) {
         return parsed(std::string("brivane-replay 1\nseed 1\n") + body);
     };
-    // The replay, a pass limit (0: none), the summary and a digest of every pass's report and of
-    // everything drawn.
+    // The replay, a pass limit (0: none), the summary, a digest of the reports and the drawing.
     const std::tuple<Replay, int, const char*, std::uint64_t> cases[] = {
         {*demo, 0, "passes=459 level=3 score=40 lives=5 highLevel=3 highScore=40",
          0x216F3C4CB147C476ULL},

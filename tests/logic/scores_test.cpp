@@ -2,9 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The high-score file: what loads from hand-made and odd files, the bytes written, and the end.
-#include <gtest/gtest.h>
-
-#include <tuple>
 
 #include "core/scores.h"
 #include "harness.h"

@@ -2,12 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Sound on the headless platform, its settings, and reading M3U playlists.
-#include <gtest/gtest.h>
 
-#include <tuple>
-
-#include "core/playlist.h"
 #include "core/sound.h"
+#include "core/playlist.h"
 #include "harness.h"
 #include "settings/sound_settings.h"
 

@@ -2,13 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The update check on the headless socket, and the Help menu's About and Help Topics.
-#include <gtest/gtest.h>
 
-#include <tuple>
-
+#include "settings/update_check.h"
 #include "harness.h"
 #include "settings/about_help.h"
-#include "settings/update_check.h"
 #include "version.h"
 
 namespace brivane {
