@@ -2,10 +2,9 @@
 # SPDX-FileCopyrightText: 2026 The Brivane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Installed into a scratch prefix: the desktop entry, MIME type and AppStream metadata validate;
-# from another folder it replays to its known summary; its window plays the music it finds in
-# ../share/brivane; SIGTERM, SIGINT and SIGHUP end it with its scores written. Checks whose
-# tools (validators, PulseAudio, parec) are missing are skipped and said so.
+# Installed into a scratch prefix: desktop entry, MIME type and AppStream metadata validate; it
+# replays to its known summary from another folder, plays the music in ../share/brivane, and
+# SIGTERM, SIGINT and SIGHUP end it with its scores written. Missing tools skip their checks.
 # Usage: installed_game.sh BUILD_DIR SOURCE_DIR
 set -u
 # shellcheck source=live_lib.sh

@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # shellcheck shell=bash disable=SC2154  # offx and offy are set by find_playfield
-# Sourced by the live tests: a scratch folder (kept with KEEP_WORK=1), a private home, helpers.
-# A script sets `pid` (the game) and `others` (helpers) for the clean-up.
+# Sourced by the live tests: a scratch folder (KEEP_WORK=1 keeps it), a private home, helpers;
+# a script sets `pid` (the game) and `others` (helpers) for the clean-up.
 work=$(mktemp -d)
 pid="" others="" win=""
 cleanup() {
@@ -61,9 +61,8 @@ ended_by() {
     [ "$status" -eq "$expected" ] || fail "$*: the game ended with status $status"
 }
 
-# Plays a copy of program $1 in $work (it keeps its scores beside itself) with options $2...,
-# recording and reporting, in a window that has the keyboard (without a window manager nothing
-# gives it; a player's click would).
+# Plays a copy of program $1 in $work with options $2..., recording and reporting, in a window
+# given the keyboard (without a window manager nothing gives it; a player's click would).
 start_game() {
     cp "$1" "$work/brivane"
     shift
@@ -146,8 +145,8 @@ ball_ahead() {
             printf "%d %d", x + ox, y + oy }'
 }
 
-# Replays recording $1 (rec.replay) headless; its report must match live.jsonl byte for byte,
-# but for identities, which carry the time of day (real live, virtual in a replay).
+# Replays recording $1 (rec.replay) headless: its report is live.jsonl's but for identities,
+# which carry the time of day (real live, virtual in a replay).
 mask() { sed -E 's/"IDnum":"[^"]*"/"IDnum":""/g' "$1"; }
 replay_matches() {
     local rec=${1:-rec.replay} report="$work/replayed.jsonl" first

@@ -2,16 +2,13 @@
 # SPDX-FileCopyrightText: 2026 The Brivane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# A real game in a real window, driven as a player would, recorded and reported as it goes; its
-# headless replay, and the replay the library kept of it, must report the very same passes.
-#   play:    loops, speed keys, menus, a catch, running into a ball until a life is lost.
-#   update:  the update reply is let go with Jump To Level's dialog open; the typed level wins.
-#   scoring: pointer moves arrive while a capture is being scored (77: the strokes all missed).
-#   pause:   the spark parked on a ball's path, the player looks at another window for 10 s: the
-#            game pauses itself (Pause When Inactive is on by default), no pass runs and no life
-#            is lost however the pointer stirs; back in the window, P goes on.
-# Usage: record_replay.sh PATH/TO/brivane [play|update|scoring|pause]; `update` needs $PYTHON3,
-# `pause` xmessage (PAUSE_SHOT=FILE keeps a screenshot of the paused game).
+# A real game in a real window, played as a player would, recorded and reported; its headless
+# replay, and the replay the library kept of it, must report the very same passes. Games: play
+# (loops, speed keys, menus, a death), update (the update reply let go with Jump To Level's
+# dialog open), scoring (moves arrive while a capture is scored; 77 when all strokes miss), pause
+# (the spark on a ball's path, the player looks at another window: no pass runs, P goes on).
+# Usage: record_replay.sh PATH/TO/brivane [play|update|scoring|pause] (PAUSE_SHOT=FILE keeps a
+# screenshot of the paused game)
 set -u
 # shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
@@ -65,8 +62,7 @@ play_around() {
     for loop in 1 2 3; do
         xdotool $(ring $((300 + offx)) $((220 + offy)) $((60 + 20 * loop)) 24 24 0.03)
     done
-    # Up twice and down once, which also turns Auto Speed Adjust off; then Settings > Auto
-    # Speed Adjust (its first item) turns it back on.
+    # Up, up, down (Auto Speed Adjust goes off); Settings > Auto Speed Adjust turns it back on.
     xdotool key plus plus minus
     await_record ' key 45$'
     open_file_menu

@@ -2,11 +2,9 @@
 # SPDX-FileCopyrightText: 2026 The Brivane developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Native on Wayland under a headless weston: the Qt suite's Wayland window tests (menus, the
-# Jump To Level dialog, minimised); then the program is seen on weston's screenshot, paces its
-# passes to the 60 Hz output, and saves its scores on SIGTERM. 77 only when weston cannot start.
-# Usage: wayland_game.sh PATH/TO/brivane PATH/TO/brivane_qt_tests (needs weston, qt6-wayland
-# and ImageMagick)
+# Native on Wayland under a headless weston: the Qt suite's Wayland tests, then the program is
+# seen on weston's screenshot, paced to the 60 Hz output, and saves on SIGTERM (77: no weston).
+# Usage: wayland_game.sh PATH/TO/brivane PATH/TO/brivane_qt_tests (weston, qt6-wayland, convert)
 set -u
 # shellcheck source=live_lib.sh
 source "$(dirname "$0")/live_lib.sh"
