@@ -78,6 +78,8 @@ TEST(ParticleFade, LastsAsManyFramesAsTheStepAllowsAndSoundsOnce) {
         EXPECT_EQ(std::tuple(pass - 1, h.g.balls[1] == ballOne, h.pf.soundsPlayed.size(),
                              ballOne->fadeLevel()),
                   std::tuple(held ? 400 : frames, held, held ? 400u : 1u, held ? 255 : 0));
+        // A held fade's disc is never thinner than a pixel (the first draw after the clear).
+        EXPECT_EQ(held ? h.pf.draws[1].width : 1, 1);
     }
 }
 
