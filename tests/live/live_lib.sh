@@ -5,9 +5,9 @@
 # Sourced by the live tests: a scratch folder (KEEP_WORK=1 keeps it), a private home, helpers;
 # a script sets `pid` (the game) and `others` (helpers) for the clean-up.
 work=$(mktemp -d)
-pid="" others="" win=""
+pid="" others="" win="" xserver=""
 cleanup() {
-    for p in $pid $others; do
+    for p in $pid $others $xserver; do
         kill -9 "$p" 2>/dev/null && wait "$p" 2>/dev/null
     done
     if [ -n "${KEEP_WORK:-}" ]; then echo "work folder kept: $work"; else rm -rf "$work"; fi
@@ -20,11 +20,13 @@ fail() {
 }
 skip() { echo "skipped: $*"; }
 
-# Re-runs the script in a private X server larger than the window, so menus and dialogs open fully.
+# A private X server larger than the window, so menus and dialogs open fully. It picks a free
+# display itself: xvfb-run -a can hand out a number whose last server has not quite gone.
 on_private_x() {
-    [ -n "${DISPLAY_READY:-}" ] && return
-    rm -rf "$work"
-    exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.txt" &
+    xserver=$!
+    await 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.txt")"
+    export DISPLAY=":$(head -1 "$work/display")"
 }
 
 # Never the user's settings or data; the update check goes to a closed port.
